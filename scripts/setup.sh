@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Installs every Debian package the project needs, configures and builds.
+# Idempotent: when everything is already installed it only (re)builds.
+#   scripts/setup.sh            install packages, configure, build
+#   scripts/setup.sh --deps     install packages only
+set -euo pipefail
+
+PACKAGES=(
+  build-essential cmake pkg-config
+  googletest libgtest-dev libbenchmark-dev
+  juce-modules-source-data
+  libtinyxml-dev libsndfile1-dev
+  libx11-dev libxext-dev libcairo2-dev libfreetype-dev libpng-dev fonts-dejavu-core
+  xvfb xauth clang
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  SUDO=""
+  [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -qq
+  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+[ "${1:-}" = "--deps" ] && exit 0
+
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="${BUILD_DIR:-$root/build}"
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}" >/dev/null
+cmake --build "$build" -j"$(nproc)"
