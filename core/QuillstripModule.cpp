@@ -1,0 +1,12 @@
+#include "core/QuillstripModule.h"
+
+#include "core/QuillstripPlugIn.h"
+
+zt::ztpi::IPlugIn* CQuillstripModule::CreatePlugIn(int32_t)
+{
+    try {
+        return new CQuillstripPlugIn(GetHost());
+    } catch (...) {
+        return nullptr;  // out of memory: the adapter reports an internal error
+    }
+}

@@ -1,0 +1,54 @@
+// The product's plug-in object: its parameters, their mapping onto the engine,
+// oversampling and latency, and the channel configurations it accepts.
+#pragma once
+
+#include "core/GainDisplayConverter.h"
+#include "core/ztpi/BasePlugIn.h"
+#include "dsp/dspe/BaseDezipper.h"
+
+class CQuillstripDSP;
+
+class CQuillstripPlugIn final : public zt::ztpi::CBasePlugIn, public zt::dspe::IBaseDezipperCallback {
+public:
+    static constexpr int32_t kMaxSubBlock = 32;
+    static constexpr int32_t kOversamplingLatency = 279;
+
+    explicit CQuillstripPlugIn(zt::ztpi::IHost* host);
+    ~CQuillstripPlugIn() override;
+
+    int32_t GetLatency() override;
+    int32_t GetNumChannelConfigs() override { return 4; }
+    void GetChannelConfigs(int32_t* inputs, int32_t* outputs, int32_t* sidechains) override;
+    void SetChannelConfig(int32_t inputs, int32_t outputs, int32_t sidechain) override;
+    void SetSampleRate(int32_t rate) override;
+    void Process(float** outputs, float** inputs, int32_t frames) override;
+
+    void OnSmoothedValue(int32_t id, float value) override;
+
+    CQuillstripDSP& GetDSP() { return *dsp_; }
+    const zt::dspe::CBaseDezipper& GetDezipper() const { return dezipper_; }
+
+protected:
+    void DefineParameters() override;
+    void DefineAutomation() override;
+    void ApplyParameter(int32_t set, int32_t number, float value) override;
+
+private:
+    void ApplyProcessing(int32_t number, float value);
+    void ApplyBand(int32_t band, int32_t field, float value);
+    void ApplyKeyFilter(int32_t filter, int32_t field, float value);
+    // Turning one key monitor on turns the other off and its own key filter on.
+    void InterlockMonitors(int32_t otherMonitor, int32_t ownFilterEnable);
+    float Value(int32_t number) const;
+    void ReportLatencyIfChanged();
+
+    CQuillstripDSP* dsp_;
+    int32_t hostRate_ = 44100;
+    bool inSetSampleRate_ = false;
+    int32_t reportedLatency_ = 0;
+
+    CGainDisplayConverter gainDisplay_;
+    CGainDisplayConverter gainDisplayShort_;
+    zt::de::CDisplayConverter frequency0_{0, 32};
+    zt::de::CDisplayConverter frequency1_{1, 32};
+};

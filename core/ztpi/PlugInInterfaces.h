@@ -1,0 +1,112 @@
+// The framework's plug-in interface layer. The host adapter implements IHost and
+// reaches the product only through IModule, IPlugIn and IGUI, so that no product
+// class sees a host API.
+#pragma once
+
+#include <cstdint>
+
+namespace zt::de {
+class IDisplayConverter;
+}
+
+namespace zt::ztpi {
+
+class IGUI;
+class IPlugIn;
+
+// Size of the text buffers the plug-in fills (names, units, value texts), terminator included.
+constexpr int32_t kTextSize = 128;
+
+// What the plug-in may ask of its host.
+class IHost {
+public:
+    virtual ~IHost() = default;
+    virtual void BeginEdit(int32_t index) = 0;
+    // Reports the current value of automation entry index to the host as one complete edit.
+    virtual void ParameterChanged(int32_t index) = 0;
+    virtual void EndEdit(int32_t index) = 0;
+    virtual float GetHostValue() = 0;
+    virtual int32_t GetHostState() = 0;
+    virtual void GetHostName(char* text) = 0;
+    virtual void GetHostVendor(char* text) = 0;
+    // The plug-in's latency changed; the host should query it again.
+    virtual void LatencyChanged() = 0;
+};
+
+class IModule {
+public:
+    virtual ~IModule() = default;
+    virtual void Destroy() = 0;
+    virtual int32_t GetCount() = 0;
+    virtual IPlugIn* CreatePlugIn(int32_t index) = 0;
+};
+
+// One automated parameter as the host sees it.
+struct SAutomationInfo {
+    enum EKind : int32_t { kContinuous = 0, kList = 1 };
+    char name[256] = {};
+    char unit[256] = {};
+    int32_t kind = kContinuous;
+    float minimum = 0.0f;
+    float maximum = 1.0f;
+    float defaultValue = 0.0f;
+    int32_t displayDecimals = 0;
+    char valueTexts[256] = {};   // "@"-separated; entry k names plain value k
+    int32_t converterType = 0;   // zt::de::IConverter::EKind
+    const unsigned* curveBase = nullptr;
+    int32_t set = 0;
+    int32_t number = 0;
+    const zt::de::IDisplayConverter* displayConverter = nullptr;
+};
+
+// Timed entry in the plug-in's event queue; offset counts frames from the block start.
+struct SEvent {
+    int32_t offset = 0;
+    int32_t type = 0;
+    int32_t data[4] = {};
+};
+
+class IPlugIn {
+public:
+    virtual ~IPlugIn() = default;
+    virtual void Destroy() = 0;
+    virtual IGUI* CreateGUI() = 0;
+    virtual bool Open() = 0;
+    virtual void Prepare() = 0;
+    virtual void Resume() = 0;
+    virtual void Suspend() = 0;
+    virtual int32_t GetCapabilityA() = 0;
+    virtual int32_t GetCapabilityB() = 0;
+    virtual int32_t GetLatency() = 0;
+    virtual int32_t GetNumChannelConfigs() = 0;
+    virtual void GetChannelConfigs(int32_t* inputs, int32_t* outputs, int32_t* sidechains) = 0;
+    virtual void SetChannelConfig(int32_t inputs, int32_t outputs, int32_t sidechain) = 0;
+    virtual void SetMaxBlockSize(int32_t frames) = 0;
+    virtual void SetSampleRate(int32_t rate) = 0;
+    // Appends timed entries to the event queue (at most its capacity); returns the new count.
+    virtual int32_t AddEvents(const SEvent* events, int32_t count) = 0;
+    // Outputs are written in place; inputs list the main channels, then the side-chain.
+    virtual void Process(float** outputs, float** inputs, int32_t frames) = 0;
+    virtual int32_t GetNumParameters() = 0;
+    virtual void GetAutomationInfo(int32_t index, SAutomationInfo* info) = 0;
+    virtual float GetParameter(int32_t index) = 0;
+    virtual void SetParameter(int32_t index, float plainValue) = 0;
+    // text holds kTextSize bytes.
+    virtual void GetParameterText(int32_t index, float plainValue, char* text) = 0;
+    virtual int32_t GetChunkSize() = 0;
+    virtual void GetChunk(void* buffer) = 0;
+    virtual bool SetChunk(const void* data, int32_t size) = 0;
+};
+
+class IGUI {
+public:
+    virtual ~IGUI() = default;
+    virtual void Destroy() = 0;
+    virtual void GetSize(int32_t* width, int32_t* height) = 0;
+    virtual bool Open(void* parentWindow) = 0;
+    virtual void Redraw() = 0;
+    virtual void Idle() = 0;
+    virtual void Close() = 0;
+};
+
+} // namespace zt::ztpi

