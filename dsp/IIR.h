@@ -1,0 +1,148 @@
+// CIIR: the engine's one filter. A direct-form-I biquad that can also run as biquad plus
+// one-pole (18 dB cuts) or as three or four identical biquads in series (36/48 dB cuts),
+// giving the thirteen EQ filter types.
+//
+// Three coefficient sets:
+//   target   - written by the audio designs;
+//   current  - what the audio runs with; glides towards target with a 2.5 Hz one-pole
+//              law so a design change never clicks;
+//   display  - the same design at a fixed 44100 Hz, read by GetDisplayResponse on a fixed
+//              473-point grid, so the drawn curve does not depend on the audio rate.
+//
+// Threads: the audio designs, Reset/Prime and all processing belong to the audio thread
+// and touch only the audio members. DesignDisplay*/GetDisplayResponse touch only the
+// display members, so the UI thread may run them (on this object or on its own copy)
+// while audio runs. Nothing allocates, locks or waits after construction.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+class CIIR {
+public:
+    // Values of the "EQ Band %d Type" parameter.
+    enum EType : int32_t {
+        kLowCut12 = 0,
+        kLowCut18,
+        kLowCut36,
+        kLowShelf,
+        kBell,
+        kHighShelf,
+        kHighCut12,
+        kHighCut18,
+        kHighCut36,
+        kBandPass,
+        kBandStop,
+        kLowCut48,
+        kHighCut48,
+        kTypeCount
+    };
+
+    // Stage modes: how the one designed biquad is run.
+    enum EStageMode : int32_t { kSingle = 0, kWithFirstOrder = 1, kThreeStages = 2, kFourStages = 3 };
+
+    // b0, b1, b2, a1, a2 (a0 normalised to 1) and c, the one-pole coefficient of the
+    // 18 dB types (1.0 otherwise). Display sets leave c at 1.0.
+    enum ECoefficient : int32_t { kB0 = 0, kB1, kB2, kA1, kA2, kC };
+    using Coefficients = std::array<double, 6>;
+
+    static constexpr int32_t kDisplayPoints = 473;
+    static constexpr int32_t kDisplayRate = 44100;
+
+    CIIR();
+
+    // Stores the rate; designs take their rate explicitly.
+    void SetSampleRate(int32_t rate) { rate_ = rate; }
+    int32_t GetSampleRate() const { return rate_; }
+
+    // ---- Audio designs (target set, stage mode, glide). Never touch state or current.
+    void DesignFlat(int32_t rate);
+    void DesignLowCut12(int32_t rate, double freq, double q);
+    void DesignLowCut18(int32_t rate, double freq, double q);
+    void DesignLowCut36(int32_t rate, double freq, double q);
+    void DesignLowCut48(int32_t rate, double freq, double q);
+    void DesignHighCut12(int32_t rate, double freq, double q);
+    void DesignHighCut18(int32_t rate, double freq, double q);
+    void DesignHighCut36(int32_t rate, double freq, double q);
+    void DesignHighCut48(int32_t rate, double freq, double q);
+    void DesignBandPass(int32_t rate, double freq, double q);
+    void DesignBandStop(int32_t rate, double freq, double q);
+    void DesignLowShelf(int32_t rate, double freq, double gainDb, double q);
+    void DesignBell(int32_t rate, double freq, double gainDb, double q);
+    void DesignHighShelf(int32_t rate, double freq, double gainDb, double q);
+    // The design of an EType value (any other value designs flat); gain is ignored by
+    // the types that have none.
+    void Design(int32_t type, int32_t rate, double freq, double gainDb, double q);
+
+    // ---- Display path (display set only).
+    void DesignDisplayFlat();
+    // rate is the audio rate: only a very wide bell below 44100 Hz depends on it,
+    // because the display inherits the audio design's bandwidth limit.
+    void DesignDisplay(int32_t type, int32_t rate, double freq, double gainDb, double q);
+    // Magnitude of the display set at every grid point into out[0..472], then the first
+    // n of them converted to dB. out must hold kDisplayPoints floats.
+    void GetDisplayResponse(float* out, int32_t n) const;
+    // Frequency of grid point i: 16 Hz to 20400 Hz, logarithmic.
+    static double DisplayFrequency(int32_t i);
+
+    // ---- Processing (audio thread).
+    // Zero all state; current jumps to target.
+    void Reset();
+    // Every state value set to v (a settled DC level for unity-gain filters); current
+    // jumps to target.
+    void Prime(double v);
+
+    // One glide step, then one biquad sample (stage mode ignored), mono state.
+    double ProcessSample(double x);
+    // In place, n samples: glide n steps, then the whole block with the glided
+    // coefficients in the current stage mode, then the denormal guard.
+    void ProcessMono(double* x, int32_t n);
+    // As ProcessMono; shared coefficients, separate state per channel.
+    void ProcessStereo(double* left, double* right, int32_t n);
+
+    // Single biquad with the target coefficients, no glide (detector filters).
+    double ProcessSampleFixed(double x);
+    void ProcessMonoFixed(double* x, int32_t n);
+    void ProcessSampleStereoFixed(double* left, double* right);
+    void ProcessStereoFixed(double* left, double* right, int32_t n);
+
+    // Denormal guard: state values below 2^-32 in magnitude become 0. The block
+    // operations apply it themselves; callers of the per-sample operations call it once
+    // per block.
+    void FlushState();
+
+    const Coefficients& Target() const { return target_; }
+    const Coefficients& Current() const { return current_; }
+    int32_t GetStageMode() const { return stageMode_; }
+    double GetGlide() const { return glide_; }
+    const Coefficients& Display() const { return display_; }
+    const Coefficients& FirstOrderDisplay() const { return firstOrderDisplay_; }
+    int32_t GetDisplayStageMode() const { return displayStageMode_; }
+
+private:
+    static constexpr int32_t kMaxStages = 4;
+    // Per-stage state {x[n-1], x[n-2], y[n-1], y[n-2]}.
+    using StageState = double[4];
+
+    void SetTarget(int32_t rate, const Coefficients& biquad, int32_t stageMode);
+    void SetTarget18(int32_t rate, double freq, const Coefficients& biquad, bool highPass);
+    // n glide steps of the first count current coefficients, then the snaps.
+    void Glide(int32_t count, int32_t steps);
+    // Biquads in series for the stage mode: 1, 3 or 4.
+    int32_t StageCount() const;
+
+    // Audio side.
+    Coefficients target_;
+    Coefficients current_;
+    alignas(16) StageState state_[2][kMaxStages] = {};
+    alignas(16) double firstOrderState_[2] = {};
+    int32_t stageMode_ = kSingle;
+    bool firstOrderHighPass_ = false;
+    double glide_;
+    int32_t rate_ = 44100;
+
+    // Display side.
+    Coefficients display_;
+    Coefficients firstOrderDisplay_;
+    int32_t displayStageMode_ = kSingle;
+};
