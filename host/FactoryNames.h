@@ -1,0 +1,16 @@
+#pragma once
+
+#include <cstddef>
+
+namespace zt::vst3 {
+
+// The factory's 32-byte name fields are copied from fixed-width text areas: each
+// destination byte takes the source byte only where the product-name area holds a
+// 7-bit character, so a name area with a stray high byte cannot spill odd bytes.
+void CopyNameField(char* destination, const char* source, const char* productArea);
+
+// The fixed-width areas: the name NUL-terminated, then space padding.
+extern const char kProductNameArea[60];
+extern const char kVendorNameArea[60];
+
+} // namespace zt::vst3

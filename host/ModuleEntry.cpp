@@ -1,0 +1,115 @@
+// The library's exports: the VST 3 factory, the Linux module entry points and the
+// framework's module entry. Every other symbol stays hidden (see the version script).
+#include "host/ModuleEntry.h"
+
+#include "host/Controller.h"
+#include "host/Effect.h"
+#include "host/FactoryNames.h"
+#include "host/PlugInIds.h"
+#include "host/PluginFactory.h"
+
+#include "core/QuillstripModule.h"
+
+#include "pluginterfaces/base/fplatform.h"
+#include "pluginterfaces/vst/ivstaudioprocessor.h"
+#include "pluginterfaces/vst/ivstcomponent.h"
+#include "pluginterfaces/vst/ivsteditcontroller.h"
+
+#include <dlfcn.h>
+
+#include <cstring>
+#include <new>
+#include <string>
+
+using namespace Steinberg;
+
+namespace zt::vst3 {
+
+const char kProductNameArea[60] = "Quillstrip Pro Small\0                                      ";
+const char kVendorNameArea[60] = "Kelmora\0                                                   ";
+
+void CopyNameField(char* destination, const char* source, const char* productArea)
+{
+    for (int i = 0; i < 32; ++i)
+        if (static_cast<signed char>(productArea[i]) >= 0)
+            destination[i] = source[i];
+}
+
+namespace {
+
+void* gLibraryHandle = nullptr;
+std::string gLibraryFolder;
+
+// Where this library was loaded from, recorded when it loads.
+__attribute__((constructor)) void RecordLibrary()
+{
+    Dl_info info{};
+    if (dladdr(reinterpret_cast<void*>(&RecordLibrary), &info) && info.dli_fname) {
+        gLibraryHandle = info.dli_fbase;
+        gLibraryFolder = info.dli_fname;
+        gLibraryFolder.erase(gLibraryFolder.find_last_of('/') + 1);
+    }
+}
+
+PFactoryInfo MakeFactoryInfo()
+{
+    PFactoryInfo info("n/a", "https://kelmora.invalid/quillstrip", "mailto:support@kelmora.invalid",
+                      PFactoryInfo::kUnicode);
+    CopyNameField(info.vendor, kVendorNameArea, kProductNameArea);
+    return info;
+}
+
+PClassInfo2 ClassInfo(const FUID& id, const char* category, const char* name, const char* subCategories)
+{
+    PClassInfo2 info(id.toTUID(), PClassInfo::kManyInstances, category, name, 0, subCategories, "", kVersion,
+                     kSdkVersion);
+    return info;
+}
+
+CPluginFactory* gFactory = nullptr;
+
+} // namespace
+
+void* LibraryHandle() { return gLibraryHandle; }
+const char* LibraryFolder() { return gLibraryFolder.c_str(); }
+
+} // namespace zt::vst3
+
+using namespace zt::vst3;
+
+extern "C" {
+
+SMTG_EXPORT_SYMBOL IPluginFactory* PLUGIN_API GetPluginFactory()
+{
+    if (!gFactory) {
+        gFactory = new (std::nothrow) CPluginFactory(MakeFactoryInfo());
+        if (!gFactory)
+            return nullptr;
+        PClassInfo2 processor = ClassInfo(kProcessorUID, kVstAudioEffectClass, "n/a", "Fx");
+        CopyNameField(processor.name, kProductNameArea, kProductNameArea);
+        gFactory->RegisterClass(processor, &CEffect::Create);
+
+        PClassInfo2 controller = ClassInfo(kControllerUID, kVstComponentControllerClass, "n/aController", "");
+        CopyNameField(controller.name, kProductNameArea, kProductNameArea);
+        std::strncat(controller.name, "Controller", sizeof controller.name - std::strlen(controller.name) - 1);
+        gFactory->RegisterClass(controller, &AGainController::Create);
+        // The reference made here is the library's own and is never released, so the
+        // factory outlives every host reference.
+    }
+    gFactory->addRef();
+    return gFactory;
+}
+
+SMTG_EXPORT_SYMBOL bool ModuleEntry(void*) { return true; }
+SMTG_EXPORT_SYMBOL bool ModuleExit() { return true; }
+SMTG_EXPORT_SYMBOL bool InitDll() { return true; }
+SMTG_EXPORT_SYMBOL bool ExitDll() { return true; }
+
+SMTG_EXPORT_SYMBOL zt::ztpi::IModule* ztpiMain(zt::ztpi::IHost* host, int32_t* interfaceVersion)
+{
+    if (interfaceVersion)
+        *interfaceVersion = 1;
+    return new (std::nothrow) CQuillstripModule(host, LibraryHandle());
+}
+
+} // extern "C"
