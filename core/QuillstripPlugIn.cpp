@@ -150,6 +150,46 @@ void CQuillstripPlugIn::Process(float** outputs, float** inputs, int32_t frames)
     CBasePlugIn::Process(outputs, inputs, frames);
 }
 
+void CQuillstripPlugIn::OnEngineRate(int32_t, int32_t factor)
+{
+    // A history from the other rate must not play out when the converters start again.
+    if (factor != oversamplerFactor_) {
+        oversampler_.Reset();
+        oversamplerFactor_ = factor;
+    }
+}
+
+void CQuillstripPlugIn::ProcessSubBlock(float** outputs, float** inputs, int32_t frames,
+                                        const zt::ztpi::SEvent* events, int32_t eventCount)
+{
+    if (ActiveFactor() != 2) {
+        CBasePlugIn::ProcessSubBlock(outputs, inputs, frames, events, eventCount);
+        return;
+    }
+    if (eventCount > 0)
+        engine_->HandleEvents(events, eventCount, 0);
+
+    // Main channels use converters 0 and 1, side-chain channels 2 and 3.
+    float up[COversampler::kInputs][2 * kMaxSubBlock];
+    float down[COversampler::kOutputs][2 * kMaxSubBlock];
+    const int32_t channels = inputs_ + sidechains_;
+    for (int32_t c = 0; c < channels; ++c)
+        oversampler_.Up(c < inputs_ ? c : 2 + (c - inputs_), inputs[c], up[c], frames);
+
+    // The engine sees 2n samples per host chunk, in two calls of n.
+    float* in[COversampler::kInputs];
+    float* out[COversampler::kOutputs];
+    for (int32_t half = 0; half < 2; ++half) {
+        for (int32_t c = 0; c < channels; ++c)
+            in[c] = up[c] + half * frames;
+        for (int32_t c = 0; c < outputs_; ++c)
+            out[c] = down[c] + half * frames;
+        RunEngine(out, in, frames);
+    }
+    for (int32_t c = 0; c < outputs_; ++c)
+        oversampler_.Down(c, down[c], outputs[c], frames);
+}
+
 void CQuillstripPlugIn::ReportLatencyIfChanged()
 {
     const int32_t latency = GetLatency();

@@ -4,6 +4,7 @@
 
 #include "core/GainDisplayConverter.h"
 #include "core/ztpi/BasePlugIn.h"
+#include "dsp/Oversampler.h"
 #include "dsp/dspe/BaseDezipper.h"
 
 class CQuillstripDSP;
@@ -11,7 +12,7 @@ class CQuillstripDSP;
 class CQuillstripPlugIn final : public zt::ztpi::CBasePlugIn, public zt::dspe::IBaseDezipperCallback {
 public:
     static constexpr int32_t kMaxSubBlock = 32;
-    static constexpr int32_t kOversamplingLatency = 279;
+    static constexpr int32_t kOversamplingLatency = COversampler::kLatency;
 
     explicit CQuillstripPlugIn(zt::ztpi::IHost* host);
     ~CQuillstripPlugIn() override;
@@ -32,6 +33,10 @@ protected:
     void DefineParameters() override;
     void DefineAutomation() override;
     void ApplyParameter(int32_t set, int32_t number, float value) override;
+    // With oversampling: up-sample, run the engine twice at twice the rate, down-sample.
+    void ProcessSubBlock(float** outputs, float** inputs, int32_t frames, const zt::ztpi::SEvent* events,
+                         int32_t eventCount) override;
+    void OnEngineRate(int32_t rate, int32_t factor) override;
 
 private:
     void ApplyProcessing(int32_t number, float value);
@@ -46,6 +51,8 @@ private:
     int32_t hostRate_ = 44100;
     bool inSetSampleRate_ = false;
     int32_t reportedLatency_ = 0;
+    COversampler oversampler_;
+    int32_t oversamplerFactor_ = 1;  // audio thread: the factor the converters' histories belong to
 
     CGainDisplayConverter gainDisplay_;
     CGainDisplayConverter gainDisplayShort_;

@@ -36,3 +36,17 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${BUILD_DIR:-$root/build}"
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}" >/dev/null
 cmake --build "$build" -j"$(nproc)"
+
+# Install the plug-in where Linux hosts look for VST 3 bundles.
+bundle="Quillstrip Pro Small.vst3"
+mkdir -p "$HOME/.vst3"
+rm -rf "$HOME/.vst3/$bundle"
+cp -r "$build/$bundle" "$HOME/.vst3/"
+echo "Installed $HOME/.vst3/$bundle"
+
+# The main job on the built-in example: a short drum-and-chord mix through the
+# installed plug-in, written next to the build.
+mkdir -p "$build/example"
+"$build/tools/render/quillstrip-render" --plugin "$HOME/.vst3/$bundle" \
+  --set "Input Gain=1.1" --set "Oversample Enable=1" \
+  --example "$build/example/quillstrip-example.wav"

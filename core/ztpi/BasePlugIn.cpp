@@ -100,6 +100,7 @@ void CBasePlugIn::ApplyRate(int64_t packed)
     activeRate_ = static_cast<int32_t>(packed >> 8);
     activeFactor_ = static_cast<int32_t>(packed & 0xFF);
     engine_->SetSampleRate(activeRate_);
+    OnEngineRate(activeRate_, activeFactor_);
 }
 
 int32_t CBasePlugIn::AddEvents(const SEvent* events, int32_t count)
@@ -121,24 +122,23 @@ void CBasePlugIn::ProcessSubBlock(float** outputs, float** inputs, int32_t frame
 {
     if (eventCount > 0)
         engine_->HandleEvents(events, eventCount, 0);
+    RunEngine(outputs, inputs, frames);
+}
+
+void CBasePlugIn::RunEngine(float** outputs, float** inputs, int32_t frames)
+{
     engine_->Process(outputs, inputs, frames);
+    // n * 1000 / rate in real arithmetic: integer milliseconds would stall short chunks.
+    if (activeRate_ > 0)
+        dezipper_.Tick(static_cast<float>(double(frames) * 1000.0 / activeRate_));
 }
 
 void CBasePlugIn::Process(float** outputs, float** inputs, int32_t frames)
 {
     ApplyPendingRate();
     frames = std::max(frames, 0);
-    const int32_t hostRate = activeRate_ / activeFactor_;
-    // Real time passed: the same for n host frames at the host rate as for 2n engine
-    // frames at twice the rate.
-    auto tick = [&](int32_t n) {
-        if (hostRate > 0)
-            dezipper_.Tick(static_cast<float>(double(n) * 1000.0 / hostRate));
-    };
-
     if (frames <= maxSubBlock_) {
         ProcessSubBlock(outputs, inputs, frames, events_.data(), eventCount_);
-        tick(frames);
         eventCount_ = 0;
         return;
     }
@@ -161,7 +161,6 @@ void CBasePlugIn::Process(float** outputs, float** inputs, int32_t frames)
 
         for (int32_t c = 0; c < outputs_; ++c)
             std::memcpy(outputs[c] + start, scratchOut_[c], sizeof(float) * static_cast<size_t>(n));
-        tick(n);
     }
     eventCount_ = 0;
 }

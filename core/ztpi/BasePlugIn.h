@@ -90,9 +90,14 @@ protected:
     virtual void DefineParameters() = 0;
     virtual void DefineAutomation() = 0;
     virtual void ApplyParameter(int32_t set, int32_t number, float value) = 0;
-    // One sub-block through the engine (frames <= the maximum sub-block).
+    // One sub-block (frames <= the maximum sub-block) at the host rate. The default
+    // runs the engine on it directly.
     virtual void ProcessSubBlock(float** outputs, float** inputs, int32_t frames,
                                  const SEvent* events, int32_t eventCount);
+    // One engine call at the engine rate, then the smoother advances by the time it took.
+    void RunEngine(float** outputs, float** inputs, int32_t frames);
+    // The engine rate and factor came into force (on the audio thread while active).
+    virtual void OnEngineRate(int32_t /*rate*/, int32_t /*factor*/) {}
 
     // The engine runs at rate; factor is the ratio of engine rate to host rate. While
     // audio runs the change is handed to the audio thread and takes effect at the next

@@ -1,0 +1,32 @@
+// Converters that take host-rate chunks to twice the rate and back: one up-sampler
+// per input channel (main and side-chain, so a key stays aligned with the signal)
+// and one down-sampler per output channel. All share one 560-tap linear-phase FIR;
+// up and down together delay by exactly kLatency host samples.
+#pragma once
+
+#include "dsp/MultirateFir.h"
+
+#include <cstdint>
+#include <vector>
+
+class COversampler {
+public:
+    static constexpr int32_t kMaxChunk = 32;     // host frames per call
+    static constexpr int32_t kLatency = 279;     // host samples, up + down
+    static constexpr int32_t kInputs = 4;        // main L, R, side-chain L, R
+    static constexpr int32_t kOutputs = 2;
+
+    COversampler();
+
+    // n host samples of input channel `channel` -> 2n samples at twice the rate.
+    // Zero-stuffing halves the level, so the result is scaled by 2.
+    void Up(int32_t channel, const float* in, float* out, int32_t n);
+    // 2n samples at twice the rate -> n host samples of output channel `channel`.
+    void Down(int32_t channel, const float* in, float* out, int32_t n);
+    // Forgets every history, so nothing from an earlier rate plays out.
+    void Reset();
+
+private:
+    std::vector<MultirateFir> up_;
+    std::vector<MultirateFir> down_;
+};

@@ -1,0 +1,331 @@
+// The VST 3 bundle as a host meets it: loaded with dlopen, driven through the
+// factory, processor and controller interfaces only.
+#include "host/FactoryNames.h"
+#include "tools/hosting/Vst3Host.h"
+
+#include "pluginterfaces/base/ustring.h"
+#include "public.sdk/source/common/memorystream.h"
+
+#include <dlfcn.h>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+using namespace Steinberg;
+using namespace Steinberg::Vst;
+using qs::hosting::CVst3Host;
+
+namespace {
+
+// Parameter ids (automation indices) used below.
+enum : ParamID { kBypass = 0, kOversample = 1, kInputGain = 2, kInputDelay = 4, kBand1Type = 11,
+                 kGateScEnable = 50, kGateScMonitor = 51, kCompThreshold = 61, kCompScEnable = 68,
+                 kCompScMonitor = 69 };
+
+std::string Ascii(const TChar* text)
+{
+    char out[129] = {};
+    UString(const_cast<TChar*>(text), 128).toAscii(out, 128);
+    return out;
+}
+
+// A little-endian walk over a chunk file image: id -> data.
+std::map<uint32_t, std::vector<uint8_t>> Chunks(const std::vector<char>& image)
+{
+    std::map<uint32_t, std::vector<uint8_t>> chunks;
+    auto u32 = [&](size_t at) {
+        uint32_t v = 0;
+        for (int i = 3; i >= 0; --i)
+            v = v << 8 | static_cast<uint8_t>(image[at + static_cast<size_t>(i)]);
+        return v;
+    };
+    EXPECT_GE(image.size(), 8u);
+    EXPECT_EQ(std::string(image.data(), 4), "ZTCF");
+    for (size_t at = 8; at + 8 <= image.size();) {
+        const uint32_t id = u32(at), length = u32(at + 4);
+        chunks.emplace(id, std::vector<uint8_t>(image.begin() + static_cast<long>(at + 8),
+                                                image.begin() + static_cast<long>(at + 8 + length)));
+        at += 8 + length;
+    }
+    return chunks;
+}
+
+std::vector<float> SetValues(const std::vector<uint8_t>& chunk)
+{
+    std::vector<float> values((chunk.size() - 8) / 4);
+    std::memcpy(values.data(), chunk.data() + 8, values.size() * 4);
+    return values;
+}
+
+constexpr uint32_t kS000 = 0x30303053, kS001 = 0x31303053, kSnapshot = 0x62636B67, kPresetName = 0x70736E6D;
+
+class Adapter : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(host.Load(QS_BUNDLE)) << host.error();
+        ASSERT_TRUE(host.CreateInstance()) << host.error();
+    }
+    void Start(int channels = 2, int side = 0, double rate = 48000)
+    {
+        ASSERT_TRUE(host.SetBuses(channels, side));
+        ASSERT_TRUE(host.Setup(rate, 256));
+        ASSERT_TRUE(host.SetActive(true));
+    }
+    CVst3Host host;
+};
+
+} // namespace
+
+TEST(Factory, ClassesAndNames)
+{
+    CVst3Host host;
+    ASSERT_TRUE(host.Load(QS_BUNDLE)) << host.error();
+    IPluginFactory* factory = host.factory();
+    PFactoryInfo info;
+    ASSERT_EQ(factory->getFactoryInfo(&info), kResultOk);
+    EXPECT_STREQ(info.vendor, "Kelmora");
+    EXPECT_EQ(info.flags, PFactoryInfo::kUnicode);
+    ASSERT_EQ(factory->countClasses(), 2);
+
+    FUnknownPtr<IPluginFactory2> factory2(factory);
+    ASSERT_TRUE(factory2);
+    PClassInfo2 processor, controller;
+    ASSERT_EQ(factory2->getClassInfo2(0, &processor), kResultOk);
+    ASSERT_EQ(factory2->getClassInfo2(1, &controller), kResultOk);
+    EXPECT_STREQ(processor.name, "Quillstrip Pro Small");
+    EXPECT_STREQ(processor.category, "Audio Module Class");
+    EXPECT_STREQ(processor.subCategories, "Fx");
+    EXPECT_STREQ(processor.version, "1.2.0.1");
+    EXPECT_STREQ(processor.sdkVersion, "VST 3.0.2");
+    EXPECT_EQ(processor.cardinality, PClassInfo::kManyInstances);
+    EXPECT_STREQ(controller.name, "Quillstrip Pro SmallController");
+    EXPECT_STREQ(controller.category, "Component Controller Class");
+    EXPECT_EQ(factory2->getClassInfo2(2, &controller), kInvalidArgument);
+}
+
+TEST(Factory, SameFactoryOnEveryCall)
+{
+    void* library = dlopen(QS_BUNDLE "/Contents/x86_64-linux/Quillstrip Pro Small.so", RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(library, nullptr);
+    using Get = IPluginFactory* (*)();
+    auto get = reinterpret_cast<Get>(dlsym(library, "GetPluginFactory"));
+    IPluginFactory* a = get();
+    IPluginFactory* b = get();
+    EXPECT_EQ(a, b);
+    // The library keeps its own reference: releasing every host reference keeps it alive.
+    a->release();
+    b->release();
+    EXPECT_EQ(get()->countClasses(), 2);
+    for (const char* name : {"ModuleEntry", "ModuleExit", "InitDll", "ExitDll", "ztpiMain"})
+        EXPECT_NE(dlsym(library, name), nullptr) << name;
+    EXPECT_EQ(dlsym(library, "CopyNameField"), nullptr);
+    dlclose(library);
+}
+
+TEST(Factory, NameCopyKeepsBytesWhereTheNameAreaIsNotSevenBit)
+{
+    char area[60] = "Quillstrip Pro Small";
+    area[3] = static_cast<char>(0xC3);
+    char destination[64] = "n/a-----------------------------";
+    zt::vst3::CopyNameField(destination, "ABCDEFGHIJKLMNOPQRSTUVWXYZ012345", area);
+    EXPECT_EQ(std::string(destination, 8), "ABC-EFGH");
+}
+
+TEST_F(Adapter, BusArrangements)
+{
+    IAudioProcessor* p = host.processor();
+    SpeakerArrangement stereo = SpeakerArr::kStereo, mono = SpeakerArr::kMono;
+    SpeakerArrangement ins[2] = {stereo, stereo}, outs[1] = {stereo};
+    EXPECT_EQ(p->setBusArrangements(ins, 2, outs, 1), kResultTrue);
+    SpeakerArrangement monoIn[1] = {mono};
+    EXPECT_EQ(p->setBusArrangements(monoIn, 1, outs, 1), kResultFalse);   // mono in, stereo out
+    SpeakerArrangement monoSide[2] = {stereo, mono};
+    EXPECT_EQ(p->setBusArrangements(monoSide, 2, outs, 1), kResultFalse); // stereo with a mono key
+    SpeakerArrangement monoBoth[2] = {mono, mono}, monoOut[1] = {mono};
+    EXPECT_EQ(p->setBusArrangements(monoBoth, 2, monoOut, 1), kResultTrue);
+
+    BusInfo info;
+    ASSERT_EQ(host.component()->getBusInfo(kAudio, kInput, 1, info), kResultOk);
+    EXPECT_EQ(Ascii(info.name), "Mono Aux In");
+    EXPECT_EQ(info.busType, kAux);
+    EXPECT_EQ(info.flags & BusInfo::kDefaultActive, 0u);
+    EXPECT_EQ(p->canProcessSampleSize(kSample64), kResultFalse);
+}
+
+TEST_F(Adapter, ParametersAsTheHostSeesThem)
+{
+    IEditController* c = host.controller();
+    ASSERT_EQ(c->getParameterCount(), 93);
+    ParameterInfo info;
+    ASSERT_EQ(c->getParameterInfo(kBypass, info), kResultOk);
+    EXPECT_EQ(Ascii(info.title), "Bypass");
+    EXPECT_EQ(info.stepCount, 1);
+    EXPECT_EQ(info.defaultNormalizedValue, 0.5);
+    EXPECT_EQ(info.flags, ParameterInfo::kCanAutomate);
+    ASSERT_EQ(c->getParameterInfo(kBand1Type, info), kResultOk);
+    EXPECT_EQ(info.stepCount, 12);
+    ASSERT_EQ(c->getParameterInfo(kCompThreshold, info), kResultOk);
+    EXPECT_EQ(info.stepCount, 0);
+    EXPECT_EQ(Ascii(info.units), "dB");
+    EXPECT_NE(c->getParameterInfo(93, info), kResultOk);  // out of range is refused, not read
+
+    EXPECT_EQ(c->setParamNormalized(kCompThreshold, 0.5), kResultOk);
+    EXPECT_DOUBLE_EQ(c->getParamNormalized(kCompThreshold), 0.5);
+    EXPECT_EQ(host.ValueText(kCompThreshold, 0.5), "-20.0");
+    EXPECT_EQ(host.ValueText(kBand1Type, 4.0 / 12.0), "Bell");
+    ParamValue v = 0;
+    TChar text[128] = {'1', 0};
+    EXPECT_EQ(c->getParamValueByString(kCompThreshold, text, v), kResultFalse);
+    EXPECT_EQ(c->createView("editor"), nullptr);
+}
+
+TEST_F(Adapter, PlugInEditsAndLatencyReachTheHost)
+{
+    Start();
+    IEditController* c = host.controller();
+    ASSERT_EQ(c->getParameterCount(), 93);
+    host.clearHandlerLog();
+    c->setParamNormalized(kGateScMonitor, 1.0);   // turns the gate key filter on for us
+    auto log = host.handlerLog();
+    ASSERT_EQ(log.edits.size(), 1u);
+    EXPECT_EQ(log.edits[0].first, kGateScEnable);
+    EXPECT_EQ(log.edits[0].second, 1.0);
+    EXPECT_EQ(log.begins, 1);
+    EXPECT_EQ(log.ends, 1);
+
+    c->setParamNormalized(kOversample, 1.0);
+    EXPECT_EQ(host.handlerLog().restarts, (std::vector<int32>{kLatencyChanged}));
+    EXPECT_EQ(host.processor()->getLatencySamples(), 279u);
+}
+
+TEST_F(Adapter, SilentInputsReachThePlugInAsZerosAndOutputIsNotSilent)
+{
+    Start();
+    std::vector<float> l(64, 0.5f), r(64, 0.5f), ol(64, 9.0f), or_(64, 9.0f);
+    float* in[2] = {l.data(), r.data()};
+    float* out[2] = {ol.data(), or_.data()};
+    EXPECT_TRUE(host.Process(in, 2, nullptr, 0, out, 2, 64, 0x3));
+    EXPECT_EQ(ol, std::vector<float>(64, 0.0f));
+    EXPECT_EQ(l, std::vector<float>(64, 0.5f));   // the host's buffers are left alone
+    EXPECT_TRUE(host.Process(in, 2, nullptr, 0, out, 2, 64));
+    EXPECT_EQ(ol, l);
+}
+
+TEST_F(Adapter, OversamplingDelaysByTheReportedLatency)
+{
+    host.SetNormalized(kOversample, 1.0);
+    Start(2, 0, 44100);
+    const uint32 latency = host.processor()->getLatencySamples();
+    ASSERT_EQ(latency, 279u);
+    std::vector<float> l(1024, 0.0f), r(1024, 0.0f), ol(1024), or_(1024);
+    l[0] = 1.0f;
+    for (int at = 0; at < 1024; at += 256) {
+        float* in[2] = {l.data() + at, r.data() + at};
+        float* out[2] = {ol.data() + at, or_.data() + at};
+        host.Process(in, 2, nullptr, 0, out, 2, 256);
+    }
+    size_t peak = 0;
+    double sum = 0;
+    for (size_t i = 0; i < ol.size(); ++i) {
+        sum += ol[i];
+        if (std::fabs(ol[i]) > std::fabs(ol[peak]))
+            peak = i;
+    }
+    EXPECT_EQ(peak, latency);
+    EXPECT_NEAR(sum, 1.0, 1e-4);
+}
+
+TEST_F(Adapter, FreshStateHoldsTheDefaults)
+{
+    Start();
+    const auto chunks = Chunks(host.GetState());
+    ASSERT_TRUE(chunks.count(kS000) && chunks.count(kS001) && chunks.count(kSnapshot));
+    EXPECT_FALSE(chunks.count(kPresetName));
+    const std::vector<float> set0 = SetValues(chunks.at(kS000));
+    ASSERT_EQ(set0.size(), 94u);
+    EXPECT_FLOAT_EQ(set0[2], 80.0f);      // EQ band 1 frequency
+    EXPECT_FLOAT_EQ(set0[38], -16.0f);    // compressor threshold
+    EXPECT_FLOAT_EQ(set0[55], -0.3f);     // limiter threshold
+    EXPECT_EQ(SetValues(chunks.at(kS001)), (std::vector<float>{0, 0, 1, 1, 1}));
+    // The snapshot is itself a chunk file holding set 0.
+    const std::vector<uint8_t>& snapshot = chunks.at(kSnapshot);
+    const auto inner = Chunks(std::vector<char>(snapshot.begin(), snapshot.end()));
+    EXPECT_EQ(SetValues(inner.at(kS000)).size(), 94u);
+}
+
+TEST_F(Adapter, StateRoundTripAndOlderStates)
+{
+    Start();
+    host.SetNormalized(kCompThreshold, 0.25);
+    host.SetNormalized(kInputDelay, 0.5);
+    host.SetNormalized(kBypass, 1.0);
+    std::vector<char> state = host.GetState();
+
+    CVst3Host other;
+    ASSERT_TRUE(other.Load(QS_BUNDLE) && other.CreateInstance());
+    ASSERT_TRUE(other.SetState(state));
+    EXPECT_DOUBLE_EQ(other.GetNormalized(kCompThreshold), 0.25);
+    EXPECT_DOUBLE_EQ(other.GetNormalized(kInputDelay), 0.5);
+    EXPECT_DOUBLE_EQ(other.GetNormalized(kBypass), 1.0);
+
+    // A state from an older version with 90 set-0 values: 90..93 go to their defaults.
+    other.SetNormalized(kOversample, 1.0);   // number 93
+    const uint32_t s000 = kS000;
+    for (size_t at = 8; at + 8 <= state.size();) {
+        uint32_t id, length;
+        std::memcpy(&id, &state[at], 4);
+        std::memcpy(&length, &state[at + 4], 4);
+        if (id == s000) {
+            const uint32_t count = 90, shorter = length - 16;
+            std::memcpy(&state[at + 4], &shorter, 4);
+            std::memcpy(&state[at + 12], &count, 4);
+            state.erase(state.begin() + static_cast<long>(at + 8 + shorter), state.begin() + static_cast<long>(at + 8 + length));
+            break;
+        }
+        at += 8 + length;
+    }
+    ASSERT_TRUE(other.SetState(state));
+    EXPECT_DOUBLE_EQ(other.GetNormalized(kOversample), 0.0);
+    EXPECT_DOUBLE_EQ(other.GetNormalized(kCompThreshold), 0.25);
+}
+
+TEST_F(Adapter, DamagedOrEmptyStatesChangeNothing)
+{
+    Start();
+    host.SetNormalized(kCompThreshold, 0.75);
+    const std::vector<char> good = host.GetState();
+    std::vector<std::vector<char>> bad = {
+        {},                                          // empty stream
+        {'Z', 'T', 'C'},                             // too short
+        std::vector<char>(good.begin(), good.end()), // wrong magic, below
+        std::vector<char>(good.begin(), good.begin() + 30),  // set chunk cut short
+    };
+    bad[2][0] = 'X';
+    host.SetNormalized(kCompThreshold, 0.5);
+    for (const auto& state : bad) {
+        host.SetState(state);
+        EXPECT_DOUBLE_EQ(host.GetNormalized(kCompThreshold), 0.5) << state.size() << " bytes";
+    }
+}
+
+TEST_F(Adapter, ControllerStateIs257Bytes)
+{
+    IEditController* c = host.controller();
+    Steinberg::MemoryStream stream;
+    ASSERT_EQ(c->getState(&stream), kResultOk);
+    EXPECT_EQ(stream.getSize(), 257);
+    stream.seek(0, IBStream::kIBSeekSet, nullptr);
+    EXPECT_EQ(c->setState(&stream), kResultOk);
+    Steinberg::MemoryStream shortStream;
+    int32 written;
+    char bytes[100] = {};
+    shortStream.write(bytes, 100, &written);
+    shortStream.seek(0, IBStream::kIBSeekSet, nullptr);
+    EXPECT_NE(c->setState(&shortStream), kResultOk);
+}

@@ -1,0 +1,9 @@
+#!/bin/sh
+# Fails unless the library defines exactly the host entry points as dynamic symbols.
+expected="ExitDll GetPluginFactory InitDll ModuleEntry ModuleExit ztpiMain"
+actual=$(nm -D --defined-only "$1" | awk '{ print $3 }' | sort | tr '\n' ' ' | sed 's/ $//')
+if [ "$actual" != "$expected" ]; then
+  echo "exports: $actual"
+  echo "expected: $expected"
+  exit 1
+fi
