@@ -232,9 +232,10 @@ void CQuillstripPlugIn::ApplyBand(int32_t band, int32_t field, float value)
     case kBandFreq: f.freq = value; break;
     case kBandQ: f.q = value; break;
     case kBandType: f.type = Rounded(value); break;
-    case kBandSolo: f.solo = static_cast<uint32_t>(Rounded(value)); break;
-    default: break;
+    case kBandSolo: f.solo = static_cast<uint32_t>(Rounded(value)); return;  // no redesign
+    default: return;
     }
+    dsp_->UpdateFilter(band);
 }
 
 void CQuillstripPlugIn::ApplyKeyFilter(int32_t filter, int32_t field, float value)
@@ -246,8 +247,9 @@ void CQuillstripPlugIn::ApplyKeyFilter(int32_t filter, int32_t field, float valu
     case kBandFreq: f.freq = value; break;
     case kBandQ: f.q = value; break;
     case kBandType: f.type = Rounded(value); break;
-    default: break;
+    default: return;
     }
+    dsp_->UpdateFilter(filter);
 }
 
 void CQuillstripPlugIn::InterlockMonitors(int32_t otherMonitor, int32_t ownFilterEnable)
@@ -266,8 +268,10 @@ void CQuillstripPlugIn::ApplyProcessing(int32_t number, float value)
     const bool on = value != 0.0f;
     switch (number) {
     case kEqSection:
-        for (int32_t b = 0; b < CQuillstripDSP::kBands; ++b)
+        for (int32_t b = 0; b < CQuillstripDSP::kBands; ++b) {
             dsp_->Filter(b).on = on && Value(b * kBandStride + kBandEnable) != 0.0f;
+            dsp_->UpdateFilter(b);
+        }
         break;
 
     // Smoothed: the ramp's callback writes the engine.

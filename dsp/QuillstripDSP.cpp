@@ -19,6 +19,32 @@ float BlockPeak(const float* samples, int32_t frames)
 CQuillstripDSP::CQuillstripDSP()
 {
     sampleRate_ = 44100;
+    for (int32_t i = 0; i < kFilters; ++i)
+        DesignFilter(i);
+}
+
+CIIR& CQuillstripDSP::FilterAt(int32_t index)
+{
+    return index < kBands ? bands_[index] : index == kGateKeyFilter ? gateKeyFilter_ : compKeyFilter_;
+}
+
+void CQuillstripDSP::DesignFilter(int32_t index)
+{
+    const FilterSettings& f = filters_[index];
+    CIIR& iir = FilterAt(index);
+    if (!f.on.load(std::memory_order_relaxed))
+        iir.DesignFlat(sampleRate_);
+    else
+        iir.Design(f.type.load(std::memory_order_relaxed), sampleRate_, f.freq.load(std::memory_order_relaxed),
+                   f.gain.load(std::memory_order_relaxed), f.q.load(std::memory_order_relaxed));
+}
+
+void CQuillstripDSP::DesignDirtyFilters()
+{
+    uint32_t dirty = dirtyFilters_.exchange(0, std::memory_order_acquire);
+    for (int32_t i = 0; dirty != 0; ++i, dirty >>= 1)
+        if (dirty & 1u)
+            DesignFilter(i);
 }
 
 void CQuillstripDSP::Configure(int32_t channels, bool sideChainPresent)
@@ -30,10 +56,16 @@ void CQuillstripDSP::Configure(int32_t channels, bool sideChainPresent)
 void CQuillstripDSP::SetSampleRate(int32_t rate)
 {
     CBaseDSPEngine::SetSampleRate(rate);
+    for (int32_t i = 0; i < kFilters; ++i) {
+        FilterAt(i).SetSampleRate(rate);
+        DesignFilter(i);
+    }
 }
 
 void CQuillstripDSP::Reset()
 {
+    for (int32_t i = 0; i < kFilters; ++i)
+        FilterAt(i).Reset();
     // The delay lines keep their contents: a delay of 0 never reads them, and a new
     // delay reads what the line held, as it would have without a reset.
 }
@@ -61,6 +93,9 @@ void CQuillstripDSP::Process(float** outputs, float** inputs, int32_t frames)
 void CQuillstripDSP::ProcessChunk(float** outputs, float** inputs, int32_t frames)
 {
     const int32_t channels = channels_;
+    if (frames <= 0)
+        return;
+    DesignDirtyFilters();
 
     // Input meter.
     for (int32_t c = 0; c < channels; ++c)
@@ -139,11 +174,62 @@ void CQuillstripDSP::ProcessChunk(float** outputs, float** inputs, int32_t frame
         HoldPeak(kPeakOutR, GetPeak(kPeakOutL));
 }
 
-// The equaliser bands run here, soloed bands alone when any band is soloed.
-void CQuillstripDSP::RunEqualiser(double (*)[kChunk], int32_t) {}
+// Every band in band order, or only the soloed ones while any band is soloed. A band
+// that is off runs as a flat filter, so switching it glides.
+void CQuillstripDSP::RunEqualiser(double (*x)[kChunk], int32_t frames)
+{
+    bool anySolo = false;
+    for (int32_t b = 0; b < kBands; ++b)
+        anySolo = anySolo || filters_[b].solo.load(std::memory_order_relaxed) != 0;
+    for (int32_t b = 0; b < kBands; ++b) {
+        if (anySolo && filters_[b].solo.load(std::memory_order_relaxed) == 0)
+            continue;
+        if (channels_ == 1)
+            bands_[b].ProcessMono(x[0], frames);
+        else
+            bands_[b].ProcessStereo(x[0], x[1], frames);
+    }
+}
 
-// Gate, then compressor, each on its filtered key.
-void CQuillstripDSP::RunDynamics(double (*)[kChunk], double (*)[kChunk], double (*)[kChunk], int32_t) {}
+void CQuillstripDSP::FilterKey(CIIR& filter, float gain, double (*key)[kChunk], int32_t frames)
+{
+    for (int32_t c = 0; c < channels_; ++c)
+        for (int32_t i = 0; i < frames; ++i)
+            key[c][i] *= gain;
+    if (channels_ == 1)
+        filter.ProcessMono(key[0], frames);
+    else
+        filter.ProcessStereo(key[0], key[1], frames);
+}
+
+// Gate, then compressor. With its key filter on, a section's key is scaled by the key
+// output gain and filtered; while the key is monitored it replaces the signal.
+void CQuillstripDSP::RunDynamics(double (*x)[kChunk], double (*gateKey)[kChunk], double (*compKey)[kChunk],
+                                 int32_t frames)
+{
+    auto copyKey = [&](double (*key)[kChunk]) {
+        for (int32_t c = 0; c < channels_; ++c)
+            std::memcpy(x[c], key[c], sizeof(double) * static_cast<size_t>(frames));
+    };
+    const bool gateListen = gateListen_.load(std::memory_order_relaxed);
+    if (gateOn_.load(std::memory_order_relaxed) || gateListen) {
+        if (filters_[kGateKeyFilter].on.load(std::memory_order_relaxed)) {
+            FilterKey(gateKeyFilter_, gateKeyGain_.load(std::memory_order_relaxed), gateKey, frames);
+            if (gateListen)
+                copyKey(gateKey);
+        }
+    }
+    if (gateListen)
+        return;
+    const bool compListen = compListen_.load(std::memory_order_relaxed);
+    if (compOn_.load(std::memory_order_relaxed) || compListen) {
+        if (filters_[kCompKeyFilter].on.load(std::memory_order_relaxed)) {
+            FilterKey(compKeyFilter_, compKeyGain_.load(std::memory_order_relaxed), compKey, frames);
+            if (compListen)
+                copyKey(compKey);
+        }
+    }
+}
 
 // Width, saturation and limiter, always last and in that order.
 void CQuillstripDSP::RunOutputSections(double (*)[kChunk], int32_t) {}

@@ -11,6 +11,7 @@
 
 #include "dsp/DelayLine.h"
 #include "dsp/FilterSettings.h"
+#include "dsp/IIR.h"
 #include "dsp/dspe/BaseDSPEngine.h"
 
 #include <atomic>
@@ -40,6 +41,10 @@ public:
     int32_t GetChannels() const { return channels_; }
 
     FilterSettings& Filter(int32_t index) { return filters_[index]; }
+    // The filter's settings changed: it is redesigned on the audio thread at the start
+    // of the next chunk, so coefficients never change in the middle of one. Index
+    // 0..5 are the EQ bands, kGateKeyFilter and kCompKeyFilter the key filters.
+    void UpdateFilter(int32_t index) { dirtyFilters_.fetch_or(1u << index, std::memory_order_release); }
 
     void SetInputGain(float gain) { inputGain_.store(gain, std::memory_order_relaxed); }
     void SetOutputGain(float gain) { outputGain_.store(gain, std::memory_order_relaxed); }
@@ -72,6 +77,15 @@ public:
     int32_t GetInputDelay() const { return inputDelay_.load(std::memory_order_relaxed); }
 
 private:
+    static constexpr int32_t kFilters = 8;
+    CIIR& FilterAt(int32_t index);
+    // Designs filter index from its settings at the current rate (flat when off, so
+    // switching a band glides instead of clicking).
+    void DesignFilter(int32_t index);
+    void DesignDirtyFilters();
+    // Scales a key by its output gain and runs it through its filter.
+    void FilterKey(CIIR& filter, float gain, double (*key)[kChunk], int32_t frames);
+
     // One chunk of at most kChunk frames.
     void ProcessChunk(float** outputs, float** inputs, int32_t frames);
     // Chain steps on the working signal x[channel][frame].
@@ -82,7 +96,11 @@ private:
 
     int32_t channels_ = 0;
     bool sideChainPresent_ = false;
-    FilterSettings filters_[8];
+    FilterSettings filters_[kFilters];
+    CIIR bands_[kBands];
+    CIIR gateKeyFilter_;
+    CIIR compKeyFilter_;
+    std::atomic<uint32_t> dirtyFilters_{0};
 
     std::atomic<bool> compOn_{false}, gateOn_{false};
     std::atomic<float> gateKeyGain_{1.0f}, compKeyGain_{1.0f};
