@@ -63,6 +63,11 @@ void CQuillstripPlugIn::DefineParameters()
         dezipper_.AddParameter(s.id, s.min, s.max, s.initial, s.rampMs);
     SetStateSets({kSetProcessing, kSetPlugIn});
     SetPresetSets({kSetProcessing});
+    BindPreferences(kPreferenceFile,
+                    {{"KnobMode", kKnobMode}, {"MeterMode", kMeterMode}, {"ToolTipsEQ", kToolTipsEQ},
+                     {"ToolTipsControls", kToolTipsControls}, {"EyeCandy", kEyeCandy}, {"Hue", kHue},
+                     {"Brightness", kBrightness}, {"Saturation", kSaturation}},
+                    kSetEditor);
 }
 
 void CQuillstripPlugIn::DefineAutomation()

@@ -13,6 +13,7 @@ class CQuillstripPlugIn final : public zt::ztpi::CBasePlugIn, public zt::dspe::I
 public:
     static constexpr int32_t kMaxSubBlock = 32;
     static constexpr int32_t kOversamplingLatency = COversampler::kLatency;
+    static constexpr const char* kPreferenceFile = "Kelmora:Quillstrip Small.xml";
 
     explicit CQuillstripPlugIn(zt::ztpi::IHost* host);
     ~CQuillstripPlugIn() override;

@@ -1,6 +1,8 @@
 #include "core/ztpi/BasePlugIn.h"
 
 #include "core/de/ParameterManager.h"
+#include "core/ztpi/BasePreferenceManager.h"
+#include "foundation/Paths.h"
 
 #include <algorithm>
 #include <cmath>
@@ -25,7 +27,28 @@ CBasePlugIn::CBasePlugIn(IHost* host, const char* vendor, const char* product, i
         scratchOut_[c] = scratch_.data() + (2 * kMaxChannels + c) * maxSubBlock;
 }
 
-CBasePlugIn::~CBasePlugIn() = default;
+CBasePlugIn::~CBasePlugIn()
+{
+    // Its timer may be applying values: stop it while everything it reaches exists.
+    preferences_.reset();
+}
+
+void CBasePlugIn::BindPreferences(const char* file, const std::vector<std::pair<const char*, int32_t>>& keys,
+                                  int32_t set)
+{
+    const std::string path = file;
+    std::string documents;
+    const size_t folderEnd = path.find(':');
+    if (folderEnd != std::string::npos && zt::GetSpecialFolder(zt::kSpecialFolderDocuments, documents))
+        zt::CreateFolder((documents + path.substr(0, folderEnd + 1)).c_str());
+
+    preferences_ = std::make_unique<CBasePreferenceManager>(*parameters_, lock_);
+    preferences_->SetFile(file);
+    for (const auto& [key, number] : keys)
+        preferences_->AddBinding(key, set, number);
+    SetParameterObserver(preferences_.get());
+    preferences_->LoadAndWatch();
+}
 
 bool CBasePlugIn::Open()
 {

@@ -19,6 +19,8 @@
 
 namespace zt::ztpi {
 
+class CBasePreferenceManager;
+
 // Receives every stored parameter change; the preference manager binds here.
 class IParameterObserver {
 public:
@@ -128,6 +130,11 @@ protected:
     // The snapshot of the preset sets, taken when the parameters are defined.
     bool TakeSnapshot();
 
+    // Binds parameters to keys of a preference file (relative to the documents folder,
+    // whose first folder is created), loads it and keeps following it.
+    void BindPreferences(const char* file, const std::vector<std::pair<const char*, int32_t>>& keys, int32_t set);
+    CBasePreferenceManager* GetPreferences() const { return preferences_.get(); }
+
     // Attaches a display converter to the last record of each list.
     void SetDisplayConverter(const zt::de::IDisplayConverter* longList, const zt::de::IDisplayConverter* shortList);
 
@@ -142,6 +149,7 @@ protected:
     std::unique_ptr<zt::dspe::CBaseDSPEngine> engine_;
     zt::dspe::CBaseDezipper dezipper_;
     std::unique_ptr<zt::de::IParameterManager> parameters_;
+    std::unique_ptr<CBasePreferenceManager> preferences_;  // after parameters_: stops first
     bool active_ = false;
 
 private:
