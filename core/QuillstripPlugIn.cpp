@@ -324,6 +324,14 @@ void CQuillstripPlugIn::ApplyProcessing(int32_t number, float value)
     case kCompScQ: ApplyKeyFilter(CQuillstripDSP::kCompKeyFilter, kBandQ, value); break;
     case kCompScGain: ApplyKeyFilter(CQuillstripDSP::kCompKeyFilter, kBandGain, value); break;
 
+    case kStereoFreqLow: dsp_->Width().SetCrossoverLow(value); break;
+    case kStereoFreqHigh: dsp_->Width().SetCrossoverHigh(value); break;
+    case kStereoLowSolo: dsp_->Width().SetSolo(CWidth::kLow, on); break;
+    case kStereoMidSolo: dsp_->Width().SetSolo(CWidth::kMid, on); break;
+    case kStereoHighSolo: dsp_->Width().SetSolo(CWidth::kHigh, on); break;
+    case kStereoAutoGain: dsp_->Width().SetAutoGain(on); break;
+    case kSaturationMode: dsp_->Saturator().SetMode(Rounded(value)); break;
+
     case kOversampleEnable:
         ReportLatencyIfChanged();
         SetSampleRate(hostRate_);
@@ -340,6 +348,9 @@ void CQuillstripPlugIn::OnSmoothedValue(int32_t id, float value)
     case kOutputGain: dsp_->SetOutputGain(static_cast<float>(CGainDisplayConverter::GainOf(value))); break;
     case kGateMix: dsp_->SetGateMix(value); break;
     case kSaturationMix: dsp_->SetSaturationMix(value); break;
-    default: break;  // compressor and width amounts reach their sections
+    case kStereoLow: dsp_->Width().SetWidth(CWidth::kLow, value); break;
+    case kStereoMid: dsp_->Width().SetWidth(CWidth::kMid, value); break;
+    case kStereoHigh: dsp_->Width().SetWidth(CWidth::kHigh, value); break;
+    default: break;  // compressor amounts reach their section
     }
 }

@@ -56,6 +56,8 @@ void CQuillstripDSP::Configure(int32_t channels, bool sideChainPresent)
 void CQuillstripDSP::SetSampleRate(int32_t rate)
 {
     CBaseDSPEngine::SetSampleRate(rate);
+    width_.SetSampleRate(rate);
+    saturator_.SetSampleRate(rate);
     for (int32_t i = 0; i < kFilters; ++i) {
         FilterAt(i).SetSampleRate(rate);
         DesignFilter(i);
@@ -66,6 +68,8 @@ void CQuillstripDSP::Reset()
 {
     for (int32_t i = 0; i < kFilters; ++i)
         FilterAt(i).Reset();
+    width_.Reset();
+    saturator_.Reset();
     // The delay lines keep their contents: a delay of 0 never reads them, and a new
     // delay reads what the line held, as it would have without a reset.
 }
@@ -232,4 +236,16 @@ void CQuillstripDSP::RunDynamics(double (*x)[kChunk], double (*gateKey)[kChunk],
 }
 
 // Width, saturation and limiter, always last and in that order.
-void CQuillstripDSP::RunOutputSections(double (*)[kChunk], int32_t) {}
+void CQuillstripDSP::RunOutputSections(double (*x)[kChunk], int32_t frames)
+{
+    // A mono signal has no width to change.
+    if (widthOn_.load(std::memory_order_relaxed) && channels_ == 2)
+        width_.Process(x[0], x[1], frames);
+    if (saturationOn_.load(std::memory_order_relaxed)) {
+        const double mix = GetSaturationMix();
+        if (channels_ == 2)
+            saturator_.Process(x[0], x[1], mix, frames);
+        else
+            saturator_.ProcessMono(x[0], mix, frames);
+    }
+}

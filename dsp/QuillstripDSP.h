@@ -12,6 +12,8 @@
 #include "dsp/DelayLine.h"
 #include "dsp/FilterSettings.h"
 #include "dsp/IIR.h"
+#include "dsp/Saturator.h"
+#include "dsp/Width.h"
 #include "dsp/dspe/BaseDSPEngine.h"
 
 #include <atomic>
@@ -32,6 +34,9 @@ public:
     CQuillstripDSP();
 
     void SetSampleRate(int32_t rate) override;
+    // The sections' own settings go straight to them.
+    CWidth& Width() { return width_; }
+    CSaturator& Saturator() { return saturator_; }
     void Process(float** outputs, float** inputs, int32_t frames) override;
     void Reset() override;
     void Suspend(int32_t) override {}
@@ -117,4 +122,7 @@ private:
     std::atomic<bool> gateExternal_{false}, compExternal_{false};
     std::atomic<float> gateMix_{1.0f}, saturationMix_{1.0f};
     std::atomic<float> limiterInputGain_{1.0f};
+
+    CWidth width_;
+    CSaturator saturator_;
 };

@@ -125,3 +125,42 @@ TEST(EngineChain, ExternalKeyReplacesTheSignalWhileMonitored)
         peak = std::max(peak, std::fabs(out[1][i]));
     EXPECT_NEAR(peak, 0.5f, 0.01f);   // the external key at 0 dB, not the 3 kHz signal
 }
+
+TEST(EngineChain, WidthAndSaturationSitBehindTheirSwitches)
+{
+    // Width at -100 % on every band folds stereo to mono; a mono engine is untouched.
+    PlugInHarness h(kRate);
+    auto& pm = h.parameters();
+    for (int32_t n : {kStereoLow, kStereoMid, kStereoHigh})
+        pm.SetValue(false, n, -100, kSetProcessing);
+    h.plugIn().Suspend();   // snap the width ramps
+    h.plugIn().Resume();
+    const std::vector<float> l = Noise(4096, 5), r = Noise(4096, 6);
+    auto out = h.Run({l, r});
+    EXPECT_EQ(out[0], l);   // switched off: untouched
+    pm.SetValue(false, kStereoEnable, 1, kSetProcessing);
+    out = h.Run({l, r});
+    for (size_t i = 0; i < l.size(); ++i)
+        ASSERT_NEAR(out[0][i], out[1][i], 1e-6f) << i;
+
+    PlugInHarness mono(kRate, 1);
+    mono.parameters().SetValue(false, kStereoEnable, 1, kSetProcessing);
+    EXPECT_EQ(mono.Run({l}, 1)[0], l);
+
+    // Saturation with its mix at 0 passes the dry signal; at 100 % "Mode 1" bends a
+    // sine by its soft curve, 1.5x - 0.5x^3: a peak of 0.5 comes out at 0.6875.
+    PlugInHarness s(kRate);
+    s.parameters().SetValue(false, kSaturationEnable, 1, kSetProcessing);
+    s.parameters().SetValue(false, kSaturationMix, 0, kSetProcessing);
+    s.plugIn().Suspend();
+    s.plugIn().Resume();
+    EXPECT_EQ(s.Run({l, r})[0], l);
+    s.parameters().SetValue(false, kSaturationMix, 100, kSetProcessing);
+    s.parameters().SetValue(false, kSaturationMode, 0, kSetProcessing);
+    s.plugIn().Suspend();
+    s.plugIn().Resume();
+    const std::vector<float> sine = Sine(100, 960, 0.5);   // 480 samples a period
+    const auto bent = s.Run({sine, sine});
+    EXPECT_NEAR(bent[0][120], 0.6875f, 1e-6f);
+    EXPECT_NEAR(bent[1][360], -0.6875f, 1e-6f);
+}
