@@ -4,6 +4,7 @@
 #include "core/QuillstripParameterTable.h"
 #include "dsp/QuillstripDSP.h"
 
+#include <algorithm>
 #include <cmath>
 
 using namespace quillstrip;
@@ -203,6 +204,59 @@ void CQuillstripPlugIn::ReportLatencyIfChanged()
         if (host_)
             host_->LatencyChanged();
     }
+}
+
+// --- section presets -----------------------------------------------------------
+
+const std::vector<int32_t>& CQuillstripPlugIn::SectionParameters(int32_t section)
+{
+    auto range = [](int32_t first, int32_t last, std::vector<int32_t> more = {}) {
+        std::vector<int32_t> numbers;
+        for (int32_t n = first; n <= last; ++n)
+            numbers.push_back(n);
+        numbers.insert(numbers.end(), more.begin(), more.end());
+        return numbers;
+    };
+    static const std::vector<int32_t> kSections[kNumSections] = {
+        range(0, 35),
+        range(kCompThreshold, kCompDetection,
+              {kCompScEnable, kCompScMonitor, kCompScGain, kCompScFreq, kCompScQ, kCompScOutput, kCompScType,
+               kCompressorType, kCompScInput}),
+        range(kGateThreshold, kGateDetection,
+              {kGateScEnable, kGateScMonitor, kGateScGain, kGateScFreq, kGateScQ, kGateScOutput, kGateScType,
+               kGateScInput, kGateMix}),
+        {kLimiterThreshold, kLimiterInput, kLimiterRelease},
+        range(kStereoFreqLow, kStereoHigh, {kStereoLowSolo, kStereoMidSolo, kStereoHighSolo, kStereoAutoGain}),
+        {kSaturationMode, kSaturationMix},
+    };
+    return kSections[section];
+}
+
+bool CQuillstripPlugIn::LoadSectionPreset(const std::string& path, int32_t section)
+{
+    std::vector<std::pair<int32_t, zt::ztpi::SSetValues>> sets;
+    if (section < 0 || section >= kNumSections || !ReadPresetSets(path, sets, nullptr))
+        return false;
+    const std::vector<int32_t>& numbers = SectionParameters(section);
+    zt::CAutoLock lock(lock_);
+    for (const auto& [set, stored] : sets) {
+        for (size_t i = 0; i < stored.values.size(); ++i) {
+            const int64_t number = int64_t(stored.first) + int64_t(i);
+            if (std::find(numbers.begin(), numbers.end(), number) != numbers.end())
+                parameters_->SetValue(true, static_cast<int32_t>(number), stored.values[i], set);
+        }
+    }
+    return true;
+}
+
+void CQuillstripPlugIn::ResetSection(int32_t section)
+{
+    if (section < 0 || section >= kNumSections)
+        return;
+    zt::CAutoLock lock(lock_);
+    for (int32_t number : SectionParameters(section))
+        parameters_->SetValue(true, number, parameters_->GetParameter(number, kSetProcessing)->GetDefault(),
+                              kSetProcessing);
 }
 
 // --- parameter values onto the engine ----------------------------------------

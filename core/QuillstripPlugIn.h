@@ -27,6 +27,16 @@ public:
 
     void OnSmoothedValue(int32_t id, float value) override;
 
+    // The sections a pane's preset buttons act on.
+    enum ESection : int32_t { kSectionEq = 0, kSectionCompressor, kSectionGate, kSectionLimiter, kSectionStereo,
+                              kSectionSaturation, kNumSections };
+    // The set-0 parameters of a section; its own enable switch is not among them.
+    static const std::vector<int32_t>& SectionParameters(int32_t section);
+    // Loads only the section's parameters from a preset file; the current preset stays.
+    bool LoadSectionPreset(const std::string& path, int32_t section);
+    // Every parameter of the section back to its default.
+    void ResetSection(int32_t section);
+
     CQuillstripDSP& GetDSP() { return *dsp_; }
     const zt::dspe::CBaseDezipper& GetDezipper() const { return dezipper_; }
 

@@ -61,6 +61,10 @@ bool CBasePlugIn::Open()
         automationIndex_[static_cast<size_t>(set)].assign(static_cast<size_t>(parameters_->GetNumParameters(set)), -1);
     TakeSnapshot();
     DefineAutomation();
+    ScanPresets();
+    const std::string folder = GetPresetFolder();
+    if (!folder.empty())
+        LoadPreset(folder + kDefaultPreset);  // a missing file leaves the defaults
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include "core/de/DisplayConverter.h"
 #include "core/de/ParameterInterfaces.h"
 #include "core/ztpi/PlugInInterfaces.h"
+#include "core/ztpi/SetChunk.h"
 #include "dsp/dspe/BaseDSPEngine.h"
 #include "dsp/dspe/BaseDezipper.h"
 #include "foundation/ChunkFileMemory.h"
@@ -20,6 +21,7 @@
 namespace zt::ztpi {
 
 class CBasePreferenceManager;
+class IFileDialogs;
 
 // Receives every stored parameter change; the preference manager binds here.
 class IParameterObserver {
@@ -82,6 +84,25 @@ public:
     void SetPresetName(const std::string& name) { presetName_ = name; }
     bool IsLoading() const { return loading_; }
 
+    // Presets: chunk files of the preset sets, in the preset folder.
+    static constexpr uint32_t kPresetFileType = 1;
+    static constexpr const char* kPresetExtension = ".preset";
+    static constexpr const char* kDefaultPreset = "Default.preset";
+    // The program-files folder + vendor + ":" + product + ":Presets:".
+    std::string GetPresetFolder() const;
+    // Remembers path as the current preset (also when the file turns out unusable)
+    // and loads it. A file that is missing or not a whole preset changes nothing.
+    bool LoadPreset(const std::string& path);
+    // Saves to the current preset, or asks for a file when there is none yet.
+    bool SavePreset();
+    bool SavePresetAs();
+    bool LoadPresetWithDialog();
+    const std::string& GetPresetPath() const { return presetPath_; }
+    // The preset files found in the preset folder when the plug-in opened.
+    const std::vector<std::string>& GetPresetNames() const { return presetNames_; }
+    void ScanPresets();
+    void SetFileDialogs(IFileDialogs* dialogs) { dialogs_ = dialogs; }
+
     static constexpr uint32_t kStateFileType = 1;
     static constexpr uint32_t kSnapshotChunk = 0x62636B67;   // "gkcb" on disk
     static constexpr uint32_t kExtraChunk = 0x78747261;      // "artx"
@@ -121,6 +142,11 @@ protected:
     void AddShortLog(int32_t set, int32_t number, const unsigned* base, const char* name, int32_t decimals);
     // Writes the preset sets into a chunk file (set-chunk form).
     virtual bool WritePresetSets(zt::IChunkFile& file);
+    // A whole preset: the set chunks, then product extra data when there is any.
+    bool WritePreset(zt::IChunkFile& file);
+    // Reads and checks every set chunk of a preset file; false when one is damaged.
+    bool ReadPresetSets(const std::string& path, std::vector<std::pair<int32_t, SSetValues>>& sets,
+                        std::vector<uint8_t>* extra);
     // Product data carried in the state; none by default.
     virtual std::vector<uint8_t> GetExtraData() { return {}; }
     virtual void SetExtraData(const uint8_t*, uint32_t) {}
@@ -168,6 +194,9 @@ private:
     std::vector<int32_t> presetSets_;
     std::unique_ptr<zt::CChunkFileMemory> snapshot_;
     std::string presetName_;
+    std::string presetPath_;
+    std::vector<std::string> presetNames_;
+    IFileDialogs* dialogs_ = nullptr;
     bool loading_ = false;
 
     std::vector<SAutomationInfo> automation_;
