@@ -43,6 +43,8 @@ mkdir -p "$HOME/.vst3"
 rm -rf "$HOME/.vst3/$bundle"
 cp -r "$build/$bundle" "$HOME/.vst3/"
 echo "Installed $HOME/.vst3/$bundle"
+# Factory presets into the plug-in's preset folder; files the user changed stay as they are.
+"$build/tools/presets/quillstrip-presets" install "$build/presets"
 
 # The main job on the built-in example: a short drum-and-chord mix through the
 # installed plug-in, written next to the build.
