@@ -145,8 +145,10 @@ void CQuillstripPlugIn::SetSampleRate(int32_t rate)
 void CQuillstripPlugIn::Process(float** outputs, float** inputs, int32_t frames)
 {
     if (!active_) {
-        // Not resumed: silence the first sample of each output and produce nothing else.
-        if (frames > 0) {
+        // Not resumed: silence the first sample of each output and produce nothing else;
+        // parameter changes that came with the block still count.
+        ApplyQueuedEvents();
+        if (frames > 0 && outputs) {
             outputs[0][0] = 0.0f;
             if (outputs_ == 2)
                 outputs[1][0] = 0.0f;
@@ -165,15 +167,12 @@ void CQuillstripPlugIn::OnEngineRate(int32_t, int32_t factor)
     }
 }
 
-void CQuillstripPlugIn::ProcessSubBlock(float** outputs, float** inputs, int32_t frames,
-                                        const zt::ztpi::SEvent* events, int32_t eventCount)
+void CQuillstripPlugIn::ProcessSubBlock(float** outputs, float** inputs, int32_t frames)
 {
     if (ActiveFactor() != 2) {
-        CBasePlugIn::ProcessSubBlock(outputs, inputs, frames, events, eventCount);
+        CBasePlugIn::ProcessSubBlock(outputs, inputs, frames);
         return;
     }
-    if (eventCount > 0)
-        engine_->HandleEvents(events, eventCount, 0);
 
     // Main channels use converters 0 and 1, side-chain channels 2 and 3.
     float up[COversampler::kInputs][2 * kMaxSubBlock];
@@ -194,6 +193,26 @@ void CQuillstripPlugIn::ProcessSubBlock(float** outputs, float** inputs, int32_t
     }
     for (int32_t c = 0; c < outputs_; ++c)
         oversampler_.Down(c, down[c], outputs[c], frames);
+}
+
+bool CQuillstripPlugIn::ApplyRealTime(int32_t set, int32_t number, float value)
+{
+    if (set == kSetProcessing) {
+        // Switching the rate and telling the host of the new latency is UI-thread work.
+        if (number == kOversampleEnable)
+            return false;
+        // Listening takes effect now; turning the other monitor off and this key's
+        // filter on goes through the parameter manager on the UI thread.
+        if (number == kGateScMonitor || number == kCompScMonitor) {
+            if (number == kGateScMonitor)
+                dsp_->SetGateKeyListen(value != 0.0f);
+            else
+                dsp_->SetCompKeyListen(value != 0.0f);
+            return value == 0.0f;
+        }
+    }
+    ApplyParameter(set, number, value);
+    return true;
 }
 
 void CQuillstripPlugIn::ReportLatencyIfChanged()

@@ -45,8 +45,8 @@ protected:
     void DefineAutomation() override;
     void ApplyParameter(int32_t set, int32_t number, float value) override;
     // With oversampling: up-sample, run the engine twice at twice the rate, down-sample.
-    void ProcessSubBlock(float** outputs, float** inputs, int32_t frames, const zt::ztpi::SEvent* events,
-                         int32_t eventCount) override;
+    void ProcessSubBlock(float** outputs, float** inputs, int32_t frames) override;
+    bool ApplyRealTime(int32_t set, int32_t number, float value) override;
     void OnEngineRate(int32_t rate, int32_t factor) override;
 
 private:

@@ -66,6 +66,8 @@ void CQuillstripDSP::SetSampleRate(int32_t rate)
 
 void CQuillstripDSP::Reset()
 {
+    // Settings made while stopped take effect at once, without a glide from the old ones.
+    DesignDirtyFilters();
     for (int32_t i = 0; i < kFilters; ++i)
         FilterAt(i).Reset();
     width_.Reset();

@@ -9,6 +9,7 @@
 #include "pluginterfaces/base/ustring.h"
 #include "pluginterfaces/vst/ivsthostapplication.h"
 #include "pluginterfaces/vst/ivstmessage.h"
+#include "pluginterfaces/vst/ivstparameterchanges.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -101,6 +102,12 @@ tresult PLUGIN_API CEffect::initialize(FUnknown* context)
 
     plugIn_->Open();
     parameterCount_ = static_cast<uint32_t>(plugIn_->GetNumParameters());
+    converters_.clear();
+    for (uint32_t i = 0; i < parameterCount_; ++i) {
+        zt::ztpi::SAutomationInfo info;
+        plugIn_->GetAutomationInfo(static_cast<int32_t>(i), &info);
+        converters_.push_back({info.converterType, info.minimum, info.maximum, info.curveBase ? *info.curveBase : 0});
+    }
     initialized_ = true;
 
     const tresult result = Component::initialize(context);
@@ -153,6 +160,7 @@ tresult PLUGIN_API CEffect::terminate()
 tresult PLUGIN_API CEffect::setActive(TBool state)
 {
     if (plugIn_) {
+        plugIn_->Idle();
         if (state)
             plugIn_->Resume();
         else
@@ -188,6 +196,7 @@ tresult PLUGIN_API CEffect::setupProcessing(ProcessSetup& setup)
     ConnectOnce();
     processMode_ = setup.processMode;
     if (plugIn_) {
+        plugIn_->Idle();
         plugIn_->SetMaxBlockSize(setup.maxSamplesPerBlock);
         plugIn_->SetSampleRate(static_cast<int32_t>(setup.sampleRate));  // truncated, never rounded up
         plugIn_->Prepare();
@@ -225,10 +234,49 @@ uint32 PLUGIN_API CEffect::getLatencySamples()
     return plugIn_ ? static_cast<uint32>(plugIn_->GetLatency()) : 0;
 }
 
+void CEffect::QueueParameterChanges(IParameterChanges* changes)
+{
+    if (!changes)
+        return;
+    const int32 queues = changes->getParameterCount();
+    for (int32 q = 0; q < queues; ++q) {
+        IParamValueQueue* queue = changes->getParameterData(q);
+        if (!queue)
+            continue;
+        const ParamID id = queue->getParameterId();
+        if (id >= converters_.size())
+            continue;
+        const SConverterInfo& c = converters_[id];
+        for (int32 p = 0, points = queue->getPointCount(); p < points; ++p) {
+            int32 offset = 0;
+            ParamValue value = 0;
+            if (queue->getPoint(p, offset, value) != kResultOk)
+                continue;
+            zt::ztpi::SEvent event;
+            event.type = zt::ztpi::SEvent::kParameterChange;
+            event.offset = std::max(offset, int32(0));
+            event.data[0] = static_cast<int32_t>(id);
+            const float plain = zt::de::PlainFromNormalized(c.kind, c.minimum, c.maximum, c.base,
+                                                           std::clamp(value, 0.0, 1.0));
+            std::memcpy(&event.data[1], &plain, sizeof plain);
+            plugIn_->AddEvents(&event, 1);
+        }
+    }
+}
+
 tresult PLUGIN_API CEffect::process(ProcessData& data)
 {
-    if (data.numInputs == 0 || data.numOutputs == 0 || !plugIn_)
+    if (!plugIn_)
         return kResultOk;
+    QueueParameterChanges(data.inputParameterChanges);
+    const bool hasBuffers = data.numInputs > 0 && data.numOutputs > 0 && data.inputs && data.outputs &&
+                            data.inputs[0].channelBuffers32 && data.outputs[0].channelBuffers32 &&
+                            data.inputs[0].numChannels > 0 && data.outputs[0].numChannels >= outputs_;
+    if (data.numSamples <= 0 || !hasBuffers) {
+        // A flush call: the queued changes take effect, no audio is touched.
+        plugIn_->Process(nullptr, nullptr, 0);
+        return kResultOk;
+    }
     const int32 frames = data.numSamples;
     const int32 channels = std::min(data.inputs[0].numChannels, int32(2));
     float* in[4] = {};
@@ -276,6 +324,7 @@ tresult PLUGIN_API CEffect::getState(IBStream* state)
     ConnectOnce();
     if (!plugIn_ || !state)
         return kResultFalse;
+    plugIn_->Idle();
     const int32_t size = plugIn_->GetChunkSize();
     std::vector<char> buffer(static_cast<size_t>(std::max(size, 0)));
     if (size > 0)
@@ -297,9 +346,10 @@ tresult PLUGIN_API CEffect::setState(IBStream* state)
         return kResultFalse;  // no state of ours comes near this
     std::vector<char> buffer(static_cast<size_t>(size));
     int32 read = 0;
-    state->read(buffer.data(), static_cast<int32>(size), &read);
-    plugIn_->SetChunk(buffer.data(), read);
-    return kResultOk;
+    if (state->read(buffer.data(), static_cast<int32>(size), &read) != kResultOk || read != size)
+        return kResultFalse;
+    // A state that is no whole chunk file changes nothing, and the host hears so.
+    return plugIn_->SetChunk(buffer.data(), read) ? kResultOk : kResultFalse;
 }
 
 // --- zt::ztpi::IHost ----------------------------------------------------------

@@ -83,6 +83,17 @@ private:
     std::string hostName_;
     int32_t inputs_ = 0, outputs_ = 0, sidechains_ = 0;
     bool hasSideChain_ = false;
+    // Host automation arriving with the audio: converted to plain values and queued
+    // as timed events for the plug-in object. Converter data per parameter is cached at
+    // initialize, so nothing here allocates.
+    void QueueParameterChanges(Steinberg::Vst::IParameterChanges* changes);
+    struct SConverterInfo {
+        int32_t kind;
+        float minimum, maximum;
+        unsigned base;
+    };
+    std::vector<SConverterInfo> converters_;
+
     // Stands in for input buses the host flags as silent, so their buffers (which
     // belong to the host) are never written.
     std::vector<float> silence_;

@@ -58,6 +58,26 @@ float CConverterX3::FromNormalized(double normalized) const
     return static_cast<float>(normalized < pivot_ ? m_ * x * x * x : m_ * x * x * x * x);
 }
 
+float PlainFromNormalized(int32_t kind, float minimum, float maximum, unsigned base, double normalized)
+{
+    switch (kind) {
+    case IConverter::kLog: return CConverterLog(minimum, maximum, base).FromNormalized(normalized);
+    case IConverter::kTrueLog: return CConverterTrueLog(minimum, maximum).FromNormalized(normalized);
+    case IConverter::kCubic: return CConverterX3(minimum, maximum, base).FromNormalized(normalized);
+    default: return CConverterLinear(minimum, maximum).FromNormalized(normalized);
+    }
+}
+
+double NormalizedFromPlain(int32_t kind, float minimum, float maximum, unsigned base, float plain)
+{
+    switch (kind) {
+    case IConverter::kLog: return CConverterLog(minimum, maximum, base).ToNormalized(plain);
+    case IConverter::kTrueLog: return CConverterTrueLog(minimum, maximum).ToNormalized(plain);
+    case IConverter::kCubic: return CConverterX3(minimum, maximum, base).ToNormalized(plain);
+    default: return CConverterLinear(minimum, maximum).ToNormalized(plain);
+    }
+}
+
 std::unique_ptr<IConverter> MakeConverter(int32_t kind, float minimum, float maximum, unsigned base)
 {
     switch (kind) {

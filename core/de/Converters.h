@@ -64,6 +64,10 @@ private:
     double pivot_;
 };
 
+// The same conversions without a converter object on the heap, for the audio thread.
+float PlainFromNormalized(int32_t kind, float minimum, float maximum, unsigned base, double normalized);
+double NormalizedFromPlain(int32_t kind, float minimum, float maximum, unsigned base, float plain);
+
 // Builds the converter a parameter's automation record names (base is the log base,
 // or the decade for the cubic converter).
 std::unique_ptr<IConverter> MakeConverter(int32_t kind, float minimum, float maximum, unsigned base);

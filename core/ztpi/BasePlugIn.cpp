@@ -144,12 +144,65 @@ int32_t CBasePlugIn::AddEvents(const SEvent* events, int32_t count)
     return eventCount_;
 }
 
-void CBasePlugIn::ProcessSubBlock(float** outputs, float** inputs, int32_t frames,
-                                  const SEvent* events, int32_t eventCount)
+void CBasePlugIn::ProcessSubBlock(float** outputs, float** inputs, int32_t frames)
 {
-    if (eventCount > 0)
-        engine_->HandleEvents(events, eventCount, 0);
     RunEngine(outputs, inputs, frames);
+}
+
+void CBasePlugIn::ApplyQueuedEvents()
+{
+    DispatchEvents(events_.data(), eventCount_);
+    eventCount_ = 0;
+}
+
+void CBasePlugIn::DispatchEvents(SEvent* events, int32_t count)
+{
+    int32_t others = 0;
+    for (int32_t i = 0; i < count; ++i) {
+        if (events[i].type == SEvent::kParameterChange) {
+            float plain;
+            std::memcpy(&plain, &events[i].data[1], sizeof plain);
+            ApplyFromAudioThread(events[i].data[0], plain);
+        } else {
+            events[others++] = events[i];   // the engine sees only what it handles
+        }
+    }
+    if (others > 0)
+        engine_->HandleEvents(events, others, 0);
+}
+
+void CBasePlugIn::ApplyFromAudioThread(int32_t index, float plain)
+{
+    if (index < 0 || index >= GetNumParameters() || std::isnan(plain))
+        return;
+    const SAutomationInfo& info = automation_[static_cast<size_t>(index)];
+    if (info.kind == SAutomationInfo::kList)
+        plain = static_cast<float>(static_cast<int64_t>(std::clamp(plain, info.minimum, info.maximum) + 0.5f));
+    zt::de::IParameter* parameter = parameters_->GetParameter(info.number, info.set);
+    if (parameter->GetValue() == plain)
+        return;
+    parameter->SetValue(plain, true);
+    if (!ApplyRealTime(info.set, info.number, parameter->GetValue()))
+        deferred_[index / 64].fetch_or(uint64_t(1) << (index % 64), std::memory_order_release);
+}
+
+bool CBasePlugIn::ApplyRealTime(int32_t, int32_t, float)
+{
+    return false;
+}
+
+void CBasePlugIn::ServiceDeferred()
+{
+    for (int32_t word = 0; word < 2; ++word) {
+        uint64_t bits = deferred_[word].exchange(0, std::memory_order_acquire);
+        for (int32_t bit = 0; bits != 0; ++bit, bits >>= 1) {
+            if (!(bits & 1u))
+                continue;
+            const SAutomationInfo& info = automation_[static_cast<size_t>(word * 64 + bit)];
+            // The value is stored already; run the whole change path for it.
+            OnParameterChanged(info.set, info.number, parameters_->GetValue(info.number, info.set));
+        }
+    }
 }
 
 void CBasePlugIn::RunEngine(float** outputs, float** inputs, int32_t frames)
@@ -163,9 +216,13 @@ void CBasePlugIn::RunEngine(float** outputs, float** inputs, int32_t frames)
 void CBasePlugIn::Process(float** outputs, float** inputs, int32_t frames)
 {
     ApplyPendingRate();
-    frames = std::max(frames, 0);
+    if (frames <= 0 || !outputs || !inputs) {
+        ApplyQueuedEvents();
+        return;
+    }
     if (frames <= maxSubBlock_) {
-        ProcessSubBlock(outputs, inputs, frames, events_.data(), eventCount_);
+        DispatchEvents(events_.data(), eventCount_);
+        ProcessSubBlock(outputs, inputs, frames);
         eventCount_ = 0;
         return;
     }
@@ -177,14 +234,13 @@ void CBasePlugIn::Process(float** outputs, float** inputs, int32_t frames)
         for (int32_t c = 0; c < inputChannels; ++c)
             std::memcpy(scratchIn_[c], inputs[c] + start, sizeof(float) * static_cast<size_t>(n));
 
-        // This span's events, with offsets made relative to it while it runs.
+        // This span's events, with offsets made relative to it, take effect at its start.
         int32_t lastEvent = firstEvent;
         while (lastEvent < eventCount_ && events_[static_cast<size_t>(lastEvent)].offset < start + n)
             events_[static_cast<size_t>(lastEvent++)].offset -= start;
-        ProcessSubBlock(scratchOut_, scratchIn_, n, events_.data() + firstEvent, lastEvent - firstEvent);
-        for (int32_t e = firstEvent; e < lastEvent; ++e)
-            events_[static_cast<size_t>(e)].offset += start;
+        DispatchEvents(events_.data() + firstEvent, lastEvent - firstEvent);
         firstEvent = lastEvent;
+        ProcessSubBlock(scratchOut_, scratchIn_, n);
 
         for (int32_t c = 0; c < outputs_; ++c)
             std::memcpy(outputs[c] + start, scratchOut_[c], sizeof(float) * static_cast<size_t>(n));
@@ -302,12 +358,14 @@ void CBasePlugIn::GetAutomationInfo(int32_t index, SAutomationInfo* info)
 
 float CBasePlugIn::GetParameter(int32_t index)
 {
+    ServiceDeferred();
     const SAutomationInfo& info = automation_[static_cast<size_t>(index)];
     return parameters_->GetValue(info.number, info.set);
 }
 
 void CBasePlugIn::SetParameter(int32_t index, float plainValue)
 {
+    ServiceDeferred();
     if (std::isnan(plainValue))
         return;
     const SAutomationInfo& info = automation_[static_cast<size_t>(index)];

@@ -72,6 +72,9 @@ public:
     void OnParameterChanged(int32_t set, int32_t number, float value) override;
     void OnParameterNotify(int32_t set, int32_t number, float value) override;
 
+    // What audio-thread parameter changes left for the UI thread.
+    void Idle() override { ServiceDeferred(); }
+
     zt::de::IParameterManager* GetParameterManager() const { return parameters_.get(); }
     zt::dspe::CBaseDSPEngine* GetEngine() const { return engine_.get(); }
     const SAutomationInfo& GetShortInfo(int32_t index) const { return shortList_[static_cast<size_t>(index)]; }
@@ -113,10 +116,14 @@ protected:
     virtual void DefineParameters() = 0;
     virtual void DefineAutomation() = 0;
     virtual void ApplyParameter(int32_t set, int32_t number, float value) = 0;
-    // One sub-block (frames <= the maximum sub-block) at the host rate. The default
-    // runs the engine on it directly.
-    virtual void ProcessSubBlock(float** outputs, float** inputs, int32_t frames,
-                                 const SEvent* events, int32_t eventCount);
+    // One sub-block (frames <= the maximum sub-block) at the host rate, after its events
+    // were handled. The default runs the engine on it directly.
+    virtual void ProcessSubBlock(float** outputs, float** inputs, int32_t frames);
+    // Applies a parameter change on the audio thread: the stored value and whatever
+    // the engine takes without waiting or allocating. Returns false when the rest
+    // (a reconfiguration, other parameters, telling the host) has to follow on the
+    // UI thread; that happens at the plug-in's next UI-thread call.
+    virtual bool ApplyRealTime(int32_t set, int32_t number, float value);
     // One engine call at the engine rate, then the smoother advances by the time it took.
     void RunEngine(float** outputs, float** inputs, int32_t frames);
     // The engine rate and factor came into force (on the audio thread while active).
@@ -126,6 +133,8 @@ protected:
     // audio runs the change is handed to the audio thread and takes effect at the next
     // block boundary; then every parameter is applied again for the new rate.
     void SetEngineRate(int32_t rate, int32_t factor);
+    // Applies and empties the event queue without processing audio.
+    void ApplyQueuedEvents();
     // Engine rate ratio in force on the audio thread.
     int32_t ActiveFactor() const { return activeFactor_; }
 
@@ -203,6 +212,13 @@ private:
     std::vector<SAutomationInfo> shortList_;
     std::vector<std::vector<int32_t>> automationIndex_;  // [set][number] -> index or -1
     IParameterObserver* observer_ = nullptr;
+
+    // Host changes that arrived on the audio thread and wait for their UI-thread part:
+    // one bit per automation index, set by the audio thread, taken by the UI thread.
+    void DispatchEvents(SEvent* events, int32_t count);
+    void ApplyFromAudioThread(int32_t index, float plain);
+    void ServiceDeferred();
+    std::atomic<uint64_t> deferred_[2] = {};
 
     // Posted (rate << 8 | factor), 0 when nothing is pending.
     std::atomic<int64_t> pendingRate_{0};

@@ -61,6 +61,9 @@ struct SAutomationInfo {
 
 // Timed entry in the plug-in's event queue; offset counts frames from the block start.
 struct SEvent {
+    // A host parameter change: data[0] the automation index, data[1] the bits of the
+    // plain value (a float). It takes effect at the start of the sub-block holding offset.
+    static constexpr int32_t kParameterChange = 1;
     int32_t offset = 0;
     int32_t type = 0;
     int32_t data[4] = {};
@@ -96,6 +99,9 @@ public:
     virtual int32_t GetChunkSize() = 0;
     virtual void GetChunk(void* buffer) = 0;
     virtual bool SetChunk(const void* data, int32_t size) = 0;
+    // Runs work that the audio thread left for the UI thread; the host adapter calls it
+    // from its UI-thread entry points.
+    virtual void Idle() = 0;
 };
 
 class IGUI {

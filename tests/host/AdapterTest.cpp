@@ -1,6 +1,7 @@
 // The VST 3 bundle as a host meets it: loaded with dlopen, driven through the
 // factory, processor and controller interfaces only.
 #include "host/FactoryNames.h"
+#include "tools/hosting/ParameterChanges.h"
 #include "tools/hosting/Vst3Host.h"
 
 #include "pluginterfaces/base/ustring.h"
@@ -23,7 +24,7 @@ using qs::hosting::CVst3Host;
 namespace {
 
 // Parameter ids (automation indices) used below.
-enum : ParamID { kBypass = 0, kOversample = 1, kInputGain = 2, kInputDelay = 4, kBand1Type = 11,
+enum : ParamID { kBypass = 0, kOversample = 1, kInputGain = 2, kInputPhase = 3, kInputDelay = 4, kBand1Type = 11,
                  kGateScEnable = 50, kGateScMonitor = 51, kCompThreshold = 61, kCompScEnable = 68,
                  kCompScMonitor = 69 };
 
@@ -269,7 +270,7 @@ TEST_F(Adapter, StateRoundTripAndOlderStates)
 
     CVst3Host other;
     ASSERT_TRUE(other.Load(QS_BUNDLE) && other.CreateInstance());
-    ASSERT_TRUE(other.SetState(state));
+    ASSERT_EQ(other.SetState(state), kResultOk);
     EXPECT_DOUBLE_EQ(other.GetNormalized(kCompThreshold), 0.25);
     EXPECT_DOUBLE_EQ(other.GetNormalized(kInputDelay), 0.5);
     EXPECT_DOUBLE_EQ(other.GetNormalized(kBypass), 1.0);
@@ -290,7 +291,7 @@ TEST_F(Adapter, StateRoundTripAndOlderStates)
         }
         at += 8 + length;
     }
-    ASSERT_TRUE(other.SetState(state));
+    ASSERT_EQ(other.SetState(state), kResultOk);
     EXPECT_DOUBLE_EQ(other.GetNormalized(kOversample), 0.0);
     EXPECT_DOUBLE_EQ(other.GetNormalized(kCompThreshold), 0.25);
 }
@@ -307,11 +308,96 @@ TEST_F(Adapter, DamagedOrEmptyStatesChangeNothing)
         std::vector<char>(good.begin(), good.begin() + 30),  // set chunk cut short
     };
     bad[2][0] = 'X';
+    // Random bytes, and a set chunk that claims more values than it holds.
+    std::vector<char> random(300);
+    uint32_t seed = 7;
+    for (char& c : random)
+        c = static_cast<char>((seed = seed * 1664525u + 1013904223u) >> 24);
+    bad.push_back(random);
+    std::vector<char> lying = good;
+    const uint32_t huge = 100000;
+    std::memcpy(&lying[20], &huge, 4);   // S000's count
+    bad.push_back(lying);
+
     host.SetNormalized(kCompThreshold, 0.5);
-    for (const auto& state : bad) {
-        host.SetState(state);
-        EXPECT_DOUBLE_EQ(host.GetNormalized(kCompThreshold), 0.5) << state.size() << " bytes";
+    for (size_t i = 0; i < bad.size(); ++i) {
+        const tresult result = host.SetState(bad[i]);
+        if (!bad[i].empty()) {
+            EXPECT_EQ(result, kResultFalse) << "state " << i;
+        }
+        EXPECT_DOUBLE_EQ(host.GetNormalized(kCompThreshold), 0.5) << "state " << i;
     }
+}
+
+TEST_F(Adapter, AutomationWithTheAudioLandsAtItsSubBlock)
+{
+    Start();
+    // Phase inverted at frame 70 of a 128-frame block: the sub-block holding frame 70
+    // starts at 64, so frames 64.. are inverted and 0..63 are not.
+    qs::hosting::CParameterChanges changes;
+    changes.Add(kInputPhase, 70, 1.0);
+    std::vector<float> l(128, 0.5f), r(128, 0.5f), ol(128), or_(128);
+    float* in[2] = {l.data(), r.data()};
+    float* out[2] = {ol.data(), or_.data()};
+    ASSERT_TRUE(host.Process(in, 2, nullptr, 0, out, 2, 128, 0, &changes));
+    EXPECT_EQ(ol[63], 0.5f);
+    EXPECT_EQ(ol[64], -0.5f);
+    EXPECT_EQ(or_[127], -0.5f);
+    EXPECT_DOUBLE_EQ(host.GetNormalized(kInputPhase), 1.0);   // the controller follows
+
+    // A smoothed parameter starts its ramp there: the gain moves from the next sub-block.
+    changes.Clear();
+    changes.Add(kInputGain, 40, 0.0);
+    ASSERT_TRUE(host.Process(in, 2, nullptr, 0, out, 2, 128, 0, &changes));
+    EXPECT_EQ(ol[63], -0.5f);
+    EXPECT_GT(ol[64], -0.5f);
+    EXPECT_EQ(ol[64], ol[95]);
+
+    // A flush call with no buffers still applies its changes.
+    changes.Clear();
+    changes.Add(kCompThreshold, 0, 0.25);
+    EXPECT_TRUE(host.Flush(&changes));
+    EXPECT_DOUBLE_EQ(host.GetNormalized(kCompThreshold), 0.25);
+
+    // Changes whose follow-up belongs to the UI thread complete at its next call.
+    changes.Clear();
+    changes.Add(kOversample, 5, 1.0);
+    host.clearHandlerLog();
+    ASSERT_TRUE(host.Process(in, 2, nullptr, 0, out, 2, 128, 0, &changes));
+    EXPECT_TRUE(host.handlerLog().restarts.empty());
+    EXPECT_DOUBLE_EQ(host.GetNormalized(kOversample), 1.0);   // a UI-thread call
+    EXPECT_EQ(host.handlerLog().restarts, (std::vector<int32>{kLatencyChanged}));
+    EXPECT_EQ(host.processor()->getLatencySamples(), 279u);
+}
+
+TEST_F(Adapter, BlockSizesDoNotChangeTheOutput)
+{
+    // Settings made before activation (as a host restoring a project does) are in force
+    // from the first frame, so the host's block size cannot change the sound.
+    auto render = [](int block) {
+        CVst3Host h;
+        EXPECT_TRUE(h.Load(QS_BUNDLE) && h.CreateInstance());
+        h.SetBuses(2, 0);
+        h.Setup(48000, 4097);
+        h.SetNormalized(kInputGain, 0.3);
+        h.SetNormalized(7, 1.0);                // EQ band 1 on: a low cut at 80 Hz
+        h.SetNormalized(kInputDelay, 0.001);
+        h.SetActive(true);
+        const size_t total = 8192;
+        std::vector<float> l(total), r(total), ol(total), or_(total);
+        for (size_t i = 0; i < total; ++i)
+            l[i] = r[i] = static_cast<float>(std::sin(0.01 * double(i)));
+        for (size_t at = 0; at < total; at += static_cast<size_t>(block)) {
+            const int n = static_cast<int>(std::min<size_t>(static_cast<size_t>(block), total - at));
+            float* in[2] = {l.data() + at, r.data() + at};
+            float* out[2] = {ol.data() + at, or_.data() + at};
+            h.Process(in, 2, nullptr, 0, out, 2, n);
+        }
+        return ol;
+    };
+    const std::vector<float> reference = render(512);
+    EXPECT_EQ(render(1), reference);
+    EXPECT_EQ(render(4097), reference);
 }
 
 TEST_F(Adapter, ControllerStateIs257Bytes)

@@ -177,8 +177,18 @@ bool CVst3Host::SetActive(bool active)
     return ok;
 }
 
+bool CVst3Host::Flush(IParameterChanges* changes)
+{
+    ProcessData data;
+    data.processMode = kOffline;
+    data.symbolicSampleSize = kSample32;
+    data.numSamples = 0;
+    data.inputParameterChanges = changes;
+    return processor_->process(data) == kResultOk;
+}
+
 bool CVst3Host::Process(float** in, int inChannels, float** side, int sideChannels, float** out, int outChannels,
-                        int frames, uint64 silenceFlags)
+                        int frames, uint64 silenceFlags, IParameterChanges* changes)
 {
     AudioBusBuffers inputs[2] = {};
     inputs[0].numChannels = inChannels;
@@ -199,6 +209,7 @@ bool CVst3Host::Process(float** in, int inChannels, float** side, int sideChanne
     data.numOutputs = 1;
     data.inputs = inputs;
     data.outputs = outputs;
+    data.inputParameterChanges = changes;
     return processor_->process(data) == kResultOk && outputs[0].silenceFlags == 0;
 }
 
@@ -243,7 +254,7 @@ std::vector<char> CVst3Host::GetState() const
     return std::vector<char>(stream.getData(), stream.getData() + stream.getSize());
 }
 
-bool CVst3Host::SetState(const std::vector<char>& bytes)
+tresult CVst3Host::SetState(const std::vector<char>& bytes)
 {
     MemoryStream stream;
     int32 written = 0;
@@ -253,7 +264,7 @@ bool CVst3Host::SetState(const std::vector<char>& bytes)
     const tresult result = component_->setState(&stream);
     stream.seek(0, IBStream::kIBSeekSet, nullptr);
     controller_->setComponentState(&stream);
-    return result == kResultOk;
+    return result;
 }
 
 void CVst3Host::Release()

@@ -45,9 +45,13 @@ public:
     bool Setup(double sampleRate, int maxBlock);
     bool SetActive(bool active);
 
-    // One block: in[c] main inputs, side[c] side-chain inputs, out[c] outputs.
+    // One block: in[c] main inputs, side[c] side-chain inputs, out[c] outputs, with the
+    // parameter changes that arrive with it (may be null).
     bool Process(float** in, int inChannels, float** side, int sideChannels, float** out, int outChannels,
-                 int frames, Steinberg::uint64 silenceFlags = 0);
+                 int frames, Steinberg::uint64 silenceFlags = 0,
+                 Steinberg::Vst::IParameterChanges* changes = nullptr);
+    // A call with no audio that only delivers parameter changes.
+    bool Flush(Steinberg::Vst::IParameterChanges* changes);
 
     // Parameter access; FindParameter gives the id of a title, or -1.
     int FindParameter(const std::string& name) const;
@@ -55,9 +59,9 @@ public:
     double GetNormalized(Steinberg::Vst::ParamID id) const;
     std::string ValueText(Steinberg::Vst::ParamID id, double normalized) const;
 
-    // Component state through a memory stream.
+    // Component state through a memory stream; SetState gives the processor's result.
     std::vector<char> GetState() const;
-    bool SetState(const std::vector<char>& bytes);
+    Steinberg::tresult SetState(const std::vector<char>& bytes);
 
     void Release();
 
