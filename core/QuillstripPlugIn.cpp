@@ -51,7 +51,10 @@ CQuillstripPlugIn::CQuillstripPlugIn(zt::ztpi::IHost* host)
     frequency1_.SetRanges(zt::de::CDisplayConverter::FrequencyRanges(1));
 }
 
-CQuillstripPlugIn::~CQuillstripPlugIn() = default;
+CQuillstripPlugIn::~CQuillstripPlugIn()
+{
+    StopPreferences();
+}
 
 void CQuillstripPlugIn::DefineParameters()
 {

@@ -135,9 +135,7 @@ tresult PLUGIN_API CEffect::initialize(FUnknown* context)
         if (app->getName(name) == kResultOk) {
             char text[129] = {};
             UString(name, 128).toAscii(text, 128);
-            hostName_ = text;
-            std::printf("%s\n", hostName_.c_str());
-            std::fflush(stdout);
+            hostName_ = text;  // kept for the editor; not printed, hosts own our stdout
         }
     }
     return kResultOk;

@@ -46,9 +46,10 @@ echo "Installed $HOME/.vst3/$bundle"
 # Factory presets into the plug-in's preset folder; files the user changed stay as they are.
 "$build/tools/presets/quillstrip-presets" install "$build/presets"
 
-# The main job on the built-in example: a short drum-and-chord mix through the
-# installed plug-in, written next to the build.
+# The main job on the built-in example: a few seconds of drums, bass and noise through
+# the installed plug-in as a channel strip, written to build/example/example-out.wav.
 mkdir -p "$build/example"
-"$build/tools/render/quillstrip-render" --plugin "$HOME/.vst3/$bundle" \
-  --set "Input Gain=1.1" --set "Oversample Enable=1" \
-  --example "$build/example/quillstrip-example.wav"
+(cd "$build/example" && "$build/tools/render/quillstrip-render" --force \
+  --set "EQ Band 1 Enable=On" --set "EQ Band 4 Enable=On" --set "EQ Band 4 Gain=3.0" \
+  --set "Comp Enable=On" --set "Comp Threshold=-18.0" \
+  --set "Limiter Enable=On" --set "Oversample Enable=On")

@@ -29,8 +29,13 @@ CBasePlugIn::CBasePlugIn(IHost* host, const char* vendor, const char* product, i
 
 CBasePlugIn::~CBasePlugIn()
 {
-    // Its timer may be applying values: stop it while everything it reaches exists.
-    preferences_.reset();
+    StopPreferences();
+}
+
+void CBasePlugIn::StopPreferences()
+{
+    SetParameterObserver(nullptr);
+    preferences_.reset();   // joins the reload timer's thread
 }
 
 void CBasePlugIn::BindPreferences(const char* file, const std::vector<std::pair<const char*, int32_t>>& keys,

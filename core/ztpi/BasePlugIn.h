@@ -169,6 +169,10 @@ protected:
     // whose first folder is created), loads it and keeps following it.
     void BindPreferences(const char* file, const std::vector<std::pair<const char*, int32_t>>& keys, int32_t set);
     CBasePreferenceManager* GetPreferences() const { return preferences_.get(); }
+    // Stops the preference file's reload timer. The product's destructor calls it
+    // first: the timer applies values through the product's overrides, which must
+    // not run once the product part is gone.
+    void StopPreferences();
 
     // Attaches a display converter to the last record of each list.
     void SetDisplayConverter(const zt::de::IDisplayConverter* longList, const zt::de::IDisplayConverter* shortList);

@@ -80,10 +80,7 @@ void CBasePreferenceManager::Load()
     {
         zt::CAutoLock lock(mutex_);
         // Polling is cheap while nobody writes: an unchanged file is not parsed again.
-        struct stat st {};
-        const bool exists = !systemPath_.empty() && ::stat(systemPath_.c_str(), &st) == 0;
-        const SFileStamp stamp{exists, exists ? st.st_mtim.tv_sec : 0, exists ? st.st_mtim.tv_nsec : 0,
-                               exists ? st.st_size : 0};
+        const SFileStamp stamp = Stamp();
         if (loadedOnce_ && stamp == lastStamp_)
             return;
         loadedOnce_ = true;
@@ -134,10 +131,22 @@ void CBasePreferenceManager::Write(const std::vector<std::pair<std::string, std:
     // (which it would take for a broken one and reset everything to defaults).
     const std::string temporary = systemPath_ + ".tmp" + std::to_string(::getpid()) + "-" +
                                   std::to_string(reinterpret_cast<uintptr_t>(this));
-    if (document.SaveFile(temporary.c_str()))
-        std::rename(temporary.c_str(), systemPath_.c_str());
-    else
+    if (document.SaveFile(temporary.c_str()) && std::rename(temporary.c_str(), systemPath_.c_str()) == 0) {
+        // Our own write is no news: only another instance's write is loaded again, so a
+        // reload can never bring back a value this instance has just replaced.
+        lastStamp_ = Stamp();
+        loadedOnce_ = true;
+    } else {
         std::remove(temporary.c_str());
+    }
+}
+
+CBasePreferenceManager::SFileStamp CBasePreferenceManager::Stamp() const
+{
+    struct stat st {};
+    if (systemPath_.empty() || ::stat(systemPath_.c_str(), &st) != 0)
+        return {};
+    return {true, st.st_mtim.tv_sec, st.st_mtim.tv_nsec, st.st_size};
 }
 
 void CBasePreferenceManager::Save()

@@ -58,6 +58,8 @@ private:
         }
     };
 
+    SFileStamp Stamp() const;
+
     zt::de::IParameterManager& parameters_;
     zt::CMutex& applyLock_;
     zt::CMutex mutex_;   // the file, the path and the bindings
