@@ -1,0 +1,18 @@
+#include "gui/toolkit/Context.h"
+
+#include <cstdio>
+#include <utility>
+
+namespace zt::ge {
+
+CContext::CContext(std::string moduleFolder) : m_moduleFolder(std::move(moduleFolder)) {
+  if (!m_moduleFolder.empty() && m_moduleFolder.back() != '/') m_moduleFolder += '/';
+}
+
+const std::string& CContext::GetModuleFolder() const { return m_moduleFolder; }
+
+void CContext::ShowMessage(const char* text, const char* caption) {
+  std::fprintf(stderr, "%s\n%s\n", caption ? caption : "", text ? text : "");
+}
+
+}  // namespace zt::ge

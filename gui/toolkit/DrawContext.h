@@ -1,0 +1,31 @@
+#pragma once
+
+#include "foundation/Interface.h"
+#include "gui/toolkit/DC.h"
+#include "gui/toolkit/DrawPrimitives.h"
+
+namespace zt::ge {
+
+// What a control gets to draw with: the window's surface for the current
+// paint and the primitives that write into it. Controls draw in window
+// coordinates and clip to their own absolute rectangle.
+class IDrawContext : public virtual IInterface {
+ public:
+  virtual IDC& GetDC() = 0;
+  virtual IDrawPrimitives& GetPrimitives() = 0;
+};
+
+class CDrawContext : public virtual IDrawContext {
+ public:
+  explicit CDrawContext(IDC& dc) : m_dc(dc), m_primitives(dc) {}
+
+  IDC& GetDC() override { return m_dc; }
+  IDrawPrimitives& GetPrimitives() override { return m_primitives; }
+  CDrawPrimitives& GetDrawPrimitives() { return m_primitives; }
+
+ private:
+  IDC& m_dc;
+  CDrawPrimitives m_primitives;
+};
+
+}  // namespace zt::ge

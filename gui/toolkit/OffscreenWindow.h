@@ -1,0 +1,79 @@
+#pragma once
+
+#include "gui/toolkit/MemoryDC.h"
+#include "gui/toolkit/NativeWindow.h"
+#include "gui/toolkit/Window.h"
+
+namespace zt::ge {
+
+// The platform half of an offscreen window: pixels in memory, and a record
+// of what a real window would have done (cursor, grab, image puts).
+class COffscreenPort : public INativeWindow {
+ public:
+  explicit COffscreenPort(SSize size);
+
+  bool Open(INativeWindowListener* listener, uintptr_t parent, const SRect& rect) override;
+  uintptr_t GetNativeHandle() const override;
+  int GetFileDescriptor() const override;
+  void DispatchEvents() override;
+  bool HasPendingEvents() override;
+  SSize GetClientSize() const override;
+  IDC& GetSurface() override;
+  void Present(SSize size) override;
+  void Show() override;
+  void GrabPointer() override;
+  void UngrabPointer() override;
+  void SetCursorShape(int32_t shape) override;
+  void SetCursorVisible(bool visible) override;
+  void WarpPointer(SPoint point) override;
+  uint32_t GetModifiers() override;
+  uint32_t GetTimeMs() override;
+  void SetTakeFocusOnClick(bool take) override;
+  bool IsConnected() const override;
+
+ private:
+  friend class COffscreenWindow;
+
+  SSize m_size;
+  CMemoryDC m_surface;
+  int m_presentCount = 0;
+  bool m_shown = false;
+  bool m_grabbed = false;
+  int32_t m_cursorShape = kCursorArrow;
+  bool m_cursorVisible = true;
+  SPoint m_warpedTo{-1, -1};
+  uint32_t m_modifiers = 0;
+  uint32_t m_timeMs = 0;
+  bool m_takeFocusOnClick = false;
+};
+
+// A window that draws into memory only, with the same interface as the real
+// one. Tests and tools drive it with the events a platform would report
+// (OnMouse, OnWheel, OnKey, ...), set the modifier keys and the clock, and
+// read the pixels back.
+class COffscreenWindow : public CWindow {
+ public:
+  explicit COffscreenWindow(SSize size, IContext* context = nullptr, const SWindowOptions& options = {});
+
+  void SetModifiers(uint32_t modifiers);  // EModifier bits
+  void SetTimeMs(uint32_t timeMs);
+  void AdvanceTimeMs(uint32_t milliseconds);
+  // The host changing the window's size.
+  void Resize(SSize size);
+
+  const IDC& GetSurface() const;
+  SColour GetPixel(SPoint point) const;  // black outside the surface
+  int GetPresentCount() const;
+  bool IsShownOnScreen() const;
+  bool IsPointerGrabbed() const;
+  int32_t GetShownCursorShape() const;
+  bool IsCursorVisible() const;
+  SPoint GetWarpedPointer() const;
+  bool TakesFocusOnClick() const;
+
+ private:
+  COffscreenPort& Port();
+  const COffscreenPort& Port() const;
+};
+
+}  // namespace zt::ge

@@ -1,0 +1,80 @@
+#pragma once
+
+#include <X11/Xlib.h>
+
+#include <bitset>
+
+#include "gui/toolkit/NativeWindow.h"
+#include "platform/x11/DoubleClickDetector.h"
+#include "platform/x11/X11Cursors.h"
+#include "platform/x11/X11Surface.h"
+
+namespace zt::ge::x11 {
+
+// The editor window on X11, written against Xlib: libX11 is what the system
+// offers for the protocol, and MIT-SHM (the one-copy path for our pixels) is
+// an Xlib extension. The window is a child of the window id the host passes
+// and talks to the server over a connection of its own, never the host's,
+// so neither can disturb the other; the host's run loop watches that
+// connection's descriptor.
+//
+// Input: X delivers pointer and wheel events to the window under the pointer
+// (so a second editor gets its own wheel), and keys to the window with the
+// keyboard focus, which this window takes on a click. Keys the toolkit does
+// not handle are passed on to the host's window.
+class CX11Window : public INativeWindow {
+ public:
+  CX11Window() = default;
+  ~CX11Window() override;
+  CX11Window(const CX11Window&) = delete;
+  CX11Window& operator=(const CX11Window&) = delete;
+
+  bool Open(INativeWindowListener* listener, uintptr_t parent, const SRect& rect) override;
+  uintptr_t GetNativeHandle() const override;
+  int GetFileDescriptor() const override;
+  void DispatchEvents() override;
+  bool HasPendingEvents() override;
+  SSize GetClientSize() const override;
+  IDC& GetSurface() override;
+  void Present(SSize size) override;
+  void Show() override;
+  void GrabPointer() override;
+  void UngrabPointer() override;
+  void SetCursorShape(int32_t shape) override;
+  void SetCursorVisible(bool visible) override;
+  void WarpPointer(SPoint point) override;
+  uint32_t GetModifiers() override;
+  uint32_t GetTimeMs() override;
+  void SetTakeFocusOnClick(bool take) override;
+  bool IsConnected() const override;
+
+  bool UsesSharedMemory() const { return m_surface.IsSharedMemory(); }
+
+ private:
+  bool Create(uintptr_t parent, const SRect& rect);
+  void Close();
+  void Handle(XEvent& event);
+  void OnButtonPress(const XButtonEvent& event);
+  void OnButtonRelease(const XButtonEvent& event);
+  void OnMotion(const XMotionEvent& event);
+  void OnKey(XKeyEvent& event, bool press);
+  void PassKeyToHost(const XKeyEvent& event, bool press);
+
+  INativeWindowListener* m_listener = nullptr;
+  Display* m_display = nullptr;
+  Window m_window = 0;
+  Window m_parent = 0;
+  bool m_parentIsRoot = false;
+  Colormap m_colormap = 0;
+  GC m_gc = nullptr;
+  SSize m_size;
+  CX11Surface m_surface;
+  CX11Cursors m_cursors;
+  CDoubleClickDetector m_clicks;
+  int32_t m_cursorShape = 0;
+  bool m_cursorVisible = true;
+  bool m_takeFocusOnClick = true;
+  std::bitset<256> m_keysKept;  // presses the toolkit handled: their releases stay here too
+};
+
+}  // namespace zt::ge::x11
