@@ -1,0 +1,145 @@
+// Type "1" compressor: feed-forward, with its static curve (threshold, ratio, soft knee)
+// held in a gain table and a peak-style envelope. The limiter's first stage is another
+// instance with fixed settings, so nothing here assumes the compressor section.
+//
+// Levels on the curve use a decibel scale in which a factor of 2 is exactly 6 dB:
+// lambda(x) = 6 * log2(x).
+//
+// Threads: every setter stores one atomic value and may run on any thread while audio
+// runs. A process call reads each setting once at its start and recomputes what depends
+// on it (curve constants, coefficients) there, so a block never sees half of a change.
+// SetSampleRate and Reset run while audio is stopped. Nothing allocates.
+//
+// The gain table is filled completely in set-up. A curve change while audio runs (the
+// smoother moves threshold and ratio every chunk) only marks the whole table stale, by
+// a generation count; an entry is recomputed when it is first read, so a block costs at
+// most one power evaluation per sample instead of 8193. Entries read equal the full
+// rebuild exactly.
+#pragma once
+
+#include "dsp/IIR.h"
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+
+// Detection front end shared by both compressor types.
+namespace dynamics {
+
+// "Comp Detection Mode" / "Gate Detection Mode".
+enum EDetection : int32_t { kPeak = 0, kPower = 1, kC165 = 2 };
+// "Comp Mode".
+enum EStereoMode : int32_t { kLinked = 0, kStereo = 1, kMidSide = 2 };
+
+// Largest block a process call handles in one pass (the detector buffers).
+constexpr int32_t kMaxFrames = 64;
+
+// Cookbook low-passes: Power 100 Hz with alpha = sin(w) / 1.0 (Q 0.5), C-165 2.1 Hz with
+// alpha = sin(w) / 1.24 (Q 0.62); CIIR keeps both below 20/21 of Nyquist.
+void DesignDetectors(CIIR& power, CIIR& c165, int32_t rate);
+
+// dL = |keyL|, dR = |keyR| (the signal when keyL is null; keys come in pairs). In M/S
+// mode the detector becomes |(kL + kR)/2|, |(kL - kR)/2| and the signal is replaced in
+// place by M = (L + R)/2, S = (L - R)/2. Returns the input level, max (|kL| + |kR|)/2,
+// taken before the transform. Keys may alias the signal.
+double RectifyStereo(double* l, double* r, const double* keyL, const double* keyR, int32_t n,
+                     int32_t stereoMode, double* dL, double* dR);
+// d = |key| (the signal when key is null); returns max d.
+double RectifyMono(const double* x, const double* key, int32_t n, double* d);
+
+// Runs the detector of the mode over the rectified buffers (left state for mono, dR
+// null) and returns the detected level, max (dL + dR)/2 (max dL in mono).
+double Detect(int32_t mode, CIIR& power, CIIR& c165, double* dL, double* dR, int32_t n);
+
+// L = M + S, R = M - S.
+void DecodeMidSide(double* l, double* r, int32_t n);
+
+} // namespace dynamics
+
+class CCompressor {
+public:
+    static constexpr int32_t kTableSize = 8193;  // gain at level i/8192, i = 0..8192
+
+    CCompressor();
+    virtual ~CCompressor() = default;
+
+    // Set-up: stores the rate, designs the detectors and re-applies every setting.
+    void SetSampleRate(int32_t rate);
+    // Envelopes to 0; the detection filters keep their state.
+    void Reset();
+
+    // Threshold in dB of the 6-dB-per-doubling scale.
+    void SetThresholdDb(float db) { thresholdDb_.store(db, std::memory_order_relaxed); }
+    // Ratio to 1. While it is 0 (as constructed) no curve exists and the gain is 1.
+    void SetRatio(float ratio) { ratio_.store(ratio, std::memory_order_relaxed); }
+    // "Comp Knee" in percent: knee width = 6 + 0.18 * percent dB.
+    void SetKneePercent(float percent) { kneePercent_.store(percent, std::memory_order_relaxed); }
+    void SetAttackMs(float ms) { attackMs_.store(ms, std::memory_order_relaxed); }
+    void SetReleaseMs(float ms) { releaseMs_.store(ms, std::memory_order_relaxed); }
+    // Make-up gain in dB (20 * log10 scale).
+    void SetOutputGainDb(float db);
+    // dynamics::EStereoMode; mono processing ignores it.
+    void SetStereoMode(int32_t mode) { stereoMode_.store(mode, std::memory_order_relaxed); }
+    // dynamics::EDetection.
+    void SetDetectionMode(int32_t mode) { detection_.store(mode, std::memory_order_relaxed); }
+
+    // In place. keyL/keyR: side-chain key, or both null to detect on the signal.
+    void Process(double* l, double* r, const double* keyL, const double* keyR, int32_t n);
+    // One channel with the left-hand state; key null detects on the signal.
+    void ProcessMono(double* x, const double* key, int32_t n);
+
+    // Results of the last process call: largest mean rectified key before the M/S
+    // transform and the detector, the same after the detector, smallest gain applied
+    // (linear, 1 = none; 1 for an empty call).
+    double GetInputLevel() const { return inputLevel_; }
+    double GetDetectedLevel() const { return detectedLevel_; }
+    double GetMinGain() const { return minGain_; }
+
+private:
+    // Picks up changed settings: the curve when threshold, ratio or knee moved (not while
+    // the ratio is 0), the coefficients when the times moved.
+    void Refresh(bool force);
+    // Curve constants from the applied threshold, ratio and knee; the table either filled
+    // (set-up) or marked stale (audio thread).
+    void BuildCurve(bool fillTable);
+    // Table entry i, recomputed first if stale.
+    double TableGain(int32_t i);
+    // Static curve at linear level x by formula.
+    double CurveGain(double x) const;
+    // Gain for envelope e, rounded to float as the gain is applied.
+    double Gain(double e);
+    // At most dynamics::kMaxFrames; settings as read at the start of the call.
+    void ProcessBlock(double* l, double* r, const double* keyL, const double* keyR, int32_t n,
+                      int32_t stereoMode, int32_t detection, double out);
+    void ProcessMonoBlock(double* x, const double* key, int32_t n, int32_t detection, double out);
+
+    // Settings as written by any thread.
+    std::atomic<float> thresholdDb_{0.0f};
+    std::atomic<float> ratio_{0.0f};
+    std::atomic<float> kneePercent_{0.0f};
+    std::atomic<float> attackMs_{0.0f};
+    std::atomic<float> releaseMs_{0.0f};
+    std::atomic<float> outputGain_{1.0f};  // linear
+    std::atomic<int32_t> stereoMode_{dynamics::kLinked};
+    std::atomic<int32_t> detection_{dynamics::kPeak};
+
+    // Audio side: the settings the derived values were computed from.
+    int32_t rate_ = 44100;
+    float curveThreshold_ = 0.0f, curveRatio_ = 0.0f, curveKnee_ = 0.0f;
+    float appliedAttackMs_ = 0.0f, appliedReleaseMs_ = 0.0f;
+
+    double envL_ = 0.0, envR_ = 0.0;
+    double attackCoef_ = 1.0, releaseCoef_ = 1.0;
+    // Neutral until a ratio arrives: every branch of the curve gives 1.
+    double exponentAbove_ = 0.0;  // 1/R - 1
+    double factorAbove_ = 1.0;    // 2^((T - T/R)/6)
+    double k1_ = 0.0, k2_ = 0.0, k3_ = 1.0;
+    double lowerEdge_ = 1.0, upperEdge_ = 1.0;
+
+    std::array<double, kTableSize> table_;
+    std::array<uint32_t, kTableSize> tableGeneration_;  // entry valid when equal to generation_
+    uint32_t generation_ = 0;
+    CIIR power_, c165_;  // one design, separate left and right state
+
+    double inputLevel_ = 0.0, detectedLevel_ = 0.0, minGain_ = 1.0;
+};

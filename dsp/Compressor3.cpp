@@ -1,0 +1,226 @@
+#include "dsp/Compressor3.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+constexpr float kMinAttackMs = 5.0f;
+constexpr float kMinReleaseMs = 20.0f;
+// Gain floor, -40 dB.
+constexpr double kGainFloor = double(0.01f);
+// Keeps the detector above zero so a silent key still counts as an attack.
+constexpr double kDetectorBias = double(1e-35f);
+// Decayed envelopes below this are dropped at once.
+constexpr double kEnvelopeFloor = double(1e-22f);
+// Denormal guard after each block.
+constexpr double kDenormalFloor = 0x1p-32;
+
+float Load(const std::atomic<float>& v) { return v.load(std::memory_order_relaxed); }
+
+// Per-sample factor that falls by 40 dB in `seconds`.
+double Decay40dB(double seconds, int32_t rate) { return std::pow(10.0, -2.0 / (seconds * double(rate))); }
+
+void FlushEnvelope(double& e)
+{
+    if (std::fabs(e) < kDenormalFloor)
+        e = 0.0;
+}
+
+} // namespace
+
+CCompressor3::CCompressor3()
+{
+    Refresh(true);
+}
+
+void CCompressor3::SetSampleRate(int32_t rate)
+{
+    rate_ = rate;
+    Refresh(true);
+}
+
+void CCompressor3::Reset()
+{
+    for (int32_t c = 0; c < 2; ++c) {
+        attackA_[c].Reset();
+        attackB_[c].Reset();
+    }
+    e1_ = e2_ = e3_ = e4_ = 0.0;
+}
+
+void CCompressor3::SetThresholdDb(float db)
+{
+    inverseThreshold_.store(float(std::pow(10.0, -double(db) / 20.0)), std::memory_order_relaxed);
+}
+
+void CCompressor3::SetRatio(float ratio)
+{
+    slope_.store(float((double(ratio) - 0.99) / 12.0), std::memory_order_relaxed);
+}
+
+void CCompressor3::SetAttackMs(float ms)
+{
+    attackMs_.store(std::max(ms, kMinAttackMs), std::memory_order_relaxed);
+}
+
+void CCompressor3::SetReleaseMs(float ms)
+{
+    releaseMs_.store(std::max(ms, kMinReleaseMs), std::memory_order_relaxed);
+}
+
+void CCompressor3::SetOutputGainDb(float db)
+{
+    outputGain_.store(float(std::pow(10.0, double(db) / 20.0)), std::memory_order_relaxed);
+}
+
+void CCompressor3::Refresh(bool force)
+{
+    const float attack = Load(attackMs_), release = Load(releaseMs_);
+    if (force) {
+        dynamics::DesignDetectors(power_, c165_, rate_);
+        fastDecay_ = Decay40dB(0.032, rate_);
+    }
+    if (force || attack != appliedAttackMs_) {
+        appliedAttackMs_ = attack;
+        // Attack sections: A at 750 / attack Hz, alpha = sin(w) / 1.24 (Q 0.62);
+        // B at 6000 / attack Hz, alpha = sin(w) / 1.0 (Q 0.5).
+        for (int32_t c = 0; c < 2; ++c) {
+            attackA_[c].DesignHighCut12(rate_, 750.0 / double(attack), 0.62);
+            attackB_[c].DesignHighCut12(rate_, 6000.0 / double(attack), 0.5);
+        }
+    }
+    if (force || release != appliedReleaseMs_) {
+        appliedReleaseMs_ = release;
+        slowDecay_ = Decay40dB(double(release) * 0.001, rate_);
+    }
+}
+
+CCompressor3::SLevels CCompressor3::LoadLevels() const
+{
+    return {double(Load(slope_)), double(Load(inverseThreshold_)), double(Load(outputGain_))};
+}
+
+double CCompressor3::Step(double dv, const SLevels& v, double& e1, double& e2, CIIR& a, CIIR& b)
+{
+    // g = max(0.01, 1 - k (e1 + e2)); the detector sees the compressed level
+    // d = invT * dv * g. Rising: both sections run towards d. Falling: e1 loses 40 dB in
+    // 32 ms, e2 40 dB in the release time, and both sections are primed with the
+    // decayed values so the next attack starts from there.
+    const double g = std::max(kGainFloor, 1.0 - v.k * (e1 + e2));
+    const double d = v.invThreshold * dv * g + kDetectorBias;
+    if (d > e1 + e2) {
+        e1 = a.ProcessSampleFixed(d);
+        e2 = b.ProcessSampleFixed(d);
+    } else {
+        e1 *= fastDecay_;
+        e2 *= slowDecay_;
+        if (e1 < kEnvelopeFloor)
+            e1 = 0.0;
+        if (e2 < kEnvelopeFloor)
+            e2 = 0.0;
+        a.Prime(e1);
+        b.Prime(e2);
+    }
+    return g;
+}
+
+void CCompressor3::Flush()
+{
+    for (int32_t c = 0; c < 2; ++c) {
+        attackA_[c].FlushState();
+        attackB_[c].FlushState();
+    }
+    FlushEnvelope(e1_);
+    FlushEnvelope(e2_);
+    FlushEnvelope(e3_);
+    FlushEnvelope(e4_);
+}
+
+void CCompressor3::Process(double* l, double* r, const double* keyL, const double* keyR, int32_t n)
+{
+    Refresh(false);
+    const int32_t stereoMode = stereoMode_.load(std::memory_order_relaxed);
+    const int32_t detection = detection_.load(std::memory_order_relaxed);
+    const SLevels levels = LoadLevels();
+    double input = 0.0, detected = 0.0, minGain = std::numeric_limits<double>::infinity();
+    for (int32_t done = 0; done < n; done += dynamics::kMaxFrames) {
+        const int32_t m = std::min(n - done, dynamics::kMaxFrames);
+        ProcessBlock(l + done, r + done, keyL ? keyL + done : nullptr, keyR ? keyR + done : nullptr, m,
+                     stereoMode, detection, levels);
+        input = std::max(input, inputLevel_);
+        detected = std::max(detected, detectedLevel_);
+        minGain = std::min(minGain, minGain_);
+    }
+    inputLevel_ = input;
+    detectedLevel_ = detected;
+    minGain_ = n > 0 ? minGain : 1.0;
+}
+
+void CCompressor3::ProcessMono(double* x, const double* key, int32_t n)
+{
+    Refresh(false);
+    const int32_t detection = detection_.load(std::memory_order_relaxed);
+    const SLevels levels = LoadLevels();
+    double input = 0.0, detected = 0.0, minGain = std::numeric_limits<double>::infinity();
+    for (int32_t done = 0; done < n; done += dynamics::kMaxFrames) {
+        const int32_t m = std::min(n - done, dynamics::kMaxFrames);
+        ProcessMonoBlock(x + done, key ? key + done : nullptr, m, detection, levels);
+        input = std::max(input, inputLevel_);
+        detected = std::max(detected, detectedLevel_);
+        minGain = std::min(minGain, minGain_);
+    }
+    inputLevel_ = input;
+    detectedLevel_ = detected;
+    minGain_ = n > 0 ? minGain : 1.0;
+}
+
+void CCompressor3::ProcessBlock(double* l, double* r, const double* keyL, const double* keyR,
+                                int32_t n, int32_t stereoMode, int32_t detection, const SLevels& v)
+{
+    double dL[dynamics::kMaxFrames], dR[dynamics::kMaxFrames];
+    inputLevel_ = dynamics::RectifyStereo(l, r, keyL, keyR, n, stereoMode, dL, dR);
+    detectedLevel_ = dynamics::Detect(detection, power_, c165_, dL, dR, n);
+
+    double minGain = std::numeric_limits<double>::infinity();
+    if (stereoMode == dynamics::kLinked) {
+        // One state set for both channels, driven by the louder one: x = out * g * x.
+        for (int32_t i = 0; i < n; ++i) {
+            const double g = Step(std::max(dL[i], dR[i]), v, e1_, e2_, attackA_[0], attackB_[0]);
+            l[i] = v.out * g * l[i];
+            r[i] = v.out * g * r[i];
+            minGain = std::min(minGain, g);
+        }
+    } else {
+        for (int32_t i = 0; i < n; ++i) {
+            const double gl = Step(dL[i], v, e1_, e2_, attackA_[0], attackB_[0]);
+            const double gr = Step(dR[i], v, e3_, e4_, attackA_[1], attackB_[1]);
+            l[i] = v.out * gl * l[i];
+            r[i] = v.out * gr * r[i];
+            minGain = std::min(minGain, std::min(gl, gr));
+        }
+    }
+    minGain_ = minGain;
+    Flush();
+
+    if (stereoMode == dynamics::kMidSide)
+        dynamics::DecodeMidSide(l, r, n);
+}
+
+void CCompressor3::ProcessMonoBlock(double* x, const double* key, int32_t n, int32_t detection,
+                                    const SLevels& v)
+{
+    double d[dynamics::kMaxFrames];
+    inputLevel_ = dynamics::RectifyMono(x, key, n, d);
+    detectedLevel_ = dynamics::Detect(detection, power_, c165_, d, nullptr, n);
+
+    double minGain = std::numeric_limits<double>::infinity();
+    for (int32_t i = 0; i < n; ++i) {
+        const double g = Step(d[i], v, e1_, e2_, attackA_[0], attackB_[0]);
+        x[i] = v.out * g * x[i];
+        minGain = std::min(minGain, g);
+    }
+    minGain_ = minGain;
+    Flush();
+}
