@@ -373,7 +373,6 @@ void CQuillstripPlugIn::ApplyProcessing(int32_t number, float value)
     case kSaturationEnable: dsp_->SetSaturationOn(on); break;
     case kLimiterEnable: dsp_->SetLimiterOn(on); break;
     case kCompressorType: dsp_->SetCompressorType(Rounded(value)); break;
-    case kLimiterInput: dsp_->SetLimiterInputGain(DbToGain(value)); break;
 
     case kGateScMonitor:
         dsp_->SetGateKeyListen(on);
@@ -408,6 +407,39 @@ void CQuillstripPlugIn::ApplyProcessing(int32_t number, float value)
     case kStereoAutoGain: dsp_->Width().SetAutoGain(on); break;
     case kSaturationMode: dsp_->Saturator().SetMode(Rounded(value)); break;
 
+    case kGateThreshold: dsp_->Gate().SetThresholdDb(value); break;
+    case kGateAttack: dsp_->Gate().SetAttackMs(value); break;
+    case kGateRelease: dsp_->Gate().SetReleaseMs(value); break;
+    case kGateHold: dsp_->Gate().SetHoldMs(value); break;
+    case kGateDetection: dsp_->Gate().SetDetectionMode(Rounded(value)); break;
+
+    case kCompKnee:
+        dsp_->Compressor1().SetKneePercent(value);
+        dsp_->Compressor2().SetKneePercent(value);
+        break;
+    case kCompAttack:
+        dsp_->Compressor1().SetAttackMs(value);
+        dsp_->Compressor2().SetAttackMs(value);
+        break;
+    case kCompRelease:
+        dsp_->Compressor1().SetReleaseMs(value);
+        dsp_->Compressor2().SetReleaseMs(value);
+        break;
+    case kCompMode:
+        dsp_->Compressor1().SetStereoMode(Rounded(value));
+        dsp_->Compressor2().SetStereoMode(Rounded(value));
+        break;
+    case kCompDetection:
+        dsp_->Compressor1().SetDetectionMode(Rounded(value));
+        dsp_->Compressor2().SetDetectionMode(Rounded(value));
+        break;
+
+    case kLimiterInput:
+    case kLimiterThreshold:
+        dsp_->SetLimiter(Value(kLimiterInput), Value(kLimiterThreshold));
+        break;
+    case kLimiterRelease: dsp_->SetLimiterRelease(value); break;
+
     case kOversampleEnable:
         ReportLatencyIfChanged();
         SetSampleRate(hostRate_);
@@ -427,6 +459,18 @@ void CQuillstripPlugIn::OnSmoothedValue(int32_t id, float value)
     case kStereoLow: dsp_->Width().SetWidth(CWidth::kLow, value); break;
     case kStereoMid: dsp_->Width().SetWidth(CWidth::kMid, value); break;
     case kStereoHigh: dsp_->Width().SetWidth(CWidth::kHigh, value); break;
-    default: break;  // compressor amounts reach their section
+    case kCompThreshold:
+        dsp_->Compressor1().SetThresholdDb(value);
+        dsp_->Compressor2().SetThresholdDb(value);
+        break;
+    case kCompRatio:
+        dsp_->Compressor1().SetRatio(value);
+        dsp_->Compressor2().SetRatio(value);
+        break;
+    case kCompOutput:
+        dsp_->Compressor1().SetOutputGainDb(value);
+        dsp_->Compressor2().SetOutputGainDb(value);
+        break;
+    default: break;
     }
 }

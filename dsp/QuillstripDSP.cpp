@@ -51,6 +51,36 @@ void CQuillstripDSP::Configure(int32_t channels, bool sideChainPresent)
 {
     channels_ = std::clamp(channels, 1, 2);
     sideChainPresent_ = sideChainPresent;
+    SetUpSections();
+}
+
+// Rate-dependent set-up of the dynamics sections, and the limiter stage's fixed settings.
+void CQuillstripDSP::SetUpSections()
+{
+    gate_.SetSampleRate(sampleRate_);
+    compressor1_.SetSampleRate(sampleRate_);
+    compressor2_.SetSampleRate(sampleRate_);
+    limiterStage_.SetAttackMs(49.0f);
+    limiterStage_.SetDetectionMode(dynamics::kPeak);
+    limiterStage_.SetKneePercent(100.0f);
+    limiterStage_.SetOutputGainDb(0.0f);
+    limiterStage_.SetRatio(20.0f);
+    // Linked: a peak on one side does not shift the image.
+    limiterStage_.SetStereoMode(dynamics::kLinked);
+    limiterStage_.SetSampleRate(sampleRate_);
+    limiter2_.Setup(std::max(channels_, 1), static_cast<float>(sampleRate_), 100.0f);
+}
+
+void CQuillstripDSP::SetLimiter(float inputDb, float thresholdDb)
+{
+    SetLimiterInputGain(static_cast<float>(std::pow(10.0, inputDb / 20.0)));
+    limiter2_.SetThreshold(thresholdDb);
+    limiterStage_.SetThresholdDb(thresholdDb - 6.0f);
+}
+
+void CQuillstripDSP::SetLimiterRelease(float ms)
+{
+    limiterStage_.SetReleaseMs(std::max(ms, 101.0f) - 100.0f);
 }
 
 void CQuillstripDSP::SetSampleRate(int32_t rate)
@@ -58,6 +88,7 @@ void CQuillstripDSP::SetSampleRate(int32_t rate)
     CBaseDSPEngine::SetSampleRate(rate);
     width_.SetSampleRate(rate);
     saturator_.SetSampleRate(rate);
+    SetUpSections();
     for (int32_t i = 0; i < kFilters; ++i) {
         FilterAt(i).SetSampleRate(rate);
         DesignFilter(i);
@@ -72,6 +103,11 @@ void CQuillstripDSP::Reset()
         FilterAt(i).Reset();
     width_.Reset();
     saturator_.Reset();
+    gate_.Reset();
+    compressor1_.Reset();
+    compressor2_.Reset();
+    limiterStage_.Reset();
+    limiter2_.Reset();
     // The delay lines keep their contents: a delay of 0 never reads them, and a new
     // delay reads what the line held, as it would have without a reset.
 }
@@ -217,24 +253,81 @@ void CQuillstripDSP::RunDynamics(double (*x)[kChunk], double (*gateKey)[kChunk],
         for (int32_t c = 0; c < channels_; ++c)
             std::memcpy(x[c], key[c], sizeof(double) * static_cast<size_t>(frames));
     };
+    const bool stereo = channels_ == 2;
     const bool gateListen = gateListen_.load(std::memory_order_relaxed);
     if (gateOn_.load(std::memory_order_relaxed) || gateListen) {
-        if (filters_[kGateKeyFilter].on.load(std::memory_order_relaxed)) {
+        // Without its filter the gate detects on the signal itself.
+        const bool keyed = filters_[kGateKeyFilter].on.load(std::memory_order_relaxed);
+        if (keyed)
             FilterKey(gateKeyFilter_, gateKeyGain_.load(std::memory_order_relaxed), gateKey, frames);
-            if (gateListen)
-                copyKey(gateKey);
+        if (keyed && gateListen) {
+            copyKey(gateKey);
+        } else {
+            const double mix = GetGateMix();
+            if (stereo)
+                gate_.Process(x[0], x[1], keyed ? gateKey[0] : nullptr, keyed ? gateKey[1] : nullptr, frames, mix);
+            else
+                gate_.ProcessMono(x[0], keyed ? gateKey[0] : nullptr, frames, mix);
+            HoldSectionMeters(gate_, kPeakGate, kGainGate);
         }
     }
     if (gateListen)
         return;
     const bool compListen = compListen_.load(std::memory_order_relaxed);
     if (compOn_.load(std::memory_order_relaxed) || compListen) {
-        if (filters_[kCompKeyFilter].on.load(std::memory_order_relaxed)) {
+        const bool keyed = filters_[kCompKeyFilter].on.load(std::memory_order_relaxed);
+        if (keyed)
             FilterKey(compKeyFilter_, compKeyGain_.load(std::memory_order_relaxed), compKey, frames);
-            if (compListen)
-                copyKey(compKey);
+        if (keyed && compListen) {
+            copyKey(compKey);
+        } else {
+            const double* keyL = keyed ? compKey[0] : nullptr;
+            const double* keyR = keyed ? compKey[1] : nullptr;
+            if (compType_.load(std::memory_order_relaxed) == 0) {
+                if (stereo)
+                    compressor1_.Process(x[0], x[1], keyL, keyR, frames);
+                else
+                    compressor1_.ProcessMono(x[0], keyL, frames);
+                HoldSectionMeters(compressor1_, kPeakComp, kGainComp);
+            } else {
+                if (stereo)
+                    compressor2_.Process(x[0], x[1], keyL, keyR, frames);
+                else
+                    compressor2_.ProcessMono(x[0], keyL, frames);
+                HoldSectionMeters(compressor2_, kPeakComp, kGainComp);
+            }
         }
     }
+}
+
+template <class Section>
+void CQuillstripDSP::HoldSectionMeters(const Section& section, int32_t peakSlot, int32_t gainSlot)
+{
+    const double level = meterSource_.load(std::memory_order_relaxed) == 0 ? section.GetInputLevel()
+                                                                           : section.GetDetectedLevel();
+    HoldPeak(peakSlot, static_cast<float>(level));
+    HoldGainReduction(gainSlot, static_cast<float>(section.GetMinGain()));
+}
+
+// Input gain, the compressor stage 6 dB under the ceiling, then the ceiling itself.
+void CQuillstripDSP::RunLimiter(double (*x)[kChunk], int32_t frames)
+{
+    const double input = limiterInputGain_.load(std::memory_order_relaxed);
+    for (int32_t c = 0; c < channels_; ++c)
+        for (int32_t i = 0; i < frames; ++i)
+            x[c][i] *= input;
+    float ceilingGain;
+    if (channels_ == 2) {
+        limiterStage_.Process(x[0], x[1], nullptr, nullptr, frames);
+        ceilingGain = limiter2_.ProcessStereo(x[0], x[1], frames);
+    } else {
+        limiterStage_.ProcessMono(x[0], nullptr, frames);
+        ceilingGain = limiter2_.ProcessMono(x[0], frames);
+    }
+    // Both stages together show whether the limiter is working; held as the block's
+    // combined reduction rather than compounded over blocks, so the meter stays true
+    // however rarely it is read.
+    HoldGainReduction(kGainLimiter, static_cast<float>(limiterStage_.GetMinGain()) * ceilingGain);
 }
 
 // Width, saturation and limiter, always last and in that order.
@@ -250,4 +343,6 @@ void CQuillstripDSP::RunOutputSections(double (*x)[kChunk], int32_t frames)
         else
             saturator_.ProcessMono(x[0], mix, frames);
     }
+    if (limiterOn_.load(std::memory_order_relaxed))
+        RunLimiter(x, frames);
 }

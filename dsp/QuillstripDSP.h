@@ -11,7 +11,11 @@
 
 #include "dsp/DelayLine.h"
 #include "dsp/FilterSettings.h"
+#include "dsp/Compressor.h"
+#include "dsp/Compressor3.h"
+#include "dsp/Gate.h"
 #include "dsp/IIR.h"
+#include "dsp/Limiter2.h"
 #include "dsp/Saturator.h"
 #include "dsp/Width.h"
 #include "dsp/dspe/BaseDSPEngine.h"
@@ -37,6 +41,14 @@ public:
     // The sections' own settings go straight to them.
     CWidth& Width() { return width_; }
     CSaturator& Saturator() { return saturator_; }
+    CGate& Gate() { return gate_; }
+    // Both compressor types get every setting, so switching type takes effect at once.
+    CCompressor& Compressor1() { return compressor1_; }
+    CCompressor3& Compressor2() { return compressor2_; }
+    // The limiter's input gain and ceiling come together: the compressor stage rounds
+    // off 6 dB below the ceiling. Release is the compressor stage's, 100 ms shorter.
+    void SetLimiter(float inputDb, float thresholdDb);
+    void SetLimiterRelease(float ms);
     void Process(float** outputs, float** inputs, int32_t frames) override;
     void Reset() override;
     void Suspend(int32_t) override {}
@@ -125,4 +137,15 @@ private:
 
     CWidth width_;
     CSaturator saturator_;
+    CGate gate_;
+    CCompressor compressor1_;
+    CCompressor3 compressor2_;
+    CCompressor limiterStage_;
+    CLimiter2 limiter2_;
+
+    // Level for the section meters: what goes in, or what the detector sees.
+    template <class Section>
+    void HoldSectionMeters(const Section& section, int32_t peakSlot, int32_t gainSlot);
+    void RunLimiter(double (*x)[kChunk], int32_t frames);
+    void SetUpSections();
 };
