@@ -400,6 +400,69 @@ TEST_F(Adapter, BlockSizesDoNotChangeTheOutput)
     EXPECT_EQ(render(4097), reference);
 }
 
+TEST(AdapterChannels, AllOffChainIsBitExactInEveryLayout)
+{
+    struct SLayout {
+        int channels, side;
+    };
+    for (const SLayout layout : {SLayout{1, 0}, SLayout{2, 0}, SLayout{1, 1}, SLayout{2, 2}}) {
+        CVst3Host host;
+        ASSERT_TRUE(host.Load(QS_BUNDLE) && host.CreateInstance());
+        ASSERT_TRUE(host.SetBuses(layout.channels, layout.side));
+        host.Setup(44100, 512);
+        host.SetActive(true);
+        std::vector<std::vector<float>> in(2, std::vector<float>(1000)), side(2, std::vector<float>(1000, 0.25f)),
+            out(2, std::vector<float>(1000));
+        uint32_t seed = 1;
+        for (auto& c : in)
+            for (float& v : c)
+                v = static_cast<float>(static_cast<int32_t>(seed = seed * 1664525u + 1013904223u) / 2147483648.0);
+        float* inPtr[2] = {in[0].data(), in[1].data()};
+        float* sidePtr[2] = {side[0].data(), side[1].data()};
+        float* outPtr[2] = {out[0].data(), out[1].data()};
+        for (int bypass : {0, 1}) {
+            host.SetNormalized(kBypass, bypass);
+            ASSERT_TRUE(host.Process(inPtr, layout.channels, layout.side ? sidePtr : nullptr, layout.side, outPtr,
+                                     layout.channels, 1000));
+            for (int c = 0; c < layout.channels; ++c)
+                EXPECT_EQ(out[static_cast<size_t>(c)], in[static_cast<size_t>(c)])
+                    << layout.channels << "/" << layout.side << " bypass " << bypass;
+        }
+    }
+}
+
+TEST(AdapterChannels, TheAuxBusKeysTheGate)
+{
+    CVst3Host host;
+    ASSERT_TRUE(host.Load(QS_BUNDLE) && host.CreateInstance());
+    ASSERT_TRUE(host.SetBuses(2, 2));
+    // Gate on, keyed from the aux bus through a key filter that passes everything heard.
+    for (const auto& [id, value] : std::vector<std::pair<ParamID, double>>{
+             {43, 1.0}, {44, 0.75}, {50, 1.0}, {52, 1.0}, {53, 0.0}, {54, 0.0}, {57, 0.0}})
+        host.SetNormalized(id, value);
+    host.Setup(48000, 512);
+    host.SetActive(true);
+    std::vector<float> l(512), r(512), quiet(512, 0.0f), loud(512), ol(512), or_(512);
+    for (size_t i = 0; i < 512; ++i)
+        l[i] = r[i] = loud[i] = static_cast<float>(0.5 * std::sin(0.07 * double(i)));
+    float* in[2] = {l.data(), r.data()};
+    float* out[2] = {ol.data(), or_.data()};
+    float* silentKey[2] = {quiet.data(), quiet.data()};
+    float* loudKey[2] = {loud.data(), loud.data()};
+    float peak = 0;
+    for (int block = 0; block < 20; ++block)
+        host.Process(in, 2, silentKey, 2, out, 2, 512);
+    for (float v : ol)
+        peak = std::max(peak, std::fabs(v));
+    EXPECT_LT(peak, 1e-3f);   // no key: closed
+    for (int block = 0; block < 20; ++block)
+        host.Process(in, 2, loudKey, 2, out, 2, 512);
+    peak = 0;
+    for (float v : ol)
+        peak = std::max(peak, std::fabs(v));
+    EXPECT_GT(peak, 0.45f);   // key present: open
+}
+
 TEST_F(Adapter, ControllerStateIs257Bytes)
 {
     IEditController* c = host.controller();
