@@ -230,6 +230,21 @@ bool ValueFromText(const qs::hosting::CVst3Host& host, const SParameter& p, cons
                 "; \"" + text + "\" is not among them";
         return false;
     }
+    // The display shows a fixed number of decimals near the target: the span of values
+    // shown as the target is what a user means by it.
+    {
+        double probe = 0;
+        const std::string shown = display(0.5);
+        const size_t point = shown.find('.');
+        int decimals = 0;
+        while (point != std::string::npos && point + 1 + decimals < shown.size() &&
+               std::isdigit(static_cast<unsigned char>(shown[point + 1 + decimals])))
+            ++decimals;
+        if (ParseDisplayNumber(shown, probe) && shown.find_first_of("Kk") == std::string::npos) {
+            const double scale = std::pow(10.0, decimals);
+            target = std::round(target * scale) / scale;
+        }
+    }
     // The first normalized value whose display reaches target (or passes it).
     auto firstReaching = [&](bool strictly) {
         double lo = 0.0, hi = 1.0;

@@ -1,0 +1,212 @@
+// The chain as users run it, in ns per stereo frame at 32-frame chunks, next to a
+// textbook reference: twelve fixed-coefficient transposed-direct-form-II biquads per
+// channel (what a six-band EQ with two 48 dB cuts amounts to).
+#include "core/QuillstripParameterIds.h"
+#include "core/QuillstripPlugIn.h"
+#include "dsp/Compressor.h"
+#include "dsp/Oversampler.h"
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cmath>
+#include <initializer_list>
+#include <memory>
+#include <vector>
+
+using namespace quillstrip;
+
+namespace {
+
+constexpr int kFrames = 32;
+
+struct NullHost : zt::ztpi::IHost {
+    void BeginEdit(int32_t) override {}
+    void ParameterChanged(int32_t) override {}
+    void EndEdit(int32_t) override {}
+    float GetHostValue() override { return 0.0f; }
+    int32_t GetHostState() override { return 1; }
+    void GetHostName(char*) override {}
+    void GetHostVendor(char*) override {}
+    void LatencyChanged() override {}
+};
+
+void PerFrame(benchmark::State& state)
+{
+    state.counters["per_frame"] = benchmark::Counter(static_cast<double>(state.iterations()) * kFrames,
+                                                     benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+// y = b0 x + s1; s1 = b1 x - a1 y + s2; s2 = b2 x - a2 y
+void BM_ReferenceTwelveBiquads(benchmark::State& state)
+{
+    struct Section { double b0, b1, b2, a1, a2, s1[2], s2[2]; };
+    std::vector<Section> sections(12, Section{0.2, 0.3, 0.2, -0.5, 0.2, {0, 0}, {0, 0}});
+    double x[2][kFrames];
+    for (int i = 0; i < kFrames; ++i)
+        x[0][i] = x[1][i] = std::sin(0.1 * i);
+    for (auto _ : state) {
+        for (int c = 0; c < 2; ++c) {
+            for (Section& s : sections) {
+                for (int i = 0; i < kFrames; ++i) {
+                    const double in = x[c][i];
+                    const double y = s.b0 * in + s.s1[c];
+                    s.s1[c] = s.b1 * in - s.a1 * y + s.s2[c];
+                    s.s2[c] = s.b2 * in - s.a2 * y;
+                    x[c][i] = y;
+                }
+            }
+        }
+        benchmark::DoNotOptimize(x);
+        benchmark::ClobberMemory();
+    }
+    PerFrame(state);
+}
+BENCHMARK(BM_ReferenceTwelveBiquads);
+
+class CStrip {
+public:
+    explicit CStrip(std::initializer_list<std::pair<int32_t, float>> settings)
+        : plugIn_(std::make_unique<CQuillstripPlugIn>(&host_))
+    {
+        plugIn_->Open();
+        plugIn_->SetChannelConfig(2, 2, 0);
+        plugIn_->SetMaxBlockSize(kFrames);
+        for (const auto& [number, value] : settings)
+            plugIn_->GetParameterManager()->SetValue(false, number, value, kSetProcessing);
+        plugIn_->SetSampleRate(48000);
+        plugIn_->Resume();
+        for (int i = 0; i < kFrames; ++i) {
+            l_[i] = static_cast<float>(0.5 * std::sin(0.05 * i));
+            r_[i] = static_cast<float>(0.5 * std::cos(0.07 * i));
+        }
+        for (int i = 0; i < 2000; ++i)   // settle every glide
+            Run();
+    }
+    void Run()
+    {
+        float* io[2] = {l_, r_};
+        plugIn_->Process(io, io, kFrames);
+    }
+    void Set(int32_t number, float value) { plugIn_->GetParameterManager()->SetValue(false, number, value, kSetProcessing); }
+
+private:
+    NullHost host_;
+    std::unique_ptr<CQuillstripPlugIn> plugIn_;
+    float l_[kFrames], r_[kFrames];
+};
+
+std::initializer_list<std::pair<int32_t, float>> kEqualiser = {
+    {0 * kBandStride + kBandEnable, 1}, {0 * kBandStride + kBandType, 11}, {0 * kBandStride + kBandFreq, 40},
+    {1 * kBandStride + kBandEnable, 1}, {1 * kBandStride + kBandType, 3},  {1 * kBandStride + kBandGain, 3},
+    {2 * kBandStride + kBandEnable, 1}, {2 * kBandStride + kBandGain, -4},
+    {3 * kBandStride + kBandEnable, 1}, {3 * kBandStride + kBandGain, 2},
+    {4 * kBandStride + kBandEnable, 1}, {4 * kBandStride + kBandGain, 2},
+    {5 * kBandStride + kBandEnable, 1}, {5 * kBandStride + kBandType, 12}, {5 * kBandStride + kBandFreq, 15000},
+};
+
+void BM_EqualiserSteady(benchmark::State& state)
+{
+    CStrip strip(kEqualiser);
+    for (auto _ : state)
+        strip.Run();
+    PerFrame(state);
+}
+BENCHMARK(BM_EqualiserSteady);
+
+void BM_EqualiserGliding(benchmark::State& state)
+{
+    CStrip strip(kEqualiser);
+    float gain = -4;
+    for (auto _ : state) {
+        gain = gain == -4 ? -3.5f : -4;   // every chunk redesigns and glides
+        strip.Set(2 * kBandStride + kBandGain, gain);
+        strip.Run();
+    }
+    PerFrame(state);
+}
+BENCHMARK(BM_EqualiserGliding);
+
+void BM_ChainEqWidthSaturation(benchmark::State& state)
+{
+    CStrip strip(kEqualiser);
+    strip.Set(kStereoEnable, 1);
+    strip.Set(kSaturationEnable, 1);
+    for (auto _ : state)
+        strip.Run();
+    PerFrame(state);
+}
+BENCHMARK(BM_ChainEqWidthSaturation);
+
+void BM_WholeChain(benchmark::State& state)
+{
+    CStrip strip(kEqualiser);
+    for (int32_t n : {kGateEnable, kCompEnable, kStereoEnable, kSaturationEnable, kLimiterEnable})
+        strip.Set(n, 1);
+    strip.Set(kCompressorType, static_cast<float>(state.range(0)));
+    strip.Set(kOversampleEnable, static_cast<float>(state.range(1)));
+    for (int i = 0; i < 2000; ++i)
+        strip.Run();
+    for (auto _ : state)
+        strip.Run();
+    PerFrame(state);
+}
+BENCHMARK(BM_WholeChain)->ArgNames({"type", "oversampling"})->Args({0, 0})->Args({1, 0})->Args({0, 1})->Args({1, 1});
+
+void BM_ConvertersStereo(benchmark::State& state)
+{
+    COversampler os;
+    float in[2][kFrames], up[2][2 * kFrames], out[2][kFrames];
+    for (int i = 0; i < kFrames; ++i)
+        in[0][i] = in[1][i] = static_cast<float>(std::sin(0.1 * i));
+    for (auto _ : state) {
+        for (int c = 0; c < 2; ++c) {
+            os.Up(c, in[c], up[c], kFrames);
+            os.Down(c, up[c], out[c], kFrames);
+        }
+        benchmark::DoNotOptimize(out);
+    }
+    PerFrame(state);
+}
+BENCHMARK(BM_ConvertersStereo);
+
+// The worst chunk while threshold and ratio sweep, against a steady chunk.
+void BM_CompressorSweepWorstChunk(benchmark::State& state)
+{
+    CCompressor c;
+    c.SetSampleRate(48000);
+    c.SetRatio(4);
+    c.SetKneePercent(60);
+    c.SetAttackMs(10);
+    c.SetReleaseMs(100);
+    c.SetThresholdDb(-20);
+    double l[kFrames], r[kFrames];
+    auto fill = [&] {
+        for (int i = 0; i < kFrames; ++i)
+            l[i] = r[i] = 0.8 * std::sin(0.05 * i);
+    };
+    double worst = 0, steady = 1e30;
+    float threshold = -20;
+    for (auto _ : state) {
+        for (int i = 0; i < 64; ++i) {    // steady chunks
+            fill();
+            const auto t0 = std::chrono::steady_clock::now();
+            c.Process(l, r, nullptr, nullptr, kFrames);
+            steady = std::min(steady, std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - t0).count());
+        }
+        for (int i = 0; i < 64; ++i) {    // a sweep, as the smoother delivers it
+            threshold = threshold <= -39 ? -1 : threshold - 0.5f;
+            c.SetThresholdDb(threshold);
+            c.SetRatio(4 + 0.01f * i);
+            fill();
+            const auto t0 = std::chrono::steady_clock::now();
+            c.Process(l, r, nullptr, nullptr, kFrames);
+            worst = std::max(worst, std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - t0).count());
+        }
+    }
+    state.counters["steady_ns"] = steady;
+    state.counters["worst_sweep_ns"] = worst;
+}
+BENCHMARK(BM_CompressorSweepWorstChunk)->Iterations(200);
+
+} // namespace
