@@ -2,6 +2,7 @@
 // textbook reference: twelve fixed-coefficient transposed-direct-form-II biquads per
 // channel (what a six-band EQ with two 48 dB cuts amounts to).
 #include "core/QuillstripParameterIds.h"
+#include "bench/NullHost.h"
 #include "core/QuillstripPlugIn.h"
 #include "dsp/Compressor.h"
 #include "dsp/Oversampler.h"
@@ -19,17 +20,6 @@ using namespace quillstrip;
 namespace {
 
 constexpr int kFrames = 32;
-
-struct NullHost : zt::ztpi::IHost {
-    void BeginEdit(int32_t) override {}
-    void ParameterChanged(int32_t) override {}
-    void EndEdit(int32_t) override {}
-    float GetHostValue() override { return 0.0f; }
-    int32_t GetHostState() override { return 1; }
-    void GetHostName(char*) override {}
-    void GetHostVendor(char*) override {}
-    void LatencyChanged() override {}
-};
 
 void PerFrame(benchmark::State& state)
 {

@@ -1,5 +1,6 @@
 // Cost of a host block through the plug-in object with every section off: the
 // baseline the sections add to. Reported per stereo frame.
+#include "bench/NullHost.h"
 #include "core/QuillstripPlugIn.h"
 
 #include <benchmark/benchmark.h>
@@ -8,17 +9,6 @@
 #include <vector>
 
 namespace {
-
-struct NullHost : zt::ztpi::IHost {
-    void BeginEdit(int32_t) override {}
-    void ParameterChanged(int32_t) override {}
-    void EndEdit(int32_t) override {}
-    float GetHostValue() override { return 0.0f; }
-    int32_t GetHostState() override { return 1; }
-    void GetHostName(char*) override {}
-    void GetHostVendor(char*) override {}
-    void LatencyChanged() override {}
-};
 
 void ProcessStereo(benchmark::State& state)
 {
