@@ -1,7 +1,8 @@
 #include "gui/toolkit/Context.h"
 
-#include <cstdio>
 #include <utility>
+
+#include "gui/toolkit/Desktop.h"
 
 namespace zt::ge {
 
@@ -11,8 +12,6 @@ CContext::CContext(std::string moduleFolder) : m_moduleFolder(std::move(moduleFo
 
 const std::string& CContext::GetModuleFolder() const { return m_moduleFolder; }
 
-void CContext::ShowMessage(const char* text, const char* caption) {
-  std::fprintf(stderr, "%s\n%s\n", caption ? caption : "", text ? text : "");
-}
+void CContext::ShowMessage(const char* text, const char* caption) { GetSystemDesktop().ShowMessage(text, caption, 0); }
 
 }  // namespace zt::ge

@@ -12,8 +12,7 @@ class IContext : public virtual IInterface {
  public:
   // The folder of the plug-in's library, ending with '/', or empty.
   virtual const std::string& GetModuleFolder() const = 0;
-  // An error message for the user. Writes to stderr until the toolkit has
-  // message boxes of its own.
+  // An error message for the user, in the desktop's message dialog.
   virtual void ShowMessage(const char* text, const char* caption) = 0;
 };
 

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "gui/toolkit/BitmapResource.h"
 #include "gui/toolkit/Pane.h"
+#include "gui/toolkit/ResourceManager.h"
 #include "gui/toolkit/Window.h"
 
 namespace zt::ge {
@@ -66,7 +68,7 @@ void CControl::SetVisible(bool visible) {
 bool CControl::IsShown() const { return m_visible && (m_parent == nullptr || m_parent->IsShown()); }
 bool CControl::TakesInput() const { return m_enabled && IsShown(); }
 
-void CControl::SetValue(float value, bool notify) {
+float CControl::LimitValue(float value) const {
   if (std::isnan(value)) value = 0.0f;
   if (m_clamped) {
     if (value >= 1.0f) value = 1.0f;
@@ -76,7 +78,11 @@ void CControl::SetValue(float value, bool notify) {
     const float last = float(m_steps - 1);
     value = std::round(last * value) / last;  // std::round rounds halves away from zero
   }
-  m_value = value;
+  return value;
+}
+
+void CControl::SetValue(float value, bool notify) {
+  m_value = LimitValue(value);
   if (notify) ValueChangedByUser();
   Invalidate();
 }
@@ -173,6 +179,31 @@ void CControl::SetTooltipText(const char* text) {
 }
 
 const std::string& CControl::GetTooltipText() const { return m_tooltip; }
+
+void CControl::SetBitmapId(int32_t resourceId) {
+  m_bitmap.Reset();
+  m_bitmapId = resourceId;
+  GetBitmap();  // now if the window is known, else when first drawn
+  Invalidate();
+}
+
+void CControl::SetBitmap(IBitmapResource* bitmap) {
+  m_bitmap = TResourceRef<IBitmapResource>::Share(bitmap);
+  m_bitmapId = -1;
+  Invalidate();
+}
+
+IBitmapResource* CControl::GetBitmap() {
+  if (!m_bitmap && m_bitmapId >= 0) {
+    IWindow* window = GetWindow();
+    IResourceManager* resources = window ? window->GetResourceManager() : nullptr;
+    if (resources) {
+      m_bitmap = TResourceRef<IBitmapResource>::Adopt(resources->GetBitmap(m_bitmapId));
+      m_bitmapId = -1;  // asked once: an id the file does not list stays without a bitmap
+    }
+  }
+  return m_bitmap.Get();
+}
 
 bool CControl::ResetOnGesture(EMouseEvent event, SPoint point) {
   IWindow* window = GetWindow();

@@ -9,9 +9,11 @@
 #include "gui/toolkit/EventReceiver.h"
 #include "gui/toolkit/Events.h"
 #include "gui/toolkit/Geometry.h"
+#include "gui/toolkit/ResourceRef.h"
 
 namespace zt::ge {
 
+class IBitmapResource;
 class IDrawContext;
 class IPane;
 class IWindow;
@@ -83,6 +85,14 @@ class IControl : public virtual IDestructable {
   // hold line breaks. Empty switches the tooltip off.
   virtual void SetTooltipText(const char* text) = 0;
   virtual const std::string& GetTooltipText() const = 0;
+
+  // The skin bitmap the control draws, by resource id (looked up through the
+  // window's resource manager, at once or when first needed) or as a
+  // resource the caller has (the control takes a reference of its own).
+  // -1 or null: none; a control without its bitmap draws nothing.
+  virtual void SetBitmapId(int32_t resourceId) = 0;
+  virtual void SetBitmap(IBitmapResource* bitmap) = 0;
+  virtual IBitmapResource* GetBitmap() = 0;
 };
 
 // The shared state and behaviour of all controls. Derived controls override
@@ -146,6 +156,10 @@ class CControl : public virtual IControl, public CEventReceiver, public CSetCont
   const std::string& GetTooltipText() const override;
   bool IsTooltipShowing() const { return m_tooltipShowing; }
 
+  void SetBitmapId(int32_t resourceId) override;
+  void SetBitmap(IBitmapResource* bitmap) override;
+  IBitmapResource* GetBitmap() override;
+
   // The reset gestures value controls share: a left double-click while the
   // window's double-click-resets option is on, or a left press with Control
   // (Alt) down while Control-click (Alt-click) resets. When event at point
@@ -157,6 +171,10 @@ class CControl : public virtual IControl, public CEventReceiver, public CSetCont
 
  protected:
   ~CControl() override;
+  // The value rules of SetValue (clamp, steps) without telling anybody or
+  // invalidating, for controls that decide themselves what to redraw.
+  float LimitValue(float value) const;
+  void StoreValue(float value) { m_value = LimitValue(value); }
 
  private:
   template <class F>
@@ -176,6 +194,8 @@ class CControl : public virtual IControl, public CEventReceiver, public CSetCont
   bool m_enabled = true;
   std::string m_tooltip;
   std::vector<IEventReceiver*> m_receivers;
+  int32_t m_bitmapId = -1;
+  TResourceRef<IBitmapResource> m_bitmap;
 
   // Tooltip timing, from one tick to the next.
   SPoint m_lastPointer{INT32_MIN, INT32_MIN};

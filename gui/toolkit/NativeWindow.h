@@ -25,6 +25,35 @@ class INativeWindowListener {
   ~INativeWindowListener() = default;
 };
 
+// Hears what happens to a popup (an open menu). Points are in the owning
+// window's coordinates, wherever on the screen the popup lies; while the
+// popup holds the input, presses outside it arrive here too.
+class INativePopupListener {
+ public:
+  virtual void OnPopupMouse(EMouseEvent event, SPoint point) = 0;
+  virtual void OnPopupKey(int32_t keyCode) = 0;
+
+ protected:
+  ~INativePopupListener() = default;
+};
+
+// A borderless window of its own above everything else (a menu may be
+// larger than the editor and reach beyond it), drawn like the editor: into
+// its surface, shown with Present. Closed when destroyed.
+class INativePopup {
+ public:
+  virtual ~INativePopup() = default;
+  // Shows the popup at rect (owning-window coordinates), moved onto the
+  // screen where it would stick out; returns where it went. The surface
+  // takes the size.
+  virtual SRect Show(const SRect& rect) = 0;
+  virtual IDC& GetSurface() = 0;
+  virtual void Present() = 0;
+  // Sends all pointer and key input to this popup's listener until it
+  // closes. False when another program holds the input.
+  virtual bool GrabInput() = 0;
+};
+
 // The platform's half of a window: the only place that talks to the
 // display system. The toolkit's CWindow drives it and never sees the
 // platform; the offscreen window implements it in memory.
@@ -59,6 +88,14 @@ class INativeWindow {
   virtual void SetTakeFocusOnClick(bool take) = 0;
   // False once the connection to the display is lost for good.
   virtual bool IsConnected() const = 0;
+  // A popup whose events come in through this window's DispatchEvents.
+  // Null when the platform cannot make one. The caller owns it and must
+  // destroy it before the window.
+  virtual INativePopup* CreatePopup(INativePopupListener* listener) = 0;
+  // The window of the host's that holds this one (walking up to the
+  // desktop), for dialogs of other programs to stay in front of; 0 when
+  // there is none.
+  virtual uintptr_t GetTopLevelHandle() = 0;
 };
 
 // Implemented by the platform folder: a window of this system, not yet open.

@@ -1,8 +1,31 @@
 #include "gui/toolkit/OffscreenWindow.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace zt::ge {
+
+COffscreenPopup::COffscreenPopup(INativePopupListener* listener, std::vector<COffscreenPopup*>& registry)
+    : m_listener(listener), m_registry(registry) {
+  m_registry.push_back(this);
+}
+
+COffscreenPopup::~COffscreenPopup() { m_registry.erase(std::remove(m_registry.begin(), m_registry.end(), this), m_registry.end()); }
+
+SRect COffscreenPopup::Show(const SRect& rect) {
+  m_rect = rect;
+  m_shown = true;
+  m_surface.Resize(rect.size);
+  return rect;
+}
+
+IDC& COffscreenPopup::GetSurface() { return m_surface; }
+void COffscreenPopup::Present() { ++m_presentCount; }
+
+bool COffscreenPopup::GrabInput() {
+  m_grabbed = true;
+  return true;
+}
 
 COffscreenPort::COffscreenPort(SSize size) : m_size(size) {}
 
@@ -28,6 +51,12 @@ uint32_t COffscreenPort::GetModifiers() { return m_modifiers; }
 uint32_t COffscreenPort::GetTimeMs() { return m_timeMs; }
 void COffscreenPort::SetTakeFocusOnClick(bool take) { m_takeFocusOnClick = take; }
 bool COffscreenPort::IsConnected() const { return true; }
+
+INativePopup* COffscreenPort::CreatePopup(INativePopupListener* listener) {
+  return listener ? new COffscreenPopup(listener, m_popups) : nullptr;
+}
+
+uintptr_t COffscreenPort::GetTopLevelHandle() { return 0; }
 
 COffscreenWindow::COffscreenWindow(SSize size, IContext* context, const SWindowOptions& options)
     : CWindow(std::make_unique<COffscreenPort>(size), context, options) {
@@ -65,5 +94,6 @@ int32_t COffscreenWindow::GetShownCursorShape() const { return Port().m_cursorSh
 bool COffscreenWindow::IsCursorVisible() const { return Port().m_cursorVisible; }
 SPoint COffscreenWindow::GetWarpedPointer() const { return Port().m_warpedTo; }
 bool COffscreenWindow::TakesFocusOnClick() const { return Port().m_takeFocusOnClick; }
+const std::vector<COffscreenPopup*>& COffscreenWindow::GetPopups() const { return Port().m_popups; }
 
 }  // namespace zt::ge

@@ -1,10 +1,43 @@
 #pragma once
 
+#include <vector>
+
 #include "gui/toolkit/MemoryDC.h"
 #include "gui/toolkit/NativeWindow.h"
 #include "gui/toolkit/Window.h"
 
 namespace zt::ge {
+
+// A popup of the offscreen window: pixels in memory. Tests send it the
+// input a platform would (in the owning window's coordinates).
+class COffscreenPopup : public INativePopup {
+ public:
+  COffscreenPopup(INativePopupListener* listener, std::vector<COffscreenPopup*>& registry);
+  ~COffscreenPopup() override;
+
+  SRect Show(const SRect& rect) override;
+  IDC& GetSurface() override;
+  void Present() override;
+  bool GrabInput() override;
+
+  const SRect& GetRect() const { return m_rect; }
+  bool IsShown() const { return m_shown; }
+  bool HasGrab() const { return m_grabbed; }
+  int GetPresentCount() const { return m_presentCount; }
+  const IDC& GetPixels() const { return m_surface; }
+  // What the platform reports; the popup may be destroyed by either.
+  void SendMouse(EMouseEvent event, SPoint point) { m_listener->OnPopupMouse(event, point); }
+  void SendKey(int32_t keyCode) { m_listener->OnPopupKey(keyCode); }
+
+ private:
+  INativePopupListener* m_listener;
+  std::vector<COffscreenPopup*>& m_registry;
+  CMemoryDC m_surface;
+  SRect m_rect;
+  bool m_shown = false;
+  bool m_grabbed = false;
+  int m_presentCount = 0;
+};
 
 // The platform half of an offscreen window: pixels in memory, and a record
 // of what a real window would have done (cursor, grab, image puts).
@@ -30,10 +63,13 @@ class COffscreenPort : public INativeWindow {
   uint32_t GetTimeMs() override;
   void SetTakeFocusOnClick(bool take) override;
   bool IsConnected() const override;
+  INativePopup* CreatePopup(INativePopupListener* listener) override;
+  uintptr_t GetTopLevelHandle() override;
 
  private:
   friend class COffscreenWindow;
 
+  std::vector<COffscreenPopup*> m_popups;  // open ones, oldest first
   SSize m_size;
   CMemoryDC m_surface;
   int m_presentCount = 0;
@@ -70,6 +106,8 @@ class COffscreenWindow : public CWindow {
   bool IsCursorVisible() const;
   SPoint GetWarpedPointer() const;
   bool TakesFocusOnClick() const;
+  // The popups that exist now, oldest first (a menu and its open sub-menus).
+  const std::vector<COffscreenPopup*>& GetPopups() const;
 
  private:
   COffscreenPort& Port();

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "gui/toolkit/Desktop.h"
+
 namespace zt::ge {
 
 const char* const kSevereErrorCaption = "Severe Error";
@@ -18,6 +20,7 @@ namespace {
 void PrintAndExit(const char* caption, const char* text) {
   std::fprintf(stderr, "%s\n%s\n", caption, text);
   std::fflush(stderr);
+  GetSystemDesktop().ShowMessageAndWait(text, caption);
   // Other threads of the host are still running: skip static destructors and
   // atexit handlers that could trip over them, as the system's own process end would.
   std::_Exit(0);

@@ -10,8 +10,9 @@ extern const char* const kSevereErrorCaption;
 extern const char* const kSevereErrorText;
 
 // What happens the first time an exception escapes the window's message
-// handling. The default writes caption and text to stderr and ends the
-// process with exit code 0; a message box can replace it later.
+// handling. The default writes caption and text to stderr, shows them in the
+// desktop's message dialog until the user closes it, and ends the process
+// with exit code 0.
 using FSevereErrorAction = void (*)(const char* caption, const char* text);
 
 // Installs action (null restores the default) and returns the previous one.

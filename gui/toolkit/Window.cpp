@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "foundation/Exception.h"
+#include "gui/toolkit/Desktop.h"
 #include "gui/toolkit/Pane.h"
 #include "gui/toolkit/SevereError.h"
 
@@ -20,6 +21,8 @@ CWindow::CWindow(std::unique_ptr<INativeWindow> native, IContext* context, const
 }
 
 CWindow::~CWindow() {
+  for (IModalTask* task : std::vector<IModalTask*>(m_modalTasks)) task->OnModalWindowGone();
+  m_modalTasks.clear();
   if (m_capture) ReleaseMouse(m_capture);
   m_root->Destroy();  // while the window still answers the controls going away
   m_root = nullptr;
@@ -64,6 +67,11 @@ void CWindow::OnEventsReady() {
 
 void CWindow::OnTimerTick() {
   RunGuarded([this] {
+    GetDesktop()->Poll();
+    // A task may end itself (and leave the list) while it is polled.
+    for (IModalTask* task : std::vector<IModalTask*>(m_modalTasks))
+      if (std::find(m_modalTasks.begin(), m_modalTasks.end(), task) != m_modalTasks.end() && task->PollModalTask())
+        EndModalTask(task);
     CAutoLock lock(m_lock);
     m_root->Tick();
     for (std::size_t i = 0; i < m_overlays.size(); ++i) m_overlays[i]->Tick();
@@ -127,6 +135,10 @@ bool CWindow::DispatchMouseOnce(EMouseEvent event, SPoint point) {
 
 bool CWindow::OnMouse(EMouseEvent event, SPoint point) {
   bool handled = false;
+  // Another program's dialog has the user's attention; only the release that
+  // ends a gesture begun before it still reaches its control.
+  const bool release = event == kMouseLeftUp || event == kMouseRightUp;
+  if (IsModal() && !(release && m_capture)) return false;
   RunGuarded([&] {
     CPerfMon::CScope timing(m_mousePerf);
     switch (event) {
@@ -149,7 +161,7 @@ bool CWindow::OnMouse(EMouseEvent event, SPoint point) {
 
 bool CWindow::OnWheel(SPoint point, float notches) {
   bool handled = false;
-  if (m_options.wheelInput) {
+  if (m_options.wheelInput && !IsModal()) {
     RunGuarded([&] {
       CAutoLock lock(m_lock);
       if (m_capture)
@@ -164,7 +176,7 @@ bool CWindow::OnWheel(SPoint point, float notches) {
 
 bool CWindow::OnKey(int32_t keyCode) {
   bool handled = false;
-  if (m_options.keyboardInput && keyCode >= 0) {
+  if (m_options.keyboardInput && keyCode >= 0 && !IsModal()) {
     RunGuarded([&] {
       CAutoLock lock(m_lock);
       if (m_keyFocus)
@@ -277,13 +289,29 @@ void CWindow::ShowMessage(const char* text, const char* caption) {
   if (IContext* context = GetContext())
     context->ShowMessage(text, caption);
   else
-    std::fprintf(stderr, "%s\n%s\n", caption ? caption : "", text ? text : "");
+    GetDesktop()->ShowMessage(text, caption, GetTopLevelHandle());
 }
 
 std::string CWindow::GetModuleFolder() const {
   IContext* context = GetContext();
   return context ? context->GetModuleFolder() : std::string();
 }
+
+INativePopup* CWindow::CreatePopup(INativePopupListener* listener) { return m_native->CreatePopup(listener); }
+uintptr_t CWindow::GetTopLevelHandle() { return m_native->GetTopLevelHandle(); }
+IDesktop* CWindow::GetDesktop() const { return m_desktop ? m_desktop : &GetSystemDesktop(); }
+void CWindow::SetDesktop(IDesktop* desktop) { m_desktop = desktop; }
+
+void CWindow::BeginModalTask(IModalTask* task) {
+  if (!task || std::find(m_modalTasks.begin(), m_modalTasks.end(), task) != m_modalTasks.end()) return;
+  m_modalTasks.push_back(task);
+}
+
+void CWindow::EndModalTask(IModalTask* task) {
+  m_modalTasks.erase(std::remove(m_modalTasks.begin(), m_modalTasks.end(), task), m_modalTasks.end());
+}
+
+bool CWindow::IsModal() const { return !m_modalTasks.empty(); }
 
 void CWindow::SetResourceManager(IResourceManager* manager) { m_resources = manager; }
 IResourceManager* CWindow::GetResourceManager() const { return m_resources; }

@@ -19,9 +19,22 @@
 namespace zt::ge {
 
 class IControl;
+class IDesktop;
 class IPane;
 class IResourceManager;  // the resources part of the toolkit defines it
 class ITextRenderer;
+
+// Something the window polls on its tick while input waits for it.
+class IModalTask {
+ public:
+  // True when the task is over; the window then forgets it.
+  virtual bool PollModalTask() = 0;
+  // The window is going away before the task ended.
+  virtual void OnModalWindowGone() = 0;
+
+ protected:
+  ~IModalTask() = default;
+};
 
 struct SWindowOptions {
   bool fineKeyIsShift = false;  // fine adjustment with Shift; otherwise with Control
@@ -31,6 +44,7 @@ struct SWindowOptions {
   bool wheelInput = true;
   bool keyboardInput = true;  // take the keyboard focus on a click and hear keys
   bool resizable = false;     // the root pane follows size changes made by the host
+  int32_t knobMode = 0;       // how knobs follow a drag: 1 circular, anything else linear
 };
 
 // The editor window as controls and the product see it. It draws the whole
@@ -100,6 +114,20 @@ class IWindow : public virtual IDestructable {
 
   virtual void ShowMessage(const char* text, const char* caption) = 0;
   virtual std::string GetModuleFolder() const = 0;
+
+  // A popup window for menus (see INativePopup); null when there is none.
+  virtual INativePopup* CreatePopup(INativePopupListener* listener) = 0;
+  virtual uintptr_t GetTopLevelHandle() = 0;
+  // The desktop's services: other programs' dialogs, opening addresses.
+  virtual IDesktop* GetDesktop() const = 0;
+  virtual void SetDesktop(IDesktop* desktop) = 0;  // not owned; null restores the system's
+  // A task that runs beside the editor (a file dialog of another program):
+  // while any runs, mouse, wheel and key input are refused, and every tick
+  // polls it until it reports that it is done. Not owned; a task that goes
+  // away early calls EndModalTask itself.
+  virtual void BeginModalTask(IModalTask* task) = 0;
+  virtual void EndModalTask(IModalTask* task) = 0;
+  virtual bool IsModal() const = 0;
   virtual void SetResourceManager(IResourceManager* manager) = 0;  // not owned
   virtual IResourceManager* GetResourceManager() const = 0;
 };
@@ -161,6 +189,13 @@ class CWindow : public virtual IWindow, public INativeWindowListener, public CSe
 
   void ShowMessage(const char* text, const char* caption) override;
   std::string GetModuleFolder() const override;
+  INativePopup* CreatePopup(INativePopupListener* listener) override;
+  uintptr_t GetTopLevelHandle() override;
+  IDesktop* GetDesktop() const override;
+  void SetDesktop(IDesktop* desktop) override;
+  void BeginModalTask(IModalTask* task) override;
+  void EndModalTask(IModalTask* task) override;
+  bool IsModal() const override;
   void SetResourceManager(IResourceManager* manager) override;
   IResourceManager* GetResourceManager() const override;
 
@@ -207,6 +242,8 @@ class CWindow : public virtual IWindow, public INativeWindowListener, public CSe
   CTooltip m_tooltip;
   ITextRenderer* m_textRenderer = nullptr;
   IResourceManager* m_resources = nullptr;
+  IDesktop* m_desktop = nullptr;  // null: the system's
+  std::vector<IModalTask*> m_modalTasks;
 
   SPoint m_mousePosition{-1, -1};
   uint32_t m_mouseButtons = 0;

@@ -3,12 +3,14 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XShm.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <new>
 
 #include "platform/x11/X11ErrorTrap.h"
 #include "platform/x11/X11KeyMap.h"
+#include "platform/x11/X11Popup.h"
 
 namespace zt::ge {
 
@@ -71,6 +73,7 @@ bool CX11Window::Create(uintptr_t parent, const SRect& rect) {
   if (!FindVisual(m_display, screen, info)) return false;
 
   m_colormap = XCreateColormap(m_display, RootWindow(m_display, screen), info.visual, AllocNone);
+  m_visual = info.visual;
   XSetWindowAttributes attributes{};
   attributes.colormap = m_colormap;
   attributes.border_pixel = 0;
@@ -138,6 +141,12 @@ void CX11Window::DispatchEvents() {
 }
 
 void CX11Window::Handle(XEvent& event) {
+  for (CX11Popup* popup : m_popups) {
+    if (popup->GetWindow() == event.xany.window) {
+      popup->Handle(event);  // may destroy the popup: nothing after this
+      return;
+    }
+  }
   switch (event.type) {
     case Expose:
       if (event.xexpose.window == m_window)
@@ -310,6 +319,33 @@ uint32_t CX11Window::GetTimeMs() {
 }
 
 void CX11Window::SetTakeFocusOnClick(bool take) { m_takeFocusOnClick = take; }
+
+INativePopup* CX11Window::CreatePopup(INativePopupListener* listener) {
+  if (!listener || !IsConnected() || !m_window) return nullptr;
+  return new (std::nothrow) CX11Popup(*this, listener);
+}
+
+void CX11Window::RegisterPopup(CX11Popup* popup) { m_popups.push_back(popup); }
+
+void CX11Window::UnregisterPopup(CX11Popup* popup) {
+  m_popups.erase(std::remove(m_popups.begin(), m_popups.end(), popup), m_popups.end());
+}
+
+uintptr_t CX11Window::GetTopLevelHandle() {
+  if (!IsConnected() || !m_window) return 0;
+  // Up the tree to the child of the root: the host's frame as the desktop sees it.
+  constexpr int kMaxSteps = 500;
+  Window current = m_window;
+  for (int step = 0; step < kMaxSteps; ++step) {
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(m_display, current, &root, &parent, &children, &count)) return 0;
+    if (children) XFree(children);
+    if (parent == 0 || parent == root) return uintptr_t(current);
+    current = parent;
+  }
+  return 0;
+}
 
 }  // namespace x11
 }  // namespace zt::ge

@@ -3,6 +3,7 @@
 #include <X11/Xlib.h>
 
 #include <bitset>
+#include <vector>
 
 #include "gui/toolkit/NativeWindow.h"
 #include "platform/x11/DoubleClickDetector.h"
@@ -10,6 +11,8 @@
 #include "platform/x11/X11Surface.h"
 
 namespace zt::ge::x11 {
+
+class CX11Popup;
 
 // The editor window on X11, written against Xlib: libX11 is what the system
 // offers for the protocol, and MIT-SHM (the one-copy path for our pixels) is
@@ -47,8 +50,17 @@ class CX11Window : public INativeWindow {
   uint32_t GetTimeMs() override;
   void SetTakeFocusOnClick(bool take) override;
   bool IsConnected() const override;
+  INativePopup* CreatePopup(INativePopupListener* listener) override;
+  uintptr_t GetTopLevelHandle() override;
 
   bool UsesSharedMemory() const { return m_surface.IsSharedMemory(); }
+
+  // For the popups, which share the connection, visual and colour map.
+  Display* GetDisplay() const { return m_display; }
+  Visual* GetVisual() const { return m_visual; }
+  Colormap GetColormap() const { return m_colormap; }
+  void RegisterPopup(CX11Popup* popup);
+  void UnregisterPopup(CX11Popup* popup);
 
  private:
   bool Create(uintptr_t parent, const SRect& rect);
@@ -66,7 +78,9 @@ class CX11Window : public INativeWindow {
   Window m_parent = 0;
   bool m_parentIsRoot = false;
   Colormap m_colormap = 0;
+  Visual* m_visual = nullptr;
   GC m_gc = nullptr;
+  std::vector<CX11Popup*> m_popups;
   SSize m_size;
   CX11Surface m_surface;
   CX11Cursors m_cursors;
