@@ -1,5 +1,5 @@
 // One channel of the 2x oversampling round trip on a full 32-sample host chunk:
-// up-sample, restore the zero-stuffing level, down-sample.
+// up-sample, restore the zero-stuffing level, down-sample; once per kernel.
 #include "dsp/MultirateFir.h"
 #include "dsp/OversamplingTaps.h"
 
@@ -7,10 +7,14 @@
 
 #include <random>
 
-static void BM_OversamplingRoundtrip32(benchmark::State& state)
+static void BM_OversamplingRoundtrip32(benchmark::State& state, MultirateFir::EKernel kernel)
 {
-    MultirateFir up(kOversamplingTaps, kOversamplingTapCount, 2, 0, 1, 0, 32);
-    MultirateFir down(kOversamplingTaps, kOversamplingTapCount, 1, 0, 2, 1, 64);
+    if (!MultirateFir::CpuRuns(kernel)) {
+        state.SkipWithError("this CPU cannot run the kernel");
+        return;
+    }
+    MultirateFir up(kOversamplingTaps, kOversamplingTapCount, 2, 0, 1, 0, 32, kernel);
+    MultirateFir down(kOversamplingTaps, kOversamplingTapCount, 1, 0, 2, 1, 64, kernel);
     float in[32], mid[64], out[32];
     std::mt19937 rng(1);
     std::uniform_real_distribution<float> dist(-1.0f, 1.0f);
@@ -27,4 +31,7 @@ static void BM_OversamplingRoundtrip32(benchmark::State& state)
     }
     state.SetItemsProcessed(state.iterations() * 32);
 }
-BENCHMARK(BM_OversamplingRoundtrip32);
+BENCHMARK_CAPTURE(BM_OversamplingRoundtrip32, reference, MultirateFir::EKernel::kReference);
+BENCHMARK_CAPTURE(BM_OversamplingRoundtrip32, symmetric, MultirateFir::EKernel::kSymmetric);
+BENCHMARK_CAPTURE(BM_OversamplingRoundtrip32, symmetric_avx2, MultirateFir::EKernel::kSymmetricAvx2);
+BENCHMARK_CAPTURE(BM_OversamplingRoundtrip32, symmetric_avx512, MultirateFir::EKernel::kSymmetricAvx512);

@@ -5,8 +5,259 @@
 #include <cstring>
 #include <numeric>
 
+namespace {
+
+// The symmetric kernels are written once on GCC's generic vectors and instantiated
+// inside functions built for each instruction set, which the CPU check picks at run
+// time; the library itself stays built for baseline x86-64. Where the target has
+// FMA, the compiler contracts acc += c * (p + q) into one fused multiply-add.
+template <int W>
+struct SVec {
+    typedef float F __attribute__((vector_size(4 * W)));
+    typedef float U __attribute__((vector_size(4 * W), aligned(4)));  // any float address
+    typedef int32_t I __attribute__((vector_size(4 * W)));
+};
+
+constexpr int32_t kMaxLanes = 16;  // widest vector: the most a kernel reads past the input
+
+// Shuffle masks that interleave two vectors: a0 b0 a1 b1 ... (low), then the high halves.
+template <int W>
+struct SZipMasks {
+    int32_t low[W], high[W];
+};
+
+template <int W>
+constexpr SZipMasks<W> ZipMasks()
+{
+    SZipMasks<W> m{};
+    for (int i = 0; i < W; ++i) {
+        m.low[i] = i / 2 + (i % 2) * W;
+        m.high[i] = W / 2 + i / 2 + (i % 2) * W;
+    }
+    return m;
+}
+
+// B * W consecutive up-sampler inputs x[0..], whose history lies below x. For the
+// branch pair (t, K-1-t) the even output takes e[t] x[q-t] + e[K-1-t] x[q-K+1+t]
+// and the odd output the same with the taps swapped, so both are
+// sum[t] (x[q-t] + x[q-K+1+t]) +- diff[t] (x[q-t] - x[q-K+1+t]).
+// Writes 2 * valid interleaved outputs.
+template <int W, int B>
+__attribute__((always_inline)) inline void UpTile(const float* sum, const float* diff, int32_t pairs,
+                                                  const float* x, float* out, int32_t valid)
+{
+    using F = typename SVec<W>::F;
+    using U = typename SVec<W>::U;
+    using I = typename SVec<W>::I;
+    const float* oldest = x - (2 * pairs - 1);
+    F s[B] = {}, d[B] = {};
+    for (int32_t t = 0; t < pairs; ++t) {
+        const float cs = sum[t], cd = diff[t];
+#pragma GCC unroll 8
+        for (int b = 0; b < B; ++b) {
+            const F p = *reinterpret_cast<const U*>(x + b * W - t);
+            const F q = *reinterpret_cast<const U*>(oldest + b * W + t);
+            s[b] += cs * (p + q);
+            d[b] += cd * (p - q);
+        }
+    }
+    static constexpr SZipMasks<W> kZip = ZipMasks<W>();
+    I low, high;
+    std::memcpy(&low, kZip.low, sizeof low);
+    std::memcpy(&high, kZip.high, sizeof high);
+    float partial[2 * W * B];
+    float* dst = valid == W * B ? out : partial;
+#pragma GCC unroll 8
+    for (int b = 0; b < B; ++b) {
+        const F even = s[b] + d[b], odd = s[b] - d[b];
+        *reinterpret_cast<U*>(dst + 2 * W * b) = __builtin_shuffle(even, odd, low);
+        *reinterpret_cast<U*>(dst + 2 * W * b + W) = __builtin_shuffle(even, odd, high);
+    }
+    if (dst == partial)
+        std::memcpy(out, partial, sizeof(float) * 2 * static_cast<size_t>(valid));
+}
+
+template <int W, int B>
+__attribute__((always_inline)) inline void UpKernel(const float* sum, const float* diff, int32_t pairs,
+                                                    const float* x, float* out, int32_t n)
+{
+    int32_t q = 0;
+    for (; q + W * B <= n; q += W * B)
+        UpTile<W, B>(sum, diff, pairs, x + q, out + 2 * q, W * B);
+    for (; q < n; q += W)
+        UpTile<W, 1>(sum, diff, pairs, x + q, out + 2 * q, std::min(W, n - q));
+}
+
+// B * W consecutive down-sampler outputs y[m] = sum over t < K of
+// h[2t] (odd[m-t] + even[m-K+1+t]): the odd taps are the even ones reversed.
+// The sum runs in two halves, each from the small outer taps inwards: that rounds
+// less, and gives the FMA units twice as many independent chains to overlap.
+template <int W, int B>
+__attribute__((always_inline)) inline void DownTile(const float* taps, int32_t count, const float* even,
+                                                    const float* odd, float* out, int32_t valid)
+{
+    using F = typename SVec<W>::F;
+    using U = typename SVec<W>::U;
+    const float* oldest = even - (count - 1);
+    const int32_t last = count - 1;
+    F y[B] = {}, z[B] = {};
+    for (int32_t t = 0; t < count / 2; ++t) {
+        const float c = taps[t], cMirrored = taps[last - t];
+#pragma GCC unroll 8
+        for (int b = 0; b < B; ++b) {
+            y[b] += c * (*reinterpret_cast<const U*>(odd + b * W - t) +
+                         *reinterpret_cast<const U*>(oldest + b * W + t));
+            z[b] += cMirrored * (*reinterpret_cast<const U*>(odd + b * W - last + t) +
+                                 *reinterpret_cast<const U*>(oldest + b * W + last - t));
+        }
+    }
+    float partial[W * B];
+    float* dst = valid == W * B ? out : partial;
+#pragma GCC unroll 8
+    for (int b = 0; b < B; ++b)
+        *reinterpret_cast<U*>(dst + W * b) = y[b] + z[b];
+    if (dst == partial)
+        std::memcpy(out, partial, sizeof(float) * static_cast<size_t>(valid));
+}
+
+template <int W, int B>
+__attribute__((always_inline)) inline void DownKernel(const float* taps, int32_t count, const float* even,
+                                                      const float* odd, float* out, int32_t n)
+{
+    int32_t m = 0;
+    for (; m + W * B <= n; m += W * B)
+        DownTile<W, B>(taps, count, even + m, odd + m, out + m, W * B);
+    for (; m < n; m += W)
+        DownTile<W, 1>(taps, count, even + m, odd + m, out + m, std::min(W, n - m));
+}
+
+// Four-vector tiles keep every accumulator in the 16 registers of SSE and AVX2;
+// with AVX-512 two vectors already cover a whole 32-sample chunk.
+void UpBaseline(const float* sum, const float* diff, int32_t pairs, const float* x, float* out, int32_t n)
+{
+    UpKernel<4, 4>(sum, diff, pairs, x, out, n);
+}
+void DownBaseline(const float* taps, int32_t count, const float* even, const float* odd, float* out, int32_t n)
+{
+    DownKernel<4, 4>(taps, count, even, odd, out, n);
+}
+__attribute__((target("avx2,fma"))) void UpAvx2(const float* sum, const float* diff, int32_t pairs,
+                                                const float* x, float* out, int32_t n)
+{
+    UpKernel<8, 4>(sum, diff, pairs, x, out, n);
+}
+__attribute__((target("avx2,fma"))) void DownAvx2(const float* taps, int32_t count, const float* even,
+                                                  const float* odd, float* out, int32_t n)
+{
+    DownKernel<8, 4>(taps, count, even, odd, out, n);
+}
+__attribute__((target("avx512f"))) void UpAvx512(const float* sum, const float* diff, int32_t pairs,
+                                                 const float* x, float* out, int32_t n)
+{
+    UpKernel<16, 2>(sum, diff, pairs, x, out, n);
+}
+__attribute__((target("avx512f"))) void DownAvx512(const float* taps, int32_t count, const float* even,
+                                                   const float* odd, float* out, int32_t n)
+{
+    DownKernel<16, 2>(taps, count, even, odd, out, n);
+}
+
+} // namespace
+
+bool MultirateFir::CpuRuns(EKernel kernel)
+{
+    __builtin_cpu_init();
+    switch (kernel) {
+    case EKernel::kSymmetricAvx2:
+        return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+    case EKernel::kSymmetricAvx512:
+        return __builtin_cpu_supports("avx512f");
+    default:
+        return true;
+    }
+}
+
+bool MultirateFir::SetUpSymmetric(const double* taps, int32_t tapCount, int32_t upFactor, int32_t upPhase,
+                                  int32_t downFactor, int32_t downPhase, int32_t maxInput, EKernel kernel)
+{
+    const bool up = upFactor == 2 && upPhase == 0 && downFactor == 1 && downPhase == 0;
+    const bool down = upFactor == 1 && upPhase == 0 && downFactor == 2 && downPhase == 1;
+    if (kernel == EKernel::kReference || !(up || down) || tapCount % 4 != 0)
+        return false;
+    for (int32_t k = 0; k < tapCount / 2; ++k) {
+        if (taps[k] != taps[tapCount - 1 - k])
+            return false;
+    }
+    if (kernel == EKernel::kFastest) {
+        kernel = CpuRuns(EKernel::kSymmetricAvx512) ? EKernel::kSymmetricAvx512
+                 : CpuRuns(EKernel::kSymmetricAvx2) ? EKernel::kSymmetricAvx2
+                                                    : EKernel::kSymmetric;
+    } else if (!CpuRuns(kernel)) {
+        return false;
+    }
+    kernel_ = kernel;
+    SSymmetric& f = symmetric_;
+    const bool avx512 = kernel == EKernel::kSymmetricAvx512, avx2 = kernel == EKernel::kSymmetricAvx2;
+    if (up)
+        f.up = avx512 ? UpAvx512 : avx2 ? UpAvx2 : UpBaseline;
+    else
+        f.down = avx512 ? DownAvx512 : avx2 ? DownAvx2 : DownBaseline;
+
+    // Branch e[t] = h[2t]; by symmetry the other branch h[2t + 1] is e[K-1-t].
+    const int32_t branch = tapCount / 2;
+    f.branch = branch;
+    if (up) {
+        f.taps.resize(static_cast<size_t>(branch));
+        for (int32_t t = 0; t < branch / 2; ++t) {
+            const double e = taps[2 * t], mirrored = taps[2 * (branch - 1 - t)];
+            f.taps[static_cast<size_t>(t)] = static_cast<float>(0.5 * (e + mirrored));
+            f.taps[static_cast<size_t>(branch / 2 + t)] = static_cast<float>(0.5 * (e - mirrored));
+        }
+    } else {
+        for (int32_t t = 0; t < branch; ++t)
+            f.taps.push_back(static_cast<float>(taps[2 * t]));
+    }
+
+    // Room for many calls before the history has to move back; the kernels read up to
+    // one vector past the newest sample.
+    const int32_t perCall = up ? maxInput : maxInput / 2;
+    f.capacity = branch - 1 + 16 * perCall + kMaxLanes;
+    f.streams.assign(static_cast<size_t>(up ? 1 : 2) * f.capacity, 0.0f);
+    f.next = branch - 1;
+    return true;
+}
+
+int32_t MultirateFir::ProcessSymmetric(const float* input, float* output, int32_t n)
+{
+    SSymmetric& f = symmetric_;
+    const int32_t history = f.branch - 1;
+    const int32_t fresh = f.up ? n : n / 2;  // new samples per stream
+    float* first = f.streams.data();
+    float* second = first + f.capacity;
+    if (f.next + fresh + kMaxLanes > f.capacity) {
+        std::memmove(first, first + f.next - history, sizeof(float) * history);
+        if (!f.up)
+            std::memmove(second, second + f.next - history, sizeof(float) * history);
+        f.next = history;
+    }
+    float* x = first + f.next;
+    if (f.up) {
+        std::memcpy(x, input, sizeof(float) * n);
+        f.up(f.taps.data(), f.taps.data() + f.branch / 2, f.branch / 2, x, output, n);
+    } else {
+        float* odd = second + f.next;
+        for (int32_t i = 0; i < fresh; ++i) {
+            x[i] = input[2 * i];
+            odd[i] = input[2 * i + 1];
+        }
+        f.down(f.taps.data(), f.branch, x, odd, output, fresh);
+    }
+    f.next += fresh;
+    return f.up ? 2 * n : fresh;
+}
+
 MultirateFir::MultirateFir(const double* taps, int32_t tapCount, int32_t upFactor, int32_t upPhase,
-                           int32_t downFactor, int32_t downPhase, int32_t maxInput)
+                           int32_t downFactor, int32_t downPhase, int32_t maxInput, EKernel kernel)
 {
     assert(upFactor >= 1 && downFactor >= 1);
     assert(upPhase >= 0 && upPhase < upFactor && downPhase >= 0 && downPhase < downFactor);
@@ -44,10 +295,16 @@ MultirateFir::MultirateFir(const double* taps, int32_t tapCount, int32_t upFacto
     }
 
     streamLength_ = (history_ + maxInput) / inPerPeriod_;
-    streams_.assign(static_cast<size_t>(inPerPeriod_) * streamLength_, 0.0f);
+    if (!SetUpSymmetric(taps, tapCount, upFactor, upPhase, downFactor, downPhase, maxInput, kernel))
+        streams_.assign(static_cast<size_t>(inPerPeriod_) * streamLength_, 0.0f);
 }
 
-void MultirateFir::Reset() { std::fill(streams_.begin(), streams_.end(), 0.0f); }
+void MultirateFir::Reset()
+{
+    std::fill(streams_.begin(), streams_.end(), 0.0f);
+    std::fill(symmetric_.streams.begin(), symmetric_.streams.end(), 0.0f);
+    symmetric_.next = symmetric_.branch - 1;
+}
 
 // W consecutive periods starting at firstPeriod, output r of each. The inner loop
 // has a fixed length and is fully unrolled, so the compiler keeps the accumulators
@@ -78,6 +335,8 @@ void MultirateFir::RunTile(const SPhase& phase, int32_t firstPeriod, int32_t r, 
 int32_t MultirateFir::Process(const float* input, float* output, int32_t n)
 {
     assert(n % inPerPeriod_ == 0 && history_ + n <= streamLength_ * inPerPeriod_);
+    if (kernel_ != EKernel::kReference)
+        return ProcessSymmetric(input, output, n);
 
     // Append the new samples behind the history, dealt round the streams.
     int32_t stream = 0;  // history_ is a multiple of inPerPeriod_

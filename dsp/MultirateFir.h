@@ -10,21 +10,44 @@
 //   u[q*L + a] = x[q], u = 0 elsewhere         (zero-stuffing)
 //   v[j]       = sum over k of h[k] * u[j - k]  (filtering at L times the input rate)
 //   y[m]       = v[m*M + b]                     (keeping one sample in M)
-// Each output is computed polyphase, from the taps that meet non-zero u only, and
-// summed in float from the oldest input sample to the newest. The implementation
-// vectorises across outputs, never within one sum, so every output is bit for bit
-// that scalar sum.
+//
+// Two ways of computing it:
+// - The reference kernel runs any factors and taps. Each output is computed
+//   polyphase, from the taps that meet non-zero u only, and summed in float from the
+//   oldest input sample to the newest; it vectorises across outputs, never within
+//   one sum, so every output is bit for bit that scalar sum.
+// - The symmetric kernels run the two 2x converters only (L = 2, a = 0, M = 1,
+//   b = 0 and L = 1, a = 0, M = 2, b = 1) with symmetric taps, N a multiple of 4.
+//   Down-sampling adds the two input samples that meet equal taps before
+//   multiplying; up-sampling, whose two output phases apply one branch's taps in
+//   opposite orders, works on half sums and half differences of mirrored taps.
+//   Either way half the multiplications. Sums run from the small outer taps
+//   inwards, so outputs agree with the reference kernel to rounding (and come
+//   closer to the exact result), not bit for bit. Within one kernel an output does
+//   not depend on where a call boundary falls. The AVX2 and AVX-512 kernels fuse
+//   multiply and add and give identical results; the baseline kernel does not.
 //
 // The filter history persists across calls, so consecutive calls behave as one
 // long call. Everything is allocated by the constructor; Process and Reset never
 // allocate, lock or wait.
 class MultirateFir {
 public:
+    enum class EKernel : int32_t {
+        kReference,
+        kSymmetric,        // any x86-64
+        kSymmetricAvx2,    // needs AVX2 and FMA
+        kSymmetricAvx512,  // needs AVX-512F
+        kFastest,          // the widest symmetric kernel the CPU runs, if the filter allows one
+    };
+
     // maxInput: the largest n that Process will be given. It and every n passed to
     // Process must be multiples of M / gcd(L, M), so that each call consumes whole
     // periods of the rate pattern. Requires L, M >= 1, 0 <= a < L, 0 <= b < M.
+    // A symmetric kernel that the filter or the CPU does not allow falls back to the
+    // reference kernel; GetKernel tells which one runs.
     MultirateFir(const double* taps, int32_t tapCount, int32_t upFactor, int32_t upPhase,
-                 int32_t downFactor, int32_t downPhase, int32_t maxInput = 64);
+                 int32_t downFactor, int32_t downPhase, int32_t maxInput = 64,
+                 EKernel kernel = EKernel::kFastest);
 
     // Consumes n input samples and writes n * L / M outputs; returns that count.
     // The input is taken in before any output is written, so both may share a buffer.
@@ -34,6 +57,10 @@ public:
     void Reset();
 
     int32_t OutputCount(int32_t n) const { return n / inPerPeriod_ * outPerPeriod_; }
+    EKernel GetKernel() const { return kernel_; }
+
+    // Whether this CPU can run a kernel (the reference and baseline always can).
+    static bool CpuRuns(EKernel kernel);
 
 private:
     // One output position inside a period: which polyphase branch produces it and
@@ -45,9 +72,33 @@ private:
         int32_t firstInput;
     };
 
+    // The symmetric kernels' view of the filter: branch length K = N / 2, and the
+    // input kept in linear streams (one for up-sampling; the even and the odd input
+    // samples for down-sampling) that grow until the history is moved back to the
+    // front, so most calls copy nothing.
+    using FUp = void (*)(const float* sum, const float* diff, int32_t pairs, const float* x, float* out,
+                         int32_t n);
+    using FDown = void (*)(const float* taps, int32_t count, const float* even, const float* odd,
+                           float* out, int32_t n);
+    struct SSymmetric {
+        FUp up = nullptr;
+        FDown down = nullptr;
+        int32_t branch = 0;    // K
+        int32_t capacity = 0;  // floats per stream
+        int32_t next = 0;      // where the next input sample goes in each stream
+        // Up-sampling: the half sums, then the half differences, of the branch
+        // pairs (t, K-1-t). Down-sampling: the even taps.
+        std::vector<float> taps;
+        std::vector<float> streams;
+    };
+
     template <int W>
     void RunTile(const SPhase& phase, int32_t firstPeriod, int32_t r, float* output) const;
+    bool SetUpSymmetric(const double* taps, int32_t tapCount, int32_t upFactor, int32_t upPhase,
+                        int32_t downFactor, int32_t downPhase, int32_t maxInput, EKernel kernel);
+    int32_t ProcessSymmetric(const float* input, float* output, int32_t n);
 
+    EKernel kernel_ = EKernel::kReference;
     int32_t outPerPeriod_;  // L / gcd(L, M)
     int32_t inPerPeriod_;   // M / gcd(L, M)
     int32_t history_;       // input samples kept between calls, a multiple of inPerPeriod_
@@ -58,4 +109,5 @@ private:
     // (stream s holds the samples whose index is s modulo inPerPeriod_), so that
     // for a fixed tap, consecutive outputs read consecutive floats.
     std::vector<float> streams_;
+    SSymmetric symmetric_;
 };
