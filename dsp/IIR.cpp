@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
 
 namespace {
 
@@ -203,67 +206,161 @@ float Magnitude(const Coefficients& c, const SDisplayGrid& g, int32_t i)
     return std::sqrt((nr * nr + ni * ni) / (dr * dr + di * di));
 }
 
-// Direct form I, in place over a block:
+inline void FlushValue(double& v)
+{
+    if (std::fabs(v) < kDenormalFloor)
+        v = 0.0;
+}
+
+bool SameBits(double a, double b)
+{
+    uint64_t x, y;
+    std::memcpy(&x, &a, sizeof x);
+    std::memcpy(&y, &b, sizeof y);
+    return x == y;
+}
+
+// Two doubles side by side: a stereo sample {left, right} or two neighbouring values.
+// Element-wise operations on it are the scalar IEEE operations, so each lane sees
+// exactly the arithmetic of the scalar code at half the instruction count.
+using Pair = double __attribute__((vector_size(16)));
+using PairBits = int64_t __attribute__((vector_size(16)));
+
+Pair LoadPair(const double* p)
+{
+    Pair v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+void StorePair(double* p, Pair v) { std::memcpy(p, &v, sizeof v); }
+
+template <typename T>
+T Splat(double v);
+template <>
+double Splat<double>(double v)
+{
+    return v;
+}
+template <>
+Pair Splat<Pair>(double v)
+{
+    return Pair{v, v};
+}
+
+// One biquad's coefficients as scalars (mono) or broadcast pairs (stereo).
+template <typename T>
+struct SBiquad {
+    T b0, b1, b2, a1, a2;
+
+    explicit SBiquad(const Coefficients& c)
+        : b0(Splat<T>(c[CIIR::kB0])), b1(Splat<T>(c[CIIR::kB1])), b2(Splat<T>(c[CIIR::kB2])),
+          a1(Splat<T>(c[CIIR::kA1])), a2(Splat<T>(c[CIIR::kA2]))
+    {
+    }
+};
+
+// {x[n−1], x[n−2], y[n−1], y[n−2]} of one section, held in registers over a block.
+template <typename T>
+struct SSection {
+    T x1, x2, y1, y2;
+};
+
+SSection<double> LoadSection(const double* s) { return {s[0], s[1], s[2], s[3]}; }
+
+void StoreSection(const SSection<double>& v, double* s)
+{
+    s[0] = v.x1;
+    s[1] = v.x2;
+    s[2] = v.y1;
+    s[3] = v.y2;
+}
+
+SSection<Pair> LoadSection(const double* l, const double* r)
+{
+    return {Pair{l[0], r[0]}, Pair{l[1], r[1]}, Pair{l[2], r[2]}, Pair{l[3], r[3]}};
+}
+
+void StoreSection(const SSection<Pair>& v, double* l, double* r)
+{
+    l[0] = v.x1[0], l[1] = v.x2[0], l[2] = v.y1[0], l[3] = v.y2[0];
+    r[0] = v.x1[1], r[1] = v.x2[1], r[2] = v.y1[1], r[3] = v.y2[1];
+}
+
+// Direct form I, one sample:
 //   y[n] = b0·x[n] + b1·x[n−1] + b2·x[n−2] − a1·y[n−1] − a2·y[n−2]
-// s holds {x[n−1], x[n−2], y[n−1], y[n−2]} across blocks.
-inline void RunBiquad(const Coefficients& c, double* s, double* x, int32_t n)
+// evaluated left to right, as written.
+template <typename T>
+inline T Section(const SBiquad<T>& c, SSection<T>& s, T in)
 {
-    const double b0 = c[CIIR::kB0], b1 = c[CIIR::kB1], b2 = c[CIIR::kB2];
-    const double a1 = c[CIIR::kA1], a2 = c[CIIR::kA2];
-    double x1 = s[0], x2 = s[1], y1 = s[2], y2 = s[3];
-    for (int32_t i = 0; i < n; ++i) {
-        const double in = x[i];
-        const double y = b0 * in + b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2;
-        x2 = x1;
-        x1 = in;
-        y2 = y1;
-        y1 = y;
-        x[i] = y;
-    }
-    s[0] = x1;
-    s[1] = x2;
-    s[2] = y1;
-    s[3] = y2;
+    const T y = c.b0 * in + c.b1 * s.x1 + c.b2 * s.x2 - c.a1 * s.y1 - c.a2 * s.y2;
+    s.x2 = s.x1;
+    s.x1 = in;
+    s.y2 = s.y1;
+    s.y1 = y;
+    return y;
 }
 
-// The same recursion for two channels with shared coefficients, interleaved so the
-// two feedback chains overlap.
-inline void RunBiquadStereo(const Coefficients& c, double* sl, double* sr, double* l, double* r,
-                            int32_t n)
-{
-    const double b0 = c[CIIR::kB0], b1 = c[CIIR::kB1], b2 = c[CIIR::kB2];
-    const double a1 = c[CIIR::kA1], a2 = c[CIIR::kA2];
-    double lx1 = sl[0], lx2 = sl[1], ly1 = sl[2], ly2 = sl[3];
-    double rx1 = sr[0], rx2 = sr[1], ry1 = sr[2], ry2 = sr[3];
-    for (int32_t i = 0; i < n; ++i) {
-        const double li = l[i], ri = r[i];
-        const double ly = b0 * li + b1 * lx1 + b2 * lx2 - a1 * ly1 - a2 * ly2;
-        const double ry = b0 * ri + b1 * rx1 + b2 * rx2 - a1 * ry1 - a2 * ry2;
-        lx2 = lx1;
-        lx1 = li;
-        ly2 = ly1;
-        ly1 = ly;
-        rx2 = rx1;
-        rx1 = ri;
-        ry2 = ry1;
-        ry1 = ry;
-        l[i] = ly;
-        r[i] = ry;
+// Stages identical sections in series (1, 3 or 4), each with its own memory, in place
+// over a block. The stages run sample by sample rather than block by block: every
+// stage still sees exactly the same input sequence, but their feedback chains now
+// overlap instead of waiting for one another.
+template <int32_t Stages, typename T>
+struct SCascade {
+    static_assert(Stages == 1 || Stages == 3 || Stages == 4, "stage modes run 1, 3 or 4 sections");
+    SSection<T> s0{}, s1{}, s2{}, s3{};
+
+    T Run(const SBiquad<T>& c, T v)
+    {
+        v = Section(c, s0, v);
+        if constexpr (Stages >= 3) {
+            v = Section(c, s1, v);
+            v = Section(c, s2, v);
+        }
+        if constexpr (Stages == 4)
+            v = Section(c, s3, v);
+        return v;
     }
-    sl[0] = lx1;
-    sl[1] = lx2;
-    sl[2] = ly1;
-    sl[3] = ly2;
-    sr[0] = rx1;
-    sr[1] = rx2;
-    sr[2] = ry1;
-    sr[3] = ry2;
+
+    template <typename F>
+    void ForEach(F&& f)
+    {
+        f(s0, 0);
+        if constexpr (Stages >= 3) {
+            f(s1, 1);
+            f(s2, 2);
+        }
+        if constexpr (Stages == 4)
+            f(s3, 3);
+    }
+};
+
+// s points at the first stage's state; the stages follow each other.
+template <int32_t Stages>
+void RunMono(const Coefficients& coefficients, double (*s)[4], double* x, int32_t n)
+{
+    const SBiquad<double> c(coefficients);
+    SCascade<Stages, double> cascade;
+    cascade.ForEach([&](SSection<double>& v, int32_t k) { v = LoadSection(s[k]); });
+    for (int32_t i = 0; i < n; ++i)
+        x[i] = cascade.Run(c, x[i]);
+    cascade.ForEach([&](SSection<double>& v, int32_t k) { StoreSection(v, s[k]); });
 }
 
-inline double BiquadSample(const Coefficients& c, double* s, double in)
+// Both channels at once with shared coefficients: left in lane 0, right in lane 1.
+template <int32_t Stages>
+void RunStereo(const Coefficients& coefficients, double (*sl)[4], double (*sr)[4], double* l,
+               double* r, int32_t n)
 {
-    RunBiquad(c, s, &in, 1);
-    return in;
+    const SBiquad<Pair> c(coefficients);
+    SCascade<Stages, Pair> cascade;
+    cascade.ForEach([&](SSection<Pair>& v, int32_t k) { v = LoadSection(sl[k], sr[k]); });
+    for (int32_t i = 0; i < n; ++i) {
+        const Pair y = cascade.Run(c, Pair{l[i], r[i]});
+        l[i] = y[0];
+        r[i] = y[1];
+    }
+    cascade.ForEach([&](SSection<Pair>& v, int32_t k) { StoreSection(v, sl[k], sr[k]); });
 }
 
 // One-pole after the biquad of the 18 dB types, in place:
@@ -285,34 +382,110 @@ inline void RunFirstOrder(double c, bool highPass, double& state, double* x, int
     state = s;
 }
 
-inline void FlushValue(double& v)
+// ---- Identity sections.
+// With b0 = 1 and the rest ±0, y = x + 0·x1 + 0·x2 − 0·y1 − 0·y2 is x bit for bit as
+// long as every product is a zero (finite state and input) and x is +0 or normal: a −0
+// input can come out as +0, depending on the signs of the state, and a subnormal one
+// as 0 when the host runs the audio thread with flush-to-zero or denormals-are-zero.
+// Blocks that meet these conditions skip the arithmetic; any other block runs it.
+
+bool IsIdentity(const Coefficients& c)
 {
-    if (std::fabs(v) < kDenormalFloor)
-        v = 0.0;
+    return c[CIIR::kB0] == 1.0 && c[CIIR::kB1] == 0.0 && c[CIIR::kB2] == 0.0 && c[CIIR::kA1] == 0.0 &&
+           c[CIIR::kA2] == 0.0;
+}
+
+// Nonzero where a value is non-finite: x − x is +0 (all bits clear) for every finite x
+// and NaN otherwise.
+inline PairBits NonFinite(Pair v)
+{
+    return PairBits(v - v);
+}
+
+inline Pair Abs(Pair v)
+{
+    return Pair(PairBits(v) & PairBits{INT64_MAX, INT64_MAX});
+}
+
+// Nonzero where a value is non-finite, −0 or subnormal: of the values below the
+// smallest normal in magnitude, only +0 has no bit set.
+inline PairBits Unusual(Pair v)
+{
+    constexpr double kMin = std::numeric_limits<double>::min();
+    return NonFinite(v) | (PairBits(Abs(v) < Pair{kMin, kMin}) & PairBits(v));
+}
+
+// Every value +0 or normal.
+bool Ordinary(const double* x, int32_t n)
+{
+    PairBits odd = {0, 0};
+    int32_t i = 0;
+    for (; i + 4 <= n; i += 4)
+        odd |= Unusual(LoadPair(x + i)) | Unusual(LoadPair(x + i + 2));
+    for (; i + 2 <= n; i += 2)
+        odd |= Unusual(LoadPair(x + i));
+    if (i < n)
+        odd |= Unusual(Pair{x[i], 1.0});
+    return (odd[0] | odd[1]) == 0;
+}
+
+// A section's four state values all finite (a −0 there only flips zero products).
+bool FiniteState(const double* s)
+{
+    const PairBits odd = NonFinite(LoadPair(s)) | NonFinite(LoadPair(s + 2));
+    return (odd[0] | odd[1]) == 0;
+}
+
+// The state an identity section leaves after passing x[0..n): its last two inputs,
+// which are also its last two outputs.
+void AdvanceIdentity(double* s, const double* x, int32_t n)
+{
+    if (n >= 2) {
+        s[0] = s[2] = x[n - 1];
+        s[1] = s[3] = x[n - 2];
+    } else if (n == 1) {
+        s[1] = s[0];
+        s[3] = s[2];
+        s[0] = s[2] = x[0];
+    }
+}
+
+// ---- Glide.
+
+// The guards applied after the glide steps: |cur| < 2^-32 -> 0, then
+// |cur − target| < 1e-11 -> target.
+inline double Guarded(double c, double t)
+{
+    FlushValue(c);
+    return std::fabs(c - t) < kSnap ? t : c;
 }
 
 // The per-sample one-pole glide applied per block, `steps` times:
 //   cur += (target − cur)·g
-// then the guards: |cur| < 2^-32 -> 0, |cur − target| < 1e-11 -> target. The
-// coefficients advance side by side so their dependency chains overlap; each one sees
-// exactly the scalar sequence of operations.
-template <int32_t Count>
-void GlideSteps(double* cur, const double* target, double g, int32_t steps)
+// then the guards to the first `count` coefficients. All six advance in three pairs
+// held in registers, so their dependency chains overlap and never pass through memory;
+// each lane sees exactly the scalar sequence of operations, and a sixth coefficient
+// outside `count` is computed but not stored.
+void GlideSteps(double* cur, const double* target, double g, int32_t count, int32_t steps)
 {
-    double c[Count], t[Count];
-    for (int32_t k = 0; k < Count; ++k) {
-        c[k] = cur[k];
-        t[k] = target[k];
+    Pair c[3] = {LoadPair(cur), LoadPair(cur + 2), LoadPair(cur + 4)};
+    const Pair t[3] = {LoadPair(target), LoadPair(target + 2), LoadPair(target + 4)};
+    const Pair gg = {g, g};
+    for (int32_t i = 0; i < steps; ++i) {
+        c[0] += (t[0] - c[0]) * gg;
+        c[1] += (t[1] - c[1]) * gg;
+        c[2] += (t[2] - c[2]) * gg;
     }
-    for (int32_t i = 0; i < steps; ++i)
-        for (int32_t k = 0; k < Count; ++k)
-            c[k] += (t[k] - c[k]) * g;
-    for (int32_t k = 0; k < Count; ++k) {
-        FlushValue(c[k]);
-        if (std::fabs(c[k] - t[k]) < kSnap)
-            c[k] = t[k];
-        cur[k] = c[k];
-    }
+    for (int32_t k = 0; k < count; ++k)
+        cur[k] = Guarded(c[k / 2][k % 2], target[k]);
+}
+
+// A coefficient that one glide step and the guards leave exactly as it is stays there
+// for any number of further steps, until the target or the factor changes. (Close is
+// not enough: only an exact fixed point keeps the output unchanged.)
+bool AtFixedPoint(double c, double t, double g)
+{
+    return SameBits(c + (t - c) * g, c) && SameBits(Guarded(c, t), c);
 }
 
 } // namespace
@@ -337,6 +510,7 @@ void CIIR::SetTarget(int32_t rate, const Coefficients& biquad, int32_t stageMode
     target_[kC] = 1.0;
     stageMode_ = stageMode;
     glide_ = GlideFactor(rate);
+    settled_ = 0;
 }
 
 void CIIR::SetTarget18(int32_t rate, double freq, const Coefficients& biquad, bool highPass)
@@ -534,24 +708,57 @@ void CIIR::Prime(double v)
             std::fill(std::begin(stage), std::end(stage), v);
     firstOrderState_[0] = firstOrderState_[1] = v;
     current_ = target_;
+    settled_ = 0;
+    dirty_ = kAllSlots;
 }
 
 void CIIR::FlushState()
 {
-    for (auto& channel : state_)
-        for (auto& stage : channel)
-            for (double& s : stage)
-                FlushValue(s);
-    FlushValue(firstOrderState_[0]);
-    FlushValue(firstOrderState_[1]);
+    dirty_ = kAllSlots;
+    FlushDirty();
+}
+
+uint32_t CIIR::BlockSlots(int32_t channels) const
+{
+    uint32_t slots = 0;
+    for (int32_t c = 0; c < channels; ++c) {
+        for (int32_t s = 0, stages = StageCount(); s < stages; ++s)
+            slots |= StageSlot(c, s);
+        if (stageMode_ == kWithFirstOrder)
+            slots |= FirstOrderSlot(c);
+    }
+    return slots;
+}
+
+void CIIR::FlushDirty()
+{
+    // Two values at a time; the same test as FlushValue (NaN compares false and stays).
+    // Clean slots already hold flushed values, and flushing is idempotent.
+    auto flush = [](double* p) {
+        const Pair v = LoadPair(p);
+        const PairBits tiny = PairBits(Abs(v) < Pair{kDenormalFloor, kDenormalFloor});
+        StorePair(p, Pair(PairBits(v) & ~tiny));
+    };
+    for (int32_t c = 0; c < 2; ++c)
+        for (int32_t s = 0; s < kMaxStages; ++s)
+            if (dirty_ & StageSlot(c, s)) {
+                flush(state_[c][s]);
+                flush(state_[c][s] + 2);
+            }
+    if (dirty_ & (FirstOrderSlot(0) | FirstOrderSlot(1)))
+        flush(firstOrderState_);
+    dirty_ = 0;
 }
 
 void CIIR::Glide(int32_t count, int32_t steps)
 {
-    if (count == kWithFirstOrderCount)
-        GlideSteps<kWithFirstOrderCount>(current_.data(), target_.data(), glide_, steps);
-    else
-        GlideSteps<kBiquadCount>(current_.data(), target_.data(), glide_, steps);
+    if (settled_ >= count)
+        return;
+    GlideSteps(current_.data(), target_.data(), glide_, count, steps);
+    for (int32_t k = 0; k < count; ++k)
+        if (!AtFixedPoint(current_[k], target_[k], glide_))
+            return;
+    settled_ = count;
 }
 
 int32_t CIIR::StageCount() const
@@ -560,53 +767,89 @@ int32_t CIIR::StageCount() const
     return stageMode_ == kThreeStages ? 3 : stageMode_ == kFourStages ? 4 : 1;
 }
 
+bool CIIR::PassIdentity(double* left, double* right, int32_t n)
+{
+    if (!IsIdentity(current_))
+        return false;
+    const int32_t stages = StageCount(), channels = right ? 2 : 1;
+    for (int32_t c = 0; c < channels; ++c)
+        for (int32_t s = 0; s < stages; ++s)
+            if (!FiniteState(state_[c][s]))
+                return false;
+    if (!Ordinary(left, n) || (right && !Ordinary(right, n)))
+        return false;
+    for (int32_t c = 0; c < channels; ++c)
+        for (int32_t s = 0; s < stages; ++s)
+            AdvanceIdentity(state_[c][s], c == 0 ? left : right, n);
+    return true;
+}
+
 double CIIR::ProcessSample(double x)
 {
     Glide(kBiquadCount, 1);
-    return BiquadSample(current_, state_[0][0], x);
+    dirty_ |= StageSlot(0, 0);
+    RunMono<1>(current_, state_[0], &x, 1);
+    return x;
 }
 
 void CIIR::ProcessMono(double* x, int32_t n)
 {
     Glide(stageMode_ == kWithFirstOrder ? kWithFirstOrderCount : kBiquadCount, n);
-    for (int32_t s = 0, stages = StageCount(); s < stages; ++s)
-        RunBiquad(current_, state_[0][s], x, n);
+    dirty_ |= BlockSlots(1);
+    if (!PassIdentity(x, nullptr, n)) {
+        switch (StageCount()) {
+        case 3: RunMono<3>(current_, state_[0], x, n); break;
+        case 4: RunMono<4>(current_, state_[0], x, n); break;
+        default: RunMono<1>(current_, state_[0], x, n); break;
+        }
+    }
     if (stageMode_ == kWithFirstOrder)
         RunFirstOrder(current_[kC], firstOrderHighPass_, firstOrderState_[0], x, n);
-    FlushState();
+    FlushDirty();
 }
 
 void CIIR::ProcessStereo(double* left, double* right, int32_t n)
 {
     Glide(stageMode_ == kWithFirstOrder ? kWithFirstOrderCount : kBiquadCount, n);
-    for (int32_t s = 0, stages = StageCount(); s < stages; ++s)
-        RunBiquadStereo(current_, state_[0][s], state_[1][s], left, right, n);
+    dirty_ |= BlockSlots(2);
+    if (!PassIdentity(left, right, n)) {
+        switch (StageCount()) {
+        case 3: RunStereo<3>(current_, state_[0], state_[1], left, right, n); break;
+        case 4: RunStereo<4>(current_, state_[0], state_[1], left, right, n); break;
+        default: RunStereo<1>(current_, state_[0], state_[1], left, right, n); break;
+        }
+    }
     if (stageMode_ == kWithFirstOrder) {
         RunFirstOrder(current_[kC], firstOrderHighPass_, firstOrderState_[0], left, n);
         RunFirstOrder(current_[kC], firstOrderHighPass_, firstOrderState_[1], right, n);
     }
-    FlushState();
+    FlushDirty();
 }
 
 double CIIR::ProcessSampleFixed(double x)
 {
-    return BiquadSample(target_, state_[0][0], x);
+    dirty_ |= StageSlot(0, 0);
+    RunMono<1>(target_, state_[0], &x, 1);
+    return x;
 }
 
 void CIIR::ProcessMonoFixed(double* x, int32_t n)
 {
-    RunBiquad(target_, state_[0][0], x, n);
-    FlushState();
+    dirty_ |= StageSlot(0, 0);
+    RunMono<1>(target_, state_[0], x, n);
+    FlushDirty();
 }
 
 void CIIR::ProcessSampleStereoFixed(double* left, double* right)
 {
-    RunBiquad(target_, state_[0][0], left, 1);
-    RunBiquad(target_, state_[1][0], right, 1);
+    dirty_ |= StageSlot(0, 0) | StageSlot(1, 0);
+    RunMono<1>(target_, state_[0], left, 1);
+    RunMono<1>(target_, state_[1], right, 1);
 }
 
 void CIIR::ProcessStereoFixed(double* left, double* right, int32_t n)
 {
-    RunBiquadStereo(target_, state_[0][0], state_[1][0], left, right, n);
-    FlushState();
+    dirty_ |= StageSlot(0, 0) | StageSlot(1, 0);
+    RunStereo<1>(target_, state_[0], state_[1], left, right, n);
+    FlushDirty();
 }

@@ -9,6 +9,12 @@
 //   display  - the same design at a fixed 44100 Hz, read by GetDisplayResponse on a fixed
 //              473-point grid, so the drawn curve does not depend on the audio rate.
 //
+// Processing takes shortcuts that never change an output bit: a glide that has reached
+// its exact fixed point is skipped, an identity biquad (a band switched off) passes
+// ordinary blocks through without arithmetic, the stages of the steep cuts run
+// interleaved sample by sample, both channels share one instruction stream, and the
+// denormal guard only visits state that changed.
+//
 // Threads: the audio designs, Reset/Prime and all processing belong to the audio thread
 // and touch only the audio members. DesignDisplay*/GetDisplayResponse touch only the
 // display members, so the UI thread may run them (on this object or on its own copy)
@@ -126,10 +132,29 @@ private:
 
     void SetTarget(int32_t rate, const Coefficients& biquad, int32_t stageMode);
     void SetTarget18(int32_t rate, double freq, const Coefficients& biquad, bool highPass);
-    // n glide steps of the first count current coefficients, then the snaps.
+    // n glide steps of the first count current coefficients, then the snaps; nothing
+    // once those coefficients sit at an exact fixed point of the glide.
     void Glide(int32_t count, int32_t steps);
+    // When the current biquad is the identity and the block and state allow it, the
+    // stages' state advances without the arithmetic (the samples would come out
+    // unchanged). right is null for mono. False: the caller runs the block.
+    bool PassIdentity(double* left, double* right, int32_t n);
     // Biquads in series for the stage mode: 1, 3 or 4.
     int32_t StageCount() const;
+
+    // State slots, one bit each: the four values of a stage of a channel, and the
+    // first-order value of a channel. A slot whose bit is clear holds values the
+    // denormal guard would leave unchanged, so the guard only visits dirty slots.
+    static constexpr uint32_t StageSlot(int32_t channel, int32_t stage)
+    {
+        return 1u << (channel * kMaxStages + stage);
+    }
+    static constexpr uint32_t FirstOrderSlot(int32_t channel) { return 1u << (2 * kMaxStages + channel); }
+    static constexpr uint32_t kAllSlots = (1u << (2 * kMaxStages + 2)) - 1u;
+    // The slots a block over the first `channels` channels writes in the stage mode.
+    uint32_t BlockSlots(int32_t channels) const;
+    // The denormal guard over the dirty slots; all slots are clean afterwards.
+    void FlushDirty();
 
     // Audio side.
     Coefficients target_;
@@ -139,6 +164,10 @@ private:
     int32_t stageMode_ = kSingle;
     bool firstOrderHighPass_ = false;
     double glide_;
+    // How many leading current coefficients (0, 5 or 6) sit at an exact fixed point of
+    // the glide towards target; cleared by every design, Reset and Prime.
+    int32_t settled_ = 0;
+    uint32_t dirty_ = 0;
     int32_t rate_ = 44100;
 
     // Display side.
