@@ -4,6 +4,7 @@
 
 #include "core/GainDisplayConverter.h"
 #include "core/ztpi/BasePlugIn.h"
+#include "dsp/Limiter2.h"
 #include "dsp/Oversampler.h"
 #include "dsp/dspe/BaseDezipper.h"
 
@@ -63,6 +64,9 @@ private:
     bool inSetSampleRate_ = false;
     int32_t reportedLatency_ = 0;
     COversampler oversampler_;
+    // Down-sampling can ring a little above a limited peak; this keeps the ceiling at the
+    // host rate too (audio thread only).
+    CLimiter2 hostCeiling_;
     int32_t oversamplerFactor_ = 1;  // audio thread: the factor the converters' histories belong to
 
     CGainDisplayConverter gainDisplay_;

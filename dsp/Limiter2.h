@@ -16,6 +16,7 @@ public:
     void Setup(int32_t channels, float sampleRate, float recoveryTime);
     // Output ceiling in dB; written by the UI thread, read once per block.
     void SetThreshold(float dB);
+    void SetCeiling(float linear) { ceiling_.store(linear, std::memory_order_relaxed); }
     void Reset();
     // In place; every output sample stays at or below the ceiling. Returns the smallest
     // gain used in the block (1 when n < 1).

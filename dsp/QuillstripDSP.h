@@ -49,6 +49,10 @@ public:
     // off 6 dB below the ceiling. Release is the compressor stage's, 100 ms shorter.
     void SetLimiter(float inputDb, float thresholdDb);
     void SetLimiterRelease(float ms);
+    bool IsLimiterOn() const { return limiterOn_.load(std::memory_order_relaxed); }
+    // The level no output sample may pass while the limiter is on: its ceiling times
+    // the output gain that follows it.
+    float GetOutputCeiling() const { return limiter2_.GetCeiling() * GetOutputGain(); }
     void Process(float** outputs, float** inputs, int32_t frames) override;
     void Reset() override;
     void Suspend(int32_t) override {}

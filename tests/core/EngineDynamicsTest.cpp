@@ -115,6 +115,16 @@ TEST(EngineDynamics, LimiterKeepsEverySampleUnderTheCeiling)
         EXPECT_GT(Peak(out[0]), ceiling * 0.95f);
         EXPECT_LT(h.product().GetEngine()->TakeGainReduction(CQuillstripDSP::kGainLimiter), 0.2f);
     }
+    // With oversampling the down-sampler would ring above a limited peak; the ceiling
+    // holds at the host rate as well.
+    PlugInHarness os(kRate);
+    SetAll(os, {{kOversampleEnable, 1}, {kLimiterEnable, 1}, {kLimiterInput, 24}, {kLimiterThreshold, -6}});
+    const float ceiling = static_cast<float>(std::pow(10.0, -6.0 / 20.0));
+    const auto loud = os.Run({Noise(48000, 5), Noise(48000, 6)});
+    EXPECT_LE(Peak(loud[0]), ceiling);
+    EXPECT_LE(Peak(loud[1]), ceiling);
+    EXPECT_GT(Peak(loud[0]), ceiling * 0.95f);
+
     // Quiet material below the compressor stage's knee passes both stages unchanged.
     PlugInHarness q(kRate);
     SetAll(q, {{kLimiterEnable, 1}, {kLimiterInput, 0}, {kLimiterThreshold, -0.3f}});
