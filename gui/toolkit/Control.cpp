@@ -205,6 +205,29 @@ IBitmapResource* CControl::GetBitmap() {
   return m_bitmap.Get();
 }
 
+std::optional<bool> CControl::DragPressOrRelease(EMouseEvent event, SPoint point, CValueDrag& drag) {
+  IWindow* window = GetWindow();
+  switch (event) {
+    case kMouseLeftDoubleClick:
+    case kMouseLeftDown:
+      if (!window || !IsInside(point)) return false;
+      if (ResetOnGesture(event, point)) return true;
+      // Without a reset, the second press of a pair drags like the first.
+      drag.Start(point, GetValue(), window->IsFineKeyDown());
+      window->CaptureMouse(this);
+      BeginEdit();
+      return true;
+    case kMouseLeftUp:
+      if (!window || !drag.IsDragging()) return false;
+      drag.Stop();
+      EndEdit();
+      window->ReleaseMouse(this);
+      return true;
+    default:
+      return std::nullopt;
+  }
+}
+
 bool CControl::ResetOnGesture(EMouseEvent event, SPoint point) {
   IWindow* window = GetWindow();
   if (!window || !IsInside(point)) return false;

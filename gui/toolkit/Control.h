@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "gui/toolkit/Events.h"
 #include "gui/toolkit/Geometry.h"
 #include "gui/toolkit/ResourceRef.h"
+#include "gui/toolkit/ValueDrag.h"
 
 namespace zt::ge {
 
@@ -165,6 +167,12 @@ class CControl : public virtual IControl, public CEventReceiver, public CSetCont
   // (Alt) down while Control-click (Alt-click) resets. When event at point
   // is one of them inside the control, resets to the default and returns true.
   bool ResetOnGesture(EMouseEvent event, SPoint point);
+
+  // Press and release of a value drag, as knobs and sliders share them: a left press
+  // inside starts the drag (unless it was a reset gesture), captures the mouse and
+  // begins the edit; the release ends all three. Empty for any other event, else
+  // whether the event was handled.
+  std::optional<bool> DragPressOrRelease(EMouseEvent event, SPoint point, CValueDrag& drag);
 
   static constexpr uint32_t kTooltipDelayMs = 1000;
   static constexpr int32_t kTooltipOffset = 5;  // right of and above the pointer

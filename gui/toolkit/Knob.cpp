@@ -63,37 +63,17 @@ bool CKnob::Mouse(EMouseEvent event, SPoint point) {
   if (!TakesInput()) return false;
   IWindow* window = GetWindow();
   if (!window) return false;
-  switch (event) {
-    case kMouseLeftDoubleClick:
-    case kMouseLeftDown:
-      if (!IsInside(point)) return false;
-      if (ResetOnGesture(event, point)) return true;
-      // Without a reset, the second press of a pair drags like the first.
-      m_drag.Start(point, GetValue(), window->IsFineKeyDown());
-      window->CaptureMouse(this);
-      BeginEdit();
-      return true;
-    case kMouseLeftUp:
-      if (!m_drag.IsDragging()) return false;
-      m_drag.Stop();
-      EndEdit();
-      window->ReleaseMouse(this);
-      return true;
-    case kMouseMove: {
-      if (!m_drag.IsDragging()) return false;
-      if (window->GetOptions().knobMode == kModeCircular) {
-        const SRect r = GetAbsoluteRect();
-        const SPoint centre{r.position.x + r.size.width / 2, r.position.y + r.size.height / 2};
-        SetValue(CircularValue(centre, point), true);
-        return true;
-      }
-      const float units = CValueDrag::UnitsPerStep(kLinearSensitivity, 0);
-      SetValue(m_drag.Move(point, GetValue(), window->IsFineKeyDown(), units, true), true);
-      return true;
-    }
-    default:
-      return false;
+  if (const std::optional<bool> handled = DragPressOrRelease(event, point, m_drag)) return *handled;
+  if (event != kMouseMove || !m_drag.IsDragging()) return false;
+  if (window->GetOptions().knobMode == kModeCircular) {
+    const SRect r = GetAbsoluteRect();
+    const SPoint centre{r.position.x + r.size.width / 2, r.position.y + r.size.height / 2};
+    SetValue(CircularValue(centre, point), true);
+    return true;
   }
+  const float units = CValueDrag::UnitsPerStep(kLinearSensitivity, 0);
+  SetValue(m_drag.Move(point, GetValue(), window->IsFineKeyDown(), units, true), true);
+  return true;
 }
 
 bool CKnob::Wheel(SPoint point, float notches) {

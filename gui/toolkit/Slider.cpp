@@ -55,30 +55,12 @@ bool CSlider::Mouse(EMouseEvent event, SPoint point) {
   if (!TakesInput()) return false;
   IWindow* window = GetWindow();
   if (!window) return false;
-  switch (event) {
-    case kMouseLeftDoubleClick:
-    case kMouseLeftDown:
-      if (!IsInside(point)) return false;
-      if (ResetOnGesture(event, point)) return true;
-      m_drag.Start(point, GetValue(), window->IsFineKeyDown());
-      window->CaptureMouse(this);
-      BeginEdit();
-      return true;
-    case kMouseLeftUp:
-      if (!m_drag.IsDragging()) return false;
-      m_drag.Stop();
-      EndEdit();
-      window->ReleaseMouse(this);
-      return true;
-    case kMouseMove:
-      if (!m_drag.IsDragging()) return false;
-      SetValue(m_drag.Move(point, GetValue(), window->IsFineKeyDown(),
-                           CValueDrag::UnitsPerStep(m_sensitivity, m_travel), m_orientation == kVertical),
-               true);
-      return true;
-    default:
-      return false;
-  }
+  if (const std::optional<bool> handled = DragPressOrRelease(event, point, m_drag)) return *handled;
+  if (event != kMouseMove || !m_drag.IsDragging()) return false;
+  SetValue(m_drag.Move(point, GetValue(), window->IsFineKeyDown(),
+                       CValueDrag::UnitsPerStep(m_sensitivity, m_travel), m_orientation == kVertical),
+           true);
+  return true;
 }
 
 }  // namespace zt::ge
