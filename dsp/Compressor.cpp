@@ -215,18 +215,10 @@ void CCompressor::Process(double* l, double* r, const double* keyL, const double
     const int32_t stereoMode = stereoMode_.load(std::memory_order_relaxed);
     const int32_t detection = detection_.load(std::memory_order_relaxed);
     const double out = double(Load(outputGain_));
-    double input = 0.0, detected = 0.0, minGain = std::numeric_limits<double>::infinity();
-    for (int32_t done = 0; done < n; done += dynamics::kMaxFrames) {
-        const int32_t m = std::min(n - done, dynamics::kMaxFrames);
+    dynamics::RunInChunks(n, inputLevel_, detectedLevel_, minGain_, [&](int32_t done, int32_t m) {
         ProcessBlock(l + done, r + done, keyL ? keyL + done : nullptr, keyR ? keyR + done : nullptr, m,
                      stereoMode, detection, out);
-        input = std::max(input, inputLevel_);
-        detected = std::max(detected, detectedLevel_);
-        minGain = std::min(minGain, minGain_);
-    }
-    inputLevel_ = input;
-    detectedLevel_ = detected;
-    minGain_ = n > 0 ? minGain : 1.0;
+    });
 }
 
 void CCompressor::ProcessMono(double* x, const double* key, int32_t n)
@@ -234,17 +226,9 @@ void CCompressor::ProcessMono(double* x, const double* key, int32_t n)
     Refresh(false);
     const int32_t detection = detection_.load(std::memory_order_relaxed);
     const double out = double(Load(outputGain_));
-    double input = 0.0, detected = 0.0, minGain = std::numeric_limits<double>::infinity();
-    for (int32_t done = 0; done < n; done += dynamics::kMaxFrames) {
-        const int32_t m = std::min(n - done, dynamics::kMaxFrames);
+    dynamics::RunInChunks(n, inputLevel_, detectedLevel_, minGain_, [&](int32_t done, int32_t m) {
         ProcessMonoBlock(x + done, key ? key + done : nullptr, m, detection, out);
-        input = std::max(input, inputLevel_);
-        detected = std::max(detected, detectedLevel_);
-        minGain = std::min(minGain, minGain_);
-    }
-    inputLevel_ = input;
-    detectedLevel_ = detected;
-    minGain_ = n > 0 ? minGain : 1.0;
+    });
 }
 
 void CCompressor::ProcessBlock(double* l, double* r, const double* keyL, const double* keyR,

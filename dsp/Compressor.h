@@ -54,6 +54,25 @@ double Detect(int32_t mode, CIIR& power, CIIR& c165, double* dL, double* dR, int
 // L = M + S, R = M - S.
 void DecodeMidSide(double* l, double* r, int32_t n);
 
+// Runs block(offset, count) over n frames in pieces of at most kMaxFrames and folds
+// the pieces' meter results into the whole call's: the loudest input and detected
+// levels and the smallest gain (1 for an empty call). The three references are the
+// section's meter results, which each block overwrites.
+template <class Block>
+void RunInChunks(int32_t n, double& inputLevel, double& detectedLevel, double& minGain, Block block)
+{
+    double input = 0.0, detected = 0.0, smallest = 1e300;
+    for (int32_t done = 0; done < n; done += kMaxFrames) {
+        block(done, n - done < kMaxFrames ? n - done : kMaxFrames);
+        input = inputLevel > input ? inputLevel : input;
+        detected = detectedLevel > detected ? detectedLevel : detected;
+        smallest = minGain < smallest ? minGain : smallest;
+    }
+    inputLevel = input;
+    detectedLevel = detected;
+    minGain = n > 0 ? smallest : 1.0;
+}
+
 } // namespace dynamics
 
 class CCompressor {
