@@ -1,4 +1,5 @@
 // Cost of one engine chunk (32 stereo frames) through an EQ filter, glide included.
+#include "dsp/BiquadSeries.h"
 #include "dsp/IIR.h"
 
 #include <benchmark/benchmark.h>
@@ -78,5 +79,46 @@ void BM_IIRStereoBellGliding(benchmark::State& state)
     });
 }
 BENCHMARK(BM_IIRStereoBellGliding);
+
+// Twelve different biquads in series (an EQ with two 48 dB cuts and four bells), per
+// kernel: stages side by side in pairs, or in quads two samples apart.
+void BM_BiquadSeriesTwelve(benchmark::State& state)
+{
+    const auto kernel = static_cast<biquad::ESeriesKernel>(state.range(0));
+    if (!biquad::CpuRuns(kernel)) {
+        state.SkipWithError("this CPU does not run the kernel");
+        return;
+    }
+    CIIR designs[6];
+    designs[0].DesignLowCut48(48000, 40.0, 0.7071);
+    designs[5].DesignHighCut48(48000, 15000.0, 0.7071);
+    for (int b = 1; b < 5; ++b)
+        designs[b].DesignBell(48000, 300.0 * b, 3.0, 1.0);
+    double state_[12][2][4] = {};
+    SStereoBiquad stages[12];
+    for (int k = 0; k < 12; ++k) {
+        const CIIR& d = designs[k < 4 ? 0 : k < 8 ? k - 3 : 5];
+        stages[k] = {d.Target().data(), state_[k][0], state_[k][1]};
+    }
+    double source[2][32], work[2][32];
+    std::mt19937 gen(7);
+    std::uniform_real_distribution<double> u(-1.0, 1.0);
+    for (auto& channel : source)
+        for (double& x : channel)
+            x = u(gen);
+    for (auto _ : state) {
+        for (int c = 0; c < 2; ++c)
+            for (int i = 0; i < 32; ++i)
+                work[c][i] = source[c][i];
+        biquad::RunSeries(stages, 12, work[0], work[1], 32, kernel);
+        benchmark::DoNotOptimize(work);
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * 32);
+}
+BENCHMARK(BM_BiquadSeriesTwelve)
+    ->ArgName("kernel")
+    ->Arg(int(biquad::ESeriesKernel::kPairs))
+    ->Arg(int(biquad::ESeriesKernel::kQuads));
 
 } // namespace

@@ -1,5 +1,8 @@
 #include "dsp/IIR.h"
 
+#include "dsp/BiquadKernel.h"
+#include "dsp/IIRSeries.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -220,86 +223,16 @@ bool SameBits(double a, double b)
     return x == y;
 }
 
-// Two doubles side by side: a stereo sample {left, right} or two neighbouring values.
-// Element-wise operations on it are the scalar IEEE operations, so each lane sees
-// exactly the arithmetic of the scalar code at half the instruction count.
-using Pair = double __attribute__((vector_size(16)));
-using PairBits = int64_t __attribute__((vector_size(16)));
-
-Pair LoadPair(const double* p)
-{
-    Pair v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
-
-void StorePair(double* p, Pair v) { std::memcpy(p, &v, sizeof v); }
-
+using biquad::LoadPair;
+using biquad::LoadSection;
+using biquad::Pair;
+using biquad::PairBits;
+using biquad::Section;
+using biquad::SSection;
+using biquad::StorePair;
+using biquad::StoreSection;
 template <typename T>
-T Splat(double v);
-template <>
-double Splat<double>(double v)
-{
-    return v;
-}
-template <>
-Pair Splat<Pair>(double v)
-{
-    return Pair{v, v};
-}
-
-// One biquad's coefficients as scalars (mono) or broadcast pairs (stereo).
-template <typename T>
-struct SBiquad {
-    T b0, b1, b2, a1, a2;
-
-    explicit SBiquad(const Coefficients& c)
-        : b0(Splat<T>(c[CIIR::kB0])), b1(Splat<T>(c[CIIR::kB1])), b2(Splat<T>(c[CIIR::kB2])),
-          a1(Splat<T>(c[CIIR::kA1])), a2(Splat<T>(c[CIIR::kA2]))
-    {
-    }
-};
-
-// {x[n−1], x[n−2], y[n−1], y[n−2]} of one section, held in registers over a block.
-template <typename T>
-struct SSection {
-    T x1, x2, y1, y2;
-};
-
-SSection<double> LoadSection(const double* s) { return {s[0], s[1], s[2], s[3]}; }
-
-void StoreSection(const SSection<double>& v, double* s)
-{
-    s[0] = v.x1;
-    s[1] = v.x2;
-    s[2] = v.y1;
-    s[3] = v.y2;
-}
-
-SSection<Pair> LoadSection(const double* l, const double* r)
-{
-    return {Pair{l[0], r[0]}, Pair{l[1], r[1]}, Pair{l[2], r[2]}, Pair{l[3], r[3]}};
-}
-
-void StoreSection(const SSection<Pair>& v, double* l, double* r)
-{
-    l[0] = v.x1[0], l[1] = v.x2[0], l[2] = v.y1[0], l[3] = v.y2[0];
-    r[0] = v.x1[1], r[1] = v.x2[1], r[2] = v.y1[1], r[3] = v.y2[1];
-}
-
-// Direct form I, one sample:
-//   y[n] = b0·x[n] + b1·x[n−1] + b2·x[n−2] − a1·y[n−1] − a2·y[n−2]
-// evaluated left to right, as written.
-template <typename T>
-inline T Section(const SBiquad<T>& c, SSection<T>& s, T in)
-{
-    const T y = c.b0 * in + c.b1 * s.x1 + c.b2 * s.x2 - c.a1 * s.y1 - c.a2 * s.y2;
-    s.x2 = s.x1;
-    s.x1 = in;
-    s.y2 = s.y1;
-    s.y1 = y;
-    return y;
-}
+using SBiquad = biquad::SCoefficients<T>;
 
 // Stages identical sections in series (1, 3 or 4), each with its own memory, in place
 // over a block. The stages run sample by sample rather than block by block: every
@@ -339,7 +272,7 @@ struct SCascade {
 template <int32_t Stages>
 void RunMono(const Coefficients& coefficients, double (*s)[4], double* x, int32_t n)
 {
-    const SBiquad<double> c(coefficients);
+    const SBiquad<double> c(coefficients.data());
     SCascade<Stages, double> cascade;
     cascade.ForEach([&](SSection<double>& v, int32_t k) { v = LoadSection(s[k]); });
     for (int32_t i = 0; i < n; ++i)
@@ -352,7 +285,7 @@ template <int32_t Stages>
 void RunStereo(const Coefficients& coefficients, double (*sl)[4], double (*sr)[4], double* l,
                double* r, int32_t n)
 {
-    const SBiquad<Pair> c(coefficients);
+    const SBiquad<Pair> c(coefficients.data());
     SCascade<Stages, Pair> cascade;
     cascade.ForEach([&](SSection<Pair>& v, int32_t k) { v = LoadSection(sl[k], sr[k]); });
     for (int32_t i = 0; i < n; ++i) {
@@ -792,10 +725,26 @@ double CIIR::ProcessSample(double x)
     return x;
 }
 
-void CIIR::ProcessMono(double* x, int32_t n)
+void CIIR::PrepareBlock(int32_t channels, int32_t n)
 {
     Glide(stageMode_ == kWithFirstOrder ? kWithFirstOrderCount : kBiquadCount, n);
-    dirty_ |= BlockSlots(1);
+    dirty_ |= BlockSlots(channels);
+}
+
+bool CIIR::CurrentIsIdentity() const
+{
+    return IsIdentity(current_);
+}
+
+void CIIR::RunFirstOrderStereo(double* left, double* right, int32_t n)
+{
+    RunFirstOrder(current_[kC], firstOrderHighPass_, firstOrderState_[0], left, n);
+    RunFirstOrder(current_[kC], firstOrderHighPass_, firstOrderState_[1], right, n);
+}
+
+void CIIR::ProcessMono(double* x, int32_t n)
+{
+    PrepareBlock(1, n);
     if (!PassIdentity(x, nullptr, n)) {
         switch (StageCount()) {
         case 3: RunMono<3>(current_, state_[0], x, n); break;
@@ -810,20 +759,9 @@ void CIIR::ProcessMono(double* x, int32_t n)
 
 void CIIR::ProcessStereo(double* left, double* right, int32_t n)
 {
-    Glide(stageMode_ == kWithFirstOrder ? kWithFirstOrderCount : kBiquadCount, n);
-    dirty_ |= BlockSlots(2);
-    if (!PassIdentity(left, right, n)) {
-        switch (StageCount()) {
-        case 3: RunStereo<3>(current_, state_[0], state_[1], left, right, n); break;
-        case 4: RunStereo<4>(current_, state_[0], state_[1], left, right, n); break;
-        default: RunStereo<1>(current_, state_[0], state_[1], left, right, n); break;
-        }
-    }
-    if (stageMode_ == kWithFirstOrder) {
-        RunFirstOrder(current_[kC], firstOrderHighPass_, firstOrderState_[0], left, n);
-        RunFirstOrder(current_[kC], firstOrderHighPass_, firstOrderState_[1], right, n);
-    }
-    FlushDirty();
+    CIIRSeries series(left, right, n);
+    series.Add(*this);
+    series.Finish();
 }
 
 double CIIR::ProcessSampleFixed(double x)

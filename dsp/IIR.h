@@ -126,6 +126,8 @@ public:
     int32_t GetDisplayStageMode() const { return displayStageMode_; }
 
 private:
+    friend class CIIRSeries;
+
     static constexpr int32_t kMaxStages = 4;
     // Per-stage state {x[n-1], x[n-2], y[n-1], y[n-2]}.
     using StageState = double[4];
@@ -141,6 +143,12 @@ private:
     bool PassIdentity(double* left, double* right, int32_t n);
     // Biquads in series for the stage mode: 1, 3 or 4.
     int32_t StageCount() const;
+    // The start of every block: the glide for n samples, and the state slots a block over
+    // `channels` channels writes marked for the denormal guard.
+    void PrepareBlock(int32_t channels, int32_t n);
+    bool CurrentIsIdentity() const;
+    // The one-pole of the 18 dB types over both channels.
+    void RunFirstOrderStereo(double* left, double* right, int32_t n);
 
     // State slots, one bit each: the four values of a stage of a channel, and the
     // first-order value of a channel. A slot whose bit is clear holds values the

@@ -1,5 +1,7 @@
 #include "dsp/QuillstripDSP.h"
 
+#include "dsp/IIRSeries.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -223,14 +225,19 @@ void CQuillstripDSP::RunEqualiser(double (*x)[kChunk], int32_t frames)
     bool anySolo = false;
     for (int32_t b = 0; b < kBands; ++b)
         anySolo = anySolo || filters_[b].solo.load(std::memory_order_relaxed) != 0;
-    for (int32_t b = 0; b < kBands; ++b) {
-        if (anySolo && filters_[b].solo.load(std::memory_order_relaxed) == 0)
-            continue;
-        if (channels_ == 1)
-            bands_[b].ProcessMono(x[0], frames);
-        else
-            bands_[b].ProcessStereo(x[0], x[1], frames);
+    auto heard = [&](int32_t b) { return !anySolo || filters_[b].solo.load(std::memory_order_relaxed) != 0; };
+    if (channels_ == 1) {
+        for (int32_t b = 0; b < kBands; ++b)
+            if (heard(b))
+                bands_[b].ProcessMono(x[0], frames);
+        return;
     }
+    // In stereo the bands run as one cascade: the same bits, their stages overlapping.
+    CIIRSeries series(x[0], x[1], frames);
+    for (int32_t b = 0; b < kBands; ++b)
+        if (heard(b))
+            series.Add(bands_[b]);
+    series.Finish();
 }
 
 void CQuillstripDSP::FilterKey(CIIR& filter, float gain, double (*key)[kChunk], int32_t frames)

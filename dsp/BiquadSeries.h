@@ -1,0 +1,35 @@
+// Direct-form-I biquads in series over a stereo block, each stage with its own
+// coefficients and its own memory per channel, run as one cascade.
+//
+// Every stage sees exactly the sequence of inputs, and performs exactly the arithmetic,
+// that it would if the stages ran one after the other over the whole block; only the
+// schedule differs. The output and the state left behind are therefore bit for bit
+// those of that plain order, whichever kernel runs.
+//
+// Nothing allocates; any n.
+#pragma once
+
+#include <cstdint>
+
+struct SStereoBiquad {
+    const double* coefficients;  // b0 b1 b2 a1 a2 (a0 = 1)
+    double* left;                // x[n−1] x[n−2] y[n−1] y[n−2] of the left channel
+    double* right;               // the same for the right channel
+};
+
+namespace biquad {
+
+enum class ESeriesKernel : int32_t {
+    kBest = 0,  // the widest the CPU runs
+    kPairs,     // both channels of a stage side by side (any x86-64)
+    kQuads,     // two stages side by side, two samples apart (needs AVX)
+};
+
+// True when this CPU runs the kernel.
+bool CpuRuns(ESeriesKernel kernel);
+
+// stages[0] first, in place over left/right[0..n).
+void RunSeries(const SStereoBiquad* stages, int32_t count, double* left, double* right, int32_t n,
+               ESeriesKernel kernel = ESeriesKernel::kBest);
+
+} // namespace biquad
