@@ -700,7 +700,12 @@ int32_t CIIR::StageCount() const
     return stageMode_ == kThreeStages ? 3 : stageMode_ == kFourStages ? 4 : 1;
 }
 
-bool CIIR::PassIdentity(double* left, double* right, int32_t n)
+bool CIIR::OrdinaryBlock(const double* left, const double* right, int32_t n)
+{
+    return Ordinary(left, n) && (right == nullptr || Ordinary(right, n));
+}
+
+bool CIIR::PassIdentity(double* left, double* right, int32_t n, int8_t* ordinary)
 {
     if (!IsIdentity(current_))
         return false;
@@ -709,7 +714,12 @@ bool CIIR::PassIdentity(double* left, double* right, int32_t n)
         for (int32_t s = 0; s < stages; ++s)
             if (!FiniteState(state_[c][s]))
                 return false;
-    if (!Ordinary(left, n) || (right && !Ordinary(right, n)))
+    int8_t known = ordinary ? *ordinary : int8_t(-1);
+    if (known < 0)
+        known = OrdinaryBlock(left, right, n) ? 1 : 0;
+    if (ordinary)
+        *ordinary = known;
+    if (known == 0)
         return false;
     for (int32_t c = 0; c < channels; ++c)
         for (int32_t s = 0; s < stages; ++s)

@@ -139,8 +139,12 @@ private:
     void Glide(int32_t count, int32_t steps);
     // When the current biquad is the identity and the block and state allow it, the
     // stages' state advances without the arithmetic (the samples would come out
-    // unchanged). right is null for mono. False: the caller runs the block.
-    bool PassIdentity(double* left, double* right, int32_t n);
+    // unchanged). right is null for mono. False: the caller runs the block. ordinary,
+    // when given, caches whether the block is fit for it (1 yes, 0 no, -1 not known
+    // yet) for further identity filters over the same unchanged block.
+    bool PassIdentity(double* left, double* right, int32_t n, int8_t* ordinary = nullptr);
+    // Every value +0 or normal (right may be null).
+    static bool OrdinaryBlock(const double* left, const double* right, int32_t n);
     // Biquads in series for the stage mode: 1, 3 or 4.
     int32_t StageCount() const;
     // The start of every block: the glide for n samples, and the state slots a block over

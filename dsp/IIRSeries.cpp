@@ -13,7 +13,7 @@ void CIIRSeries::Add(CIIR& filter)
     bool passed = false;
     if (filter.CurrentIsIdentity()) {
         RunQueued();
-        passed = filter.PassIdentity(left_, right_, n_);
+        passed = filter.PassIdentity(left_, right_, n_, &ordinary_);
     }
     if (!passed) {
         const int32_t stages = filter.StageCount();
@@ -25,6 +25,7 @@ void CIIRSeries::Add(CIIR& filter)
     if (filter.stageMode_ == CIIR::kWithFirstOrder) {
         RunQueued();
         filter.RunFirstOrderStereo(left_, right_, n_);
+        ordinary_ = -1;
     }
 }
 
@@ -42,4 +43,5 @@ void CIIRSeries::RunQueued()
         return;
     biquad::RunSeries(queued_, queuedCount_, left_, right_, n_, kernel_);
     queuedCount_ = 0;
+    ordinary_ = -1;
 }

@@ -47,5 +47,8 @@ private:
     SStereoBiquad queued_[kMaxQueued] = {};
     int32_t queuedCount_ = 0;
     CIIR* filters_[kMaxFilters] = {};
+    // Whether the block as it stands is fit for identity passes: 1, 0, or -1 when the
+    // signal changed since it was last looked at.
+    int8_t ordinary_ = -1;
     int32_t filterCount_ = 0;
 };

@@ -8,10 +8,31 @@
 
 namespace {
 
+// The largest |sample|; NaNs are passed over. Eight running maxima instead of one, so
+// the comparisons do not wait on each other: the maximum of a set does not depend on
+// the order it is taken in.
 float BlockPeak(const float* samples, int32_t frames)
 {
+    using Floats = float __attribute__((vector_size(16)));
+    using FloatBits = int32_t __attribute__((vector_size(16)));
+    const FloatBits magnitude = FloatBits{} + 0x7fffffff;
+    auto absolute = [&](const float* p) {
+        Floats v;
+        std::memcpy(&v, p, sizeof v);
+        return Floats(FloatBits(v) & magnitude);
+    };
+    // peak < x ? x : peak, as std::max(peak, x): a NaN x leaves the peak.
+    Floats a{}, b{};
+    int32_t i = 0;
+    for (; i + 8 <= frames; i += 8) {
+        const Floats x = absolute(samples + i), y = absolute(samples + i + 4);
+        a = a < x ? x : a;
+        b = b < y ? y : b;
+    }
     float peak = 0.0f;
-    for (int32_t i = 0; i < frames; ++i)
+    for (int32_t k = 0; k < 4; ++k)
+        peak = std::max(peak, std::max(a[k], b[k]));
+    for (; i < frames; ++i)
         peak = std::max(peak, std::fabs(samples[i]));
     return peak;
 }
@@ -167,27 +188,27 @@ void CQuillstripDSP::ProcessChunk(float** outputs, float** inputs, int32_t frame
             for (int32_t c = 0; c < channels; ++c)
                 delay_[c].Process(x[c], frames, delay);
 
-        // Key capture: each section's key starts as the signal and is replaced by the
-        // side-chain input when the section listens to the external key.
+        // Key capture. A section whose key filter is on gets a key of its own: the signal
+        // as it stands here, or the side-chain input when the section listens to the
+        // external key. Without its filter a section detects on the signal itself, so no
+        // key is taken. Decided once, so the dynamics below see the same choice.
         double gateKey[2][kChunk];
         double compKey[2][kChunk];
-        for (int32_t c = 0; c < channels; ++c) {
-            std::memcpy(gateKey[c], x[c], sizeof(double) * static_cast<size_t>(frames));
-            std::memcpy(compKey[c], x[c], sizeof(double) * static_cast<size_t>(frames));
-        }
-        if (sideChainPresent_) {
-            const bool gateExternal = gateExternal_.load(std::memory_order_relaxed);
-            const bool compExternal = compExternal_.load(std::memory_order_relaxed);
+        auto capture = [&](double (*key)[kChunk], const std::atomic<bool>& external) {
+            const bool side = sideChainPresent_ && external.load(std::memory_order_relaxed);
             for (int32_t c = 0; c < channels; ++c) {
-                const float* side = inputs[channels + c];
-                for (int32_t i = 0; i < frames; ++i) {
-                    if (gateExternal)
-                        gateKey[c][i] = double(side[i]);
-                    if (compExternal)
-                        compKey[c][i] = double(side[i]);
-                }
+                const float* sideIn = side ? inputs[channels + c] : nullptr;
+                for (int32_t i = 0; i < frames; ++i)
+                    key[c][i] = side ? double(sideIn[i]) : x[c][i];
             }
-        }
+            return key;
+        };
+        double (*gateKeyIn)[kChunk] = nullptr;
+        double (*compKeyIn)[kChunk] = nullptr;
+        if (filters_[kGateKeyFilter].on.load(std::memory_order_relaxed))
+            gateKeyIn = capture(gateKey, gateExternal_);
+        if (filters_[kCompKeyFilter].on.load(std::memory_order_relaxed))
+            compKeyIn = capture(compKey, compExternal_);
 
         // EQ and dynamics in "Routing" order; while a key is monitored the EQ after the
         // dynamics and the output sections are skipped, so the key is heard as it is.
@@ -195,9 +216,9 @@ void CQuillstripDSP::ProcessChunk(float** outputs, float** inputs, int32_t frame
                                compListen_.load(std::memory_order_relaxed);
         if (routing_.load(std::memory_order_relaxed) == 0) {
             RunEqualiser(x, frames);
-            RunDynamics(x, gateKey, compKey, frames);
+            RunDynamics(x, gateKeyIn, compKeyIn, frames);
         } else {
-            RunDynamics(x, gateKey, compKey, frames);
+            RunDynamics(x, gateKeyIn, compKeyIn, frames);
             if (!keyListen)
                 RunEqualiser(x, frames);
         }
@@ -251,8 +272,9 @@ void CQuillstripDSP::FilterKey(CIIR& filter, float gain, double (*key)[kChunk], 
         filter.ProcessStereo(key[0], key[1], frames);
 }
 
-// Gate, then compressor. With its key filter on, a section's key is scaled by the key
-// output gain and filtered; while the key is monitored it replaces the signal.
+// Gate, then compressor. With its key filter on (a key was captured), a section's key is
+// scaled by the key output gain and filtered; while the key is monitored it replaces the
+// signal.
 void CQuillstripDSP::RunDynamics(double (*x)[kChunk], double (*gateKey)[kChunk], double (*compKey)[kChunk],
                                  int32_t frames)
 {
@@ -264,7 +286,7 @@ void CQuillstripDSP::RunDynamics(double (*x)[kChunk], double (*gateKey)[kChunk],
     const bool gateListen = gateListen_.load(std::memory_order_relaxed);
     if (gateOn_.load(std::memory_order_relaxed) || gateListen) {
         // Without its filter the gate detects on the signal itself.
-        const bool keyed = filters_[kGateKeyFilter].on.load(std::memory_order_relaxed);
+        const bool keyed = gateKey != nullptr;
         if (keyed)
             FilterKey(gateKeyFilter_, gateKeyGain_.load(std::memory_order_relaxed), gateKey, frames);
         if (keyed && gateListen) {
@@ -282,7 +304,7 @@ void CQuillstripDSP::RunDynamics(double (*x)[kChunk], double (*gateKey)[kChunk],
         return;
     const bool compListen = compListen_.load(std::memory_order_relaxed);
     if (compOn_.load(std::memory_order_relaxed) || compListen) {
-        const bool keyed = filters_[kCompKeyFilter].on.load(std::memory_order_relaxed);
+        const bool keyed = compKey != nullptr;
         if (keyed)
             FilterKey(compKeyFilter_, compKeyGain_.load(std::memory_order_relaxed), compKey, frames);
         if (keyed && compListen) {
