@@ -12,8 +12,22 @@ constexpr int32_t kBlock = 64;
 
 // ---- Pairs: Stages stages sample by sample, both channels in one Pair. Running the
 // stages together rather than block after block lets their feedback chains overlap.
-template <int32_t Stages>
-void RunPairs(const SStereoBiquad* stages, Pair* x, int32_t n)
+// The samples come from and go back to an interleaved buffer or the two channels.
+struct SInterleaved {
+    Pair* x;
+    Pair Load(int32_t i) const { return x[i]; }
+    void Store(int32_t i, Pair v) const { x[i] = v; }
+};
+
+struct SChannels {
+    double* left;
+    double* right;
+    Pair Load(int32_t i) const { return Pair{left[i], right[i]}; }
+    void Store(int32_t i, Pair v) const { left[i] = v[0], right[i] = v[1]; }
+};
+
+template <int32_t Stages, typename Samples>
+void RunPairs(const SStereoBiquad* stages, Samples x, int32_t n)
 {
     SCoefficients<Pair> c[Stages];
     SSection<Pair> s[Stages];
@@ -22,14 +36,26 @@ void RunPairs(const SStereoBiquad* stages, Pair* x, int32_t n)
         s[k] = LoadSection(stages[k].left, stages[k].right);
     }
     for (int32_t i = 0; i < n; ++i) {
-        Pair v = x[i];
+        Pair v = x.Load(i);
 #pragma GCC unroll 4
         for (int32_t k = 0; k < Stages; ++k)
             v = Section(c[k], s[k], v);
-        x[i] = v;
+        x.Store(i, v);
     }
     for (int32_t k = 0; k < Stages; ++k)
         StoreSection(s[k], stages[k].left, stages[k].right);
+}
+
+// The last one to three stages of a series.
+template <typename Samples>
+void RunRest(const SStereoBiquad* stages, int32_t count, Samples x, int32_t n)
+{
+    switch (count) {
+    case 3: RunPairs<3>(stages, x, n); break;
+    case 2: RunPairs<2>(stages, x, n); break;
+    case 1: RunPairs<1>(stages, x, n); break;
+    default: break;
+    }
 }
 
 // ---- Quads: four stages as two pairs of stages, each pair in one 4-double vector
@@ -167,6 +193,11 @@ bool CpuRuns(ESeriesKernel kernel)
 void RunSeries(const SStereoBiquad* stages, int32_t count, double* left, double* right, int32_t n,
                ESeriesKernel kernel)
 {
+    // Fewer than four stages run straight on the channels.
+    if (count < 4) {
+        RunRest(stages, count, SChannels{left, right}, n);
+        return;
+    }
     const bool quads = kernel == ESeriesKernel::kQuads || (kernel == ESeriesKernel::kBest && kCpuHasAvx);
     Pair x[kBlock];
     for (int32_t start = 0; start < n; start += kBlock) {
@@ -177,13 +208,8 @@ void RunSeries(const SStereoBiquad* stages, int32_t count, double* left, double*
         for (; quads && count - k >= 4; k += 4)
             RunQuads(stages + k, x, m);
         for (; count - k >= 4; k += 4)
-            RunPairs<4>(stages + k, x, m);
-        switch (count - k) {
-        case 3: RunPairs<3>(stages + k, x, m); break;
-        case 2: RunPairs<2>(stages + k, x, m); break;
-        case 1: RunPairs<1>(stages + k, x, m); break;
-        default: break;
-        }
+            RunPairs<4>(stages + k, SInterleaved{x}, m);
+        RunRest(stages + k, count - k, SInterleaved{x}, m);
         for (int32_t i = 0; i < m; ++i) {
             left[start + i] = x[i][0];
             right[start + i] = x[i][1];
