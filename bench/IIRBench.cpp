@@ -81,7 +81,7 @@ void BM_IIRStereoBellGliding(benchmark::State& state)
 BENCHMARK(BM_IIRStereoBellGliding);
 
 // Twelve different biquads in series (an EQ with two 48 dB cuts and four bells), per
-// kernel: stages side by side in pairs, or in quads two samples apart.
+// kernel: the stages' channels side by side in pairs, or four stages per AVX-512 vector.
 void BM_BiquadSeriesTwelve(benchmark::State& state)
 {
     const auto kernel = static_cast<biquad::ESeriesKernel>(state.range(0));
@@ -119,6 +119,6 @@ void BM_BiquadSeriesTwelve(benchmark::State& state)
 BENCHMARK(BM_BiquadSeriesTwelve)
     ->ArgName("kernel")
     ->Arg(int(biquad::ESeriesKernel::kPairs))
-    ->Arg(int(biquad::ESeriesKernel::kQuads));
+    ->Arg(int(biquad::ESeriesKernel::kOctets));
 
 } // namespace

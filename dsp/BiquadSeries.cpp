@@ -58,136 +58,173 @@ void RunRest(const SStereoBiquad* stages, int32_t count, Samples x, int32_t n)
     }
 }
 
-// ---- Quads: four stages as two pairs of stages, each pair in one 4-double vector
-// {stage L, stage R, next stage L, next stage R}.
+// ---- Skewed: stages side by side in wide vectors, W stages (both channels each) per
+// vector of 2W doubles, NV vectors, S = W·NV stages.
 //
 // Stage s runs two samples behind stage s − 1: at step t it takes sample t − 2s, whose
 // value stage s − 1 produced two steps earlier. A step then waits on the step before
-// only through each stage's own feedback, not through the whole cascade, and four
-// stages cost two vector sections. During the first and last 6 steps a stage only
-// advances while its sample lies in 0..n−1: the others compute but keep their state.
+// only through each stage's own feedback, not through the whole cascade, and W stages
+// cost one vector section. Over the n + 2(S − 1) steps every stage computes every time;
+// stage s works on real samples from step 2s to step n − 1 + 2s, so its state is put
+// back to where it was when it starts, and taken when it ends.
 //
-// Built for AVX without FMA, so every lane still rounds each product and each sum.
-
-using Quad = double __attribute__((vector_size(32)));
-using QuadBits = int64_t __attribute__((vector_size(32)));
-
-constexpr int32_t kQuadSpan = 6;  // stage 3 runs 6 samples behind stage 0
-
-#define QS_AVX __attribute__((target("avx"), always_inline)) inline
-
-QS_AVX Quad Join(Pair low, Pair high) { return Quad{low[0], low[1], high[0], high[1]}; }
-QS_AVX Pair Low(Quad v) { return Pair{v[0], v[1]}; }
-QS_AVX Pair High(Quad v) { return Pair{v[2], v[3]}; }
-
-// Two neighbouring stages side by side.
-struct STwoStages {
-    Quad b0, b1, b2, a1, a2, x1, x2, y1, y2;
+// Instantiated only inside functions built for AVX-512F (narrower vectors gained little
+// over the pairs once the ramps are paid for). This file is compiled
+// without contraction (AVX-512F includes fused multiply-add), so every lane still rounds
+// each product and each sum.
+template <int32_t W>
+struct SWide {
+    typedef double Vec __attribute__((vector_size(16 * W)));
+    typedef int64_t Bits __attribute__((vector_size(16 * W)));
 };
 
-QS_AVX STwoStages LoadTwo(const SStereoBiquad* s)
-{
-    const double *c = s[0].coefficients, *d = s[1].coefficients;
-    const double *l = s[0].left, *r = s[0].right, *m = s[1].left, *q = s[1].right;
-    return {Quad{c[0], c[0], d[0], d[0]}, Quad{c[1], c[1], d[1], d[1]}, Quad{c[2], c[2], d[2], d[2]},
-            Quad{c[3], c[3], d[3], d[3]}, Quad{c[4], c[4], d[4], d[4]}, Quad{l[0], r[0], m[0], q[0]},
-            Quad{l[1], r[1], m[1], q[1]}, Quad{l[2], r[2], m[2], q[2]}, Quad{l[3], r[3], m[3], q[3]}};
-}
+template <int32_t W, int32_t NV>
+struct SSkewed {
+    using Vec = typename SWide<W>::Vec;
+    using VecBits = typename SWide<W>::Bits;
+    static constexpr int32_t kStages = W * NV, kLanes = 2 * W, kSpan = 2 * (kStages - 1);
 
-QS_AVX void StoreTwo(const STwoStages& v, const SStereoBiquad* s)
-{
-    const Quad* values[4] = {&v.x1, &v.x2, &v.y1, &v.y2};
-    for (int32_t j = 0; j < 4; ++j) {
-        const Quad q = *values[j];
-        s[0].left[j] = q[0];
-        s[0].right[j] = q[1];
-        s[1].left[j] = q[2];
-        s[1].right[j] = q[3];
+    // The state of every stage: x[n−1], x[n−2], y[n−1], y[n−2].
+    struct SState {
+        Vec x1[NV], x2[NV], y1[NV], y2[NV];
+    };
+
+    Vec b0[NV], b1[NV], b2[NV], a1[NV], a2[NV];
+    SState now, start, end;
+    // Each stage's outputs of the last two steps.
+    Vec last[NV], earlier[NV];
+    // Lane l of a vector's input is lane l − 2 of (earlier outputs of the vector before,
+    // earlier outputs of this one): each stage takes the previous stage's output.
+    VecBits shift;
+
+    __attribute__((always_inline)) void Load(const SStereoBiquad* stages)
+    {
+        for (int32_t j = 0; j < NV; ++j) {
+            for (int32_t l = 0; l < kLanes; ++l) {
+                const SStereoBiquad& stage = stages[W * j + l / 2];
+                const double* c = stage.coefficients;
+                const double* v = l % 2 ? stage.right : stage.left;
+                b0[j][l] = c[0], b1[j][l] = c[1], b2[j][l] = c[2], a1[j][l] = c[3], a2[j][l] = c[4];
+                now.x1[j][l] = v[0], now.x2[j][l] = v[1], now.y1[j][l] = v[2], now.y2[j][l] = v[3];
+                last[j][l] = earlier[j][l] = 0.0;
+            }
+        }
+        start = now;
+        for (int32_t l = 0; l < kLanes; ++l)
+            shift[l] = l + kLanes - 2;
     }
-}
 
-// y = b0·in + b1·x1 + b2·x2 − a1·y1 − a2·y2, left to right, in every lane.
-QS_AVX Quad Output(const STwoStages& v, Quad in)
-{
-    return v.b0 * in + v.b1 * v.x1 + v.b2 * v.x2 - v.a1 * v.y1 - v.a2 * v.y2;
-}
+    __attribute__((always_inline)) void Store(const SStereoBiquad* stages) const
+    {
+        for (int32_t j = 0; j < NV; ++j) {
+            for (int32_t l = 0; l < kLanes; ++l) {
+                const SStereoBiquad& stage = stages[W * j + l / 2];
+                double* v = l % 2 ? stage.right : stage.left;
+                v[0] = end.x1[j][l], v[1] = end.x2[j][l], v[2] = end.y1[j][l], v[3] = end.y2[j][l];
+            }
+        }
+    }
 
-QS_AVX void Advance(STwoStages& v, Quad in, Quad y)
-{
-    v.x2 = v.x1;
-    v.x1 = in;
-    v.y2 = v.y1;
-    v.y1 = y;
-}
+    // Stage s's lanes of from copied into to.
+    __attribute__((always_inline)) static void CopyStage(SState& to, const SState& from, int32_t s)
+    {
+        const int32_t j = s / W, l = 2 * (s % W);
+        for (int32_t k = l; k < l + 2; ++k) {
+            to.x1[j][k] = from.x1[j][k];
+            to.x2[j][k] = from.x2[j][k];
+            to.y1[j][k] = from.y1[j][k];
+            to.y2[j][k] = from.y2[j][k];
+        }
+    }
 
-QS_AVX void AdvanceWhere(STwoStages& v, Quad in, Quad y, QuadBits on)
-{
-    v.x2 = on ? v.x1 : v.x2;
-    v.x1 = on ? in : v.x1;
-    v.y2 = on ? v.y1 : v.y2;
-    v.y1 = on ? y : v.y1;
-}
+    // One step; returns the last stage's output.
+    __attribute__((always_inline)) Pair Step(const Pair& in)
+    {
+        Vec head{};
+        head[kLanes - 2] = in[0];
+        head[kLanes - 1] = in[1];
+        Vec input[NV];
+        input[0] = __builtin_shuffle(head, earlier[0], shift);
+#pragma GCC unroll 4
+        for (int32_t j = 1; j < NV; ++j)
+            input[j] = __builtin_shuffle(earlier[j - 1], earlier[j], shift);
+#pragma GCC unroll 4
+        for (int32_t j = 0; j < NV; ++j) {
+            // y = b0·in + b1·x1 + b2·x2 − a1·y1 − a2·y2, left to right, in every lane.
+            const Vec y = b0[j] * input[j] + b1[j] * now.x1[j] + b2[j] * now.x2[j] - a1[j] * now.y1[j] -
+                          a2[j] * now.y2[j];
+            now.x2[j] = now.x1[j];
+            now.x1[j] = input[j];
+            now.y2[j] = now.y1[j];
+            now.y1[j] = y;
+            earlier[j] = last[j];
+            last[j] = y;
+        }
+        return Pair{last[NV - 1][kLanes - 2], last[NV - 1][kLanes - 1]};
+    }
 
-// The four stages and the outputs of the last two steps: stage s takes stage s − 1's
-// output from two steps back.
-struct SFourStages {
-    STwoStages a, b;
-    Quad lastA, lastB, earlierA, earlierB;
+    // n > kSpan.
+    __attribute__((always_inline)) void Run(const SStereoBiquad* stages, Pair* x, int32_t n)
+    {
+        Load(stages);
+        // Ramp up: stage s starts at step 2s from its stored state.
+#pragma GCC unroll 16
+        for (int32_t t = 0; t < kSpan; ++t) {
+            if (t % 2 == 0 && t > 0)
+                CopyStage(now, start, t / 2);
+            Step(x[t]);
+        }
+        CopyStage(now, start, kStages - 1);
+        for (int32_t t = kSpan; t < n; ++t)
+            x[t - kSpan] = Step(x[t]);
+        // Ramp down: stage s ends after step n − 1 + 2s.
+        end = now;
+#pragma GCC unroll 16
+        for (int32_t d = 0; d < kSpan; ++d) {
+            x[n - kSpan + d] = Step(Pair{0.0, 0.0});
+            if (d % 2 == 1)
+                CopyStage(end, now, (d + 1) / 2);
+        }
+        Store(stages);
+    }
 };
 
-// One step t. Edge steps advance a stage only where its sample t − 2s is a real one.
-template <bool Edge>
-QS_AVX void Step(SFourStages& v, Pair* x, int32_t t, int32_t n)
+template <int32_t W, int32_t NV>
+__attribute__((always_inline)) inline void RunSkewed(const SStereoBiquad* stages, Pair* x, int32_t n)
 {
-    const Pair in = t < n ? x[t] : Pair{0.0, 0.0};
-    const Quad inA = Join(in, Low(v.earlierA));
-    const Quad inB = Join(High(v.earlierA), Low(v.earlierB));
-    const Quad yA = Output(v.a, inA);
-    const Quad yB = Output(v.b, inB);
-    if (Edge) {
-        const Quad now = Quad{} + double(t), frames = Quad{} + double(n);
-        const Quad delayA{0, 0, 2, 2}, delayB{4, 4, 6, 6};
-        AdvanceWhere(v.a, inA, yA, (now >= delayA) & (now < delayA + frames));
-        AdvanceWhere(v.b, inB, yB, (now >= delayB) & (now < delayB + frames));
-    } else {
-        Advance(v.a, inA, yA);
-        Advance(v.b, inB, yB);
+    if (n <= SSkewed<W, NV>::kSpan) {
+        for (int32_t s = 0; s < W * NV; ++s)
+            RunPairs<1>(stages + s, SInterleaved{x}, n);
+        return;
     }
-    v.earlierA = v.lastA;
-    v.earlierB = v.lastB;
-    v.lastA = yA;
-    v.lastB = yB;
-    if (t >= kQuadSpan)
-        x[t - kQuadSpan] = High(yB);
+    SSkewed<W, NV> run;
+    run.Run(stages, x, n);
 }
 
-__attribute__((target("avx"))) void RunQuads(const SStereoBiquad* stages, Pair* x, int32_t n)
+// Eight or four stages, four per 8-double vector.
+__attribute__((target("avx512f"))) void RunOctetsEight(const SStereoBiquad* stages, Pair* x, int32_t n)
 {
-    SFourStages v{LoadTwo(stages), LoadTwo(stages + 2), Quad{}, Quad{}, Quad{}, Quad{}};
-    const int32_t fill = std::min(kQuadSpan, n);
-    int32_t t = 0;
-    for (; t < fill; ++t)
-        Step<true>(v, x, t, n);
-    for (; t < n; ++t)
-        Step<false>(v, x, t, n);
-    for (; t < n + kQuadSpan; ++t)
-        Step<true>(v, x, t, n);
-    StoreTwo(v.a, stages);
-    StoreTwo(v.b, stages + 2);
+    RunSkewed<4, 2>(stages, x, n);
 }
 
-#undef QS_AVX
+__attribute__((target("avx512f"))) void RunOctetsFour(const SStereoBiquad* stages, Pair* x, int32_t n)
+{
+    RunSkewed<4, 1>(stages, x, n);
+}
 
-const bool kCpuHasAvx = [] {
+const bool kCpuHasAvx512 = [] {
     __builtin_cpu_init();
-    return __builtin_cpu_supports("avx") != 0;
+    return __builtin_cpu_supports("avx512f") != 0;
 }();
 
 } // namespace
 
 bool CpuRuns(ESeriesKernel kernel)
 {
-    return kernel != ESeriesKernel::kQuads || kCpuHasAvx;
+    switch (kernel) {
+    case ESeriesKernel::kOctets: return kCpuHasAvx512;
+    default: return true;
+    }
 }
 
 void RunSeries(const SStereoBiquad* stages, int32_t count, double* left, double* right, int32_t n,
@@ -198,15 +235,18 @@ void RunSeries(const SStereoBiquad* stages, int32_t count, double* left, double*
         RunRest(stages, count, SChannels{left, right}, n);
         return;
     }
-    const bool quads = kernel == ESeriesKernel::kQuads || (kernel == ESeriesKernel::kBest && kCpuHasAvx);
+    if (kernel == ESeriesKernel::kBest)
+        kernel = kCpuHasAvx512 ? ESeriesKernel::kOctets : ESeriesKernel::kPairs;
     Pair x[kBlock];
     for (int32_t start = 0; start < n; start += kBlock) {
         const int32_t m = std::min(kBlock, n - start);
         for (int32_t i = 0; i < m; ++i)
             x[i] = Pair{left[start + i], right[start + i]};
         int32_t k = 0;
-        for (; quads && count - k >= 4; k += 4)
-            RunQuads(stages + k, x, m);
+        for (; kernel == ESeriesKernel::kOctets && count - k >= 8; k += 8)
+            RunOctetsEight(stages + k, x, m);
+        for (; kernel == ESeriesKernel::kOctets && count - k >= 4; k += 4)
+            RunOctetsFour(stages + k, x, m);
         for (; count - k >= 4; k += 4)
             RunPairs<4>(stages + k, SInterleaved{x}, m);
         RunRest(stages + k, count - k, SInterleaved{x}, m);

@@ -22,7 +22,7 @@ namespace biquad {
 enum class ESeriesKernel : int32_t {
     kBest = 0,  // the widest the CPU runs
     kPairs,     // both channels of a stage side by side (any x86-64)
-    kQuads,     // two stages side by side, two samples apart (needs AVX)
+    kOctets,    // four stages side by side, two samples apart (needs AVX-512F)
 };
 
 // True when this CPU runs the kernel.

@@ -441,7 +441,7 @@ TEST(IIRExactness, EveryPathMatchesThePlainFilterBitForBit)
 TEST(IIRExactness, FiltersInSeriesMatchThePlainFiltersOneAfterAnother)
 {
     static const int kSizes[] = {1, 2, 5, 6, 7, 12, 13, 32, 32, 64};
-    for (auto kernel : {biquad::ESeriesKernel::kPairs, biquad::ESeriesKernel::kQuads}) {
+    for (auto kernel : {biquad::ESeriesKernel::kPairs, biquad::ESeriesKernel::kOctets}) {
         if (!biquad::CpuRuns(kernel))
             continue;
         SCOPED_TRACE(int(kernel));
