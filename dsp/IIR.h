@@ -12,8 +12,9 @@
 // Processing takes shortcuts that never change an output bit: a glide that has reached
 // its exact fixed point is skipped, an identity biquad (a band switched off) passes
 // ordinary blocks through without arithmetic, the stages of the steep cuts run
-// interleaved sample by sample, both channels share one instruction stream, and the
-// denormal guard only visits state that changed.
+// interleaved sample by sample, both channels share one instruction stream (in stereo
+// through CIIRSeries, which also runs several filters as one cascade), and the denormal
+// guard only visits state that changed.
 //
 // Threads: the audio designs, Reset/Prime and all processing belong to the audio thread
 // and touch only the audio members. DesignDisplay*/GetDisplayResponse touch only the
