@@ -1,6 +1,6 @@
 // Cost of one engine chunk (32 stereo frames) through the gate and each compressor type,
-// and of a type "1" chunk whose threshold moves every chunk (a smoothed ramp rebuilds the
-// gain table each time).
+// of a type "1" chunk whose threshold moves every chunk (a smoothed ramp rebuilds the
+// gain table each time), and of the limiter's compressor stage driven past full scale.
 #include "dsp/Compressor.h"
 #include "dsp/Compressor3.h"
 #include "dsp/Gate.h"
@@ -28,17 +28,34 @@ struct SChunkSource {
     }
 };
 
-template <class Process>
+// The limiter stage's input after the engine's +6 dB: a sine whose peak swings between
+// 0.4 and 2.4 over 0.68 s, so the stage's envelope spends about half the time above full
+// scale (the curve's formula path rather than its table).
+struct SLoudSource {
+    static constexpr int kChunks = 1024;
+    double x[2][32 * kChunks];
+
+    SLoudSource()
+    {
+        for (int i = 0; i < 32 * kChunks; ++i) {
+            const double level = 2.0 * (0.7 + 0.5 * std::sin(6.283185307179586 * i / (32.0 * kChunks)));
+            x[0][i] = level * std::sin(6.283185307179586 * 440.0 * i / kRate);
+            x[1][i] = 0.8 * x[0][i];
+        }
+    }
+};
+
+template <class Source = SChunkSource, int Chunks = 64, class Process>
 void RunChunks(benchmark::State& state, Process process)
 {
-    static const SChunkSource source;
+    static const Source source;
     double work[2][32];
     int chunk = 0;
     for (auto _ : state) {
         for (int c = 0; c < 2; ++c)
             for (int i = 0; i < 32; ++i)
                 work[c][i] = source.x[c][chunk * 32 + i];
-        chunk = (chunk + 1) % 64;
+        chunk = (chunk + 1) % Chunks;
         process(work[0], work[1]);
         benchmark::DoNotOptimize(work);
         benchmark::ClobberMemory();
@@ -105,5 +122,28 @@ void BM_CompressorStereoThresholdRamp(benchmark::State& state)
     });
 }
 BENCHMARK(BM_CompressorStereoThresholdRamp);
+
+// The limiter's compressor stage as the engine sets it up (ratio 20, knee 100 %, attack
+// 49 ms, release 260 - 100 ms, peak, linked, threshold 6 dB under the ceiling), fed the
+// loud source. Argument: the ceiling in tenths of a dB. At -0.3 dB the envelope above
+// full scale lies inside the knee; at -12 dB it lies above the knee.
+void BM_LimiterStage(benchmark::State& state)
+{
+    CCompressor c;
+    c.SetAttackMs(49.0f);
+    c.SetDetectionMode(dynamics::kPeak);
+    c.SetKneePercent(100.0f);
+    c.SetOutputGainDb(0.0f);
+    c.SetRatio(20.0f);
+    c.SetStereoMode(dynamics::kLinked);
+    c.SetSampleRate(kRate);
+    c.SetThresholdDb(float(state.range(0)) / 10.0f - 6.0f);
+    c.SetReleaseMs(160.0f);
+    c.Reset();
+    RunChunks<SLoudSource, SLoudSource::kChunks>(state, [&](double* l, double* r) {
+        c.Process(l, r, nullptr, nullptr, 32);
+    });
+}
+BENCHMARK(BM_LimiterStage)->Arg(-3)->Arg(-120);
 
 } // namespace

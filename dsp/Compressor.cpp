@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 namespace {
@@ -21,6 +22,152 @@ double OnePole(double ms, int32_t rate)
     return 1.0 - std::exp(-1.0 / (ms * 0.001 * double(rate)));
 }
 
+// ---- Fast curve above full scale.
+// The curve's power laws are evaluated as exp(y) with y from a table-driven ln, and the
+// result is trusted only where that cannot change the gain: the gain is rounded to
+// float, so an approximation within relative error e of the exact expression rounds to
+// the same float unless it lies within e of a rounding boundary (a midpoint between
+// two floats). Those rare values, and anything outside the analysed range, take the
+// exact expression.
+
+constexpr int32_t kLogBits = 7;
+constexpr int32_t kLogEntries = 1 << kLogBits;
+constexpr int32_t kExpEntries = 128;
+// x = 2^k m is accepted for 1 < x <= 2^16, so 0 <= ln x <= 11.1.
+constexpr double kFastMax = 65536.0;
+constexpr double kFastMaxLog = 11.090354888959125;  // ln 2^16
+// |ln x - L| for the table-driven L and for the library's log alike, 1 < x <= 2^16:
+// at most a few units in the last place of 11.1 (2^-49 each).
+constexpr double kLogError = 1.2e-14;
+// Relative error of the exp below and of the library's pow, each well inside this.
+constexpr double kExpError = 1e-15;
+constexpr double kPowError = 0x1p-51;  // two units in the last place
+constexpr double kUnit = 0x1p-53;
+// The largest |ln(approximation / exact)| a curve may have for the fast path...
+constexpr double kMaxFastError = 1e-12;
+// ...and the band around a float midpoint that sends a value to the exact path, in
+// units of the last place of the double: 2^14 of them are at least 1.8e-12 relative.
+constexpr uint64_t kMidpointBand = 1u << 14;
+// Exponent range kept far from float overflow and underflow.
+constexpr double kMaxExponent = 80.0;
+
+// ln 2 split so that k * kLn2High is exact for |k| < 2^20 (fdlibm's split).
+constexpr double kLn2High = 6.93147180369123816490e-01;
+constexpr double kLn2Low = 1.90821492927058770002e-10;
+// ln 2 / 128, split the same way, for the exp reduction.
+constexpr double kLn2By128High = kLn2High / 128.0;
+constexpr double kLn2By128Low = kLn2Low / 128.0;
+constexpr double k128ByLn2 = 184.6649652337873;
+
+struct SFastTables {
+    // For m in [1 + j/128, 1 + (j+1)/128): inverse of the interval's start and ln of it.
+    double inverse[kLogEntries];
+    double logStart[kLogEntries];
+    // 2^(j/128).
+    double exp2[kExpEntries];
+
+    SFastTables()
+    {
+        for (int32_t j = 0; j < kLogEntries; ++j) {
+            inverse[j] = 1.0 / (1.0 + double(j) / kLogEntries);
+            logStart[j] = -std::log(inverse[j]);
+        }
+        for (int32_t j = 0; j < kExpEntries; ++j)
+            exp2[j] = std::exp2(double(j) / kExpEntries);
+    }
+};
+// Filled at load time, never on the audio thread.
+const SFastTables gFast;
+
+uint64_t Bits(double v)
+{
+    uint64_t b;
+    std::memcpy(&b, &v, sizeof b);
+    return b;
+}
+
+double FromBits(uint64_t b)
+{
+    double v;
+    std::memcpy(&v, &b, sizeof v);
+    return v;
+}
+
+// ln x for 1 < x <= 2^16, within kLogError. With x = 2^k m and c the table's inverse
+// of m's interval start, ln x = k ln 2 - ln c + ln(m c); m c lies in [1, 1 + 2^-7], its
+// rounding costs one unit and the series to r^7 leaves less than 2^-59.
+double FastLog(double x)
+{
+    const uint64_t b = Bits(x);
+    const int32_t k = int32_t(b >> 52) - 1023;
+    const int32_t j = int32_t((b >> (52 - kLogBits)) & (kLogEntries - 1));
+    const double m = FromBits((b & 0x000fffffffffffffull) | 0x3ff0000000000000ull);
+    const double r = m * gFast.inverse[j] - 1.0;
+    // ln(1 + r) = r - r^2 P, P's terms paired (Estrin) for a short dependency chain.
+    const double r2 = r * r;
+    const double p =
+        ((0.5 - r * (1.0 / 3.0)) + r2 * (0.25 - r * 0.2)) + (r2 * r2) * (1.0 / 6.0 - r * (1.0 / 7.0));
+    const double kf = double(k);
+    return (kf * kLn2High + gFast.logStart[j]) + ((r - r2 * p) + kf * kLn2Low);
+}
+
+// exp y for |y| <= 80, within kExpError: y = n ln2/128 + t with |t| <= ln2/256, and
+// exp t by its series to t^5 (the rest is below 2^-60).
+double FastExp(double y)
+{
+    // Adding and removing 1.5 * 2^52 rounds to the nearest integer, which lands in the
+    // low bits of the sum.
+    constexpr double kShifter = 0x1.8p52;
+    const double shifted = y * k128ByLn2 + kShifter;
+    const double nf = shifted - kShifter;
+    const int32_t n = int32_t(uint32_t(Bits(shifted)));
+    const double t = (y - nf * kLn2By128High) - nf * kLn2By128Low;
+    const double t2 = t * t;
+    const double p = 1.0 + (t + t2 * ((0.5 + t * (1.0 / 6.0)) + t2 * (1.0 / 24.0 + t * (1.0 / 120.0))));
+    const int32_t whole = n >> 7;  // floor(n / 128)
+    const double scale = FromBits(uint64_t(int64_t(whole) + 1023) << 52);
+    return p * gFast.exp2[n & (kExpEntries - 1)] * scale;
+}
+
+// The float the gain g rounds to, or a negative value when g lies too close to a
+// rounding boundary or outside the normal float range for that to be decided.
+double SafeFloat(double g)
+{
+    const uint64_t b = Bits(g);
+    const uint64_t exponent = b >> 52;  // sign clear: g > 0 or NaN
+    const uint64_t low = b & ((uint64_t(1) << 29) - 1);  // the bits float rounding drops
+    const bool inRange = exponent >= 1023 - 125 && exponent < 1023 + 127;
+    const bool nearMidpoint = low - ((uint64_t(1) << 28) - kMidpointBand) <= 2 * kMidpointBand;
+    return inRange && !nearMidpoint ? double(float(g)) : -1.0;
+}
+
+// ---- Level maxima.
+// Two neighbouring values at once. Element-wise operations are the scalar IEEE ones, so
+// each lane computes exactly what the scalar code would.
+using Pair = double __attribute__((vector_size(16)));
+
+Pair LoadPair(const double* p)
+{
+    Pair v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+void StorePair(double* p, Pair v) { std::memcpy(p, &v, sizeof v); }
+
+Pair AbsPair(Pair v)
+{
+    using Bits = int64_t __attribute__((vector_size(16)));
+    return Pair(Bits(v) & Bits{INT64_MAX, INT64_MAX});
+}
+
+// std::max(level, v) per lane: a NaN v never replaces the level. The running maximum
+// of such steps ignores NaNs and starts from +0, so splitting it into lanes and
+// combining them at the end gives the same value as one pass.
+Pair MaxPair(Pair level, Pair v) { return level < v ? v : level; }
+
+double Combine(Pair level) { return std::max(level[0], level[1]); }
+
 } // namespace
 
 // ---------------------------------------------------------------- shared front end
@@ -39,8 +186,16 @@ double RectifyStereo(double* l, double* r, const double* keyL, const double* key
 {
     const double* kl = keyL ? keyL : l;
     const double* kr = keyL ? keyR : r;
-    double level = 0.0;
-    for (int32_t i = 0; i < n; ++i) {
+    Pair levels = {0.0, 0.0};
+    int32_t i = 0;
+    for (; i + 2 <= n; i += 2) {
+        const Pair a = AbsPair(LoadPair(kl + i)), b = AbsPair(LoadPair(kr + i));
+        StorePair(dL + i, a);
+        StorePair(dR + i, b);
+        levels = MaxPair(levels, (a + b) / 2.0);
+    }
+    double level = Combine(levels);
+    for (; i < n; ++i) {
         dL[i] = std::fabs(kl[i]);
         dR[i] = std::fabs(kr[i]);
         level = std::max(level, (dL[i] + dR[i]) / 2.0);
@@ -63,8 +218,15 @@ double RectifyStereo(double* l, double* r, const double* keyL, const double* key
 double RectifyMono(const double* x, const double* key, int32_t n, double* d)
 {
     const double* k = key ? key : x;
-    double level = 0.0;
-    for (int32_t i = 0; i < n; ++i) {
+    Pair levels = {0.0, 0.0};
+    int32_t i = 0;
+    for (; i + 2 <= n; i += 2) {
+        const Pair a = AbsPair(LoadPair(k + i));
+        StorePair(d + i, a);
+        levels = MaxPair(levels, a);
+    }
+    double level = Combine(levels);
+    for (; i < n; ++i) {
         d[i] = std::fabs(k[i]);
         level = std::max(level, d[i]);
     }
@@ -75,17 +237,24 @@ double Detect(int32_t mode, CIIR& power, CIIR& c165, double* dL, double* dR, int
 {
     // The fixed-coefficient block calls flush states below 2^-32 themselves.
     CIIR* filter = mode == kPower ? &power : mode == kC165 ? &c165 : nullptr;
-    double level = 0.0;
+    Pair levels = {0.0, 0.0};
+    int32_t i = 0;
     if (dR == nullptr) {
         if (filter)
             filter->ProcessMonoFixed(dL, n);
-        for (int32_t i = 0; i < n; ++i)
+        for (; i + 2 <= n; i += 2)
+            levels = MaxPair(levels, LoadPair(dL + i));
+        double level = Combine(levels);
+        for (; i < n; ++i)
             level = std::max(level, dL[i]);
         return level;
     }
     if (filter)
         filter->ProcessStereoFixed(dL, dR, n);
-    for (int32_t i = 0; i < n; ++i)
+    for (; i + 2 <= n; i += 2)
+        levels = MaxPair(levels, (LoadPair(dL + i) + LoadPair(dR + i)) / 2.0);
+    double level = Combine(levels);
+    for (; i < n; ++i)
         level = std::max(level, (dL[i] + dR[i]) / 2.0);
     return level;
 }
@@ -169,6 +338,7 @@ void CCompressor::BuildCurve(bool fillTable)
     k3_ = std::exp2(-(r - 1.0) * (4.0 * t * (t - w) + w * w) / (48.0 * r * w));
     lowerEdge_ = std::exp2((t - w / 2.0) / 6.0);
     upperEdge_ = std::exp2((t + w / 2.0) / 6.0);
+    CheckFastCurve();
     if (++generation_ == 0) {
         // Wrapped after 2^32 changes: restart so no old mark can look current.
         generation_ = 1;
@@ -178,6 +348,54 @@ void CCompressor::BuildCurve(bool fillTable)
         for (int32_t i = 0; i < kTableSize; ++i)
             TableGain(i);
     }
+}
+
+void CCompressor::CheckFastCurve()
+{
+    // Bounds on |ln(fast / exact)| over the fast range, from the errors of the two ln
+    // values (kLogError each), the roundings of the exponent arithmetic on both sides
+    // (kUnit each, times the largest magnitudes involved), pow's and FastExp's own errors
+    // and the final products.
+    const double u = kUnit * 1.01;
+    const double p = std::fabs(exponentAbove_);
+    const double above = p * kLogError * 1.01 + u * p * kFastMaxLog + kPowError + kExpError + 4.0 * kUnit;
+    fastAbove_ = above <= kMaxFastError;
+
+    // The knee lies below upperEdge_; its exponent is q = k1 ln x - k2.
+    const double lk = upperEdge_ > 1.0 ? std::min(std::log(upperEdge_), kFastMaxLog) + 1e-9 : 0.0;
+    const double a1 = std::fabs(k1_), q = a1 * lk + std::fabs(k2_);
+    const double knee = q * kLogError * 1.01 + lk * (2.0 * a1 * kLogError + 2.0 * u * (a1 * lk + q)) +
+                        u * q * lk + kPowError + kExpError + 4.0 * kUnit;
+    fastKnee_ = knee <= kMaxFastError;
+}
+
+inline double CCompressor::AboveFullScale(double x) const
+{
+    // The curve's branches as CurveGain picks them; a NaN fails every test and ends there.
+    if (x <= lowerEdge_)
+        return 1.0;
+    if (x <= kFastMax) {
+        const double lx = FastLog(x);
+        const bool knee = x < upperEdge_;
+        const double y = knee ? (lx * k1_ - k2_) * lx : exponentAbove_ * lx;
+        if ((knee ? fastKnee_ : fastAbove_) && std::fabs(y) <= kMaxExponent) {
+            const double g = SafeFloat(FastExp(y) * (knee ? k3_ : factorAbove_));
+            if (g >= 0.0)
+                return g;
+        }
+    }
+    return ExactGain(x);
+}
+
+double CCompressor::ExactGain(double x) const
+{
+    return double(float(CurveGain(x)));
+}
+
+void CCompressor::AboveFullScale(double* e, int32_t n) const
+{
+    for (int32_t i = 0; i < n; ++i)
+        e[i] = AboveFullScale(e[i]);
 }
 
 double CCompressor::TableGain(int32_t i)
@@ -201,12 +419,16 @@ double CCompressor::CurveGain(double x) const
     return std::pow(x, exponentAbove_) * factorAbove_;
 }
 
+double CCompressor::TableGainF(double e)
+{
+    return double(float(TableGain(int32_t(e * kTableScale))));
+}
+
 double CCompressor::Gain(double e)
 {
     // Up to full scale the table, truncating; above it the formulas. A NaN envelope
     // takes the formula path, never an index.
-    const double g = e <= 1.0 ? TableGain(int32_t(e * kTableScale)) : CurveGain(e);
-    return double(float(g));
+    return e <= 1.0 ? TableGainF(e) : AboveFullScale(e);
 }
 
 void CCompressor::Process(double* l, double* r, const double* keyL, const double* keyR, int32_t n)
@@ -241,14 +463,34 @@ void CCompressor::ProcessBlock(double* l, double* r, const double* keyL, const d
     // Peak-style envelope per sample, towards d on the way up, towards 0 on the way down:
     //   d <= env: env = env * (1 - c_r);   else env = env + (d - env) * c_a
     // then x = out * g(env) * x.
+    // Frames whose envelope is above full scale (or NaN) are done after the loop: their
+    // formula gains are independent of one another and overlap there, instead of each
+    // waiting in the envelope's loop. The smallest gain does not depend on the order, as
+    // std::min never lets a NaN gain in.
     const double ca = attackCoef_, decay = 1.0 - releaseCoef_;
     double minGain = std::numeric_limits<double>::infinity();
     double envL = envL_, envR = envR_;
+    int32_t late[dynamics::kMaxFrames];
+    double lateL[dynamics::kMaxFrames], lateR[dynamics::kMaxFrames];
+    int32_t lateCount = 0;
     if (stereoMode == dynamics::kLinked) {
         for (int32_t i = 0; i < n; ++i) {
             const double d = std::max(dL[i], dR[i]);
             envL = d <= envL ? envL * decay : envL + (d - envL) * ca;
-            const double g = Gain(envL);
+            if (envL <= 1.0) {
+                const double g = TableGainF(envL);
+                l[i] = out * g * l[i];
+                r[i] = out * g * r[i];
+                minGain = std::min(minGain, g);
+            } else {
+                late[lateCount] = i;
+                lateL[lateCount++] = envL;
+            }
+        }
+        AboveFullScale(lateL, lateCount);
+        for (int32_t k = 0; k < lateCount; ++k) {
+            const int32_t i = late[k];
+            const double g = lateL[k];
             l[i] = out * g * l[i];
             r[i] = out * g * r[i];
             minGain = std::min(minGain, g);
@@ -257,7 +499,20 @@ void CCompressor::ProcessBlock(double* l, double* r, const double* keyL, const d
         for (int32_t i = 0; i < n; ++i) {
             envL = dL[i] <= envL ? envL * decay : envL + (dL[i] - envL) * ca;
             envR = dR[i] <= envR ? envR * decay : envR + (dR[i] - envR) * ca;
-            const double gl = Gain(envL), gr = Gain(envR);
+            if (envL <= 1.0 && envR <= 1.0) {
+                const double gl = TableGainF(envL), gr = TableGainF(envR);
+                l[i] = out * gl * l[i];
+                r[i] = out * gr * r[i];
+                minGain = std::min(minGain, std::min(gl, gr));
+            } else {
+                late[lateCount] = i;
+                lateL[lateCount] = envL;
+                lateR[lateCount++] = envR;
+            }
+        }
+        for (int32_t k = 0; k < lateCount; ++k) {
+            const int32_t i = late[k];
+            const double gl = Gain(lateL[k]), gr = Gain(lateR[k]);
             l[i] = out * gl * l[i];
             r[i] = out * gr * r[i];
             minGain = std::min(minGain, std::min(gl, gr));
@@ -282,9 +537,24 @@ void CCompressor::ProcessMonoBlock(double* x, const double* key, int32_t n, int3
     const double ca = attackCoef_, decay = 1.0 - releaseCoef_;
     double minGain = std::numeric_limits<double>::infinity();
     double env = envL_;
+    int32_t late[dynamics::kMaxFrames];
+    double lateEnv[dynamics::kMaxFrames];
+    int32_t lateCount = 0;
     for (int32_t i = 0; i < n; ++i) {
         env = d[i] <= env ? env * decay : env + (d[i] - env) * ca;
-        const double g = Gain(env);
+        if (env <= 1.0) {
+            const double g = TableGainF(env);
+            x[i] = out * g * x[i];
+            minGain = std::min(minGain, g);
+        } else {
+            late[lateCount] = i;
+            lateEnv[lateCount++] = env;
+        }
+    }
+    AboveFullScale(lateEnv, lateCount);
+    for (int32_t k = 0; k < lateCount; ++k) {
+        const int32_t i = late[k];
+        const double g = lateEnv[k];
         x[i] = out * g * x[i];
         minGain = std::min(minGain, g);
     }

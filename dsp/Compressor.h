@@ -127,6 +127,18 @@ private:
     double CurveGain(double x) const;
     // Gain for envelope e, rounded to float as the gain is applied.
     double Gain(double e);
+    // That gain for 0 <= e <= 1 (the table).
+    double TableGainF(double e);
+    // That gain for e > 1: the formulas, evaluated fast where that provably gives the
+    // same float.
+    double AboveFullScale(double x) const;
+    // The same in place over e[0..n).
+    void AboveFullScale(double* e, int32_t n) const;
+    // The formula, out of line for the rare values the fast evaluation leaves.
+    double ExactGain(double x) const;
+    // Whether each power law of the current curve is close enough to its fast
+    // evaluation for AboveFullScale to use it.
+    void CheckFastCurve();
     // At most dynamics::kMaxFrames; settings as read at the start of the call.
     void ProcessBlock(double* l, double* r, const double* keyL, const double* keyR, int32_t n,
                       int32_t stereoMode, int32_t detection, double out);
@@ -154,6 +166,7 @@ private:
     double factorAbove_ = 1.0;    // 2^((T - T/R)/6)
     double k1_ = 0.0, k2_ = 0.0, k3_ = 1.0;
     double lowerEdge_ = 1.0, upperEdge_ = 1.0;
+    bool fastAbove_ = true, fastKnee_ = false;  // as CheckFastCurve finds for the neutral curve
 
     std::array<double, kTableSize> table_;
     std::array<uint32_t, kTableSize> tableGeneration_;  // entry valid when equal to generation_

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
 #include <limits>
 
 namespace {
@@ -22,7 +23,7 @@ float Load(const std::atomic<float>& v) { return v.load(std::memory_order_relaxe
 // Per-sample factor that falls by 40 dB in `seconds`.
 double Decay40dB(double seconds, int32_t rate) { return std::pow(10.0, -2.0 / (seconds * double(rate))); }
 
-void FlushEnvelope(double& e)
+void FlushValue(double& e)
 {
     if (std::fabs(e) < kDenormalFloor)
         e = 0.0;
@@ -43,11 +44,7 @@ void CCompressor3::SetSampleRate(int32_t rate)
 
 void CCompressor3::Reset()
 {
-    for (int32_t c = 0; c < 2; ++c) {
-        attackA_[c].Reset();
-        attackB_[c].Reset();
-    }
-    e1_ = e2_ = e3_ = e4_ = 0.0;
+    env_[0] = env_[1] = SEnvelope{};
 }
 
 void CCompressor3::SetThresholdDb(float db)
@@ -86,10 +83,14 @@ void CCompressor3::Refresh(bool force)
         appliedAttackMs_ = attack;
         // Attack sections: A at 750 / attack Hz, alpha = sin(w) / 1.24 (Q 0.62);
         // B at 6000 / attack Hz, alpha = sin(w) / 1.0 (Q 0.5).
-        for (int32_t c = 0; c < 2; ++c) {
-            attackA_[c].DesignHighCut12(rate_, 750.0 / double(attack), 0.62);
-            attackB_[c].DesignHighCut12(rate_, 6000.0 / double(attack), 0.5);
-        }
+        attackDesignA_.DesignHighCut12(rate_, 750.0 / double(attack), 0.62);
+        attackDesignB_.DesignHighCut12(rate_, 6000.0 / double(attack), 0.5);
+        const auto copy = [](const CIIR& design) {
+            const CIIR::Coefficients& c = design.Target();
+            return SBiquad{c[CIIR::kB0], c[CIIR::kB1], c[CIIR::kB2], c[CIIR::kA1], c[CIIR::kA2]};
+        };
+        attackA_ = copy(attackDesignA_);
+        attackB_ = copy(attackDesignB_);
     }
     if (force || release != appliedReleaseMs_) {
         appliedReleaseMs_ = release;
@@ -102,40 +103,65 @@ CCompressor3::SLevels CCompressor3::LoadLevels() const
     return {double(Load(slope_)), double(Load(inverseThreshold_)), double(Load(outputGain_))};
 }
 
-double CCompressor3::Step(double dv, const SLevels& v, double& e1, double& e2, CIIR& a, CIIR& b)
+namespace {
+
+// Direct form I, y = b0 x + b1 x[n-1] + b2 x[n-2] - a1 y[n-1] - a2 y[n-2], evaluated left to
+// right: the sample the detector filters' fixed-coefficient path gives.
+template <class Biquad, class Section>
+inline double RunSection(const Biquad& c, Section& s, double x)
+{
+    const double y = c.b0 * x + c.b1 * s.x1 + c.b2 * s.x2 - c.a1 * s.y1 - c.a2 * s.y2;
+    s.x2 = s.x1;
+    s.x1 = x;
+    s.y2 = s.y1;
+    s.y1 = y;
+    return y;
+}
+
+// Every memory value v: a section settled at the level v.
+template <class Section>
+inline void Settle(Section& s, double v)
+{
+    s.x1 = s.x2 = s.y1 = s.y2 = v;
+}
+
+} // namespace
+
+double CCompressor3::Step(double dv, const SLevels& v, double fastDecay, double slowDecay, const SBiquad& a,
+                          const SBiquad& b, SEnvelope& s)
 {
     // g = max(0.01, 1 - k (e1 + e2)); the detector sees the compressed level
     // d = invT * dv * g. Rising: both sections run towards d. Falling: e1 loses 40 dB in
-    // 32 ms, e2 40 dB in the release time, and both sections are primed with the
-    // decayed values so the next attack starts from there.
-    const double g = std::max(kGainFloor, 1.0 - v.k * (e1 + e2));
+    // 32 ms, e2 40 dB in the release time, and both sections settle at the decayed
+    // values so the next attack starts from there.
+    const double g = std::max(kGainFloor, 1.0 - v.k * (s.e1 + s.e2));
     const double d = v.invThreshold * dv * g + kDetectorBias;
-    if (d > e1 + e2) {
-        e1 = a.ProcessSampleFixed(d);
-        e2 = b.ProcessSampleFixed(d);
+    if (d > s.e1 + s.e2) {
+        s.e1 = RunSection(a, s.a, d);
+        s.e2 = RunSection(b, s.b, d);
     } else {
-        e1 *= fastDecay_;
-        e2 *= slowDecay_;
-        if (e1 < kEnvelopeFloor)
-            e1 = 0.0;
-        if (e2 < kEnvelopeFloor)
-            e2 = 0.0;
-        a.Prime(e1);
-        b.Prime(e2);
+        s.e1 *= fastDecay;
+        s.e2 *= slowDecay;
+        if (s.e1 < kEnvelopeFloor)
+            s.e1 = 0.0;
+        if (s.e2 < kEnvelopeFloor)
+            s.e2 = 0.0;
+        Settle(s.a, s.e1);
+        Settle(s.b, s.e2);
     }
     return g;
 }
 
-void CCompressor3::Flush()
+void CCompressor3::Flush(SEnvelope& s)
 {
-    for (int32_t c = 0; c < 2; ++c) {
-        attackA_[c].FlushState();
-        attackB_[c].FlushState();
+    FlushValue(s.e1);
+    FlushValue(s.e2);
+    for (SSection* section : {&s.a, &s.b}) {
+        FlushValue(section->x1);
+        FlushValue(section->x2);
+        FlushValue(section->y1);
+        FlushValue(section->y2);
     }
-    FlushEnvelope(e1_);
-    FlushEnvelope(e2_);
-    FlushEnvelope(e3_);
-    FlushEnvelope(e4_);
 }
 
 void CCompressor3::Process(double* l, double* r, const double* keyL, const double* keyR, int32_t n)
@@ -167,26 +193,34 @@ void CCompressor3::ProcessBlock(double* l, double* r, const double* keyL, const 
     inputLevel_ = dynamics::RectifyStereo(l, r, keyL, keyR, n, stereoMode, dL, dR);
     detectedLevel_ = dynamics::Detect(detection, power_, c165_, dL, dR, n);
 
+    // Local copies so the envelope sets and coefficients stay in registers.
+    const SBiquad a = attackA_, b = attackB_;
+    const double fast = fastDecay_, slow = slowDecay_;
     double minGain = std::numeric_limits<double>::infinity();
+    SEnvelope s0 = env_[0];
     if (stereoMode == dynamics::kLinked) {
         // One state set for both channels, driven by the louder one: x = out * g * x.
         for (int32_t i = 0; i < n; ++i) {
-            const double g = Step(std::max(dL[i], dR[i]), v, e1_, e2_, attackA_[0], attackB_[0]);
+            const double g = Step(std::max(dL[i], dR[i]), v, fast, slow, a, b, s0);
             l[i] = v.out * g * l[i];
             r[i] = v.out * g * r[i];
             minGain = std::min(minGain, g);
         }
     } else {
+        SEnvelope s1 = env_[1];
         for (int32_t i = 0; i < n; ++i) {
-            const double gl = Step(dL[i], v, e1_, e2_, attackA_[0], attackB_[0]);
-            const double gr = Step(dR[i], v, e3_, e4_, attackA_[1], attackB_[1]);
+            const double gl = Step(dL[i], v, fast, slow, a, b, s0);
+            const double gr = Step(dR[i], v, fast, slow, a, b, s1);
             l[i] = v.out * gl * l[i];
             r[i] = v.out * gr * r[i];
             minGain = std::min(minGain, std::min(gl, gr));
         }
+        Flush(s1);
+        env_[1] = s1;
     }
+    Flush(s0);
+    env_[0] = s0;
     minGain_ = minGain;
-    Flush();
 
     if (stereoMode == dynamics::kMidSide)
         dynamics::DecodeMidSide(l, r, n);
@@ -199,12 +233,16 @@ void CCompressor3::ProcessMonoBlock(double* x, const double* key, int32_t n, int
     inputLevel_ = dynamics::RectifyMono(x, key, n, d);
     detectedLevel_ = dynamics::Detect(detection, power_, c165_, d, nullptr, n);
 
+    const SBiquad a = attackA_, b = attackB_;
+    const double fast = fastDecay_, slow = slowDecay_;
     double minGain = std::numeric_limits<double>::infinity();
+    SEnvelope s = env_[0];
     for (int32_t i = 0; i < n; ++i) {
-        const double g = Step(d[i], v, e1_, e2_, attackA_[0], attackB_[0]);
+        const double g = Step(d[i], v, fast, slow, a, b, s);
         x[i] = v.out * g * x[i];
         minGain = std::min(minGain, g);
     }
+    Flush(s);
+    env_[0] = s;
     minGain_ = minGain;
-    Flush();
 }

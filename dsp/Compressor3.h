@@ -58,18 +58,33 @@ private:
     struct SLevels {
         double k, invThreshold, out;
     };
+    // An attack section's coefficients (b0, b1, b2, a1, a2), copied from its design.
+    struct SBiquad {
+        double b0, b1, b2, a1, a2;
+    };
+    // An attack section's memory {x[n-1], x[n-2], y[n-1], y[n-2]}. The sections run here
+    // rather than through CIIR so one envelope set stays in registers across a block.
+    struct SSection {
+        double x1, x2, y1, y2;
+    };
+    // One envelope set: the fast and slow parts and the sections that drive them.
+    struct SEnvelope {
+        double e1, e2;
+        SSection a, b;
+    };
 
     void Refresh(bool force);
     SLevels LoadLevels() const;
     // One sample of one envelope set; returns the gain for this sample.
-    double Step(double dv, const SLevels& v, double& e1, double& e2, CIIR& a, CIIR& b);
+    static double Step(double dv, const SLevels& v, double fastDecay, double slowDecay, const SBiquad& a,
+                       const SBiquad& b, SEnvelope& s);
     // At most dynamics::kMaxFrames.
     void ProcessBlock(double* l, double* r, const double* keyL, const double* keyR, int32_t n,
                       int32_t stereoMode, int32_t detection, const SLevels& v);
     void ProcessMonoBlock(double* x, const double* key, int32_t n, int32_t detection,
                           const SLevels& v);
-    // Denormal guard of the attack sections and envelopes, after each block.
-    void Flush();
+    // Denormal guard of an envelope set (parts and section memory), after each block.
+    static void Flush(SEnvelope& s);
 
     // Settings as written by any thread.
     std::atomic<float> inverseThreshold_{1.0f};
@@ -83,9 +98,9 @@ private:
     // Audio side.
     int32_t rate_ = 44100;
     float appliedAttackMs_ = 0.0f, appliedReleaseMs_ = 0.0f;
-    CIIR attackA_[2], attackB_[2];  // [0] left or mid (or linked), [1] right or side
-    double e1_ = 0.0, e2_ = 0.0;    // left, mid or linked
-    double e3_ = 0.0, e4_ = 0.0;    // right or side
+    CIIR attackDesignA_, attackDesignB_;  // designs only; the state lives in env_
+    SBiquad attackA_{}, attackB_{};
+    SEnvelope env_[2] = {};  // [0] left, mid, linked or mono; [1] right or side
     double fastDecay_ = 1.0, slowDecay_ = 1.0;
     CIIR power_, c165_;
 

@@ -134,6 +134,49 @@ TEST(CompressorCurve, SteadySinesGetTheKneeFormulaGain)
     }
 }
 
+TEST(CompressorCurve, GainAboveFullScaleIsTheCurveRoundedToFloat)
+{
+    // Above full scale the gain comes from the formulas, not the table, and is applied
+    // rounded to float. Against the curve in long double, it must be that float exactly,
+    // except where the curve lies so close to a midpoint between two floats that the
+    // formula's own rounding may decide. With a zero attack the envelope after a reset
+    // is the key itself, so a unit sample comes out as the gain.
+    struct SCurve {
+        float threshold, ratio, knee;
+    };
+    for (const SCurve& k : {SCurve{-6.3f, 20, 100}, SCurve{-20, 4, 60}, SCurve{-1, 1.5f, 0},
+                            SCurve{-30, 30, 100}, SCurve{0, 1.01f, 50}, SCurve{-12, 0.5f, 30}}) {
+        SSettings s;
+        s.thresholdDb = k.threshold, s.ratio = k.ratio, s.knee = k.knee, s.attackMs = 0;
+        CCompressor c;
+        Configure(c, 48000, s);
+        const long double w = 6.0L + 0.18L * k.knee, t = k.threshold, slope = 1.0L / k.ratio - 1.0L;
+        int compared = 0;
+        for (int i = 1; i <= 3000; ++i) {
+            const double x = std::exp2(i * (8.0 / 3000.0) + 1e-7 * (i % 7));  // (1, 256]
+            const long double lambda = 6.0L * std::log2((long double)x);
+            long double gain = 0.0L;
+            if (lambda >= t + w / 2)
+                gain = slope * (lambda - t);
+            else if (lambda > t - w / 2)
+                gain = slope * (lambda - t + w / 2) * (lambda - t + w / 2) / (2 * w);
+            const long double g = std::exp2(gain / 6.0L);
+            const float f = float(g);
+            const long double up = (f + (long double)std::nextafter(f, 1e30f)) / 2;
+            const long double down = (f + (long double)std::nextafter(f, 0.0f)) / 2;
+            if (std::fabs(g - up) < 1e-12L * g || std::fabs(g - down) < 1e-12L * g)
+                continue;
+            double signal = 1.0;
+            c.Reset();
+            c.ProcessMono(&signal, &x, 1);
+            EXPECT_EQ(signal, double(f)) << "T " << k.threshold << " R " << k.ratio << " knee " << k.knee
+                                         << " x " << x;
+            ++compared;
+        }
+        EXPECT_GT(compared, 2990);
+    }
+}
+
 TEST(CompressorTimes, EnvelopeRisesAndDecaysByOnePoleLaws)
 {
     // Key 4 (above full scale, so the curve is the formula) for 100 ms, then 2. Above the
