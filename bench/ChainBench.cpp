@@ -55,8 +55,14 @@ void BM_ReferenceTwelveBiquads(benchmark::State& state)
 }
 BENCHMARK(BM_ReferenceTwelveBiquads);
 
+// The plug-in with its chain set up, fed fresh input every chunk: a stereo mix of three
+// tones whose level swings between about -30 and -3 dBFS over 2048 frames, so the gate,
+// the compressors and the limiter keep working. (Output never feeds back into input: a
+// chain with gain would run away to infinity and NaN, which is not what users run.)
 class CStrip {
 public:
+    static constexpr int kSourceFrames = 2048;
+
     explicit CStrip(std::initializer_list<std::pair<int32_t, float>> settings)
         : plugIn_(std::make_unique<CQuillstripPlugIn>(&host_))
     {
@@ -67,24 +73,32 @@ public:
             plugIn_->GetParameterManager()->SetValue(false, number, value, kSetProcessing);
         plugIn_->SetSampleRate(48000);
         plugIn_->Resume();
-        for (int i = 0; i < kFrames; ++i) {
-            l_[i] = static_cast<float>(0.5 * std::sin(0.05 * i));
-            r_[i] = static_cast<float>(0.5 * std::cos(0.07 * i));
+        for (int i = 0; i < kSourceFrames; ++i) {
+            const double level = 0.7 * std::pow(0.03, 0.5 + 0.5 * std::cos(6.283185307179586 * i / kSourceFrames));
+            const double t = i / 48000.0;
+            l_[i] = static_cast<float>(level * (0.5 * std::sin(6.283 * 110 * t) + 0.3 * std::sin(6.283 * 1000 * t) +
+                                                0.2 * std::sin(6.283 * 5000 * t)));
+            r_[i] = static_cast<float>(level * (0.5 * std::sin(6.283 * 110 * t + 0.5) + 0.3 * std::sin(6.283 * 900 * t) +
+                                                0.2 * std::sin(6.283 * 6000 * t)));
         }
         for (int i = 0; i < 2000; ++i)   // settle every glide
             Run();
     }
     void Run()
     {
-        float* io[2] = {l_, r_};
-        plugIn_->Process(io, io, kFrames);
+        float* in[2] = {l_ + start_, r_ + start_};
+        float* out[2] = {outL_, outR_};
+        plugIn_->Process(out, in, kFrames);
+        start_ = (start_ + kFrames) % kSourceFrames;
     }
     void Set(int32_t number, float value) { plugIn_->GetParameterManager()->SetValue(false, number, value, kSetProcessing); }
 
 private:
     NullHost host_;
     std::unique_ptr<CQuillstripPlugIn> plugIn_;
-    float l_[kFrames], r_[kFrames];
+    float l_[kSourceFrames], r_[kSourceFrames];
+    float outL_[kFrames], outR_[kFrames];
+    int start_ = 0;
 };
 
 std::initializer_list<std::pair<int32_t, float>> kEqualiser = {
