@@ -1,9 +1,13 @@
-// Cost of one engine chunk (32 stereo frames) through the width and saturation sections.
+// Cost of one engine chunk (32 stereo frames) through the width and saturation sections,
+// a settled gate and the final ceiling.
+#include "dsp/Gate.h"
+#include "dsp/Limiter2.h"
 #include "dsp/Saturator.h"
 #include "dsp/Width.h"
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <random>
 
 namespace {
@@ -53,5 +57,31 @@ void BM_SaturatorStereo(benchmark::State& state)
     RunStereoChunk(state, [&](double* l, double* r) { saturator.Process(l, r, 0.7, 32); });
 }
 BENCHMARK(BM_SaturatorStereo)->DenseRange(0, 2);
+
+// A gate that has settled: 0 fully open on noise far above the threshold, 1 fully
+// closed with the threshold above the noise.
+void BM_GateSettledStereo(benchmark::State& state)
+{
+    CGate gate;
+    gate.SetThresholdDb(state.range(0) ? 6.0f : -60.0f);
+    gate.SetDetectionMode(CGate::kPeak);
+    gate.SetSampleRate(48000);
+    gate.Reset();
+    RunStereoChunk(state, [&](double* l, double* r) { gate.Process(l, r, nullptr, nullptr, 32, 1.0); });
+}
+BENCHMARK(BM_GateSettledStereo)->DenseRange(0, 1);
+
+// 0: the noise stays under the ceiling, as it does behind the limiter's own stage;
+// 1: it keeps crossing it, so the gain lands and recovers all the time.
+void BM_Limiter2Stereo(benchmark::State& state)
+{
+    CLimiter2 limiter;
+    limiter.Setup(2, 48000.0f, 100.0f);
+    limiter.SetThreshold(state.range(0) ? -3.0f : 0.0f);
+    float smallest = 1.0f;
+    RunStereoChunk(state, [&](double* l, double* r) { smallest = std::min(smallest, limiter.ProcessStereo(l, r, 32)); });
+    benchmark::DoNotOptimize(smallest);
+}
+BENCHMARK(BM_Limiter2Stereo)->DenseRange(0, 1);
 
 } // namespace

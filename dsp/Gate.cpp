@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <emmintrin.h>
 #include <limits>
 
 namespace {
@@ -12,6 +15,34 @@ constexpr double kOpen = double(0.9999f);
 constexpr double kClosed = 1e-20;
 
 float Load(const std::atomic<float>& v) { return v.load(std::memory_order_relaxed); }
+
+// Two consecutive samples. Each lane performs the scalar operations in the scalar
+// order, so it holds exactly the scalar result.
+using Pair = double __attribute__((vector_size(16)));
+using PairMask = int64_t __attribute__((vector_size(16)));
+
+Pair LoadPair(const double* p)
+{
+    Pair v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+void StorePair(double* p, Pair v) { std::memcpy(p, &v, sizeof v); }
+
+Pair Abs(Pair v) { return Pair(PairMask(v) & PairMask{INT64_MAX, INT64_MAX}); }
+
+// The value as it is, through a step the compiler cannot speculate: a rarely taken
+// snap stays a branch instead of becoming a select on the sample-to-sample chain.
+double Opaque(double v)
+{
+    asm volatile("" : "+x"(v));
+    return v;
+}
+
+// std::max per lane: a NaN never replaces the running value.
+Pair Max(Pair a, Pair b) { return a < b ? b : a; }
+double Max(Pair a) { return std::max(a[0], a[1]); }
 
 // Per-sample factor that falls by 40 dB in ms, as a float.
 double Decay40dB(float ms, int32_t rate)
@@ -74,11 +105,21 @@ void CGate::Process(double* l, double* r, const double* keyL, const double* keyR
     const double* kl = keyL ? keyL : l;
     const double* kr = keyL ? keyR : r;
     double input = 0.0, detected = 0.0, minGain = std::numeric_limits<double>::infinity();
+    // Levels are never -0, so lanes that each keep their own maximum agree with one
+    // running maximum.
+    Pair inputs = {0.0, 0.0};
     for (int32_t done = 0; done < n; done += kMaxFrames) {
         const int32_t m = std::min(n - done, kMaxFrames);
         // Rectify; the input level is taken before the detector.
         double dL[kMaxFrames], dR[kMaxFrames];
-        for (int32_t i = 0; i < m; ++i) {
+        int32_t i = 0;
+        for (; i + 2 <= m; i += 2) {
+            const Pair a = Abs(LoadPair(kl + done + i)), b = Abs(LoadPair(kr + done + i));
+            StorePair(dL + i, a);
+            StorePair(dR + i, b);
+            inputs = Max(inputs, (a + b) / 2.0);
+        }
+        for (; i < m; ++i) {
             dL[i] = std::fabs(kl[done + i]);
             dR[i] = std::fabs(kr[done + i]);
             input = std::max(input, (dL[i] + dR[i]) / 2.0);
@@ -91,7 +132,7 @@ void CGate::Process(double* l, double* r, const double* keyL, const double* keyR
         detected = std::max(detected, detectedLevel_);
         minGain = std::min(minGain, minGain_);
     }
-    inputLevel_ = input;
+    inputLevel_ = std::max(input, Max(inputs));
     detectedLevel_ = detected;
     minGain_ = n > 0 ? minGain : 1.0;
 }
@@ -129,29 +170,105 @@ void CGate::Run(double* l, double* r, const double* dL, const double* dR, int32_
     //   counter >= hold length (closing): env = env * release, 0 below 1e-20
     //   otherwise (open or holding):      env = env + (1 - env) * attack, 1 from 0.9999
     //   gain = env * mix + (1 - mix)
-    double env = envelope_, detected = 0.0, minEnv = std::numeric_limits<double>::infinity();
+    // Only the envelope is recursive: levels and gains go two samples at a time, the
+    // envelope alone sample by sample.
+    double level[kMaxFrames];
+    Pair detectedPair = {0.0, 0.0};
+    int32_t i = 0;
+    for (; i + 2 <= n; i += 2) {
+        Pair v = LoadPair(dL + i);
+        if (dR)
+            v = (v + LoadPair(dR + i)) / 2.0;
+        v = _mm_cvtps_pd(_mm_cvtpd_ps(v));
+        StorePair(level + i, v);
+        detectedPair = Max(detectedPair, v);
+    }
+    double detected = 0.0;
+    for (; i < n; ++i) {
+        level[i] = double(float(dR ? (dL[i] + dR[i]) / 2.0 : dL[i]));
+        detected = std::max(detected, level[i]);
+    }
+    detected = std::max(detected, Max(detectedPair));
+
+    // A closed envelope stays 0 and an open one stays 1 while the factors are finite,
+    // so those samples skip the arithmetic and the chain from sample to sample.
+    const bool releaseFinite = std::isfinite(releaseFactor_), attackFinite = std::isfinite(attackCoef_);
+    double env = envelope_, minEnv = std::numeric_limits<double>::infinity();
     int32_t counter = holdCounter_;
-    for (int32_t i = 0; i < n; ++i) {
-        const double level = double(float(dR ? (dL[i] + dR[i]) / 2.0 : dL[i]));
-        detected = std::max(detected, level);
-        if (level > threshold_)
+    const double threshold = threshold_, attack = attackCoef_, release = releaseFactor_;
+    const int32_t holdLength = holdLength_;
+    const double dry = 1.0 - mix;
+
+    // Whole blocks that leave the envelope where it is: open with no sample able to
+    // reach the end of the hold, or closed past the hold with no level above the
+    // threshold (the block's largest level is above it exactly when some level is).
+    bool settled = false;
+    if (env == 1.0 && attackFinite && int64_t(counter) + n < holdLength) {
+        int32_t last = n - 1;
+        while (last >= 0 && !(level[last] > threshold))
+            --last;
+        counter = last >= 0 ? n - 1 - last : counter + n;
+        settled = true;
+    } else if (env == 0.0 && releaseFinite && counter >= holdLength && !(detected > threshold)) {
+        counter = int32_t(std::min<int64_t>(int64_t(counter) + n, std::numeric_limits<int32_t>::max()));
+        env = 0.0;
+        settled = true;
+    }
+    if (settled) {
+        const double gain = env * mix + dry;
+        for (i = 0; i + 2 <= n; i += 2) {
+            StorePair(l + i, gain * LoadPair(l + i));
+            if (r)
+                StorePair(r + i, gain * LoadPair(r + i));
+        }
+        for (; i < n; ++i) {
+            l[i] = gain * l[i];
+            if (r)
+                r[i] = gain * r[i];
+        }
+        envelope_ = env;
+        holdCounter_ = counter;
+        detectedLevel_ = detected;
+        minGain_ = n > 0 ? env : minEnv;
+        return;
+    }
+
+    auto step = [&](double level) {
+        if (level > threshold)
             counter = 0;
         else if (counter < std::numeric_limits<int32_t>::max())
             ++counter;  // saturates instead of wrapping after hours of silence
-        if (counter >= holdLength_) {
-            env *= releaseFactor_;
-            if (std::fabs(env) < kClosed)
+        if (counter >= holdLength) {
+            if (env == 0.0 && releaseFinite) {
                 env = 0.0;
-        } else {
-            env += (1.0 - env) * attackCoef_;
+            } else {
+                env *= release;
+                if (std::fabs(env) < kClosed)
+                    env = Opaque(0.0);
+            }
+        } else if (!(env == 1.0 && attackFinite)) {
+            env += (1.0 - env) * attack;
             if (env >= kOpen)
-                env = 1.0;
+                env = Opaque(1.0);
         }
-        const double gain = env * mix + (1.0 - mix);
+        minEnv = std::min(minEnv, env);
+        return env;
+    };
+    // The gains of each pair go as one vector right behind the envelope, so they fill
+    // the gaps its latency leaves.
+    for (i = 0; i + 2 <= n; i += 2) {
+        const double first = step(level[i]);
+        const double second = step(level[i + 1]);
+        const Pair gain = Pair{first, second} * mix + dry;
+        StorePair(l + i, gain * LoadPair(l + i));
+        if (r)
+            StorePair(r + i, gain * LoadPair(r + i));
+    }
+    if (i < n) {
+        const double gain = step(level[i]) * mix + dry;
         l[i] = gain * l[i];
         if (r)
             r[i] = gain * r[i];
-        minEnv = std::min(minEnv, env);
     }
     envelope_ = env;
     holdCounter_ = counter;

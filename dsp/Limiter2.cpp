@@ -2,6 +2,33 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
+
+namespace {
+
+// Two consecutive samples; each lane holds exactly the scalar result.
+using Pair = double __attribute__((vector_size(16)));
+using PairMask = int64_t __attribute__((vector_size(16)));
+
+// While the gain rests (not below 1, so no recovery step) and no sample reaches the
+// ceiling, every sample is just x * g. Takes pairs from x[i] on until a pair holds a
+// sample at or above the ceiling; returns the first index not taken.
+int32_t Resting(double* x, int32_t i, int32_t n, double g, double ceiling)
+{
+    for (; i + 2 <= n; i += 2) {
+        Pair v;
+        std::memcpy(&v, x + i, sizeof v);
+        const Pair y = v * g;
+        const PairMask reached = Pair(PairMask(y) & PairMask{INT64_MAX, INT64_MAX}) >= ceiling;
+        if (reached[0] | reached[1])
+            break;
+        std::memcpy(x + i, &y, sizeof y);
+    }
+    return i;
+}
+
+} // namespace
 
 void CLimiter2::Setup(int32_t channels, float sampleRate, float recoveryTime)
 {
@@ -29,20 +56,32 @@ float CLimiter2::Run(double* x, int32_t n, float& gain, float ceiling) const
     // the landing gain is computed so that |x * g| never rounds above the ceiling.
     float smallest = 1.0f;
     float g = gain;
-    for (int32_t i = 0; i < n; ++i) {
-        if (g < 1.0f)
-            g = std::min(1.0f, g + recoveryStep_);          // constant-rate recovery
-        double y = x[i] * g;
-        if (std::fabs(y) >= ceiling) {
-            g = std::min(g, static_cast<float>(std::fabs(ceiling / x[i])));  // land on the ceiling
-            y = x[i] * g;
-            while (static_cast<float>(std::fabs(y)) > ceiling) {            // never above it
-                g = std::nextafter(g, 0.0f);
-                y = x[i] * g;
-            }
+    int32_t i = 0;
+    while (i < n) {
+        if (!(g < 1.0f)) {
+            // A gain not below 1 (or NaN) leaves the smallest gain where it is.
+            i = Resting(x, i, n, g, ceiling);
+            if (i == n)
+                break;
         }
-        x[i] = y;
-        smallest = std::min(smallest, g);
+        // Sample by sample from a pair that reaches the ceiling, for as long as the gain
+        // recovers.
+        do {
+            if (g < 1.0f)
+                g = std::min(1.0f, g + recoveryStep_);          // constant-rate recovery
+            double y = x[i] * g;
+            if (std::fabs(y) >= ceiling) {
+                g = std::min(g, static_cast<float>(std::fabs(ceiling / x[i])));  // land on the ceiling
+                y = x[i] * g;
+                while (static_cast<float>(std::fabs(y)) > ceiling) {            // never above it
+                    g = std::nextafter(g, 0.0f);
+                    y = x[i] * g;
+                }
+            }
+            x[i] = y;
+            smallest = std::min(smallest, g);
+            ++i;
+        } while (i < n && g < 1.0f);
     }
     gain = g;
     return smallest;

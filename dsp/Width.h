@@ -6,8 +6,8 @@
 //
 // Threads: the setters may run on any thread while audio runs. Each stores one atomic
 // (relaxed); Process reads them once per block, recomputes the crossover coefficients
-// when the rate or a frequency changed, and rebuilds the band factors. Nothing
-// allocates, locks or waits.
+// when the rate or a frequency changed and the band factors when a band setting did.
+// Nothing allocates, locks or waits.
 #pragma once
 
 #include <atomic>
@@ -59,6 +59,11 @@ private:
     double coefficientHigh_;
     double widthFactor_[kBandCount];
     double midGain_[kBandCount];
+    // The band settings the factors were built from; none until the first block.
+    bool bandsApplied_ = false;
+    bool appliedAutoGain_ = false;
+    float appliedWidth_[kBandCount] = {};
+    bool appliedSolo_[kBandCount] = {};
     double lowPass1_[2] = {};
     double lowPass2_[2] = {};
 };

@@ -97,6 +97,31 @@ TEST(GateTiming, KeyAtThresholdIsBelowAndResetStartsAHoldPeriod)
     EXPECT_EQ(*std::min_element(l.begin() + 100, l.end()), 1.0);
 }
 
+TEST(GateTiming, HoldEndsOnItsSampleWhateverTheCallSizes)
+{
+    // Instant attack and release: the gain is exactly 1 while the key has been above the
+    // threshold within the hold length, else 0, however the stream is cut into calls.
+    Buffer key(6000);
+    for (size_t i = 0, run = 0; i < key.size(); ++run)
+        for (size_t k = 0; k <= run % 71 && i < key.size(); ++k, ++i)
+            key[i] = run % 2 ? 0.0 : 0.5;
+    for (int hold : {0, 1, 5, 31, 32, 33, 64}) {
+        Buffer expected(key.size());
+        for (size_t i = 0, below = 0; i < key.size(); ++i) {
+            below = key[i] > 0.1 ? 0 : below + 1;
+            expected[i] = int(below) < hold ? 1.0 : 0.0;
+        }
+        for (int chunk : {1, 2, 3, 7, 31, 32, 45}) {
+            CGate gate;
+            Configure(gate, 48000, -20, 0, 0, (float(hold) + 0.5f) / 48.0f);
+            Buffer l(key.size(), 1.0), r = l;
+            for (size_t i = 0; i < l.size(); i += size_t(chunk))
+                gate.Process(&l[i], &r[i], &key[i], &key[i], int(std::min<size_t>(size_t(chunk), l.size() - i)), 1.0);
+            ASSERT_EQ(l, expected) << "hold " << hold << ", calls of " << chunk;
+        }
+    }
+}
+
 TEST(GateMixAndLink, MixBlendsDryAndOneGainServesBothChannels)
 {
     CGate gate;

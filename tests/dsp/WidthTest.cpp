@@ -41,12 +41,12 @@ TEST(Width, EqualWidthsScaleTheWholeSide)
 {
     // With one width on every band the split drops out: out = M +- w S, w by the law.
     const std::pair<float, double> law[] = {{0, 1}, {-100, 0}, {-50, 0.5}, {1, 2.02}, {100, 4}};
-    for (float lowHz : {800.0f, 6000.0f})  // also a low crossover above the high one
+    for (float lowHz : {800.0f, 6000.0f}) {  // also a low crossover above the high one
+        CWidth width;  // one object: each new width must be picked up between calls
+        width.SetSampleRate(48000);
+        width.SetCrossoverLow(lowHz);
+        width.SetCrossoverHigh(4000);
         for (auto [percent, w] : law) {
-            CWidth width;
-            width.SetSampleRate(48000);
-            width.SetCrossoverLow(lowHz);
-            width.SetCrossoverHigh(4000);
             for (auto b : kBands)
                 width.SetWidth(b, percent);
             std::vector<double> l(3000), r(3000);  // full-scale broadband
@@ -60,6 +60,7 @@ TEST(Width, EqualWidthsScaleTheWholeSide)
                 ASSERT_NEAR(r[i], m - s, 1e-12) << percent << "% at " << i;
             }
         }
+    }
 }
 
 TEST(Width, SolosAndAutoGainFollowTheSplit)
@@ -67,18 +68,21 @@ TEST(Width, SolosAndAutoGainFollowTheSplit)
     // The split in the z domain: H1, H2 one-poles c / (1 - (1 - c) z^-1) with
     // c = 1 - exp(-6.283 f / fs); low = H1, mid = (1 - H1) H2, high = (1 - H1)(1 - H2).
     // From a left-only input a soloed band gives (m + w) / 2 left and (m - w) / 2 right.
-    // -100 %, +50 %, 0 % make w = 0, 3, 1; auto gain m = 1 / max(0.316..., w).
+    // -100 %, +50 %, 0 % make w = 0, 3, 1; auto gain m = 1 / max(0.316..., w), else 1.
     const double w[] = {0, 3, 1}, m[] = {3.1622776601683795, 1.0 / 3, 1};
     CWidth width;  // starts at 44100 Hz: each new rate or crossover must be picked up
     width.SetWidth(CWidth::kLow, -100);
     width.SetWidth(CWidth::kMid, 50);
-    width.SetAutoGain(true);
     for (auto [rate, lowHz, highHz] : {std::tuple{48000, 500.0, 5000.0}, std::tuple{96000, 500.0, 5000.0},
                                        std::tuple{96000, 3000.0, 200.0}}) {
         width.SetSampleRate(rate);
         width.SetCrossoverLow(float(lowHz));
         width.SetCrossoverHigh(float(highHz));
-        for (int solo = 0; solo < 8; ++solo) {  // bit b solos band b; 0 is no solo
+        // Each solo with auto gain on and off; from step to step only one of them moves.
+        for (int step = 0; step < 16; ++step) {
+            const int solo = step / 2;  // bit b solos band b; 0 is no solo
+            const bool autoGain = (step + 1) / 2 % 2 == 0;
+            width.SetAutoGain(autoGain);
             for (int b = 0; b < 3; ++b)
                 width.SetSolo(kBands[b], (solo >> b) & 1);
             for (double hz : {60.0, 1500.0, 12000.0}) {
@@ -92,15 +96,16 @@ TEST(Width, SolosAndAutoGainFollowTheSplit)
                 std::complex<double> left = 0, right = 0;
                 for (int b = 0; b < 3; ++b)
                     if (solo == 0 || (solo >> b) & 1)
-                        left += part[b] * (m[b] + w[b]) / 2.0, right += part[b] * (m[b] - w[b]) / 2.0;
+                        left += part[b] * ((autoGain ? m[b] : 1.0) + w[b]) / 2.0,
+                            right += part[b] * ((autoGain ? m[b] : 1.0) - w[b]) / 2.0;
 
                 width.Reset();
                 std::vector<double> l(24000), r(24000, 0.0);
                 for (size_t i = 0; i < l.size(); ++i)
                     l[i] = std::sin(omega * double(i));
                 ProcessChunked(width, l, r);
-                EXPECT_LT(std::abs(SineGain(l, omega) - left), 1e-7) << "solo " << solo << " at " << hz;
-                EXPECT_LT(std::abs(SineGain(r, omega) - right), 1e-7) << "solo " << solo << " at " << hz;
+                EXPECT_LT(std::abs(SineGain(l, omega) - left), 1e-7) << "step " << step << " at " << hz;
+                EXPECT_LT(std::abs(SineGain(r, omega) - right), 1e-7) << "step " << step << " at " << hz;
             }
         }
     }
