@@ -1,29 +1,17 @@
 // The arithmetic of one direct-form-I biquad, shared by the filter class and the runner
-// of biquads in series. Internal to the dsp library.
-//
-// Pair holds two doubles side by side: a stereo sample {left, right} or two neighbouring
-// values. Element-wise operations on it are the scalar IEEE operations, so each lane
-// sees exactly the arithmetic of the scalar code at half the instruction count. The
-// library is built for baseline x86-64, which has no fused multiply-add, so a product
-// and a sum are always rounded separately, as written.
+// of biquads in series, as scalars (mono) or Pairs (stereo). Internal to the dsp library.
 #pragma once
 
+#include "dsp/Pair.h"
+
 #include <cstdint>
-#include <cstring>
 
 namespace biquad {
 
-using Pair = double __attribute__((vector_size(16)));
-using PairBits = int64_t __attribute__((vector_size(16)));
-
-inline Pair LoadPair(const double* p)
-{
-    Pair v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
-
-inline void StorePair(double* p, Pair v) { std::memcpy(p, &v, sizeof v); }
+using pairs::LoadPair;
+using pairs::Pair;
+using pairs::PairBits;
+using pairs::StorePair;
 
 template <typename T>
 T Splat(double v);

@@ -1,5 +1,7 @@
 #include "dsp/Gate.h"
 
+#include "dsp/Pair.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -16,21 +18,11 @@ constexpr double kClosed = 1e-20;
 
 float Load(const std::atomic<float>& v) { return v.load(std::memory_order_relaxed); }
 
-// Two consecutive samples. Each lane performs the scalar operations in the scalar
-// order, so it holds exactly the scalar result.
-using Pair = double __attribute__((vector_size(16)));
-using PairMask = int64_t __attribute__((vector_size(16)));
+// Two consecutive samples at a time.
+using pairs::LoadPair;
+using pairs::Pair;
+using pairs::StorePair;
 
-Pair LoadPair(const double* p)
-{
-    Pair v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
-
-void StorePair(double* p, Pair v) { std::memcpy(p, &v, sizeof v); }
-
-Pair Abs(Pair v) { return Pair(PairMask(v) & PairMask{INT64_MAX, INT64_MAX}); }
 
 // The value as it is, through a step the compiler cannot speculate: a rarely taken
 // snap stays a branch instead of becoming a select on the sample-to-sample chain.
@@ -39,10 +31,6 @@ double Opaque(double v)
     asm volatile("" : "+x"(v));
     return v;
 }
-
-// std::max per lane: a NaN never replaces the running value.
-Pair Max(Pair a, Pair b) { return a < b ? b : a; }
-double Max(Pair a) { return std::max(a[0], a[1]); }
 
 // Per-sample factor that falls by 40 dB in ms, as a float.
 double Decay40dB(float ms, int32_t rate)
@@ -114,10 +102,10 @@ void CGate::Process(double* l, double* r, const double* keyL, const double* keyR
         double dL[kMaxFrames], dR[kMaxFrames];
         int32_t i = 0;
         for (; i + 2 <= m; i += 2) {
-            const Pair a = Abs(LoadPair(kl + done + i)), b = Abs(LoadPair(kr + done + i));
+            const Pair a = pairs::AbsPair(LoadPair(kl + done + i)), b = pairs::AbsPair(LoadPair(kr + done + i));
             StorePair(dL + i, a);
             StorePair(dR + i, b);
-            inputs = Max(inputs, (a + b) / 2.0);
+            inputs = pairs::MaxPair(inputs, (a + b) / 2.0);
         }
         for (; i < m; ++i) {
             dL[i] = std::fabs(kl[done + i]);
@@ -132,7 +120,7 @@ void CGate::Process(double* l, double* r, const double* keyL, const double* keyR
         detected = std::max(detected, detectedLevel_);
         minGain = std::min(minGain, minGain_);
     }
-    inputLevel_ = std::max(input, Max(inputs));
+    inputLevel_ = std::max(input, pairs::MaxOf(inputs));
     detectedLevel_ = detected;
     minGain_ = n > 0 ? minGain : 1.0;
 }
@@ -181,14 +169,14 @@ void CGate::Run(double* l, double* r, const double* dL, const double* dR, int32_
             v = (v + LoadPair(dR + i)) / 2.0;
         v = _mm_cvtps_pd(_mm_cvtpd_ps(v));
         StorePair(level + i, v);
-        detectedPair = Max(detectedPair, v);
+        detectedPair = pairs::MaxPair(detectedPair, v);
     }
     double detected = 0.0;
     for (; i < n; ++i) {
         level[i] = double(float(dR ? (dL[i] + dR[i]) / 2.0 : dL[i]));
         detected = std::max(detected, level[i]);
     }
-    detected = std::max(detected, Max(detectedPair));
+    detected = std::max(detected, pairs::MaxOf(detectedPair));
 
     // A closed envelope stays 0 and an open one stays 1 while the factors are finite,
     // so those samples skip the arithmetic and the chain from sample to sample.

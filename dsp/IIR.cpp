@@ -335,17 +335,12 @@ inline PairBits NonFinite(Pair v)
     return PairBits(v - v);
 }
 
-inline Pair Abs(Pair v)
-{
-    return Pair(PairBits(v) & PairBits{INT64_MAX, INT64_MAX});
-}
-
 // Nonzero where a value is non-finite, −0 or subnormal: of the values below the
 // smallest normal in magnitude, only +0 has no bit set.
 inline PairBits Unusual(Pair v)
 {
     constexpr double kMin = std::numeric_limits<double>::min();
-    return NonFinite(v) | (PairBits(Abs(v) < Pair{kMin, kMin}) & PairBits(v));
+    return NonFinite(v) | (PairBits(pairs::AbsPair(v) < Pair{kMin, kMin}) & PairBits(v));
 }
 
 // Every value +0 or normal.
@@ -669,7 +664,7 @@ void CIIR::FlushDirty()
     // Clean slots already hold flushed values, and flushing is idempotent.
     auto flush = [](double* p) {
         const Pair v = LoadPair(p);
-        const PairBits tiny = PairBits(Abs(v) < Pair{kDenormalFloor, kDenormalFloor});
+        const PairBits tiny = PairBits(pairs::AbsPair(v) < Pair{kDenormalFloor, kDenormalFloor});
         StorePair(p, Pair(PairBits(v) & ~tiny));
     };
     for (int32_t c = 0; c < 2; ++c)

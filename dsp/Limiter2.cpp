@@ -1,5 +1,7 @@
 #include "dsp/Limiter2.h"
 
+#include "dsp/Pair.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -8,8 +10,8 @@
 namespace {
 
 // Two consecutive samples; each lane holds exactly the scalar result.
-using Pair = double __attribute__((vector_size(16)));
-using PairMask = int64_t __attribute__((vector_size(16)));
+using pairs::Pair;
+using PairMask = pairs::PairBits;
 
 // While the gain rests (not below 1, so no recovery step) and no sample reaches the
 // ceiling, every sample is just x * g. Takes pairs from x[i] on until a pair holds a

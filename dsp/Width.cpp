@@ -1,5 +1,7 @@
 #include "dsp/Width.h"
 
+#include "dsp/Pair.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -21,7 +23,7 @@ double Flushed(double v) { return std::fabs(v) < kDenormalFloor ? 0.0 : v; }
 // Both channels of one frame in the crossovers; W frames of one channel in the band
 // sums. Every lane runs the scalar expression's operations in the scalar order, so
 // each lane's result is the scalar result.
-using Pair = double __attribute__((vector_size(16)));
+using pairs::Pair;
 
 template <int W>
 struct SFrames {
