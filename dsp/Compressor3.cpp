@@ -86,8 +86,7 @@ void CCompressor3::Refresh(bool force)
         attackDesignA_.DesignHighCut12(rate_, 750.0 / double(attack), 0.62);
         attackDesignB_.DesignHighCut12(rate_, 6000.0 / double(attack), 0.5);
         const auto copy = [](const CIIR& design) {
-            const CIIR::Coefficients& c = design.Target();
-            return SBiquad{c[CIIR::kB0], c[CIIR::kB1], c[CIIR::kB2], c[CIIR::kA1], c[CIIR::kA2]};
+            return SBiquad(design.Target().data());  // b0 b1 b2 a1 a2 lead the set
         };
         attackA_ = copy(attackDesignA_);
         attackB_ = copy(attackDesignB_);
@@ -104,19 +103,6 @@ CCompressor3::SLevels CCompressor3::LoadLevels() const
 }
 
 namespace {
-
-// Direct form I, y = b0 x + b1 x[n-1] + b2 x[n-2] - a1 y[n-1] - a2 y[n-2], evaluated left to
-// right: the sample the detector filters' fixed-coefficient path gives.
-template <class Biquad, class Section>
-inline double RunSection(const Biquad& c, Section& s, double x)
-{
-    const double y = c.b0 * x + c.b1 * s.x1 + c.b2 * s.x2 - c.a1 * s.y1 - c.a2 * s.y2;
-    s.x2 = s.x1;
-    s.x1 = x;
-    s.y2 = s.y1;
-    s.y1 = y;
-    return y;
-}
 
 // Every memory value v: a section settled at the level v.
 template <class Section>
@@ -137,8 +123,8 @@ double CCompressor3::Step(double dv, const SLevels& v, double fastDecay, double 
     const double g = std::max(kGainFloor, 1.0 - v.k * (s.e1 + s.e2));
     const double d = v.invThreshold * dv * g + kDetectorBias;
     if (d > s.e1 + s.e2) {
-        s.e1 = RunSection(a, s.a, d);
-        s.e2 = RunSection(b, s.b, d);
+        s.e1 = biquad::Section(a, s.a, d);
+        s.e2 = biquad::Section(b, s.b, d);
     } else {
         s.e1 *= fastDecay;
         s.e2 *= slowDecay;

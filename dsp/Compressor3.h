@@ -10,6 +10,8 @@
 // call; filters and decay factors are redesigned there when a time changed.
 #pragma once
 
+#include "dsp/BiquadKernel.h"
+
 #include "dsp/Compressor.h"
 #include "dsp/IIR.h"
 
@@ -58,15 +60,11 @@ private:
     struct SLevels {
         double k, invThreshold, out;
     };
-    // An attack section's coefficients (b0, b1, b2, a1, a2), copied from its design.
-    struct SBiquad {
-        double b0, b1, b2, a1, a2;
-    };
-    // An attack section's memory {x[n-1], x[n-2], y[n-1], y[n-2]}. The sections run here
-    // rather than through CIIR so one envelope set stays in registers across a block.
-    struct SSection {
-        double x1, x2, y1, y2;
-    };
+    // An attack section's coefficients, copied from its design, and its memory. The
+    // sections run here rather than through CIIR so one envelope set stays in registers
+    // across a block.
+    using SBiquad = biquad::SCoefficients<double>;
+    using SSection = biquad::SSection<double>;
     // One envelope set: the fast and slow parts and the sections that drive them.
     struct SEnvelope {
         double e1, e2;
