@@ -33,11 +33,13 @@ double OnePole(double ms, int32_t rate)
 constexpr int32_t kLogBits = 7;
 constexpr int32_t kLogEntries = 1 << kLogBits;
 constexpr int32_t kExpEntries = 128;
-// x = 2^k m is accepted for 1 < x <= 2^16, so 0 <= ln x <= 11.1.
+// x = 2^k m is accepted for 1 < x <= 2^16, so 0 <= ln x <= 11.1. The table's levels
+// 2^-13 <= x <= 1 (-9.1 <= ln x <= 0) take their ln from the library, stored.
 constexpr double kFastMax = 65536.0;
 constexpr double kFastMaxLog = 11.090354888959125;  // ln 2^16
-// |ln x - L| for the table-driven L and for the library's log alike, 1 < x <= 2^16:
-// at most a few units in the last place of 11.1 (2^-49 each).
+constexpr double kTableMinLog = -9.010913347279288;  // ln 2^-13
+// |ln x - L| for the table-driven L and for the library's log alike, over either
+// range: at most a few units in the last place of 11.1 (2^-49 each).
 constexpr double kLogError = 1.2e-14;
 // Relative error of the exp below and of the library's pow, each well inside this.
 constexpr double kExpError = 1e-15;
@@ -65,6 +67,8 @@ struct SFastTables {
     double logStart[kLogEntries];
     // 2^(j/128).
     double exp2[kExpEntries];
+    // ln(i/8192), the gain table's levels, by the library (i = 0 gives -inf, never used).
+    double tableLog[CCompressor::kTableSize];
 
     SFastTables()
     {
@@ -74,6 +78,8 @@ struct SFastTables {
         }
         for (int32_t j = 0; j < kExpEntries; ++j)
             exp2[j] = std::exp2(double(j) / kExpEntries);
+        for (int32_t i = 0; i < CCompressor::kTableSize; ++i)
+            tableLog[i] = std::log(double(i) / kTableScale);
     }
 };
 // Filled at load time, never on the audio thread.
@@ -113,7 +119,7 @@ double FastLog(double x)
 
 // exp y for |y| <= 80, within kExpError: y = n ln2/128 + t with |t| <= ln2/256, and
 // exp t by its series to t^5 (the rest is below 2^-60).
-double FastExp(double y)
+inline __attribute__((always_inline)) double FastExp(double y)
 {
     // Adding and removing 1.5 * 2^52 rounds to the nearest integer, which lands in the
     // low bits of the sum.
@@ -274,8 +280,7 @@ void DecodeMidSide(double* l, double* r, int32_t n)
 
 CCompressor::CCompressor()
 {
-    table_.fill(1.0);
-    tableGeneration_.fill(generation_);
+    table_.fill({1.0f, generation_});
     dynamics::DesignDetectors(power_, c165_, rate_);
     Refresh(true);
 }
@@ -336,21 +341,23 @@ void CCompressor::BuildCurve(bool fillTable)
     k1_ = -3.0 * (r - 1.0) / (r * w * kLn2);
     k2_ = -(r - 1.0) * (2.0 * t - w) / (2.0 * r * w);
     k3_ = std::exp2(-(r - 1.0) * (4.0 * t * (t - w) + w * w) / (48.0 * r * w));
-    lowerEdge_ = std::exp2((t - w / 2.0) / 6.0);
-    upperEdge_ = std::exp2((t + w / 2.0) / 6.0);
-    CheckFastCurve();
+    const double lowerLog2 = (t - w / 2.0) / 6.0, upperLog2 = (t + w / 2.0) / 6.0;
+    lowerEdge_ = std::exp2(lowerLog2);
+    upperEdge_ = std::exp2(upperLog2);
+    CheckFastCurve(lowerLog2 * kLn2, upperLog2 * kLn2);
     if (++generation_ == 0) {
         // Wrapped after 2^32 changes: restart so no old mark can look current.
         generation_ = 1;
-        tableGeneration_.fill(0);
+        for (STableEntry& entry : table_)
+            entry.generation = 0;
     }
     if (fillTable) {
         for (int32_t i = 0; i < kTableSize; ++i)
-            TableGain(i);
+            FillEntry(i);
     }
 }
 
-void CCompressor::CheckFastCurve()
+void CCompressor::CheckFastCurve(double lowerLog, double upperLog)
 {
     // Bounds on |ln(fast / exact)| over the fast range, from the errors of the two ln
     // values (kLogError each), the roundings of the exponent arithmetic on both sides
@@ -361,28 +368,42 @@ void CCompressor::CheckFastCurve()
     const double above = p * kLogError * 1.01 + u * p * kFastMaxLog + kPowError + kExpError + 4.0 * kUnit;
     fastAbove_ = above <= kMaxFastError;
 
-    // The knee lies below upperEdge_; its exponent is q = k1 ln x - k2.
-    const double lk = upperEdge_ > 1.0 ? std::min(std::log(upperEdge_), kFastMaxLog) + 1e-9 : 0.0;
-    const double a1 = std::fabs(k1_), q = a1 * lk + std::fabs(k2_);
-    const double knee = q * kLogError * 1.01 + lk * (2.0 * a1 * kLogError + 2.0 * u * (a1 * lk + q)) +
-                        u * q * lk + kPowError + kExpError + 4.0 * kUnit;
-    fastKnee_ = knee <= kMaxFastError;
+    // The knee's exponent is q = k1 ln x - k2, for |ln x| up to lk. The above bound
+    // holds in the table as well: there |ln x| stays below ln 2^13.
+    const double a1 = std::fabs(k1_), b = std::fabs(k2_);
+    auto kneeError = [&](double lk) {
+        const double q = a1 * lk + b;
+        return q * kLogError * 1.01 + lk * (2.0 * a1 * kLogError + 2.0 * u * (a1 * lk + q)) + u * q * lk +
+               kPowError + kExpError + 4.0 * kUnit;
+    };
+    // Above full scale the knee lies below upperEdge_, in the table above lowerEdge_ and
+    // the lowest nonzero level. The edges' logs come from their exponents; the margin
+    // covers the roundings, and a NaN fails the test.
+    const double lk = upperEdge_ > 1.0 ? std::min(upperLog, kFastMaxLog) + 1e-9 : 0.0;
+    fastKnee_ = kneeError(lk) <= kMaxFastError;
+    const double tableLk = !(lowerEdge_ >= 1.0) ? -std::max(lowerLog, kTableMinLog) + 1e-9 : 0.0;
+    fastTableKnee_ = kneeError(tableLk) <= kMaxFastError;
+}
+
+inline double CCompressor::FastGain(double x, double lx, bool fastKnee) const
+{
+    // The curve's branches as CurveGain picks them above lowerEdge_.
+    const bool knee = x < upperEdge_;
+    const double y = knee ? (lx * k1_ - k2_) * lx : exponentAbove_ * lx;
+    if ((knee ? fastKnee : fastAbove_) && std::fabs(y) <= kMaxExponent)
+        return SafeFloat(FastExp(y) * (knee ? k3_ : factorAbove_));
+    return -1.0;
 }
 
 inline double CCompressor::AboveFullScale(double x) const
 {
-    // The curve's branches as CurveGain picks them; a NaN fails every test and ends there.
+    // A NaN fails every test and ends at the formula.
     if (x <= lowerEdge_)
         return 1.0;
     if (x <= kFastMax) {
-        const double lx = FastLog(x);
-        const bool knee = x < upperEdge_;
-        const double y = knee ? (lx * k1_ - k2_) * lx : exponentAbove_ * lx;
-        if ((knee ? fastKnee_ : fastAbove_) && std::fabs(y) <= kMaxExponent) {
-            const double g = SafeFloat(FastExp(y) * (knee ? k3_ : factorAbove_));
-            if (g >= 0.0)
-                return g;
-        }
+        const double g = FastGain(x, FastLog(x), fastKnee_);
+        if (g >= 0.0)
+            return g;
     }
     return ExactGain(x);
 }
@@ -398,15 +419,15 @@ void CCompressor::AboveFullScale(double* e, int32_t n) const
         e[i] = AboveFullScale(e[i]);
 }
 
-double CCompressor::TableGain(int32_t i)
+double CCompressor::FillEntry(int32_t i)
 {
-    // Entry i holds g(i/8192).
-    double& g = table_[size_t(i)];
-    uint32_t& mark = tableGeneration_[size_t(i)];
-    if (mark != generation_) {
-        g = CurveGain(double(i) / kTableScale);
-        mark = generation_;
-    }
+    // Entry i holds g(i/8192) rounded to float. Level 0 lies at or below lowerEdge_ (a
+    // NaN edge fails the fast path), so that path only sees 2^-13 <= x <= 1.
+    const double x = double(i) / kTableScale;
+    double g = x <= lowerEdge_ ? 1.0 : FastGain(x, gFast.tableLog[i], fastTableKnee_);
+    if (!(g >= 0.0))
+        g = ExactGain(x);
+    table_[size_t(i)] = {float(g), generation_};
     return g;
 }
 
@@ -419,9 +440,11 @@ double CCompressor::CurveGain(double x) const
     return std::pow(x, exponentAbove_) * factorAbove_;
 }
 
-double CCompressor::TableGainF(double e)
+inline double CCompressor::TableGainF(double e)
 {
-    return double(float(TableGain(int32_t(e * kTableScale))));
+    const int32_t i = int32_t(e * kTableScale);
+    const STableEntry entry = table_[size_t(i)];
+    return entry.generation == generation_ ? double(entry.gain) : FillEntry(i);
 }
 
 double CCompressor::Gain(double e)

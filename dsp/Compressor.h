@@ -13,8 +13,9 @@
 // The gain table is filled completely in set-up. A curve change while audio runs (the
 // smoother moves threshold and ratio every chunk) only marks the whole table stale, by
 // a generation count; an entry is recomputed when it is first read, so a block costs at
-// most one power evaluation per sample instead of 8193. Entries read equal the full
-// rebuild exactly.
+// most one curve evaluation per sample instead of 8193. Entries read equal the full
+// rebuild exactly. An entry holds the gain already rounded to float, as it is applied,
+// so it may come from the fast log/exp wherever that provably rounds the same.
 #pragma once
 
 #include "dsp/IIR.h"
@@ -121,8 +122,8 @@ private:
     // Curve constants from the applied threshold, ratio and knee; the table either filled
     // (set-up) or marked stale (audio thread).
     void BuildCurve(bool fillTable);
-    // Table entry i, recomputed first if stale.
-    double TableGain(int32_t i);
+    // Recomputes table entry i for the current curve and returns it.
+    double FillEntry(int32_t i);
     // Static curve at linear level x by formula.
     double CurveGain(double x) const;
     // Gain for envelope e, rounded to float as the gain is applied.
@@ -132,13 +133,17 @@ private:
     // That gain for e > 1: the formulas, evaluated fast where that provably gives the
     // same float.
     double AboveFullScale(double x) const;
+    // The float gain at x > lowerEdge_ from lx, ln x within the log error bound, and the
+    // fast exp, or a negative value where that cannot be trusted; fastKnee tells whether
+    // the knee's power law may use it over the range x comes from.
+    double FastGain(double x, double lx, bool fastKnee) const;
     // The same in place over e[0..n).
     void AboveFullScale(double* e, int32_t n) const;
     // The formula, out of line for the rare values the fast evaluation leaves.
     double ExactGain(double x) const;
     // Whether each power law of the current curve is close enough to its fast
-    // evaluation for AboveFullScale to use it.
-    void CheckFastCurve();
+    // evaluation to be used, from the natural logs of lowerEdge_ and upperEdge_.
+    void CheckFastCurve(double lowerLog, double upperLog);
     // At most dynamics::kMaxFrames; settings as read at the start of the call.
     void ProcessBlock(double* l, double* r, const double* keyL, const double* keyR, int32_t n,
                       int32_t stereoMode, int32_t detection, double out);
@@ -166,10 +171,16 @@ private:
     double factorAbove_ = 1.0;    // 2^((T - T/R)/6)
     double k1_ = 0.0, k2_ = 0.0, k3_ = 1.0;
     double lowerEdge_ = 1.0, upperEdge_ = 1.0;
-    bool fastAbove_ = true, fastKnee_ = false;  // as CheckFastCurve finds for the neutral curve
+    // As CheckFastCurve finds for the neutral curve; fastKnee_ covers the knee above full
+    // scale, fastTableKnee_ the knee within the table.
+    bool fastAbove_ = true, fastKnee_ = false, fastTableKnee_ = false;
 
-    std::array<double, kTableSize> table_;
-    std::array<uint32_t, kTableSize> tableGeneration_;  // entry valid when equal to generation_
+    // Gain and its generation side by side: a read touches one cache line.
+    struct STableEntry {
+        float gain;
+        uint32_t generation;  // valid when equal to generation_
+    };
+    std::array<STableEntry, kTableSize> table_;
     uint32_t generation_ = 0;
     CIIR power_, c165_;  // one design, separate left and right state
 

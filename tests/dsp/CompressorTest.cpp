@@ -94,6 +94,39 @@ double KneeGain(double x, double t, double r, double knee)
     return std::exp2(gain / 6.0);
 }
 
+// The same curve in long double.
+long double LongKneeGain(double x, float threshold, float ratio, float knee)
+{
+    const long double w = 6.0L + 0.18L * knee, t = threshold, slope = 1.0L / ratio - 1.0L;
+    const long double lambda = 6.0L * std::log2((long double)x);
+    long double gain = 0.0L;
+    if (lambda >= t + w / 2)
+        gain = slope * (lambda - t);
+    else if (lambda > t - w / 2)
+        gain = slope * (lambda - t + w / 2) * (lambda - t + w / 2) / (2 * w);
+    return std::exp2(gain / 6.0L);
+}
+
+// Whether g lies so close to a midpoint between two floats that the implementation's
+// own rounding may decide which float it becomes.
+bool NearFloatMidpoint(long double g)
+{
+    const float f = float(g);
+    const long double up = (f + (long double)std::nextafter(f, 1e30f)) / 2;
+    const long double down = (f + (long double)std::nextafter(f, 0.0f)) / 2;
+    return std::fabs(g - up) < 1e-12L * g || std::fabs(g - down) < 1e-12L * g;
+}
+
+// With a zero attack the envelope after a reset is the key itself, so a unit sample
+// comes out as the gain at the key's level.
+double GainAt(CCompressor& c, double level)
+{
+    double signal = 1.0;
+    c.Reset();
+    c.ProcessMono(&signal, &level, 1);
+    return signal;
+}
+
 } // namespace
 
 TEST(CompressorCurve, SteadySinesGetTheKneeFormulaGain)
@@ -138,9 +171,7 @@ TEST(CompressorCurve, GainAboveFullScaleIsTheCurveRoundedToFloat)
 {
     // Above full scale the gain comes from the formulas, not the table, and is applied
     // rounded to float. Against the curve in long double, it must be that float exactly,
-    // except where the curve lies so close to a midpoint between two floats that the
-    // formula's own rounding may decide. With a zero attack the envelope after a reset
-    // is the key itself, so a unit sample comes out as the gain.
+    // except near a midpoint between two floats.
     struct SCurve {
         float threshold, ratio, knee;
     };
@@ -150,30 +181,48 @@ TEST(CompressorCurve, GainAboveFullScaleIsTheCurveRoundedToFloat)
         s.thresholdDb = k.threshold, s.ratio = k.ratio, s.knee = k.knee, s.attackMs = 0;
         CCompressor c;
         Configure(c, 48000, s);
-        const long double w = 6.0L + 0.18L * k.knee, t = k.threshold, slope = 1.0L / k.ratio - 1.0L;
         int compared = 0;
         for (int i = 1; i <= 3000; ++i) {
             const double x = std::exp2(i * (8.0 / 3000.0) + 1e-7 * (i % 7));  // (1, 256]
-            const long double lambda = 6.0L * std::log2((long double)x);
-            long double gain = 0.0L;
-            if (lambda >= t + w / 2)
-                gain = slope * (lambda - t);
-            else if (lambda > t - w / 2)
-                gain = slope * (lambda - t + w / 2) * (lambda - t + w / 2) / (2 * w);
-            const long double g = std::exp2(gain / 6.0L);
-            const float f = float(g);
-            const long double up = (f + (long double)std::nextafter(f, 1e30f)) / 2;
-            const long double down = (f + (long double)std::nextafter(f, 0.0f)) / 2;
-            if (std::fabs(g - up) < 1e-12L * g || std::fabs(g - down) < 1e-12L * g)
+            const long double g = LongKneeGain(x, k.threshold, k.ratio, k.knee);
+            if (NearFloatMidpoint(g))
                 continue;
-            double signal = 1.0;
-            c.Reset();
-            c.ProcessMono(&signal, &x, 1);
-            EXPECT_EQ(signal, double(f)) << "T " << k.threshold << " R " << k.ratio << " knee " << k.knee
-                                         << " x " << x;
+            EXPECT_EQ(GainAt(c, x), double(float(g)))
+                << "T " << k.threshold << " R " << k.ratio << " knee " << k.knee << " x " << x;
             ++compared;
         }
         EXPECT_GT(compared, 2990);
+    }
+}
+
+TEST(CompressorCurve, TableHoldsTheCurveRoundedToFloatAtEveryLevel)
+{
+    // Every table level, for curves whose knee reaches deep below full scale, both as
+    // filled at set-up and as refilled entry by entry after a change while running.
+    struct SCurve {
+        float threshold, ratio, knee;
+    };
+    for (const SCurve& k : {SCurve{-40, 30, 100}, SCurve{-60, 1.01f, 100}, SCurve{-40, 4, 0},
+                            SCurve{-20, 2.5f, 60}, SCurve{0, 20, 100}, SCurve{-10, 0.5f, 30}}) {
+        SSettings s;
+        s.thresholdDb = k.threshold + 0.5f, s.ratio = k.ratio, s.knee = k.knee, s.attackMs = 0;
+        CCompressor c;
+        Configure(c, 48000, s);
+        for (bool running : {false, true}) {
+            if (running)
+                c.SetThresholdDb(k.threshold);
+            const float t = running ? k.threshold : s.thresholdDb;
+            int compared = 0;
+            for (int i = 0; i <= 8192; ++i) {
+                const long double g = LongKneeGain(i / 8192.0, t, k.ratio, k.knee);
+                if (NearFloatMidpoint(g))
+                    continue;
+                EXPECT_EQ(GainAt(c, i / 8192.0), double(float(g)))
+                    << "T " << t << " R " << k.ratio << " knee " << k.knee << " level " << i;
+                ++compared;
+            }
+            EXPECT_GT(compared, 8150);
+        }
     }
 }
 
