@@ -19,7 +19,6 @@
 
 #include <cstring>
 #include <new>
-#include <string>
 
 using namespace Steinberg;
 
@@ -28,7 +27,9 @@ namespace zt::vst3 {
 namespace {
 
 void* gLibraryHandle = nullptr;
-std::string gLibraryFolder;
+// Plain storage: the load-time constructor below may run before any C++ object of this
+// file is constructed, so it must not write into one.
+char gLibraryFolder[4096] = {};
 
 // Where this library was loaded from, recorded when it loads.
 __attribute__((constructor)) void RecordLibrary()
@@ -36,8 +37,12 @@ __attribute__((constructor)) void RecordLibrary()
     Dl_info info{};
     if (dladdr(reinterpret_cast<void*>(&RecordLibrary), &info) && info.dli_fname) {
         gLibraryHandle = info.dli_fbase;
-        gLibraryFolder = info.dli_fname;
-        gLibraryFolder.erase(gLibraryFolder.find_last_of('/') + 1);
+        const char* slash = std::strrchr(info.dli_fname, '/');
+        const size_t length = slash ? size_t(slash - info.dli_fname) + 1 : 0;
+        if (length < sizeof gLibraryFolder) {
+            std::memcpy(gLibraryFolder, info.dli_fname, length);
+            gLibraryFolder[length] = '\0';
+        }
     }
 }
 
@@ -61,7 +66,7 @@ CPluginFactory* gFactory = nullptr;
 } // namespace
 
 void* LibraryHandle() { return gLibraryHandle; }
-const char* LibraryFolder() { return gLibraryFolder.c_str(); }
+const char* LibraryFolder() { return gLibraryFolder; }
 
 } // namespace zt::vst3
 
@@ -83,15 +88,24 @@ SMTG_EXPORT_SYMBOL IPluginFactory* PLUGIN_API GetPluginFactory()
         CopyNameField(controller.name, kProductNameArea, kProductNameArea);
         std::strncat(controller.name, "Controller", sizeof controller.name - std::strlen(controller.name) - 1);
         gFactory->RegisterClass(controller, &AGainController::Create);
-        // The reference made here is the library's own and is never released, so the
-        // factory outlives every host reference.
+        // The reference made here is the library's own, released by ModuleExit: the
+        // factory outlives every host reference taken while the module is loaded.
     }
     gFactory->addRef();
     return gFactory;
 }
 
 SMTG_EXPORT_SYMBOL bool ModuleEntry(void*) { return true; }
-SMTG_EXPORT_SYMBOL bool ModuleExit() { return true; }
+SMTG_EXPORT_SYMBOL bool ModuleExit()
+{
+    // Hosts release their references before they unload the module; the last one
+    // deletes the factory, and a later GetPluginFactory builds a new one.
+    if (gFactory) {
+        gFactory->release();
+        gFactory = nullptr;
+    }
+    return true;
+}
 SMTG_EXPORT_SYMBOL bool InitDll() { return true; }
 SMTG_EXPORT_SYMBOL bool ExitDll() { return true; }
 
