@@ -3,6 +3,7 @@
 #include "dsp/BiquadKernel.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace biquad {
 namespace {
@@ -125,16 +126,50 @@ struct SSkewed {
         }
     }
 
-    // Stage s's lanes of from copied into to.
-    __attribute__((always_inline)) static void CopyStage(SState& to, const SState& from, int32_t s)
+    // Stage S's lanes of from copied into to, as one two-source shuffle per vector.
+    template <int32_t S>
+    __attribute__((always_inline)) static void CopyStage(SState& to, const SState& from)
     {
-        const int32_t j = s / W, l = 2 * (s % W);
-        for (int32_t k = l; k < l + 2; ++k) {
-            to.x1[j][k] = from.x1[j][k];
-            to.x2[j][k] = from.x2[j][k];
-            to.y1[j][k] = from.y1[j][k];
-            to.y2[j][k] = from.y2[j][k];
-        }
+        constexpr int32_t j = S / W, first = 2 * (S % W);
+        VecBits pick;
+        for (int32_t l = 0; l < kLanes; ++l)
+            pick[l] = l == first || l == first + 1 ? l + kLanes : l;
+        to.x1[j] = __builtin_shuffle(to.x1[j], from.x1[j], pick);
+        to.x2[j] = __builtin_shuffle(to.x2[j], from.x2[j], pick);
+        to.y1[j] = __builtin_shuffle(to.y1[j], from.y1[j], pick);
+        to.y2[j] = __builtin_shuffle(to.y2[j], from.y2[j], pick);
+    }
+
+    // Ramp-up step T: stage s starts at step 2s from its stored state.
+    template <int32_t T>
+    __attribute__((always_inline)) void RampUp(const Pair* x)
+    {
+        if constexpr (T % 2 == 0 && T > 0)
+            CopyStage<T / 2>(now, start);
+        Step(x[T]);
+    }
+
+    // Ramp-down step D after the last sample: stage s ends after step n − 1 + 2s.
+    template <int32_t D>
+    __attribute__((always_inline)) void RampDown(Pair* x, int32_t n)
+    {
+        x[n - kSpan + D] = Step(Pair{0.0, 0.0});
+        if constexpr (D % 2 == 1)
+            CopyStage<(D + 1) / 2>(end, now);
+    }
+
+    template <int32_t... T>
+    __attribute__((always_inline)) void RunRamps(const SStereoBiquad* stages, Pair* x, int32_t n,
+                                                 std::integer_sequence<int32_t, T...>)
+    {
+        Load(stages);
+        (RampUp<T>(x), ...);
+        CopyStage<kStages - 1>(now, start);
+        for (int32_t t = kSpan; t < n; ++t)
+            x[t - kSpan] = Step(x[t]);
+        end = now;
+        (RampDown<T>(x, n), ...);
+        Store(stages);
     }
 
     // One step; returns the last stage's output.
@@ -166,26 +201,7 @@ struct SSkewed {
     // n > kSpan.
     __attribute__((always_inline)) void Run(const SStereoBiquad* stages, Pair* x, int32_t n)
     {
-        Load(stages);
-        // Ramp up: stage s starts at step 2s from its stored state.
-#pragma GCC unroll 16
-        for (int32_t t = 0; t < kSpan; ++t) {
-            if (t % 2 == 0 && t > 0)
-                CopyStage(now, start, t / 2);
-            Step(x[t]);
-        }
-        CopyStage(now, start, kStages - 1);
-        for (int32_t t = kSpan; t < n; ++t)
-            x[t - kSpan] = Step(x[t]);
-        // Ramp down: stage s ends after step n − 1 + 2s.
-        end = now;
-#pragma GCC unroll 16
-        for (int32_t d = 0; d < kSpan; ++d) {
-            x[n - kSpan + d] = Step(Pair{0.0, 0.0});
-            if (d % 2 == 1)
-                CopyStage(end, now, (d + 1) / 2);
-        }
-        Store(stages);
+        RunRamps(stages, x, n, std::make_integer_sequence<int32_t, kSpan>());
     }
 };
 

@@ -648,14 +648,11 @@ void CIIR::FlushState()
 
 uint32_t CIIR::BlockSlots(int32_t channels) const
 {
-    uint32_t slots = 0;
-    for (int32_t c = 0; c < channels; ++c) {
-        for (int32_t s = 0, stages = StageCount(); s < stages; ++s)
-            slots |= StageSlot(c, s);
-        if (stageMode_ == kWithFirstOrder)
-            slots |= FirstOrderSlot(c);
-    }
-    return slots;
+    // Channel 1's slots are channel 0's shifted by kMaxStages; the one-pole slots sit
+    // above all stage slots, one per channel.
+    const uint32_t stages = (1u << StageCount()) - 1u;
+    const uint32_t firstOrder = stageMode_ == kWithFirstOrder ? FirstOrderSlot(0) : 0u;
+    return channels == 1 ? stages | firstOrder : stages | (stages << kMaxStages) | firstOrder | (firstOrder << 1);
 }
 
 void CIIR::FlushDirty()
@@ -667,12 +664,14 @@ void CIIR::FlushDirty()
         const PairBits tiny = PairBits(pairs::AbsPair(v) < Pair{kDenormalFloor, kDenormalFloor});
         StorePair(p, Pair(PairBits(v) & ~tiny));
     };
-    for (int32_t c = 0; c < 2; ++c)
-        for (int32_t s = 0; s < kMaxStages; ++s)
-            if (dirty_ & StageSlot(c, s)) {
-                flush(state_[c][s]);
-                flush(state_[c][s] + 2);
-            }
+    uint32_t stages = dirty_ & ((1u << (2 * kMaxStages)) - 1u);
+    while (stages != 0) {
+        const int32_t slot = __builtin_ctz(stages);
+        stages &= stages - 1u;
+        double* state = state_[slot / kMaxStages][slot % kMaxStages];
+        flush(state);
+        flush(state + 2);
+    }
     if (dirty_ & (FirstOrderSlot(0) | FirstOrderSlot(1)))
         flush(firstOrderState_);
     dirty_ = 0;

@@ -1,6 +1,7 @@
 #include "dsp/QuillstripDSP.h"
 
 #include "dsp/IIRSeries.h"
+#include "dsp/Pair.h"
 
 #include <algorithm>
 #include <cmath>
@@ -35,6 +36,33 @@ float BlockPeak(const float* samples, int32_t frames)
     for (; i < frames; ++i)
         peak = std::max(peak, std::fabs(samples[i]));
     return peak;
+}
+
+// out = gain * double(in), two samples per instruction.
+void ScaleToDouble(const float* in, double gain, double* out, int32_t n)
+{
+    using Floats = float __attribute__((vector_size(8)));
+    int32_t i = 0;
+    for (; i + 2 <= n; i += 2) {
+        Floats v;
+        std::memcpy(&v, in + i, sizeof v);
+        pairs::StorePair(out + i, gain * __builtin_convertvector(v, pairs::Pair));
+    }
+    for (; i < n; ++i)
+        out[i] = gain * double(in[i]);
+}
+
+// out = float(gain * in), two samples per instruction.
+void ScaleToFloat(const double* in, double gain, float* out, int32_t n)
+{
+    using Floats = float __attribute__((vector_size(8)));
+    int32_t i = 0;
+    for (; i + 2 <= n; i += 2) {
+        const Floats v = __builtin_convertvector(gain * pairs::LoadPair(in + i), Floats);
+        std::memcpy(out + i, &v, sizeof v);
+    }
+    for (; i < n; ++i)
+        out[i] = static_cast<float>(gain * in[i]);
 }
 
 } // namespace
@@ -179,8 +207,7 @@ void CQuillstripDSP::ProcessChunk(float** outputs, float** inputs, int32_t frame
         const double gain = phaseInverted_.load(std::memory_order_relaxed) ? -double(GetInputGain())
                                                                            : double(GetInputGain());
         for (int32_t c = 0; c < channels; ++c)
-            for (int32_t i = 0; i < frames; ++i)
-                x[c][i] = gain * double(inputs[c][i]);
+            ScaleToDouble(inputs[c], gain, x[c], frames);
 
         // Input delay; 0 skips the line so its stale contents are never heard.
         const int32_t delay = GetInputDelay();
@@ -228,8 +255,7 @@ void CQuillstripDSP::ProcessChunk(float** outputs, float** inputs, int32_t frame
         // Output stage.
         const double outGain = GetOutputGain();
         for (int32_t c = 0; c < channels; ++c)
-            for (int32_t i = 0; i < frames; ++i)
-                outputs[c][i] = static_cast<float>(outGain * x[c][i]);
+            ScaleToFloat(x[c], outGain, outputs[c], frames);
     }
 
     // Output meter.
