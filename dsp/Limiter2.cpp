@@ -30,6 +30,25 @@ int32_t Resting(double* x, int32_t i, int32_t n, double g, double ceiling)
     return i;
 }
 
+// Resting on both channels at once: pairs of frames until either channel reaches the
+// ceiling; returns the first index not taken.
+int32_t RestingBoth(double* l, double* r, int32_t i, int32_t n, double gl, double gr, double ceiling)
+{
+    for (; i + 2 <= n; i += 2) {
+        Pair a, b;
+        std::memcpy(&a, l + i, sizeof a);
+        std::memcpy(&b, r + i, sizeof b);
+        const Pair yl = a * gl, yr = b * gr;
+        const PairMask magnitude = {INT64_MAX, INT64_MAX};
+        const PairMask reached = (Pair(PairMask(yl) & magnitude) >= ceiling) | (Pair(PairMask(yr) & magnitude) >= ceiling);
+        if (reached[0] | reached[1])
+            break;
+        std::memcpy(l + i, &yl, sizeof yl);
+        std::memcpy(r + i, &yr, sizeof yr);
+    }
+    return i;
+}
+
 } // namespace
 
 void CLimiter2::Setup(int32_t channels, float sampleRate, float recoveryTime)
@@ -52,6 +71,30 @@ void CLimiter2::Reset()
     gainLeft_ = gainRight_ = 1.0f;
 }
 
+namespace {
+
+// One sample of one channel with gain g (the general case: recovering, or landing on
+// the ceiling). With a resting gain and a sample under the ceiling it comes to x * g
+// and leaves g and the smallest gain as they were, so it may take any sample.
+inline void Sample(double& x, float& g, float& smallest, float ceiling, float recoveryStep)
+{
+    if (g < 1.0f)
+        g = std::min(1.0f, g + recoveryStep);                   // constant-rate recovery
+    double y = x * g;
+    if (std::fabs(y) >= ceiling) {
+        g = std::min(g, static_cast<float>(std::fabs(ceiling / x)));  // land on the ceiling
+        y = x * g;
+        while (static_cast<float>(std::fabs(y)) > ceiling) {            // never above it
+            g = std::nextafter(g, 0.0f);
+            y = x * g;
+        }
+    }
+    x = y;
+    smallest = std::min(smallest, g);
+}
+
+} // namespace
+
 float CLimiter2::Run(double* x, int32_t n, float& gain, float ceiling) const
 {
     // The output is compared with a float ceiling and stored as float by the engine, so
@@ -68,35 +111,43 @@ float CLimiter2::Run(double* x, int32_t n, float& gain, float ceiling) const
         }
         // Sample by sample from a pair that reaches the ceiling, for as long as the gain
         // recovers.
-        do {
-            if (g < 1.0f)
-                g = std::min(1.0f, g + recoveryStep_);          // constant-rate recovery
-            double y = x[i] * g;
-            if (std::fabs(y) >= ceiling) {
-                g = std::min(g, static_cast<float>(std::fabs(ceiling / x[i])));  // land on the ceiling
-                y = x[i] * g;
-                while (static_cast<float>(std::fabs(y)) > ceiling) {            // never above it
-                    g = std::nextafter(g, 0.0f);
-                    y = x[i] * g;
-                }
-            }
-            x[i] = y;
-            smallest = std::min(smallest, g);
-            ++i;
-        } while (i < n && g < 1.0f);
+        do
+            Sample(x[i], g, smallest, ceiling, recoveryStep_);
+        while (++i < n && g < 1.0f);
     }
     gain = g;
     return smallest;
+}
+
+float CLimiter2::RunStereo(double* left, double* right, int32_t n, float ceiling)
+{
+    // Run on each channel, both in one loop: their gains are independent, so each
+    // channel's work fills the other's waits. Both rest: pairs of both channels until
+    // either reaches the ceiling; otherwise both sample by sample until both rest.
+    float smallestL = 1.0f, smallestR = 1.0f;
+    float gl = gainLeft_, gr = gainRight_;
+    int32_t i = 0;
+    while (i < n) {
+        if (!(gl < 1.0f) && !(gr < 1.0f)) {
+            i = RestingBoth(left, right, i, n, gl, gr, ceiling);
+            if (i == n)
+                break;
+        }
+        do {
+            Sample(left[i], gl, smallestL, ceiling, recoveryStep_);
+            Sample(right[i], gr, smallestR, ceiling, recoveryStep_);
+        } while (++i < n && (gl < 1.0f || gr < 1.0f));
+    }
+    gainLeft_ = gl;
+    gainRight_ = gr;
+    return std::min(smallestL, smallestR);
 }
 
 float CLimiter2::ProcessStereo(double* left, double* right, int32_t n)
 {
     if (n < 1)
         return 1.0f;
-    const float ceiling = ceiling_.load(std::memory_order_relaxed);
-    const float l = Run(left, n, gainLeft_, ceiling);
-    const float r = Run(right, n, gainRight_, ceiling);
-    return std::min(l, r);
+    return RunStereo(left, right, n, ceiling_.load(std::memory_order_relaxed));
 }
 
 float CLimiter2::ProcessMono(double* x, int32_t n)

@@ -29,6 +29,8 @@ public:
 private:
     // One channel's samples with its own gain; returns the smallest gain.
     float Run(double* x, int32_t n, float& gain, float ceiling) const;
+    // Both channels, each with its own gain; returns the smallest gain of either.
+    float RunStereo(double* left, double* right, int32_t n, float ceiling);
 
     int32_t channels_ = 0;
     float sampleRate_ = 0.0f;
