@@ -1,5 +1,7 @@
 #include "dsp/Compressor.h"
 
+#include "dsp/Pair.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -147,32 +149,14 @@ double SafeFloat(double g)
     return inRange && !nearMidpoint ? double(float(g)) : -1.0;
 }
 
-// ---- Level maxima.
-// Two neighbouring values at once. Element-wise operations are the scalar IEEE ones, so
-// each lane computes exactly what the scalar code would.
-using Pair = double __attribute__((vector_size(16)));
+// ---- Level maxima, two neighbouring values at once.
+using pairs::AbsPair;
+using pairs::LoadPair;
+using pairs::MaxPair;
+using pairs::Pair;
+using pairs::StorePair;
 
-Pair LoadPair(const double* p)
-{
-    Pair v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
-
-void StorePair(double* p, Pair v) { std::memcpy(p, &v, sizeof v); }
-
-Pair AbsPair(Pair v)
-{
-    using Bits = int64_t __attribute__((vector_size(16)));
-    return Pair(Bits(v) & Bits{INT64_MAX, INT64_MAX});
-}
-
-// std::max(level, v) per lane: a NaN v never replaces the level. The running maximum
-// of such steps ignores NaNs and starts from +0, so splitting it into lanes and
-// combining them at the end gives the same value as one pass.
-Pair MaxPair(Pair level, Pair v) { return level < v ? v : level; }
-
-double Combine(Pair level) { return std::max(level[0], level[1]); }
+double Combine(Pair level) { return pairs::MaxOf(level); }
 
 } // namespace
 
