@@ -217,7 +217,13 @@ __attribute__((always_inline)) inline void RunSkewed(const SStereoBiquad* stages
     run.Run(stages, x, n);
 }
 
-// Eight or four stages, four per 8-double vector.
+// Twelve, eight or four stages, four per 8-double vector: the longer the group, the
+// fewer ramp steps per stage.
+__attribute__((target("avx512f"))) void RunOctetsTwelve(const SStereoBiquad* stages, Pair* x, int32_t n)
+{
+    RunSkewed<4, 3>(stages, x, n);
+}
+
 __attribute__((target("avx512f"))) void RunOctetsEight(const SStereoBiquad* stages, Pair* x, int32_t n)
 {
     RunSkewed<4, 2>(stages, x, n);
@@ -259,6 +265,8 @@ void RunSeries(const SStereoBiquad* stages, int32_t count, double* left, double*
         for (int32_t i = 0; i < m; ++i)
             x[i] = Pair{left[start + i], right[start + i]};
         int32_t k = 0;
+        for (; kernel == ESeriesKernel::kOctets && count - k >= 12; k += 12)
+            RunOctetsTwelve(stages + k, x, m);
         for (; kernel == ESeriesKernel::kOctets && count - k >= 8; k += 8)
             RunOctetsEight(stages + k, x, m);
         for (; kernel == ESeriesKernel::kOctets && count - k >= 4; k += 4)

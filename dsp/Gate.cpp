@@ -23,7 +23,6 @@ using pairs::LoadPair;
 using pairs::Pair;
 using pairs::StorePair;
 
-
 // The value as it is, through a step the compiler cannot speculate: a rarely taken
 // snap stays a branch instead of becoming a select on the sample-to-sample chain.
 double Opaque(double v)
