@@ -2,6 +2,7 @@
 // type "2" feedback level, gain floor and two-part release, stereo modes, meter results
 // and the extremes (full scale, silence, NaN-free, flushed detectors).
 #include "dsp/Compressor.h"
+#include "tests/support/CookbookLowPass.h"
 #include "dsp/Compressor3.h"
 
 #include <gtest/gtest.h>
@@ -65,20 +66,7 @@ double Peak(const Buffer& x, size_t from)
     return p;
 }
 
-// The detector low-pass as written: cookbook second order, alpha = sin(w) / div.
-Buffer CookbookLowPass(const Buffer& x, int rate, double freq, double div)
-{
-    const double w = kTwoPi * freq / rate, cw = std::cos(w), alpha = std::sin(w) / div;
-    const double b0 = (1 - cw) / 2 / (1 + alpha), b1 = (1 - cw) / (1 + alpha);
-    const double a1 = -2 * cw / (1 + alpha), a2 = (1 - alpha) / (1 + alpha);
-    Buffer y(x.size());
-    double x1 = 0, x2 = 0, y1 = 0, y2 = 0;
-    for (size_t i = 0; i < x.size(); ++i) {
-        y[i] = b0 * x[i] + b1 * x1 + b0 * x2 - a1 * y1 - a2 * y2;
-        x2 = x1, x1 = x[i], y2 = y1, y1 = y[i];
-    }
-    return y;
-}
+using testref::CookbookLowPass;
 
 // The static curve as written, in the scale where a doubling is 6 dB: 0 below the knee,
 // (1/R - 1)(lambda - T + W/2)^2 / (2W) inside, (1/R - 1)(lambda - T) above, W = 6 + 0.18

@@ -1,6 +1,7 @@
 // The gate: 40 dB attack and release laws, hold, threshold, mix, stereo link, detectors,
 // meter results and the extremes.
 #include "dsp/Gate.h"
+#include "tests/support/CookbookLowPass.h"
 
 #include <gtest/gtest.h>
 
@@ -33,20 +34,7 @@ void Drive(CGate& gate, Buffer& l, Buffer& r, const Buffer* keyL, const Buffer* 
                      int(std::min<size_t>(32, l.size() - i)), mix);
 }
 
-// The detector low-pass as written: cookbook second order, alpha = sin(w) / div.
-Buffer CookbookLowPass(const Buffer& x, int rate, double freq, double div)
-{
-    const double w = kTwoPi * freq / rate, cw = std::cos(w), alpha = std::sin(w) / div;
-    const double b0 = (1 - cw) / 2 / (1 + alpha), b1 = (1 - cw) / (1 + alpha);
-    const double a1 = -2 * cw / (1 + alpha), a2 = (1 - alpha) / (1 + alpha);
-    Buffer y(x.size());
-    double x1 = 0, x2 = 0, y1 = 0, y2 = 0;
-    for (size_t i = 0; i < x.size(); ++i) {
-        y[i] = b0 * x[i] + b1 * x1 + b0 * x2 - a1 * y1 - a2 * y2;
-        x2 = x1, x1 = x[i], y2 = y1, y1 = y[i];
-    }
-    return y;
-}
+using testref::CookbookLowPass;
 
 } // namespace
 
