@@ -1,10 +1,10 @@
 // The chain as users run it, in ns per stereo frame at 32-frame chunks, next to a
 // textbook reference: twelve fixed-coefficient transposed-direct-form-II biquads per
 // channel (what a six-band EQ with two 48 dB cuts amounts to).
-#include "core/QuillstripParameterIds.h"
-#include "bench/NullHost.h"
-#include "core/QuillstripPlugIn.h"
-#include "dsp/Compressor.h"
+#include "product/plugin/QuillstripParameterIds.h"
+#include "NullHost.h"
+#include "product/plugin/QuillstripPlugIn.h"
+#include "product/engine/Compressor.h"
 #include "dsp/Oversampler.h"
 
 #include <benchmark/benchmark.h>

@@ -1,9 +1,9 @@
 // Cost of one engine chunk (32 stereo frames) through the gate and each compressor type,
 // of a type "1" chunk whose threshold moves every chunk (a smoothed ramp rebuilds the
 // gain table each time), and of the limiter's compressor stage driven past full scale.
-#include "dsp/Compressor.h"
-#include "dsp/Compressor3.h"
-#include "dsp/Gate.h"
+#include "product/engine/Compressor.h"
+#include "product/engine/Compressor3.h"
+#include "product/engine/Gate.h"
 
 #include <benchmark/benchmark.h>
 

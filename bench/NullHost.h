@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/ztpi/PlugInInterfaces.h"
+#include "framework/ztpi/PlugInInterfaces.h"
 
 // A host that hears nothing, for benchmarks of the plug-in object.
 struct NullHost : zt::ztpi::IHost {

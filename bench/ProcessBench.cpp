@@ -1,7 +1,7 @@
 // Cost of a host block through the plug-in object with every section off: the
 // baseline the sections add to. Reported per stereo frame.
-#include "bench/NullHost.h"
-#include "core/QuillstripPlugIn.h"
+#include "NullHost.h"
+#include "product/plugin/QuillstripPlugIn.h"
 
 #include <benchmark/benchmark.h>
 

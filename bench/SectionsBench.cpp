@@ -1,9 +1,9 @@
 // Cost of one engine chunk (32 stereo frames) through the width and saturation sections,
 // a settled gate and the final ceiling.
-#include "dsp/Gate.h"
-#include "dsp/Limiter2.h"
-#include "dsp/Saturator.h"
-#include "dsp/Width.h"
+#include "product/engine/Gate.h"
+#include "product/engine/Limiter2.h"
+#include "product/engine/Saturator.h"
+#include "product/engine/Width.h"
 
 #include <benchmark/benchmark.h>
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "gui/toolkit/DC.h"
+#include "gui/native/DC.h"
 #include "gui/toolkit/Resource.h"
 
 namespace zt::ge {

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "gui/toolkit/Desktop.h"
+#include "gui/native/Desktop.h"
 
 namespace zt::ge {
 

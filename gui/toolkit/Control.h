@@ -8,8 +8,8 @@
 #include "foundation/Interface.h"
 #include "gui/toolkit/Context.h"
 #include "gui/toolkit/EventReceiver.h"
-#include "gui/toolkit/Events.h"
-#include "gui/toolkit/Geometry.h"
+#include "gui/native/Events.h"
+#include "gui/native/Geometry.h"
 #include "gui/toolkit/ResourceRef.h"
 #include "gui/toolkit/ValueDrag.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "foundation/Interface.h"
-#include "gui/toolkit/DC.h"
+#include "gui/native/DC.h"
 #include "gui/toolkit/DrawPrimitives.h"
 
 namespace zt::ge {

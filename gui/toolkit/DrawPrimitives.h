@@ -4,8 +4,8 @@
 
 #include "foundation/Interface.h"
 #include "gui/toolkit/Colour.h"
-#include "gui/toolkit/DC.h"
-#include "gui/toolkit/Geometry.h"
+#include "gui/native/DC.h"
+#include "gui/native/Geometry.h"
 #include "gui/toolkit/PerfMon.h"
 
 namespace zt::ge {

@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "gui/toolkit/Desktop.h"
+#include "gui/native/Desktop.h"
 #include "gui/toolkit/Window.h"
 
 namespace zt::ge {

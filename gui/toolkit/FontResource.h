@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "gui/toolkit/Colour.h"
-#include "gui/toolkit/DC.h"
+#include "gui/native/DC.h"
 #include "gui/toolkit/Resource.h"
 #include "gui/toolkit/TextRenderer.h"
 

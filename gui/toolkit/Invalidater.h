@@ -4,7 +4,7 @@
 
 #include "foundation/Interface.h"
 #include "foundation/Mutex.h"
-#include "gui/toolkit/Geometry.h"
+#include "gui/native/Geometry.h"
 
 namespace zt::ge {
 

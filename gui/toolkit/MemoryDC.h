@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "gui/toolkit/DC.h"
+#include "gui/native/DC.h"
 
 namespace zt::ge {
 

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "gui/toolkit/Colour.h"
-#include "gui/toolkit/Geometry.h"
-#include "gui/toolkit/NativeWindow.h"
+#include "gui/native/Geometry.h"
+#include "gui/native/NativeWindow.h"
 
 namespace zt::ge {
 

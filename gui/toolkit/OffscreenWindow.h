@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "gui/toolkit/MemoryDC.h"
-#include "gui/toolkit/NativeWindow.h"
+#include "gui/native/NativeWindow.h"
 #include "gui/toolkit/Window.h"
 
 namespace zt::ge {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "gui/toolkit/DC.h"
+#include "gui/native/DC.h"
 
 namespace zt::ge {
 

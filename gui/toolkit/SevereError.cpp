@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "gui/toolkit/Desktop.h"
+#include "gui/native/Desktop.h"
 
 namespace zt::ge {
 

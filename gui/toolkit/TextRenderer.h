@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "foundation/Interface.h"
-#include "gui/toolkit/Geometry.h"
+#include "gui/native/Geometry.h"
 
 namespace zt::ge {
 

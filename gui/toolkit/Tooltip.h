@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "gui/toolkit/Colour.h"
-#include "gui/toolkit/Geometry.h"
+#include "gui/native/Geometry.h"
 
 namespace zt::ge {
 

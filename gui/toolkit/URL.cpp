@@ -1,6 +1,6 @@
 #include "gui/toolkit/URL.h"
 
-#include "gui/toolkit/Desktop.h"
+#include "gui/native/Desktop.h"
 #include "gui/toolkit/DrawContext.h"
 #include "gui/toolkit/FontResource.h"
 #include "gui/toolkit/Window.h"

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "gui/toolkit/Geometry.h"
+#include "gui/native/Geometry.h"
 
 namespace zt::ge {
 

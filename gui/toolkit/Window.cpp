@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "foundation/Exception.h"
-#include "gui/toolkit/Desktop.h"
+#include "gui/native/Desktop.h"
 #include "gui/toolkit/Pane.h"
 #include "gui/toolkit/SevereError.h"
 

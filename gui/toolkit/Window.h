@@ -9,10 +9,11 @@
 #include "foundation/Mutex.h"
 #include "gui/toolkit/Context.h"
 #include "gui/toolkit/DrawContext.h"
-#include "gui/toolkit/Events.h"
-#include "gui/toolkit/Geometry.h"
+#include "gui/native/RunLoopClient.h"
+#include "gui/native/Events.h"
+#include "gui/native/Geometry.h"
 #include "gui/toolkit/Invalidater.h"
-#include "gui/toolkit/NativeWindow.h"
+#include "gui/native/NativeWindow.h"
 #include "gui/toolkit/PerfMon.h"
 #include "gui/toolkit/Tooltip.h"
 
@@ -55,13 +56,10 @@ struct SWindowOptions {
 // when GetEventFileDescriptor() is readable and OnTimerTick every
 // kTickIntervalMs, both on the window's thread. Never destroy the window
 // from inside either call.
-class IWindow : public virtual IDestructable {
+class IWindow : public virtual IDestructable, public virtual IRunLoopClient {
  public:
-  static constexpr uint32_t kTickIntervalMs = 50;
-
-  virtual int GetEventFileDescriptor() const = 0;  // -1 when there is none
-  virtual void OnEventsReady() = 0;  // handles waiting events, then paints if due
-  virtual void OnTimerTick() = 0;    // ticks the pane tree, then as OnEventsReady
+  // OnEventsReady handles waiting events, then paints if due; OnTimerTick
+  // ticks the pane tree, then does as OnEventsReady.
   virtual uintptr_t GetNativeHandle() const = 0;
   // False once the display connection is lost: the window stays harmless but
   // draws nothing, and its embedder should stop watching the descriptor

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "TestSupport.h"
+#include "tests/support/TestSupport.h"
 #include "foundation/ChunkFile.h"
 #include "foundation/ChunkFileMemory.h"
 #include "foundation/Exception.h"

@@ -5,7 +5,7 @@
 #include <fstream>
 #include <string>
 
-#include "TestSupport.h"
+#include "tests/support/TestSupport.h"
 #include "foundation/Exception.h"
 #include "foundation/FileSearch.h"
 #include "foundation/Paths.h"

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <limits>
 
-#include "GuiTestSupport.h"
+#include "tests/support/GuiTestSupport.h"
 #include "gui/toolkit/OffscreenWindow.h"
 #include "gui/toolkit/Pane.h"
 

@@ -3,8 +3,8 @@
 #include <cmath>
 #include <string>
 
-#include "GuiTestSupport.h"
-#include "ResourceTestSupport.h"
+#include "tests/support/GuiTestSupport.h"
+#include "tests/support/ResourceTestSupport.h"
 #include "gui/toolkit/Button.h"
 #include "gui/toolkit/Knob.h"
 #include "gui/toolkit/MultiStateButton.h"

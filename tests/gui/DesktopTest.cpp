@@ -8,9 +8,9 @@
 #include <string>
 #include <thread>
 
-#include "platform/x11/ChildProcess.h"
-#include "platform/x11/DesktopCommands.h"
-#include "platform/x11/X11Desktop.h"
+#include "gui/x11/ChildProcess.h"
+#include "gui/x11/DesktopCommands.h"
+#include "gui/x11/X11Desktop.h"
 
 namespace zt::ge::x11 {
 namespace {

@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "GuiTestSupport.h"
-#include "ResourceTestSupport.h"
-#include "gui/toolkit/Desktop.h"
+#include "tests/support/GuiTestSupport.h"
+#include "tests/support/ResourceTestSupport.h"
+#include "gui/native/Desktop.h"
 #include "gui/toolkit/Dialog.h"
 #include "gui/toolkit/DropDownListBox.h"
 #include "gui/toolkit/FileDialog.h"

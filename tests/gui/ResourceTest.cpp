@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "ResourceTestSupport.h"
+#include "tests/support/ResourceTestSupport.h"
 #include "foundation/Exception.h"
 #include "gui/toolkit/Bitmap.h"
 #include "gui/toolkit/OffscreenWindow.h"

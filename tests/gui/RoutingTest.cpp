@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "GuiTestSupport.h"
+#include "tests/support/GuiTestSupport.h"
 #include "gui/toolkit/OffscreenWindow.h"
 #include "gui/toolkit/Pane.h"
 

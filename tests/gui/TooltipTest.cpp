@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "GuiTestSupport.h"
+#include "tests/support/GuiTestSupport.h"
 #include "gui/toolkit/OffscreenWindow.h"
 #include "gui/toolkit/Pane.h"
 #include "gui/toolkit/TextRenderer.h"

@@ -2,7 +2,7 @@
 
 #include <thread>
 
-#include "GuiTestSupport.h"
+#include "tests/support/GuiTestSupport.h"
 #include "gui/toolkit/OffscreenWindow.h"
 #include "gui/toolkit/Pane.h"
 #include "gui/toolkit/SevereError.h"

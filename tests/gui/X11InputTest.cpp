@@ -2,9 +2,9 @@
 
 #include <X11/keysym.h>
 
-#include "gui/toolkit/Events.h"
-#include "platform/x11/DoubleClickDetector.h"
-#include "platform/x11/X11KeyMap.h"
+#include "gui/native/Events.h"
+#include "gui/x11/DoubleClickDetector.h"
+#include "gui/x11/X11KeyMap.h"
 
 namespace zt::ge::x11 {
 namespace {

@@ -14,11 +14,11 @@
 #include <cstring>
 #include <string>
 
-#include "GuiTestSupport.h"
+#include "tests/support/GuiTestSupport.h"
 #include "gui/toolkit/Pane.h"
 #include "gui/toolkit/Window.h"
-#include "platform/x11/WindowDriver.h"
-#include "platform/x11/X11Surface.h"
+#include "gui/x11/WindowDriver.h"
+#include "gui/x11/X11Surface.h"
 
 extern char** environ;
 

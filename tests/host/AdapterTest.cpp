@@ -1,6 +1,7 @@
 // The VST 3 bundle as a host meets it: loaded with dlopen, driven through the
 // factory, processor and controller interfaces only.
-#include "host/FactoryNames.h"
+#include "host/vst3/FactoryNames.h"
+#include "QuillstripVersion.h"
 #include "tools/hosting/ParameterChanges.h"
 #include "tools/hosting/Vst3Host.h"
 
@@ -102,7 +103,7 @@ TEST(Factory, ClassesAndNames)
     EXPECT_STREQ(processor.name, "Quillstrip Pro Small");
     EXPECT_STREQ(processor.category, "Audio Module Class");
     EXPECT_STREQ(processor.subCategories, "Fx");
-    EXPECT_STREQ(processor.version, "1.2.0.1");
+    EXPECT_STREQ(processor.version, kQuillstripVersion);
     EXPECT_STREQ(processor.sdkVersion, "VST 3.0.2");
     EXPECT_EQ(processor.cardinality, PClassInfo::kManyInstances);
     EXPECT_STREQ(controller.name, "Quillstrip Pro SmallController");

@@ -1,6 +1,6 @@
 // The factory presets as built by the project: each loads, sets what its description
 // says and leaves "Bypass" alone; installing never overwrites a file the user changed.
-#include "tests/core/PlugInHarness.h"
+#include "tests/support/PlugInHarness.h"
 
 #include "foundation/Paths.h"
 

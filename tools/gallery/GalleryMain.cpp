@@ -17,7 +17,7 @@
 #include "gui/toolkit/OffscreenWindow.h"
 #include "gui/toolkit/PngWriter.h"
 #include "gui/toolkit/PopupMenu.h"
-#include "platform/x11/WindowDriver.h"
+#include "gui/x11/WindowDriver.h"
 
 namespace {
 

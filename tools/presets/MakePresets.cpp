@@ -10,10 +10,10 @@
 //       Copies the built presets into the preset folder (default: the plug-in's). A file
 //       the user has changed since it was installed is left alone; the folder's
 //       ".factory-presets" file remembers what was installed.
-#include "core/Parm.h"
-#include "core/QuillstripParameterTable.h"
-#include "core/de/ParameterManager.h"
-#include "core/ztpi/SetChunk.h"
+#include "product/plugin/Parm.h"
+#include "product/plugin/QuillstripParameterTable.h"
+#include "framework/de/ParameterManager.h"
+#include "framework/ztpi/SetChunk.h"
 #include "foundation/ChunkFile.h"
 #include "foundation/Paths.h"
 

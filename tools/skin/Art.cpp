@@ -1,8 +1,10 @@
 #include "Art.h"
 
 #include <cmath>
+#include <string>
 
 #include "Canvas.h"
+#include "QuillstripVersion.h"
 
 namespace skin {
 namespace {
@@ -613,7 +615,7 @@ SImage CArt::AboutBox(int width, int height) const {
   c.Colour(kEdge);
   cairo_stroke(cr);
   c.Text("Stereo channel strip", width / 2.0, 124, m_fonts.Sans(), 12, kText, 1);
-  c.Text("Version 1.2.0.1", width / 2.0, 144, m_fonts.Condensed(), 11, kTextDim, 1);
+  c.Text(std::string("Version ") + kQuillstripVersion, width / 2.0, 144, m_fonts.Condensed(), 11, kTextDim, 1);
   c.Text("Kelmora", width / 2.0, height - 24, m_fonts.SansBold(), 12, kTextDim, 1);
   return Take(c);
 }

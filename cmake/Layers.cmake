@@ -1,0 +1,80 @@
+# Each layer of the tree is one target whose only include root is its own folder,
+# reachable under its own path ("dsp/IIR.h") and nothing else of the tree: a layer sees
+# another's headers only by linking it, so an include that runs upward fails to compile.
+# The roots are folders of symbolic links in the build tree.
+#
+# qs_layer(<target> <folder>)   <folder> relative to the source root
+function(qs_layer target folder)
+  set(root ${CMAKE_BINARY_DIR}/layers/${target})
+  get_filename_component(parent ${root}/${folder} DIRECTORY)
+  file(MAKE_DIRECTORY ${parent})
+  if(NOT EXISTS ${root}/${folder})
+    file(CREATE_LINK ${PROJECT_SOURCE_DIR}/${folder} ${root}/${folder} SYMBOLIC)
+  endif()
+  get_target_property(type ${target} TYPE)
+  if(type STREQUAL "INTERFACE_LIBRARY")
+    target_include_directories(${target} INTERFACE ${root})
+  else()
+    target_include_directories(${target} PUBLIC ${root})
+  endif()
+  set_property(GLOBAL APPEND PROPERTY QS_LAYER_FOLDERS "${target}=${folder}")
+endfunction()
+
+# Our own code builds with warnings as errors and without contracting a * b + c into a
+# fused multiply-add: the vectorised paths are claimed bit-exact against their scalar
+# definitions, which holds only while every product and sum rounds as written (clang
+# contracts by default). Third-party headers come in as SYSTEM.
+function(qs_strict target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Werror -ffp-contract=off)
+endfunction()
+
+# Writes <file> for CheckLayers.cmake: for every layer, its folder and the folders of
+# the layers it links, directly or not. Call once, after every layer is defined.
+function(qs_write_layer_map file)
+  get_property(entries GLOBAL PROPERTY QS_LAYER_FOLDERS)
+  foreach(entry ${entries})
+    string(REPLACE "=" ";" pair ${entry})
+    list(GET pair 0 target)
+    list(GET pair 1 folder)
+    set(folder_of_${target} ${folder})
+    list(APPEND layers ${target})
+  endforeach()
+  set(content "")
+  foreach(target ${layers})
+    # Walk the link graph from target.
+    set(seen "")
+    set(queue ${target})
+    while(queue)
+      list(POP_FRONT queue current)
+      if(current IN_LIST seen OR NOT TARGET ${current})
+        continue()
+      endif()
+      list(APPEND seen ${current})
+      get_target_property(type ${current} TYPE)
+      set(links "")
+      if(NOT type STREQUAL "INTERFACE_LIBRARY")
+        get_target_property(direct ${current} LINK_LIBRARIES)
+        if(direct)
+          list(APPEND links ${direct})
+        endif()
+      endif()
+      get_target_property(iface ${current} INTERFACE_LINK_LIBRARIES)
+      if(iface)
+        list(APPEND links ${iface})
+      endif()
+      foreach(link ${links})
+        string(REGEX REPLACE "^\\$<LINK_ONLY:(.*)>$" "\\1" link "${link}")
+        list(APPEND queue ${link})
+      endforeach()
+    endwhile()
+    set(allowed "")
+    foreach(reached ${seen})
+      if(DEFINED folder_of_${reached})
+        list(APPEND allowed ${folder_of_${reached}})
+      endif()
+    endforeach()
+    string(APPEND content "list(APPEND QS_LAYERS ${folder_of_${target}})\n")
+    string(APPEND content "set(\"QS_ALLOWED_${folder_of_${target}}\" ${allowed})\n")
+  endforeach()
+  file(GENERATE OUTPUT ${file} CONTENT "${content}")
+endfunction()

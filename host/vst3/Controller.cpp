@@ -1,0 +1,215 @@
+#include "host/vst3/Controller.h"
+
+#include "host/vst3/Effect.h"
+#include "host/vst3/ProductInfo.h"
+
+#include "framework/de/Converters.h"
+#include "pluginterfaces/base/ibstream.h"
+#include "pluginterfaces/base/ustring.h"
+#include "pluginterfaces/vst/ivstmessage.h"
+
+#include <cstring>
+
+using namespace Steinberg;
+using namespace Steinberg::Vst;
+
+namespace zt::vst3 {
+
+namespace {
+
+std::unique_ptr<zt::de::IConverter> ConverterOf(const zt::ztpi::SAutomationInfo& info)
+{
+    return zt::de::MakeConverter(info.converterType, info.minimum, info.maximum, info.curveBase ? *info.curveBase : 0);
+}
+
+} // namespace
+
+FUnknown* AGainController::Create(void*)
+{
+    return static_cast<IEditController*>(new AGainController());
+}
+
+tresult PLUGIN_API AGainController::initialize(FUnknown* context)
+{
+    parameterCount_ = 0xFFFFFFFF;
+    return EditController::initialize(context);
+}
+
+tresult PLUGIN_API AGainController::terminate()
+{
+    if (CEffect* processor = FetchProcessor())
+        processor->SetController(nullptr);
+    return EditController::terminate();
+}
+
+CEffect* AGainController::FetchProcessor()
+{
+    IMessage* message = allocateMessage();
+    if (!message)
+        return nullptr;
+    message->setMessageID(kLinkMessage);
+    message->getAttributes()->setInt(kLinkAttribute, 0);
+    sendMessage(message);
+    int64 address = 0;
+    message->getAttributes()->getInt(kLinkAttribute, address);
+    message->release();
+    return reinterpret_cast<CEffect*>(address);
+}
+
+CEffect* AGainController::ProcessorFor(ParamID id)
+{
+    CEffect* processor = FetchProcessor();
+    if (!processor || !processor->GetPlugIn() || id >= static_cast<ParamID>(processor->GetPlugIn()->GetNumParameters()))
+        return nullptr;
+    return processor;
+}
+
+tresult PLUGIN_API AGainController::notify(IMessage* message)
+{
+    if (!message || std::strcmp(message->getMessageID(), kLinkMessage) != 0)
+        return kResultFalse;
+    int64 address = 0;
+    if (message->getAttributes()->getInt(kLinkAttribute, address) == kResultOk && address != 0)
+        reinterpret_cast<CEffect*>(address)->SetController(this);
+    return kResultOk;
+}
+
+tresult PLUGIN_API AGainController::setComponentState(IBStream* state)
+{
+    // Values live in the plug-in object, which the processor has already loaded.
+    if (!state)
+        return kResultOk;
+    char scratch[4];
+    int32 read = 0;
+    return state->read(scratch, 4, &read) == kResultOk && read == 4 ? kResultOk : kResultFalse;
+}
+
+int32 PLUGIN_API AGainController::getParameterCount()
+{
+    if (parameterCount_ == 0xFFFFFFFF) {
+        CEffect* processor = FetchProcessor();
+        if (processor && processor->GetPlugIn()) {
+            parameterCount_ = static_cast<uint32_t>(processor->GetPlugIn()->GetNumParameters());
+            processor->SetController(this);
+        } else {
+            parameterCount_ = 0;
+        }
+    }
+    return static_cast<int32>(parameterCount_);
+}
+
+tresult PLUGIN_API AGainController::getParameterInfo(int32 index, ParameterInfo& info)
+{
+    CEffect* processor = index >= 0 ? ProcessorFor(static_cast<ParamID>(index)) : nullptr;
+    if (!processor)
+        return kInvalidArgument;
+    zt::ztpi::SAutomationInfo record;
+    processor->GetPlugIn()->GetAutomationInfo(index, &record);
+
+    std::memset(&info, 0, sizeof info);
+    info.id = static_cast<ParamID>(index);
+    char name[256];
+    std::memcpy(name, record.name, sizeof name);
+    name[255] = '\0';
+    if (char* at = std::strchr(name, '@'))
+        *at = '\0';
+    UString(info.title, 128).fromAscii(name);
+    UString(info.shortTitle, 128).fromAscii(name);
+    UString(info.units, 128).fromAscii(record.unit);
+    info.stepCount = record.kind == zt::ztpi::SAutomationInfo::kList ? static_cast<int32>(record.maximum + 0.5f) : 0;
+    info.defaultNormalizedValue = 0.5;
+    info.unitId = kRootUnitId;
+    info.flags = ParameterInfo::kCanAutomate;
+    return kResultOk;
+}
+
+tresult PLUGIN_API AGainController::getParamStringByValue(ParamID id, ParamValue normalized, String128 string)
+{
+    CEffect* processor = ProcessorFor(id);
+    if (!processor)
+        return kInvalidArgument;
+    zt::ztpi::IPlugIn* plugIn = processor->GetPlugIn();
+    zt::ztpi::SAutomationInfo record;
+    plugIn->GetAutomationInfo(static_cast<int32_t>(id), &record);
+    char text[zt::ztpi::kTextSize] = {};
+    plugIn->GetParameterText(static_cast<int32_t>(id), ConverterOf(record)->FromNormalized(normalized), text);
+    UString(string, 128).fromAscii(text);
+    return kResultOk;
+}
+
+tresult PLUGIN_API AGainController::getParamValueByString(ParamID, TChar*, ParamValue&)
+{
+    return kResultFalse;
+}
+
+ParamValue PLUGIN_API AGainController::getParamNormalized(ParamID id)
+{
+    CEffect* processor = ProcessorFor(id);
+    if (!processor)
+        return 0.0;
+    zt::ztpi::IPlugIn* plugIn = processor->GetPlugIn();
+    zt::ztpi::SAutomationInfo record;
+    plugIn->GetAutomationInfo(static_cast<int32_t>(id), &record);
+    return ConverterOf(record)->ToNormalized(plugIn->GetParameter(static_cast<int32_t>(id)));
+}
+
+tresult PLUGIN_API AGainController::setParamNormalized(ParamID id, ParamValue value)
+{
+    CEffect* processor = ProcessorFor(id);
+    if (!processor)
+        return kInvalidArgument;
+    zt::ztpi::IPlugIn* plugIn = processor->GetPlugIn();
+    zt::ztpi::SAutomationInfo record;
+    plugIn->GetAutomationInfo(static_cast<int32_t>(id), &record);
+    plugIn->SetParameter(static_cast<int32_t>(id), ConverterOf(record)->FromNormalized(value));
+    return kResultOk;
+}
+
+IPlugView* PLUGIN_API AGainController::createView(FIDString)
+{
+    // The editor comes later; until then hosts show their generic parameter editor.
+    if (CEffect* processor = FetchProcessor())
+        processor->SetController(this);
+    return nullptr;
+}
+
+void AGainController::RestartWithLatency()
+{
+    if (componentHandler)
+        componentHandler->restartComponent(kLatencyChanged);
+}
+
+// --- controller state: one byte-order flag and a 128-unit text ----------------
+
+tresult PLUGIN_API AGainController::getState(IBStream* state)
+{
+    if (!state)
+        return kResultFalse;
+    const char flag = 0;
+    int32 written = 0;
+    if (state->write(const_cast<char*>(&flag), 1, &written) != kResultOk || written != 1)
+        return kResultFalse;
+    return state->write(storedText_, sizeof storedText_, &written);
+}
+
+tresult PLUGIN_API AGainController::setState(IBStream* state)
+{
+    if (!state)
+        return kResultFalse;
+    char flag = 0;
+    int32 read = 0;
+    tresult result = state->read(&flag, 1, &read);
+    if (result != kResultOk || read != 1)
+        return result != kResultOk ? result : kResultFalse;
+    char16_t text[128] = {};
+    result = state->read(text, sizeof text, &read);
+    if (result != kResultOk || read != static_cast<int32>(sizeof text))
+        return result != kResultOk ? result : kResultFalse;
+    if (flag != 0)
+        for (char16_t& unit : text)
+            unit = static_cast<char16_t>((unit >> 8) | (unit << 8));
+    std::memcpy(storedText_, text, sizeof text);
+    return kResultOk;
+}
+
+} // namespace zt::vst3

@@ -1,0 +1,387 @@
+#include "host/vst3/Effect.h"
+
+#include "host/vst3/Controller.h"
+
+#include "framework/de/Converters.h"
+#include "pluginterfaces/base/ibstream.h"
+#include "pluginterfaces/base/ustring.h"
+#include "pluginterfaces/vst/ivsthostapplication.h"
+#include "pluginterfaces/vst/ivstmessage.h"
+#include "pluginterfaces/vst/ivstparameterchanges.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+using namespace Steinberg;
+using namespace Steinberg::Vst;
+
+namespace zt::vst3 {
+
+namespace {
+
+constexpr SpeakerArrangement kMono = 0x80000;   // kSpeakerM
+constexpr SpeakerArrangement kStereo = 3;       // L | R
+
+SpeakerArrangement ArrangementOf(int32_t channels)
+{
+    return channels == 1 ? kMono : channels == 2 ? kStereo : 0;
+}
+
+int32_t ChannelsOf(SpeakerArrangement arr)
+{
+    return arr == kMono ? 1 : arr == kStereo ? 2 : 0;
+}
+
+const char* NameOf(SpeakerArrangement arr)
+{
+    return arr == kMono ? "Mono" : arr == kStereo ? "Stereo" : "Empty";
+}
+
+void BusName(String128 name, SpeakerArrangement arr, const char* suffix)
+{
+    const std::string text = std::string(NameOf(arr)) + suffix;
+    UString(name, 128).fromAscii(text.c_str());
+}
+
+} // namespace
+
+CEffect::CEffect(const SProductInfo& product) : product_(product)
+{
+    setControllerClass(product_.controllerUID);
+}
+
+CEffect::~CEffect() = default;
+
+FUnknown* CEffect::Create(void* context)
+{
+    if (!context)
+        return nullptr;
+    return static_cast<IAudioProcessor*>(new CEffect(*static_cast<const SProductInfo*>(context)));
+}
+
+CEffect::SChannelConfigs CEffect::ReadChannelConfigs() const
+{
+    SChannelConfigs c;
+    const int32_t n = plugIn_->GetNumChannelConfigs();
+    c.inputs.resize(static_cast<size_t>(n));
+    c.outputs.resize(static_cast<size_t>(n));
+    c.sidechains.resize(static_cast<size_t>(n));
+    plugIn_->GetChannelConfigs(c.inputs.data(), c.outputs.data(), c.sidechains.data());
+    return c;
+}
+
+void CEffect::AddBuses(SpeakerArrangement in, SpeakerArrangement out, SpeakerArrangement aux, bool withAux)
+{
+    String128 name;
+    BusName(name, in, " In");
+    addAudioInput(name, in, kMain, BusInfo::kDefaultActive);
+    BusName(name, out, " Out");
+    addAudioOutput(name, out, kMain, BusInfo::kDefaultActive);
+    if (withAux) {
+        BusName(name, aux, " Aux In");
+        addAudioInput(name, aux, kAux, 0);
+    }
+}
+
+tresult PLUGIN_API CEffect::initialize(FUnknown* context)
+{
+    defaultInputs_ = defaultOutputs_ = 0;
+    moduleIndex_ = std::atoi("0");
+    int32_t version = 0;
+    module_ = product_.moduleEntry(this, &version);
+    if (!module_)
+        return kInternalError;
+    plugIn_ = module_->CreatePlugIn(moduleIndex_);
+    if (!plugIn_)
+        return kInternalError;
+    capabilityB_ = plugIn_->GetCapabilityB() != 0;
+    capabilityA_ = plugIn_->GetCapabilityA() != 0;
+
+    plugIn_->Open();
+    parameterCount_ = static_cast<uint32_t>(plugIn_->GetNumParameters());
+    converters_.clear();
+    for (uint32_t i = 0; i < parameterCount_; ++i) {
+        zt::ztpi::SAutomationInfo info;
+        plugIn_->GetAutomationInfo(static_cast<int32_t>(i), &info);
+        converters_.push_back({info.converterType, info.minimum, info.maximum, info.curveBase ? *info.curveBase : 0});
+    }
+    initialized_ = true;
+
+    const tresult result = Component::initialize(context);
+    if (result != kResultOk)
+        return result;
+
+    const SChannelConfigs c = ReadChannelConfigs();
+    const auto withSide = std::find_if(c.sidechains.begin(), c.sidechains.end(), [](int32_t s) { return s != 0; });
+    hasSideChain_ = withSide != c.sidechains.end();
+    const size_t k = hasSideChain_ ? static_cast<size_t>(withSide - c.sidechains.begin()) : 0;
+    if (!c.inputs.empty())
+        AddBuses(ArrangementOf(c.inputs[k]), ArrangementOf(c.outputs[k]), ArrangementOf(c.sidechains[k]), hasSideChain_);
+
+    // Until the host says otherwise, the plug-in runs as the first bus set describes.
+    if (!c.inputs.empty()) {
+        inputs_ = c.inputs[k];
+        outputs_ = c.outputs[k];
+        sidechains_ = 0;  // the aux bus starts inactive
+        plugIn_->SetChannelConfig(inputs_, outputs_, sidechains_);
+    }
+
+    FUnknownPtr<IHostApplication> app(context);
+    if (app) {
+        String128 name = {};
+        if (app->getName(name) == kResultOk) {
+            char text[129] = {};
+            UString(name, 128).toAscii(text, 128);
+            hostName_ = text;  // kept for the editor; not printed, hosts own our stdout
+        }
+    }
+    return kResultOk;
+}
+
+tresult PLUGIN_API CEffect::terminate()
+{
+    initialized_ = false;
+    if (plugIn_) {
+        plugIn_->Destroy();
+        plugIn_ = nullptr;
+    }
+    if (module_) {
+        module_->Destroy();
+        module_ = nullptr;
+    }
+    return Component::terminate();
+}
+
+tresult PLUGIN_API CEffect::setActive(TBool state)
+{
+    if (plugIn_) {
+        plugIn_->Idle();
+        if (state)
+            plugIn_->Resume();
+        else
+            plugIn_->Suspend();
+    }
+    return Component::setActive(state);
+}
+
+void CEffect::ConnectOnce()
+{
+    if (connected_)
+        return;
+    if (IMessage* message = allocateMessage()) {
+        message->setMessageID(kLinkMessage);
+        message->getAttributes()->setInt(kLinkAttribute, reinterpret_cast<int64>(this));
+        sendMessage(message);
+        message->release();
+    }
+    defaultInputs_ = defaultOutputs_ = 2;
+    connected_ = true;
+}
+
+tresult PLUGIN_API CEffect::notify(IMessage* message)
+{
+    if (!message || std::strcmp(message->getMessageID(), kLinkMessage) != 0)
+        return kResultFalse;
+    message->getAttributes()->setInt(kLinkAttribute, reinterpret_cast<int64>(this));
+    return kResultOk;
+}
+
+tresult PLUGIN_API CEffect::setupProcessing(ProcessSetup& setup)
+{
+    ConnectOnce();
+    processMode_ = setup.processMode;
+    if (plugIn_) {
+        plugIn_->Idle();
+        plugIn_->SetMaxBlockSize(setup.maxSamplesPerBlock);
+        plugIn_->SetSampleRate(static_cast<int32_t>(setup.sampleRate));  // truncated, never rounded up
+        plugIn_->Prepare();
+    }
+    silence_.assign(static_cast<size_t>(std::max(setup.maxSamplesPerBlock, 0)), 0.0f);
+    return AudioEffect::setupProcessing(setup);
+}
+
+tresult PLUGIN_API CEffect::setBusArrangements(SpeakerArrangement* inputs, int32 numIns, SpeakerArrangement* outputs,
+                                               int32 numOuts)
+{
+    if (!plugIn_ || numIns < 1 || numOuts < 1)
+        return kResultFalse;
+    const SChannelConfigs c = ReadChannelConfigs();
+    const SpeakerArrangement aux = numIns > 1 ? inputs[1] : 0;
+    auto matches = [](int32_t channels, SpeakerArrangement arr) { return ArrangementOf(channels) == arr; };
+    bool accepted = false;
+    for (size_t i = 0; i < c.inputs.size() && !accepted; ++i)
+        accepted = matches(c.inputs[i], inputs[0]) && matches(c.outputs[i], outputs[0]) &&
+                   matches(c.sidechains[i], aux) && ChannelsOf(inputs[0]) != 0;
+    if (!accepted)
+        return kResultFalse;
+
+    removeAudioBusses();
+    AddBuses(inputs[0], outputs[0], aux, numIns >= 2);
+    inputs_ = ChannelsOf(inputs[0]);
+    outputs_ = ChannelsOf(outputs[0]);
+    sidechains_ = ChannelsOf(aux);
+    plugIn_->SetChannelConfig(inputs_, outputs_, sidechains_);
+    return kResultTrue;
+}
+
+uint32 PLUGIN_API CEffect::getLatencySamples()
+{
+    return plugIn_ ? static_cast<uint32>(plugIn_->GetLatency()) : 0;
+}
+
+void CEffect::QueueParameterChanges(IParameterChanges* changes)
+{
+    if (!changes)
+        return;
+    const int32 queues = changes->getParameterCount();
+    for (int32 q = 0; q < queues; ++q) {
+        IParamValueQueue* queue = changes->getParameterData(q);
+        if (!queue)
+            continue;
+        const ParamID id = queue->getParameterId();
+        if (id >= converters_.size())
+            continue;
+        const SConverterInfo& c = converters_[id];
+        for (int32 p = 0, points = queue->getPointCount(); p < points; ++p) {
+            int32 offset = 0;
+            ParamValue value = 0;
+            if (queue->getPoint(p, offset, value) != kResultOk)
+                continue;
+            zt::ztpi::SEvent event;
+            event.type = zt::ztpi::SEvent::kParameterChange;
+            event.offset = std::max(offset, int32(0));
+            event.data[0] = static_cast<int32_t>(id);
+            const float plain = zt::de::PlainFromNormalized(c.kind, c.minimum, c.maximum, c.base,
+                                                           std::clamp(value, 0.0, 1.0));
+            std::memcpy(&event.data[1], &plain, sizeof plain);
+            plugIn_->AddEvents(&event, 1);
+        }
+    }
+}
+
+tresult PLUGIN_API CEffect::process(ProcessData& data)
+{
+    if (!plugIn_)
+        return kResultOk;
+    QueueParameterChanges(data.inputParameterChanges);
+    const bool hasBuffers = data.numInputs > 0 && data.numOutputs > 0 && data.inputs && data.outputs &&
+                            data.inputs[0].channelBuffers32 && data.outputs[0].channelBuffers32 &&
+                            data.inputs[0].numChannels > 0 && data.outputs[0].numChannels >= outputs_;
+    if (data.numSamples <= 0 || !hasBuffers) {
+        // A flush call: the queued changes take effect, no audio is touched.
+        plugIn_->Process(nullptr, nullptr, 0);
+        return kResultOk;
+    }
+    const int32 frames = data.numSamples;
+    const int32 channels = std::min(data.inputs[0].numChannels, int32(2));
+    float* in[4] = {};
+    for (int32 c = 0; c < channels; ++c)
+        in[c] = data.inputs[0].channelBuffers32[c];
+    float** outBuffers = data.outputs[0].channelBuffers32;
+
+    // A silent bus may hold anything; the plug-in sees zeros.
+    const bool fits = frames <= static_cast<int32>(silence_.size());
+    auto silenced = [&](float* buffer) {
+        if (fits)
+            return silence_.data();
+        std::fill(buffer, buffer + frames, 0.0f);
+        return buffer;
+    };
+    if (data.inputs[0].silenceFlags != 0)
+        for (int32 c = 0; c < channels; ++c)
+            in[c] = silenced(in[c]);
+
+    if (bypass_) {
+        for (int32 c = 0; c < channels; ++c)
+            if (outBuffers[c] != in[c])
+                std::memmove(outBuffers[c], in[c], sizeof(float) * static_cast<size_t>(frames));
+    } else if (sidechains_ < 1) {
+        plugIn_->Process(outBuffers, in, frames);
+    } else {
+        // Main inputs, then the side-chain. Without an active aux bus the key is the main input.
+        const bool auxActive = hasSideChain_ && data.numInputs > 1 && data.inputs[1].numChannels >= sidechains_;
+        for (int32 c = 0; c < sidechains_; ++c) {
+            float* side = auxActive ? data.inputs[1].channelBuffers32[c] : in[std::min(c, channels - 1)];
+            if (auxActive && data.inputs[1].silenceFlags != 0)
+                side = silenced(side);
+            in[inputs_ + c] = side;
+        }
+        plugIn_->Process(outBuffers, in, frames);
+    }
+    data.outputs[0].silenceFlags = 0;
+    return kResultOk;
+}
+
+// --- host state -------------------------------------------------------------
+
+tresult PLUGIN_API CEffect::getState(IBStream* state)
+{
+    ConnectOnce();
+    if (!plugIn_ || !state)
+        return kResultFalse;
+    plugIn_->Idle();
+    const int32_t size = plugIn_->GetChunkSize();
+    std::vector<char> buffer(static_cast<size_t>(std::max(size, 0)));
+    if (size > 0)
+        plugIn_->GetChunk(buffer.data());
+    int32 written = 0;
+    return state->write(buffer.data(), size, &written);
+}
+
+tresult PLUGIN_API CEffect::setState(IBStream* state)
+{
+    if (!plugIn_ || !state)
+        return kResultFalse;
+    int64 size = 0;
+    state->seek(0, IBStream::kIBSeekEnd, &size);
+    state->seek(0, IBStream::kIBSeekSet, nullptr);
+    if (size <= 0)
+        return kResultOk;
+    if (size > (int64(1) << 30))
+        return kResultFalse;  // no state of ours comes near this
+    std::vector<char> buffer(static_cast<size_t>(size));
+    int32 read = 0;
+    if (state->read(buffer.data(), static_cast<int32>(size), &read) != kResultOk || read != size)
+        return kResultFalse;
+    // A state that is no whole chunk file changes nothing, and the host hears so.
+    return plugIn_->SetChunk(buffer.data(), read) ? kResultOk : kResultFalse;
+}
+
+// --- zt::ztpi::IHost ----------------------------------------------------------
+
+void CEffect::ParameterChanged(int32_t index)
+{
+    if (!initialized_ || !plugIn_)
+        return;
+    const float plain = plugIn_->GetParameter(index);
+    zt::ztpi::SAutomationInfo info;
+    plugIn_->GetAutomationInfo(index, &info);
+    const auto converter = zt::de::MakeConverter(info.converterType, info.minimum, info.maximum,
+                                                 info.curveBase ? *info.curveBase : 0);
+    const auto normalized = static_cast<float>(converter->ToNormalized(plain));
+    if (controller_) {
+        controller_->beginEdit(static_cast<ParamID>(index));
+        controller_->performEdit(static_cast<ParamID>(index), normalized);
+        controller_->endEdit(static_cast<ParamID>(index));
+    }
+}
+
+void CEffect::GetHostName(char* text)
+{
+    std::strcpy(text, "n/a");
+}
+
+void CEffect::GetHostVendor(char* text)
+{
+    std::strcpy(text, "n/a");
+}
+
+void CEffect::LatencyChanged()
+{
+    if (controller_)
+        controller_->RestartWithLatency();
+}
+
+} // namespace zt::vst3

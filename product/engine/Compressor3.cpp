@@ -1,0 +1,234 @@
+#include "product/engine/Compressor3.h"
+
+#include <algorithm>
+#include <cmath>
+#include <initializer_list>
+#include <limits>
+
+namespace {
+
+constexpr float kMinAttackMs = 5.0f;
+constexpr float kMinReleaseMs = 20.0f;
+// Gain floor, -40 dB.
+constexpr double kGainFloor = double(0.01f);
+// Keeps the detector above zero so a silent key still counts as an attack.
+constexpr double kDetectorBias = double(1e-35f);
+// Decayed envelopes below this are dropped at once.
+constexpr double kEnvelopeFloor = double(1e-22f);
+// Denormal guard after each block.
+constexpr double kDenormalFloor = 0x1p-32;
+
+float Load(const std::atomic<float>& v) { return v.load(std::memory_order_relaxed); }
+
+// Per-sample factor that falls by 40 dB in `seconds`.
+double Decay40dB(double seconds, int32_t rate) { return std::pow(10.0, -2.0 / (seconds * double(rate))); }
+
+void FlushValue(double& e)
+{
+    if (std::fabs(e) < kDenormalFloor)
+        e = 0.0;
+}
+
+} // namespace
+
+CCompressor3::CCompressor3()
+{
+    Refresh(true);
+}
+
+void CCompressor3::SetSampleRate(int32_t rate)
+{
+    rate_ = rate;
+    Refresh(true);
+}
+
+void CCompressor3::Reset()
+{
+    env_[0] = env_[1] = SEnvelope{};
+}
+
+void CCompressor3::SetThresholdDb(float db)
+{
+    inverseThreshold_.store(float(std::pow(10.0, -double(db) / 20.0)), std::memory_order_relaxed);
+}
+
+void CCompressor3::SetRatio(float ratio)
+{
+    slope_.store(float((double(ratio) - 0.99) / 12.0), std::memory_order_relaxed);
+}
+
+void CCompressor3::SetAttackMs(float ms)
+{
+    attackMs_.store(std::max(ms, kMinAttackMs), std::memory_order_relaxed);
+}
+
+void CCompressor3::SetReleaseMs(float ms)
+{
+    releaseMs_.store(std::max(ms, kMinReleaseMs), std::memory_order_relaxed);
+}
+
+void CCompressor3::SetOutputGainDb(float db)
+{
+    outputGain_.store(float(std::pow(10.0, double(db) / 20.0)), std::memory_order_relaxed);
+}
+
+void CCompressor3::Refresh(bool force)
+{
+    const float attack = Load(attackMs_), release = Load(releaseMs_);
+    if (force) {
+        dynamics::DesignDetectors(power_, c165_, rate_);
+        fastDecay_ = Decay40dB(0.032, rate_);
+    }
+    if (force || attack != appliedAttackMs_) {
+        appliedAttackMs_ = attack;
+        // Attack sections: A at 750 / attack Hz, alpha = sin(w) / 1.24 (Q 0.62);
+        // B at 6000 / attack Hz, alpha = sin(w) / 1.0 (Q 0.5).
+        attackDesignA_.DesignHighCut12(rate_, 750.0 / double(attack), 0.62);
+        attackDesignB_.DesignHighCut12(rate_, 6000.0 / double(attack), 0.5);
+        const auto copy = [](const CIIR& design) {
+            return SBiquad(design.Target().data());  // b0 b1 b2 a1 a2 lead the set
+        };
+        attackA_ = copy(attackDesignA_);
+        attackB_ = copy(attackDesignB_);
+    }
+    if (force || release != appliedReleaseMs_) {
+        appliedReleaseMs_ = release;
+        slowDecay_ = Decay40dB(double(release) * 0.001, rate_);
+    }
+}
+
+CCompressor3::SLevels CCompressor3::LoadLevels() const
+{
+    return {double(Load(slope_)), double(Load(inverseThreshold_)), double(Load(outputGain_))};
+}
+
+namespace {
+
+// Every memory value v: a section settled at the level v.
+template <class Section>
+inline void Settle(Section& s, double v)
+{
+    s.x1 = s.x2 = s.y1 = s.y2 = v;
+}
+
+} // namespace
+
+double CCompressor3::Step(double dv, const SLevels& v, double fastDecay, double slowDecay, const SBiquad& a,
+                          const SBiquad& b, SEnvelope& s)
+{
+    // g = max(0.01, 1 - k (e1 + e2)); the detector sees the compressed level
+    // d = invT * dv * g. Rising: both sections run towards d. Falling: e1 loses 40 dB in
+    // 32 ms, e2 40 dB in the release time, and both sections settle at the decayed
+    // values so the next attack starts from there.
+    const double g = std::max(kGainFloor, 1.0 - v.k * (s.e1 + s.e2));
+    const double d = v.invThreshold * dv * g + kDetectorBias;
+    if (d > s.e1 + s.e2) {
+        s.e1 = biquad::Section(a, s.a, d);
+        s.e2 = biquad::Section(b, s.b, d);
+    } else {
+        s.e1 *= fastDecay;
+        s.e2 *= slowDecay;
+        if (s.e1 < kEnvelopeFloor)
+            s.e1 = 0.0;
+        if (s.e2 < kEnvelopeFloor)
+            s.e2 = 0.0;
+        Settle(s.a, s.e1);
+        Settle(s.b, s.e2);
+    }
+    return g;
+}
+
+void CCompressor3::Flush(SEnvelope& s)
+{
+    FlushValue(s.e1);
+    FlushValue(s.e2);
+    for (SSection* section : {&s.a, &s.b}) {
+        FlushValue(section->x1);
+        FlushValue(section->x2);
+        FlushValue(section->y1);
+        FlushValue(section->y2);
+    }
+}
+
+void CCompressor3::Process(double* l, double* r, const double* keyL, const double* keyR, int32_t n)
+{
+    Refresh(false);
+    const int32_t stereoMode = stereoMode_.load(std::memory_order_relaxed);
+    const int32_t detection = detection_.load(std::memory_order_relaxed);
+    const SLevels levels = LoadLevels();
+    dynamics::RunInChunks(n, inputLevel_, detectedLevel_, minGain_, [&](int32_t done, int32_t m) {
+        ProcessBlock(l + done, r + done, keyL ? keyL + done : nullptr, keyR ? keyR + done : nullptr, m,
+                     stereoMode, detection, levels);
+    });
+}
+
+void CCompressor3::ProcessMono(double* x, const double* key, int32_t n)
+{
+    Refresh(false);
+    const int32_t detection = detection_.load(std::memory_order_relaxed);
+    const SLevels levels = LoadLevels();
+    dynamics::RunInChunks(n, inputLevel_, detectedLevel_, minGain_, [&](int32_t done, int32_t m) {
+        ProcessMonoBlock(x + done, key ? key + done : nullptr, m, detection, levels);
+    });
+}
+
+void CCompressor3::ProcessBlock(double* l, double* r, const double* keyL, const double* keyR,
+                                int32_t n, int32_t stereoMode, int32_t detection, const SLevels& v)
+{
+    double dL[dynamics::kMaxFrames], dR[dynamics::kMaxFrames];
+    inputLevel_ = dynamics::RectifyStereo(l, r, keyL, keyR, n, stereoMode, dL, dR);
+    detectedLevel_ = dynamics::Detect(detection, power_, c165_, dL, dR, n);
+
+    // Local copies so the envelope sets and coefficients stay in registers.
+    const SBiquad a = attackA_, b = attackB_;
+    const double fast = fastDecay_, slow = slowDecay_;
+    double minGain = std::numeric_limits<double>::infinity();
+    SEnvelope s0 = env_[0];
+    if (stereoMode == dynamics::kLinked) {
+        // One state set for both channels, driven by the louder one: x = out * g * x.
+        for (int32_t i = 0; i < n; ++i) {
+            const double g = Step(std::max(dL[i], dR[i]), v, fast, slow, a, b, s0);
+            l[i] = v.out * g * l[i];
+            r[i] = v.out * g * r[i];
+            minGain = std::min(minGain, g);
+        }
+    } else {
+        SEnvelope s1 = env_[1];
+        for (int32_t i = 0; i < n; ++i) {
+            const double gl = Step(dL[i], v, fast, slow, a, b, s0);
+            const double gr = Step(dR[i], v, fast, slow, a, b, s1);
+            l[i] = v.out * gl * l[i];
+            r[i] = v.out * gr * r[i];
+            minGain = std::min(minGain, std::min(gl, gr));
+        }
+        Flush(s1);
+        env_[1] = s1;
+    }
+    Flush(s0);
+    env_[0] = s0;
+    minGain_ = minGain;
+
+    if (stereoMode == dynamics::kMidSide)
+        dynamics::DecodeMidSide(l, r, n);
+}
+
+void CCompressor3::ProcessMonoBlock(double* x, const double* key, int32_t n, int32_t detection,
+                                    const SLevels& v)
+{
+    double d[dynamics::kMaxFrames];
+    inputLevel_ = dynamics::RectifyMono(x, key, n, d);
+    detectedLevel_ = dynamics::Detect(detection, power_, c165_, d, nullptr, n);
+
+    const SBiquad a = attackA_, b = attackB_;
+    const double fast = fastDecay_, slow = slowDecay_;
+    double minGain = std::numeric_limits<double>::infinity();
+    SEnvelope s = env_[0];
+    for (int32_t i = 0; i < n; ++i) {
+        const double g = Step(d[i], v, fast, slow, a, b, s);
+        x[i] = v.out * g * x[i];
+        minGain = std::min(minGain, g);
+    }
+    Flush(s);
+    env_[0] = s;
+    minGain_ = minGain;
+}

@@ -1,0 +1,403 @@
+#include "product/engine/QuillstripDSP.h"
+
+#include "dsp/IIRSeries.h"
+#include "dsp/Pair.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+// The largest |sample|; NaNs are passed over. Eight running maxima instead of one, so
+// the comparisons do not wait on each other: the maximum of a set does not depend on
+// the order it is taken in.
+float BlockPeak(const float* samples, int32_t frames)
+{
+    using Floats = float __attribute__((vector_size(16)));
+    using FloatBits = int32_t __attribute__((vector_size(16)));
+    const FloatBits magnitude = FloatBits{} + 0x7fffffff;
+    auto absolute = [&](const float* p) {
+        Floats v;
+        std::memcpy(&v, p, sizeof v);
+        return Floats(FloatBits(v) & magnitude);
+    };
+    // peak < x ? x : peak, as std::max(peak, x): a NaN x leaves the peak.
+    Floats a{}, b{};
+    int32_t i = 0;
+    for (; i + 8 <= frames; i += 8) {
+        const Floats x = absolute(samples + i), y = absolute(samples + i + 4);
+        a = a < x ? x : a;
+        b = b < y ? y : b;
+    }
+    float peak = 0.0f;
+    for (int32_t k = 0; k < 4; ++k)
+        peak = std::max(peak, std::max(a[k], b[k]));
+    for (; i < frames; ++i)
+        peak = std::max(peak, std::fabs(samples[i]));
+    return peak;
+}
+
+// out = gain * double(in), two samples per instruction.
+void ScaleToDouble(const float* in, double gain, double* out, int32_t n)
+{
+    using Floats = float __attribute__((vector_size(8)));
+    int32_t i = 0;
+    for (; i + 2 <= n; i += 2) {
+        Floats v;
+        std::memcpy(&v, in + i, sizeof v);
+        pairs::StorePair(out + i, gain * __builtin_convertvector(v, pairs::Pair));
+    }
+    for (; i < n; ++i)
+        out[i] = gain * double(in[i]);
+}
+
+// out = float(gain * in), two samples per instruction.
+void ScaleToFloat(const double* in, double gain, float* out, int32_t n)
+{
+    using Floats = float __attribute__((vector_size(8)));
+    int32_t i = 0;
+    for (; i + 2 <= n; i += 2) {
+        const Floats v = __builtin_convertvector(gain * pairs::LoadPair(in + i), Floats);
+        std::memcpy(out + i, &v, sizeof v);
+    }
+    for (; i < n; ++i)
+        out[i] = static_cast<float>(gain * in[i]);
+}
+
+} // namespace
+
+CQuillstripDSP::CQuillstripDSP()
+{
+    sampleRate_ = 44100;
+    for (int32_t i = 0; i < kFilters; ++i)
+        DesignFilter(i);
+}
+
+CIIR& CQuillstripDSP::FilterAt(int32_t index)
+{
+    return index < kBands ? bands_[index] : index == kGateKeyFilter ? gateKeyFilter_ : compKeyFilter_;
+}
+
+void CQuillstripDSP::DesignFilter(int32_t index)
+{
+    const FilterSettings& f = filters_[index];
+    CIIR& iir = FilterAt(index);
+    if (!f.on.load(std::memory_order_relaxed))
+        iir.DesignFlat(sampleRate_);
+    else
+        iir.Design(f.type.load(std::memory_order_relaxed), sampleRate_, f.freq.load(std::memory_order_relaxed),
+                   f.gain.load(std::memory_order_relaxed), f.q.load(std::memory_order_relaxed));
+}
+
+void CQuillstripDSP::DesignDirtyFilters()
+{
+    uint32_t dirty = dirtyFilters_.exchange(0, std::memory_order_acquire);
+    for (int32_t i = 0; dirty != 0; ++i, dirty >>= 1)
+        if (dirty & 1u)
+            DesignFilter(i);
+}
+
+void CQuillstripDSP::Configure(int32_t channels, bool sideChainPresent)
+{
+    channels_ = std::clamp(channels, 1, 2);
+    sideChainPresent_ = sideChainPresent;
+    SetUpSections();
+}
+
+// Rate-dependent set-up of the dynamics sections, and the limiter stage's fixed settings.
+void CQuillstripDSP::SetUpSections()
+{
+    gate_.SetSampleRate(sampleRate_);
+    compressor1_.SetSampleRate(sampleRate_);
+    compressor2_.SetSampleRate(sampleRate_);
+    limiterStage_.SetAttackMs(49.0f);
+    limiterStage_.SetDetectionMode(dynamics::kPeak);
+    limiterStage_.SetKneePercent(100.0f);
+    limiterStage_.SetOutputGainDb(0.0f);
+    limiterStage_.SetRatio(20.0f);
+    // Linked: a peak on one side does not shift the image.
+    limiterStage_.SetStereoMode(dynamics::kLinked);
+    limiterStage_.SetSampleRate(sampleRate_);
+    limiter2_.Setup(std::max(channels_, 1), static_cast<float>(sampleRate_), 100.0f);
+}
+
+void CQuillstripDSP::SetLimiter(float inputDb, float thresholdDb)
+{
+    SetLimiterInputGain(static_cast<float>(std::pow(10.0, inputDb / 20.0)));
+    limiter2_.SetThreshold(thresholdDb);
+    limiterStage_.SetThresholdDb(thresholdDb - 6.0f);
+}
+
+void CQuillstripDSP::SetLimiterRelease(float ms)
+{
+    limiterStage_.SetReleaseMs(std::max(ms, 101.0f) - 100.0f);
+}
+
+void CQuillstripDSP::SetSampleRate(int32_t rate)
+{
+    CBaseDSPEngine::SetSampleRate(rate);
+    width_.SetSampleRate(rate);
+    saturator_.SetSampleRate(rate);
+    SetUpSections();
+    for (int32_t i = 0; i < kFilters; ++i) {
+        FilterAt(i).SetSampleRate(rate);
+        DesignFilter(i);
+    }
+}
+
+void CQuillstripDSP::Reset()
+{
+    // Settings made while stopped take effect at once, without a glide from the old ones.
+    DesignDirtyFilters();
+    for (int32_t i = 0; i < kFilters; ++i)
+        FilterAt(i).Reset();
+    width_.Reset();
+    saturator_.Reset();
+    gate_.Reset();
+    compressor1_.Reset();
+    compressor2_.Reset();
+    limiterStage_.Reset();
+    limiter2_.Reset();
+    // The delay lines keep their contents: a delay of 0 never reads them, and a new
+    // delay reads what the line held, as it would have without a reset.
+}
+
+void CQuillstripDSP::SetInputDelay(int32_t samples)
+{
+    inputDelay_.store(std::clamp(samples, 0, DelayLine::kMaxDelay), std::memory_order_relaxed);
+}
+
+void CQuillstripDSP::Process(float** outputs, float** inputs, int32_t frames)
+{
+    // Callers keep to kChunk; longer blocks are taken in chunks all the same.
+    const int32_t inputChannels = channels_ + (sideChainPresent_ ? channels_ : 0);
+    float* in[4] = {};
+    float* out[2] = {};
+    for (int32_t start = 0; start < frames; start += kChunk) {
+        for (int32_t c = 0; c < inputChannels; ++c)
+            in[c] = inputs[c] + start;
+        for (int32_t c = 0; c < channels_; ++c)
+            out[c] = outputs[c] + start;
+        ProcessChunk(out, in, std::min(kChunk, frames - start));
+    }
+}
+
+void CQuillstripDSP::ProcessChunk(float** outputs, float** inputs, int32_t frames)
+{
+    const int32_t channels = channels_;
+    if (frames <= 0)
+        return;
+    DesignDirtyFilters();
+
+    // Input meter.
+    for (int32_t c = 0; c < channels; ++c)
+        HoldPeak(kPeakInL + c, BlockPeak(inputs[c], frames));
+    if (channels == 1)
+        HoldPeak(kPeakInR, GetPeak(kPeakInL));
+
+    if (IsBypassed()) {
+        for (int32_t c = 0; c < channels; ++c)
+            if (outputs[c] != inputs[c])
+                std::memmove(outputs[c], inputs[c], sizeof(float) * static_cast<size_t>(frames));
+    } else {
+        double x[2][kChunk];
+
+        // Input stage: x = ±g · in.
+        const double gain = phaseInverted_.load(std::memory_order_relaxed) ? -double(GetInputGain())
+                                                                           : double(GetInputGain());
+        for (int32_t c = 0; c < channels; ++c)
+            ScaleToDouble(inputs[c], gain, x[c], frames);
+
+        // Input delay; 0 skips the line so its stale contents are never heard.
+        const int32_t delay = GetInputDelay();
+        if (delay != 0)
+            for (int32_t c = 0; c < channels; ++c)
+                delay_[c].Process(x[c], frames, delay);
+
+        // Key capture. A section whose key filter is on gets a key of its own: the signal
+        // as it stands here, or the side-chain input when the section listens to the
+        // external key. Without its filter a section detects on the signal itself, so no
+        // key is taken. Decided once, so the dynamics below see the same choice.
+        double gateKey[2][kChunk];
+        double compKey[2][kChunk];
+        auto capture = [&](double (*key)[kChunk], const std::atomic<bool>& external) {
+            const bool side = sideChainPresent_ && external.load(std::memory_order_relaxed);
+            for (int32_t c = 0; c < channels; ++c) {
+                const float* sideIn = side ? inputs[channels + c] : nullptr;
+                for (int32_t i = 0; i < frames; ++i)
+                    key[c][i] = side ? double(sideIn[i]) : x[c][i];
+            }
+            return key;
+        };
+        double (*gateKeyIn)[kChunk] = nullptr;
+        double (*compKeyIn)[kChunk] = nullptr;
+        if (filters_[kGateKeyFilter].on.load(std::memory_order_relaxed))
+            gateKeyIn = capture(gateKey, gateExternal_);
+        if (filters_[kCompKeyFilter].on.load(std::memory_order_relaxed))
+            compKeyIn = capture(compKey, compExternal_);
+
+        // EQ and dynamics in "Routing" order; while a key is monitored the EQ after the
+        // dynamics and the output sections are skipped, so the key is heard as it is.
+        const bool keyListen = gateListen_.load(std::memory_order_relaxed) ||
+                               compListen_.load(std::memory_order_relaxed);
+        if (routing_.load(std::memory_order_relaxed) == 0) {
+            RunEqualiser(x, frames);
+            RunDynamics(x, gateKeyIn, compKeyIn, frames);
+        } else {
+            RunDynamics(x, gateKeyIn, compKeyIn, frames);
+            if (!keyListen)
+                RunEqualiser(x, frames);
+        }
+        if (!keyListen)
+            RunOutputSections(x, frames);
+
+        // Output stage.
+        const double outGain = GetOutputGain();
+        for (int32_t c = 0; c < channels; ++c)
+            ScaleToFloat(x[c], outGain, outputs[c], frames);
+    }
+
+    // Output meter.
+    for (int32_t c = 0; c < channels; ++c)
+        HoldPeak(kPeakOutL + c, BlockPeak(outputs[c], frames));
+    if (channels == 1)
+        HoldPeak(kPeakOutR, GetPeak(kPeakOutL));
+}
+
+// Every band in band order, or only the soloed ones while any band is soloed. A band
+// that is off runs as a flat filter, so switching it glides.
+void CQuillstripDSP::RunEqualiser(double (*x)[kChunk], int32_t frames)
+{
+    bool anySolo = false;
+    for (int32_t b = 0; b < kBands; ++b)
+        anySolo = anySolo || filters_[b].solo.load(std::memory_order_relaxed) != 0;
+    auto heard = [&](int32_t b) { return !anySolo || filters_[b].solo.load(std::memory_order_relaxed) != 0; };
+    if (channels_ == 1) {
+        for (int32_t b = 0; b < kBands; ++b)
+            if (heard(b))
+                bands_[b].ProcessMono(x[0], frames);
+        return;
+    }
+    // In stereo the bands run as one cascade: the same bits, their stages overlapping.
+    CIIRSeries series(x[0], x[1], frames);
+    for (int32_t b = 0; b < kBands; ++b)
+        if (heard(b))
+            series.Add(bands_[b]);
+    series.Finish();
+}
+
+void CQuillstripDSP::FilterKey(CIIR& filter, float gain, double (*key)[kChunk], int32_t frames)
+{
+    for (int32_t c = 0; c < channels_; ++c)
+        for (int32_t i = 0; i < frames; ++i)
+            key[c][i] *= gain;
+    if (channels_ == 1)
+        filter.ProcessMono(key[0], frames);
+    else
+        filter.ProcessStereo(key[0], key[1], frames);
+}
+
+// Gate, then compressor. With its key filter on (a key was captured), a section's key is
+// scaled by the key output gain and filtered; while the key is monitored it replaces the
+// signal.
+void CQuillstripDSP::RunDynamics(double (*x)[kChunk], double (*gateKey)[kChunk], double (*compKey)[kChunk],
+                                 int32_t frames)
+{
+    auto copyKey = [&](double (*key)[kChunk]) {
+        for (int32_t c = 0; c < channels_; ++c)
+            std::memcpy(x[c], key[c], sizeof(double) * static_cast<size_t>(frames));
+    };
+    const bool stereo = channels_ == 2;
+    const bool gateListen = gateListen_.load(std::memory_order_relaxed);
+    if (gateOn_.load(std::memory_order_relaxed) || gateListen) {
+        // Without its filter the gate detects on the signal itself.
+        const bool keyed = gateKey != nullptr;
+        if (keyed)
+            FilterKey(gateKeyFilter_, gateKeyGain_.load(std::memory_order_relaxed), gateKey, frames);
+        if (keyed && gateListen) {
+            copyKey(gateKey);
+        } else {
+            const double mix = GetGateMix();
+            if (stereo)
+                gate_.Process(x[0], x[1], keyed ? gateKey[0] : nullptr, keyed ? gateKey[1] : nullptr, frames, mix);
+            else
+                gate_.ProcessMono(x[0], keyed ? gateKey[0] : nullptr, frames, mix);
+            HoldSectionMeters(gate_, kPeakGate, kGainGate);
+        }
+    }
+    if (gateListen)
+        return;
+    const bool compListen = compListen_.load(std::memory_order_relaxed);
+    if (compOn_.load(std::memory_order_relaxed) || compListen) {
+        const bool keyed = compKey != nullptr;
+        if (keyed)
+            FilterKey(compKeyFilter_, compKeyGain_.load(std::memory_order_relaxed), compKey, frames);
+        if (keyed && compListen) {
+            copyKey(compKey);
+        } else {
+            const double* keyL = keyed ? compKey[0] : nullptr;
+            const double* keyR = keyed ? compKey[1] : nullptr;
+            if (compType_.load(std::memory_order_relaxed) == 0) {
+                if (stereo)
+                    compressor1_.Process(x[0], x[1], keyL, keyR, frames);
+                else
+                    compressor1_.ProcessMono(x[0], keyL, frames);
+                HoldSectionMeters(compressor1_, kPeakComp, kGainComp);
+            } else {
+                if (stereo)
+                    compressor2_.Process(x[0], x[1], keyL, keyR, frames);
+                else
+                    compressor2_.ProcessMono(x[0], keyL, frames);
+                HoldSectionMeters(compressor2_, kPeakComp, kGainComp);
+            }
+        }
+    }
+}
+
+template <class Section>
+void CQuillstripDSP::HoldSectionMeters(const Section& section, int32_t peakSlot, int32_t gainSlot)
+{
+    const double level = meterSource_.load(std::memory_order_relaxed) == 0 ? section.GetInputLevel()
+                                                                           : section.GetDetectedLevel();
+    HoldPeak(peakSlot, static_cast<float>(level));
+    HoldGainReduction(gainSlot, static_cast<float>(section.GetMinGain()));
+}
+
+// Input gain, the compressor stage 6 dB under the ceiling, then the ceiling itself.
+void CQuillstripDSP::RunLimiter(double (*x)[kChunk], int32_t frames)
+{
+    const double input = limiterInputGain_.load(std::memory_order_relaxed);
+    for (int32_t c = 0; c < channels_; ++c)
+        for (int32_t i = 0; i < frames; ++i)
+            x[c][i] *= input;
+    float ceilingGain;
+    if (channels_ == 2) {
+        limiterStage_.Process(x[0], x[1], nullptr, nullptr, frames);
+        ceilingGain = limiter2_.ProcessStereo(x[0], x[1], frames);
+    } else {
+        limiterStage_.ProcessMono(x[0], nullptr, frames);
+        ceilingGain = limiter2_.ProcessMono(x[0], frames);
+    }
+    // Both stages together show whether the limiter is working; held as the block's
+    // combined reduction rather than compounded over blocks, so the meter stays true
+    // however rarely it is read.
+    HoldGainReduction(kGainLimiter, static_cast<float>(limiterStage_.GetMinGain()) * ceilingGain);
+}
+
+// Width, saturation and limiter, always last and in that order.
+void CQuillstripDSP::RunOutputSections(double (*x)[kChunk], int32_t frames)
+{
+    // A mono signal has no width to change.
+    if (widthOn_.load(std::memory_order_relaxed) && channels_ == 2)
+        width_.Process(x[0], x[1], frames);
+    if (saturationOn_.load(std::memory_order_relaxed)) {
+        const double mix = GetSaturationMix();
+        if (channels_ == 2)
+            saturator_.Process(x[0], x[1], mix, frames);
+        else
+            saturator_.ProcessMono(x[0], mix, frames);
+    }
+    if (limiterOn_.load(std::memory_order_relaxed))
+        RunLimiter(x, frames);
+}

@@ -1,0 +1,155 @@
+// The channel strip's engine: one chain of sections in double precision, fed in
+// chunks of at most 32 frames.
+//
+//   input meter -> bypass -> input gain and phase -> input delay -> key capture
+//   -> EQ and dynamics in "Routing" order -> width -> saturation -> limiter
+//   -> output gain -> output meter
+//
+// Every value the parameter-change path writes is a single atomic (relaxed): the UI
+// thread writes while the audio thread runs, and a change takes effect at the next chunk.
+#pragma once
+
+#include "dsp/DelayLine.h"
+#include "dsp/FilterSettings.h"
+#include "product/engine/Compressor.h"
+#include "product/engine/Compressor3.h"
+#include "product/engine/Gate.h"
+#include "dsp/IIR.h"
+#include "product/engine/Limiter2.h"
+#include "product/engine/Saturator.h"
+#include "product/engine/Width.h"
+#include "framework/dspe/BaseDSPEngine.h"
+
+#include <atomic>
+#include <cstdint>
+
+class CQuillstripDSP : public virtual zt::dspe::CBaseDSPEngine {
+public:
+    static constexpr int32_t kChunk = 32;
+    static constexpr int32_t kBands = 6;
+    static constexpr int32_t kGateKeyFilter = 6;
+    static constexpr int32_t kCompKeyFilter = 7;
+
+    // Peak meter slots.
+    enum EPeakSlot : int32_t { kPeakInL = 0, kPeakInR, kPeakOutL, kPeakOutR, kPeakGate, kPeakComp };
+    // Gain-reduction meter slots.
+    enum EGainSlot : int32_t { kGainGate = 0, kGainComp, kGainLimiter };
+
+    CQuillstripDSP();
+
+    void SetSampleRate(int32_t rate) override;
+    // The sections' own settings go straight to them.
+    CWidth& Width() { return width_; }
+    CSaturator& Saturator() { return saturator_; }
+    CGate& Gate() { return gate_; }
+    // Both compressor types get every setting, so switching type takes effect at once.
+    CCompressor& Compressor1() { return compressor1_; }
+    CCompressor3& Compressor2() { return compressor2_; }
+    // The limiter's input gain and ceiling come together: the compressor stage rounds
+    // off 6 dB below the ceiling. Release is the compressor stage's, 100 ms shorter.
+    void SetLimiter(float inputDb, float thresholdDb);
+    void SetLimiterRelease(float ms);
+    bool IsLimiterOn() const { return limiterOn_.load(std::memory_order_relaxed); }
+    // The level no output sample may pass while the limiter is on: its ceiling times
+    // the output gain that follows it.
+    float GetOutputCeiling() const { return limiter2_.GetCeiling() * GetOutputGain(); }
+    void Process(float** outputs, float** inputs, int32_t frames) override;
+    void Reset() override;
+    void Suspend(int32_t) override {}
+
+    // channels: 1 mono, 2 stereo. Called while audio is stopped.
+    void Configure(int32_t channels, bool sideChainPresent);
+    int32_t GetChannels() const { return channels_; }
+
+    FilterSettings& Filter(int32_t index) { return filters_[index]; }
+    // The filter's settings changed: it is redesigned on the audio thread at the start
+    // of the next chunk, so coefficients never change in the middle of one. Index
+    // 0..5 are the EQ bands, kGateKeyFilter and kCompKeyFilter the key filters.
+    void UpdateFilter(int32_t index) { dirtyFilters_.fetch_or(1u << index, std::memory_order_release); }
+
+    void SetInputGain(float gain) { inputGain_.store(gain, std::memory_order_relaxed); }
+    void SetOutputGain(float gain) { outputGain_.store(gain, std::memory_order_relaxed); }
+    void SetPhaseInverted(bool on) { phaseInverted_.store(on, std::memory_order_relaxed); }
+    // Samples at the engine rate, 0..DelayLine::kMaxDelay; 0 bypasses the line.
+    void SetInputDelay(int32_t samples);
+    void SetRouting(uint32_t routing) { routing_.store(routing, std::memory_order_relaxed); }
+    void SetGateOn(bool on) { gateOn_.store(on, std::memory_order_relaxed); }
+    void SetCompOn(bool on) { compOn_.store(on, std::memory_order_relaxed); }
+    void SetLimiterOn(bool on) { limiterOn_.store(on, std::memory_order_relaxed); }
+    void SetWidthOn(bool on) { widthOn_.store(on, std::memory_order_relaxed); }
+    void SetSaturationOn(bool on) { saturationOn_.store(on, std::memory_order_relaxed); }
+    void SetGateKeyListen(bool on) { gateListen_.store(on, std::memory_order_relaxed); }
+    void SetCompKeyListen(bool on) { compListen_.store(on, std::memory_order_relaxed); }
+    void SetGateExternalKey(bool on) { gateExternal_.store(on, std::memory_order_relaxed); }
+    void SetCompExternalKey(bool on) { compExternal_.store(on, std::memory_order_relaxed); }
+    void SetGateKeyOutputGain(float gain) { gateKeyGain_.store(gain, std::memory_order_relaxed); }
+    void SetCompKeyOutputGain(float gain) { compKeyGain_.store(gain, std::memory_order_relaxed); }
+    void SetCompressorType(int32_t type) { compType_.store(type, std::memory_order_relaxed); }
+    void SetGateMix(float mix) { gateMix_.store(mix, std::memory_order_relaxed); }
+    void SetSaturationMix(float mix) { saturationMix_.store(mix, std::memory_order_relaxed); }
+    void SetLimiterInputGain(float gain) { limiterInputGain_.store(gain, std::memory_order_relaxed); }
+    void SetMeterSource(int32_t source) { meterSource_.store(source, std::memory_order_relaxed); }
+    void SetAnalyserSource(int32_t source) { analyserSource_.store(source, std::memory_order_relaxed); }
+
+    float GetInputGain() const { return inputGain_.load(std::memory_order_relaxed); }
+    float GetOutputGain() const { return outputGain_.load(std::memory_order_relaxed); }
+    float GetGateMix() const { return gateMix_.load(std::memory_order_relaxed); }
+    float GetSaturationMix() const { return saturationMix_.load(std::memory_order_relaxed); }
+    int32_t GetInputDelay() const { return inputDelay_.load(std::memory_order_relaxed); }
+
+private:
+    static constexpr int32_t kFilters = 8;
+    CIIR& FilterAt(int32_t index);
+    // Designs filter index from its settings at the current rate (flat when off, so
+    // switching a band glides instead of clicking).
+    void DesignFilter(int32_t index);
+    void DesignDirtyFilters();
+    // Scales a key by its output gain and runs it through its filter.
+    void FilterKey(CIIR& filter, float gain, double (*key)[kChunk], int32_t frames);
+
+    // One chunk of at most kChunk frames.
+    void ProcessChunk(float** outputs, float** inputs, int32_t frames);
+    // Chain steps on the working signal x[channel][frame].
+    void RunEqualiser(double (*x)[kChunk], int32_t frames);
+    void RunDynamics(double (*x)[kChunk], double (*gateKey)[kChunk], double (*compKey)[kChunk],
+                     int32_t frames);
+    void RunOutputSections(double (*x)[kChunk], int32_t frames);
+
+    int32_t channels_ = 0;
+    bool sideChainPresent_ = false;
+    FilterSettings filters_[kFilters];
+    CIIR bands_[kBands];
+    CIIR gateKeyFilter_;
+    CIIR compKeyFilter_;
+    std::atomic<uint32_t> dirtyFilters_{0};
+
+    std::atomic<bool> compOn_{false}, gateOn_{false};
+    std::atomic<float> gateKeyGain_{1.0f}, compKeyGain_{1.0f};
+    std::atomic<bool> compListen_{false}, gateListen_{false}, limiterOn_{false}, widthOn_{false},
+        saturationOn_{false};
+    std::atomic<int32_t> compType_{0};
+    std::atomic<uint32_t> routing_{0};
+    std::atomic<int32_t> meterSource_{0};
+    DelayLine delay_[2];
+    std::atomic<int32_t> inputDelay_{0};
+    std::atomic<float> inputGain_{1.0f}, outputGain_{1.0f};
+    std::atomic<bool> phaseInverted_{false};
+    std::atomic<int32_t> analyserSource_{1};
+    std::atomic<bool> gateExternal_{false}, compExternal_{false};
+    std::atomic<float> gateMix_{1.0f}, saturationMix_{1.0f};
+    std::atomic<float> limiterInputGain_{1.0f};
+
+    CWidth width_;
+    CSaturator saturator_;
+    CGate gate_;
+    CCompressor compressor1_;
+    CCompressor3 compressor2_;
+    CCompressor limiterStage_;
+    CLimiter2 limiter2_;
+
+    // Level for the section meters: what goes in, or what the detector sees.
+    template <class Section>
+    void HoldSectionMeters(const Section& section, int32_t peakSlot, int32_t gainSlot);
+    void RunLimiter(double (*x)[kChunk], int32_t frames);
+    void SetUpSections();
+};

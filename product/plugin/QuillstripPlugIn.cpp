@@ -1,0 +1,492 @@
+#include "product/plugin/QuillstripPlugIn.h"
+
+#include "product/plugin/Parm.h"
+#include "product/plugin/QuillstripParameterTable.h"
+#include "product/engine/QuillstripDSP.h"
+
+#include <algorithm>
+#include <cmath>
+
+using namespace quillstrip;
+
+namespace {
+
+// dB -> linear factor.
+float DbToGain(float db)
+{
+    return static_cast<float>(std::pow(10.0, db / 20.0));
+}
+
+int32_t Rounded(float value)
+{
+    return static_cast<int32_t>(std::lround(value));
+}
+
+// The smoothed parameters: every change becomes a linear ramp crossing min..max in rampMs.
+struct SSmoothed {
+    int32_t id;
+    float min, max, initial;
+    double rampMs;
+};
+const SSmoothed kSmoothed[] = {
+    {kInputGain, 0, 1, 1, 500},     {kOutputGain, 0, 1, 1, 500},  {kStereoLow, -100, 100, 0, 500},
+    {kStereoMid, -100, 100, 0, 500}, {kStereoHigh, -100, 100, 0, 500}, {kGateMix, 0, 1, 1, 500},
+    {kSaturationMix, 0, 1, 1, 500}, {kCompRatio, 1.01f, 30, 4.5f, 1000}, {kCompThreshold, -40, 0, -16, 500},
+    {kCompOutput, -12, 24, 0, 500},
+};
+
+} // namespace
+
+CQuillstripPlugIn::CQuillstripPlugIn(zt::ztpi::IHost* host)
+    : CBasePlugIn(host, "Kelmora", "Quillstrip Pro", kMaxSubBlock)
+{
+    auto engine = std::make_unique<CQuillstripDSP>();
+    dsp_ = engine.get();
+    engine_ = std::move(engine);
+    dezipper_.SetCallback(this);
+    SetChannelConfig(2, 2, 0);
+
+    gainDisplay_.SetUnit("dB");
+    frequency0_.SetRanges(zt::de::CDisplayConverter::FrequencyRanges(0));
+    frequency1_.SetRanges(zt::de::CDisplayConverter::FrequencyRanges(1));
+}
+
+CQuillstripPlugIn::~CQuillstripPlugIn()
+{
+    StopPreferences();
+}
+
+void CQuillstripPlugIn::DefineParameters()
+{
+    parameters_->SetNumberOfSets(kNumSets);
+    for (int32_t set = 0; set < kNumSets; ++set)
+        for (const SParameterRow& row : ParameterRows(set))
+            parameters_->AddParameter(
+                new CParm(this, set, row.number, row.defaultValue, row.minimum, row.maximum, row.decimals), set);
+    for (const SSmoothed& s : kSmoothed)
+        dezipper_.AddParameter(s.id, s.min, s.max, s.initial, s.rampMs);
+    SetStateSets({kSetProcessing, kSetPlugIn});
+    SetPresetSets({kSetProcessing});
+    BindPreferences(kPreferenceFile,
+                    {{"KnobMode", kKnobMode}, {"MeterMode", kMeterMode}, {"ToolTipsEQ", kToolTipsEQ},
+                     {"ToolTipsControls", kToolTipsControls}, {"EyeCandy", kEyeCandy}, {"Hue", kHue},
+                     {"Brightness", kBrightness}, {"Saturation", kSaturation}},
+                    kSetEditor);
+}
+
+void CQuillstripPlugIn::DefineAutomation()
+{
+    const std::vector<const SParameterRow*> order = AutomationOrder();
+    auto displayOf = [this](const SParameterRow& row, bool shortList) -> const zt::de::IDisplayConverter* {
+        switch (row.display) {
+        case EDisplay::kFrequency0: return &frequency0_;
+        case EDisplay::kFrequency1: return &frequency1_;
+        case EDisplay::kGain: return shortList ? &gainDisplayShort_ : &gainDisplay_;
+        default: return nullptr;
+        }
+    };
+    for (const SParameterRow* row : order) {
+        switch (row->scale) {
+        case EScale::kList: AddAutomationList(row->set, row->number, row->name, row->texts, row->unit); break;
+        case EScale::kTrueLog: AddAutomationTrueLog(row->set, row->number, row->name, row->displayDecimals, row->unit); break;
+        case EScale::kLog: AddAutomationLog(row->set, row->number, row->logBase, row->name, row->displayDecimals, row->unit); break;
+        default: AddAutomationParameter(row->set, row->number, row->name, row->displayDecimals, row->unit); break;
+        }
+        SetDisplayConverter(displayOf(*row, false), nullptr);
+    }
+    for (const SParameterRow* row : order) {
+        switch (row->scale) {
+        case EScale::kList: AddShortList(row->set, row->number, row->name, row->shortTexts); break;
+        case EScale::kTrueLog: AddShortTrueLog(row->set, row->number, row->name, row->displayDecimals); break;
+        case EScale::kLog: AddShortLog(row->set, row->number, row->logBase, row->name, row->displayDecimals); break;
+        default: AddShortParameter(row->set, row->number, row->name, row->displayDecimals); break;
+        }
+        SetDisplayConverter(nullptr, displayOf(*row, true));
+    }
+}
+
+float CQuillstripPlugIn::Value(int32_t number) const
+{
+    return parameters_->GetValue(number, kSetProcessing);
+}
+
+int32_t CQuillstripPlugIn::GetLatency()
+{
+    if (!parameters_)
+        return 0;
+    return Rounded(Value(kOversampleEnable)) != 0 ? kOversamplingLatency : 0;
+}
+
+void CQuillstripPlugIn::GetChannelConfigs(int32_t* inputs, int32_t* outputs, int32_t* sidechains)
+{
+    static const int32_t kConfigs[4][3] = {{2, 2, 0}, {1, 1, 0}, {2, 2, 2}, {1, 1, 1}};
+    for (int32_t i = 0; i < 4; ++i) {
+        inputs[i] = kConfigs[i][0];
+        outputs[i] = kConfigs[i][1];
+        sidechains[i] = kConfigs[i][2];
+    }
+}
+
+void CQuillstripPlugIn::SetChannelConfig(int32_t inputs, int32_t outputs, int32_t sidechain)
+{
+    CBasePlugIn::SetChannelConfig(inputs, outputs, sidechain);
+    dsp_->Configure(outputs_, sidechains_ != 0);
+}
+
+void CQuillstripPlugIn::SetSampleRate(int32_t rate)
+{
+    // Applying "Oversample Enable" while the values are re-sent would come back here.
+    if (inSetSampleRate_)
+        return;
+    inSetSampleRate_ = true;
+    hostRate_ = rate;
+    const int32_t factor = (parameters_ && Rounded(Value(kOversampleEnable)) != 0) ? 2 : 1;
+    SetEngineRate(rate * factor, factor);
+    inSetSampleRate_ = false;
+}
+
+void CQuillstripPlugIn::Process(float** outputs, float** inputs, int32_t frames)
+{
+    if (!active_) {
+        // Not resumed: silence the first sample of each output and produce nothing else;
+        // parameter changes that came with the block still count.
+        ApplyQueuedEvents();
+        if (frames > 0 && outputs) {
+            outputs[0][0] = 0.0f;
+            if (outputs_ == 2)
+                outputs[1][0] = 0.0f;
+        }
+        return;
+    }
+    CBasePlugIn::Process(outputs, inputs, frames);
+}
+
+void CQuillstripPlugIn::OnEngineRate(int32_t rate, int32_t factor)
+{
+    hostCeiling_.Setup(std::max(outputs_, 1), static_cast<float>(rate / factor), 100.0f);
+    // A history from the other rate must not play out when the converters start again.
+    if (factor != oversamplerFactor_) {
+        oversampler_.Reset();
+        oversamplerFactor_ = factor;
+    }
+}
+
+void CQuillstripPlugIn::ProcessSubBlock(float** outputs, float** inputs, int32_t frames)
+{
+    if (ActiveFactor() != 2) {
+        CBasePlugIn::ProcessSubBlock(outputs, inputs, frames);
+        return;
+    }
+
+    // Main channels use converters 0 and 1, side-chain channels 2 and 3.
+    float up[COversampler::kInputs][2 * kMaxSubBlock];
+    float down[COversampler::kOutputs][2 * kMaxSubBlock];
+    const int32_t channels = inputs_ + sidechains_;
+    for (int32_t c = 0; c < channels; ++c)
+        oversampler_.Up(c < inputs_ ? c : 2 + (c - inputs_), inputs[c], up[c], frames);
+
+    // The engine sees 2n samples per host chunk, in two calls of n.
+    float* in[COversampler::kInputs];
+    float* out[COversampler::kOutputs];
+    for (int32_t half = 0; half < 2; ++half) {
+        for (int32_t c = 0; c < channels; ++c)
+            in[c] = up[c] + half * frames;
+        for (int32_t c = 0; c < outputs_; ++c)
+            out[c] = down[c] + half * frames;
+        RunEngine(out, in, frames);
+    }
+    for (int32_t c = 0; c < outputs_; ++c)
+        oversampler_.Down(c, down[c], outputs[c], frames);
+
+    if (dsp_->IsLimiterOn()) {
+        double y[COversampler::kOutputs][kMaxSubBlock];
+        for (int32_t c = 0; c < outputs_; ++c)
+            for (int32_t i = 0; i < frames; ++i)
+                y[c][i] = outputs[c][i];
+        hostCeiling_.SetCeiling(dsp_->GetOutputCeiling());
+        if (outputs_ == 2)
+            hostCeiling_.ProcessStereo(y[0], y[1], frames);
+        else
+            hostCeiling_.ProcessMono(y[0], frames);
+        for (int32_t c = 0; c < outputs_; ++c)
+            for (int32_t i = 0; i < frames; ++i)
+                outputs[c][i] = static_cast<float>(y[c][i]);
+    }
+}
+
+bool CQuillstripPlugIn::ApplyRealTime(int32_t set, int32_t number, float value)
+{
+    if (set == kSetProcessing) {
+        // Switching the rate and telling the host of the new latency is UI-thread work.
+        if (number == kOversampleEnable)
+            return false;
+        // Listening takes effect now; turning the other monitor off and this key's
+        // filter on goes through the parameter manager on the UI thread.
+        if (number == kGateScMonitor || number == kCompScMonitor) {
+            if (number == kGateScMonitor)
+                dsp_->SetGateKeyListen(value != 0.0f);
+            else
+                dsp_->SetCompKeyListen(value != 0.0f);
+            return value == 0.0f;
+        }
+    }
+    ApplyParameter(set, number, value);
+    return true;
+}
+
+void CQuillstripPlugIn::ReportLatencyIfChanged()
+{
+    const int32_t latency = GetLatency();
+    if (latency != reportedLatency_) {
+        reportedLatency_ = latency;
+        if (host_)
+            host_->LatencyChanged();
+    }
+}
+
+// --- section presets -----------------------------------------------------------
+
+const std::vector<int32_t>& CQuillstripPlugIn::SectionParameters(int32_t section)
+{
+    auto range = [](int32_t first, int32_t last, std::vector<int32_t> more = {}) {
+        std::vector<int32_t> numbers;
+        for (int32_t n = first; n <= last; ++n)
+            numbers.push_back(n);
+        numbers.insert(numbers.end(), more.begin(), more.end());
+        return numbers;
+    };
+    static const std::vector<int32_t> kSections[kNumSections] = {
+        range(0, 35),
+        range(kCompThreshold, kCompDetection,
+              {kCompScEnable, kCompScMonitor, kCompScGain, kCompScFreq, kCompScQ, kCompScOutput, kCompScType,
+               kCompressorType, kCompScInput}),
+        range(kGateThreshold, kGateDetection,
+              {kGateScEnable, kGateScMonitor, kGateScGain, kGateScFreq, kGateScQ, kGateScOutput, kGateScType,
+               kGateScInput, kGateMix}),
+        {kLimiterThreshold, kLimiterInput, kLimiterRelease},
+        range(kStereoFreqLow, kStereoHigh, {kStereoLowSolo, kStereoMidSolo, kStereoHighSolo, kStereoAutoGain}),
+        {kSaturationMode, kSaturationMix},
+    };
+    return kSections[section];
+}
+
+bool CQuillstripPlugIn::LoadSectionPreset(const std::string& path, int32_t section)
+{
+    std::vector<std::pair<int32_t, zt::ztpi::SSetValues>> sets;
+    if (section < 0 || section >= kNumSections || !ReadPresetSets(path, sets, nullptr))
+        return false;
+    const std::vector<int32_t>& numbers = SectionParameters(section);
+    zt::CAutoLock lock(lock_);
+    for (const auto& [set, stored] : sets) {
+        for (size_t i = 0; i < stored.values.size(); ++i) {
+            const int64_t number = int64_t(stored.first) + int64_t(i);
+            if (std::find(numbers.begin(), numbers.end(), number) != numbers.end())
+                parameters_->SetValue(true, static_cast<int32_t>(number), stored.values[i], set);
+        }
+    }
+    return true;
+}
+
+void CQuillstripPlugIn::ResetSection(int32_t section)
+{
+    if (section < 0 || section >= kNumSections)
+        return;
+    zt::CAutoLock lock(lock_);
+    for (int32_t number : SectionParameters(section))
+        parameters_->SetValue(true, number, parameters_->GetParameter(number, kSetProcessing)->GetDefault(),
+                              kSetProcessing);
+}
+
+// --- parameter values onto the engine ----------------------------------------
+
+void CQuillstripPlugIn::ApplyParameter(int32_t set, int32_t number, float value)
+{
+    switch (set) {
+    case kSetProcessing:
+        ApplyProcessing(number, value);
+        break;
+    case kSetPlugIn:
+        if (number == kBypass)
+            dsp_->SetBypass(value != 0.0f);
+        else if (number == kAnalyserSource)
+            dsp_->SetAnalyserSource(Rounded(value));
+        break;
+    case kSetEditor:
+        if (number == kMeterMode)
+            dsp_->SetMeterSource(Rounded(value));
+        break;
+    default:
+        break;
+    }
+}
+
+void CQuillstripPlugIn::ApplyBand(int32_t band, int32_t field, float value)
+{
+    FilterSettings& f = dsp_->Filter(band);
+    switch (field) {
+    case kBandEnable: f.on = value != 0.0f && Value(kEqSection) != 0.0f; break;
+    case kBandGain: f.gain = value; break;
+    case kBandFreq: f.freq = value; break;
+    case kBandQ: f.q = value; break;
+    case kBandType: f.type = Rounded(value); break;
+    case kBandSolo: f.solo = static_cast<uint32_t>(Rounded(value)); return;  // no redesign
+    default: return;
+    }
+    dsp_->UpdateFilter(band);
+}
+
+void CQuillstripPlugIn::ApplyKeyFilter(int32_t filter, int32_t field, float value)
+{
+    FilterSettings& f = dsp_->Filter(filter);
+    switch (field) {
+    case kBandEnable: f.on = value != 0.0f; break;
+    case kBandGain: f.gain = value; break;
+    case kBandFreq: f.freq = value; break;
+    case kBandQ: f.q = value; break;
+    case kBandType: f.type = Rounded(value); break;
+    default: return;
+    }
+    dsp_->UpdateFilter(filter);
+}
+
+void CQuillstripPlugIn::InterlockMonitors(int32_t otherMonitor, int32_t ownFilterEnable)
+{
+    // Through the parameter manager, so that host and editor follow.
+    parameters_->SetValue(true, otherMonitor, 0.0f, kSetProcessing);
+    parameters_->SetValue(true, ownFilterEnable, 1.0f, kSetProcessing);
+}
+
+void CQuillstripPlugIn::ApplyProcessing(int32_t number, float value)
+{
+    if (number < kEqSection) {
+        ApplyBand(number / kBandStride, number % kBandStride, value);
+        return;
+    }
+    const bool on = value != 0.0f;
+    switch (number) {
+    case kEqSection:
+        for (int32_t b = 0; b < CQuillstripDSP::kBands; ++b) {
+            dsp_->Filter(b).on = on && Value(b * kBandStride + kBandEnable) != 0.0f;
+            dsp_->UpdateFilter(b);
+        }
+        break;
+
+    // Smoothed: the ramp's callback writes the engine.
+    case kInputGain: case kOutputGain: case kStereoLow: case kStereoMid: case kStereoHigh:
+    case kCompRatio: case kCompThreshold: case kCompOutput:
+        dezipper_.SetTarget(number, value);
+        break;
+    case kGateMix: case kSaturationMix:
+        dezipper_.SetTarget(number, value * 0.01f);
+        break;
+
+    case kInputPhase: dsp_->SetPhaseInverted(on); break;
+    case kInputDelay: dsp_->SetInputDelay(Rounded(value)); break;
+    case kRouting: dsp_->SetRouting(static_cast<uint32_t>(Rounded(value))); break;
+    case kGateEnable: dsp_->SetGateOn(on); break;
+    case kCompEnable: dsp_->SetCompOn(on); break;
+    case kStereoEnable: dsp_->SetWidthOn(on); break;
+    case kSaturationEnable: dsp_->SetSaturationOn(on); break;
+    case kLimiterEnable: dsp_->SetLimiterOn(on); break;
+    case kCompressorType: dsp_->SetCompressorType(Rounded(value)); break;
+
+    case kGateScMonitor:
+        dsp_->SetGateKeyListen(on);
+        if (on)
+            InterlockMonitors(kCompScMonitor, kGateScEnable);
+        break;
+    case kCompScMonitor:
+        dsp_->SetCompKeyListen(on);
+        if (on)
+            InterlockMonitors(kGateScMonitor, kCompScEnable);
+        break;
+    case kGateScInput: dsp_->SetGateExternalKey(on); break;
+    case kCompScInput: dsp_->SetCompExternalKey(on); break;
+    case kGateScOutput: dsp_->SetGateKeyOutputGain(DbToGain(value)); break;
+    case kCompScOutput: dsp_->SetCompKeyOutputGain(DbToGain(value)); break;
+    case kGateScEnable: ApplyKeyFilter(CQuillstripDSP::kGateKeyFilter, kBandEnable, value); break;
+    case kGateScType: ApplyKeyFilter(CQuillstripDSP::kGateKeyFilter, kBandType, value); break;
+    case kGateScFreq: ApplyKeyFilter(CQuillstripDSP::kGateKeyFilter, kBandFreq, value); break;
+    case kGateScQ: ApplyKeyFilter(CQuillstripDSP::kGateKeyFilter, kBandQ, value); break;
+    case kGateScGain: ApplyKeyFilter(CQuillstripDSP::kGateKeyFilter, kBandGain, value); break;
+    case kCompScEnable: ApplyKeyFilter(CQuillstripDSP::kCompKeyFilter, kBandEnable, value); break;
+    case kCompScType: ApplyKeyFilter(CQuillstripDSP::kCompKeyFilter, kBandType, value); break;
+    case kCompScFreq: ApplyKeyFilter(CQuillstripDSP::kCompKeyFilter, kBandFreq, value); break;
+    case kCompScQ: ApplyKeyFilter(CQuillstripDSP::kCompKeyFilter, kBandQ, value); break;
+    case kCompScGain: ApplyKeyFilter(CQuillstripDSP::kCompKeyFilter, kBandGain, value); break;
+
+    case kStereoFreqLow: dsp_->Width().SetCrossoverLow(value); break;
+    case kStereoFreqHigh: dsp_->Width().SetCrossoverHigh(value); break;
+    case kStereoLowSolo: dsp_->Width().SetSolo(CWidth::kLow, on); break;
+    case kStereoMidSolo: dsp_->Width().SetSolo(CWidth::kMid, on); break;
+    case kStereoHighSolo: dsp_->Width().SetSolo(CWidth::kHigh, on); break;
+    case kStereoAutoGain: dsp_->Width().SetAutoGain(on); break;
+    case kSaturationMode: dsp_->Saturator().SetMode(Rounded(value)); break;
+
+    case kGateThreshold: dsp_->Gate().SetThresholdDb(value); break;
+    case kGateAttack: dsp_->Gate().SetAttackMs(value); break;
+    case kGateRelease: dsp_->Gate().SetReleaseMs(value); break;
+    case kGateHold: dsp_->Gate().SetHoldMs(value); break;
+    case kGateDetection: dsp_->Gate().SetDetectionMode(Rounded(value)); break;
+
+    case kCompKnee:
+        dsp_->Compressor1().SetKneePercent(value);
+        dsp_->Compressor2().SetKneePercent(value);
+        break;
+    case kCompAttack:
+        dsp_->Compressor1().SetAttackMs(value);
+        dsp_->Compressor2().SetAttackMs(value);
+        break;
+    case kCompRelease:
+        dsp_->Compressor1().SetReleaseMs(value);
+        dsp_->Compressor2().SetReleaseMs(value);
+        break;
+    case kCompMode:
+        dsp_->Compressor1().SetStereoMode(Rounded(value));
+        dsp_->Compressor2().SetStereoMode(Rounded(value));
+        break;
+    case kCompDetection:
+        dsp_->Compressor1().SetDetectionMode(Rounded(value));
+        dsp_->Compressor2().SetDetectionMode(Rounded(value));
+        break;
+
+    case kLimiterInput:
+    case kLimiterThreshold:
+        dsp_->SetLimiter(Value(kLimiterInput), Value(kLimiterThreshold));
+        break;
+    case kLimiterRelease: dsp_->SetLimiterRelease(value); break;
+
+    case kOversampleEnable:
+        ReportLatencyIfChanged();
+        SetSampleRate(hostRate_);
+        break;
+    default:
+        break;  // the remaining section parameters reach their sections
+    }
+}
+
+void CQuillstripPlugIn::OnSmoothedValue(int32_t id, float value)
+{
+    switch (id) {
+    case kInputGain: dsp_->SetInputGain(static_cast<float>(CGainDisplayConverter::GainOf(value))); break;
+    case kOutputGain: dsp_->SetOutputGain(static_cast<float>(CGainDisplayConverter::GainOf(value))); break;
+    case kGateMix: dsp_->SetGateMix(value); break;
+    case kSaturationMix: dsp_->SetSaturationMix(value); break;
+    case kStereoLow: dsp_->Width().SetWidth(CWidth::kLow, value); break;
+    case kStereoMid: dsp_->Width().SetWidth(CWidth::kMid, value); break;
+    case kStereoHigh: dsp_->Width().SetWidth(CWidth::kHigh, value); break;
+    case kCompThreshold:
+        dsp_->Compressor1().SetThresholdDb(value);
+        dsp_->Compressor2().SetThresholdDb(value);
+        break;
+    case kCompRatio:
+        dsp_->Compressor1().SetRatio(value);
+        dsp_->Compressor2().SetRatio(value);
+        break;
+    case kCompOutput:
+        dsp_->Compressor1().SetOutputGainDb(value);
+        dsp_->Compressor2().SetOutputGainDb(value);
+        break;
+    default: break;
+    }
+}

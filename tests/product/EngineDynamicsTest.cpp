@@ -1,0 +1,134 @@
+// The dynamics sections inside the chain: what they do to the sound, their meters,
+// the limiter's ceiling and the external key, through the plug-in object.
+#include "tests/support/PlugInHarness.h"
+#include "product/engine/QuillstripDSP.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+using namespace quillstrip;
+
+namespace {
+
+constexpr int32_t kRate = 48000;
+
+std::vector<float> Sine(double freq, size_t frames, double amplitude)
+{
+    std::vector<float> v(frames);
+    for (size_t i = 0; i < frames; ++i)
+        v[i] = static_cast<float>(amplitude * std::sin(2.0 * M_PI * freq * double(i) / kRate));
+    return v;
+}
+
+float Peak(const std::vector<float>& v, size_t from = 0)
+{
+    float peak = 0;
+    for (size_t i = from; i < v.size(); ++i)
+        peak = std::max(peak, std::fabs(v[i]));
+    return peak;
+}
+
+// Settings made before the plug-in is activated are in force from the first sample.
+void SetAll(PlugInHarness& h, std::initializer_list<std::pair<int32_t, float>> values)
+{
+    h.plugIn().Suspend();
+    for (const auto& [number, value] : values)
+        h.parameters().SetValue(false, number, value, kSetProcessing);
+    h.plugIn().Resume();
+}
+
+} // namespace
+
+TEST(EngineDynamics, CompressorReducesLoudSignalsAndShowsIt)
+{
+    PlugInHarness h(kRate);
+    SetAll(h, {{kCompEnable, 1}, {kCompThreshold, -24}, {kCompRatio, 8}, {kCompKnee, 0}, {kCompAttack, 1},
+               {kCompRelease, 50}});
+    const auto loud = Sine(200, 48000, 0.9);
+    const auto out = h.Run({loud, loud});
+    EXPECT_LT(Peak(out[0], 24000), 0.5f);
+    auto* engine = h.product().GetEngine();
+    EXPECT_LT(engine->TakeGainReduction(CQuillstripDSP::kGainComp), 0.5f);
+    EXPECT_GT(engine->TakePeak(CQuillstripDSP::kPeakComp), 0.5f);
+    // Quiet signals pass: well below the threshold nothing changes.
+    const auto quiet = Sine(200, 48000, 0.01);
+    const auto same = h.Run({quiet, quiet});
+    EXPECT_NEAR(Peak(same[0], 40000), 0.01f, 1e-4f);
+
+    // Type "2" gets the same settings and compresses too.
+    SetAll(h, {{kCompressorType, 1}});
+    EXPECT_LT(Peak(h.Run({loud, loud})[0], 24000), 0.6f);
+}
+
+TEST(EngineDynamics, GateClosesOnSilenceAndFollowsAnExternalKey)
+{
+    PlugInHarness h(kRate, 2, 2);
+    SetAll(h, {{kGateEnable, 1}, {kGateThreshold, -40}, {kGateAttack, 0.5f}, {kGateRelease, 10}, {kGateHold, 1}});
+    const auto signal = Sine(300, 24000, 0.5);
+    const std::vector<float> silence(24000, 0.0f);
+    // Own key: the signal is loud, the gate stays open.
+    auto out = h.Run({signal, signal, silence, silence});
+    EXPECT_NEAR(Peak(out[0], 12000), 0.5f, 0.01f);
+    // External key that is silent: the gate shuts the signal down. The key source counts
+    // only with the key filter on (here a cut far below anything heard, at 0 dB).
+    SetAll(h, {{kGateScInput, 1}, {kGateScEnable, 1}, {kGateScType, 0}, {kGateScFreq, 16}, {kGateScOutput, 0}});
+    out = h.Run({signal, signal, silence, silence});
+    EXPECT_LT(Peak(out[0], 12000), 1e-3f);
+    EXPECT_LT(h.product().GetEngine()->TakeGainReduction(CQuillstripDSP::kGainGate), 0.01f);
+    // A loud external key opens it again.
+    out = h.Run({signal, signal, signal, signal});
+    EXPECT_NEAR(Peak(out[0], 12000), 0.5f, 0.01f);
+}
+
+TEST(EngineDynamics, ExternalKeyStaysAlignedWhileOversampling)
+{
+    // A key equal to the main input must gate exactly as the internal key does.
+    auto render = [](bool external) {
+        PlugInHarness h(kRate, 2, 2);
+        SetAll(h, {{kOversampleEnable, 1}, {kGateEnable, 1}, {kGateThreshold, -20}, {kGateAttack, 0.5f},
+                   {kGateRelease, 20}, {kGateHold, 1}, {kGateScEnable, 1}, {kGateScType, 0}, {kGateScFreq, 16},
+                   {kGateScOutput, 0}, {kGateScInput, external ? 1.0f : 0.0f}});
+        std::vector<float> bursts(24000, 0.0f);
+        for (size_t i = 0; i < bursts.size(); ++i)
+            if ((i / 3000) % 2 == 0)
+                bursts[i] = static_cast<float>(0.5 * std::sin(0.05 * double(i)));
+        return h.Run({bursts, bursts, bursts, bursts})[0];
+    };
+    const auto internal = render(false), external = render(true);
+    ASSERT_EQ(internal.size(), external.size());
+    for (size_t i = 0; i < internal.size(); ++i)
+        ASSERT_EQ(internal[i], external[i]) << i;
+}
+
+TEST(EngineDynamics, LimiterKeepsEverySampleUnderTheCeiling)
+{
+    for (bool stereo : {true, false}) {
+        PlugInHarness h(kRate, stereo ? 2 : 1);
+        SetAll(h, {{kLimiterEnable, 1}, {kLimiterInput, 24}, {kLimiterThreshold, -6}, {kLimiterRelease, 100}});
+        const float ceiling = static_cast<float>(std::pow(10.0, -6.0 / 20.0));
+        const auto noise = Noise(48000, 3);
+        const auto out = stereo ? h.Run({noise, Noise(48000, 4)}) : h.Run({noise}, 1);
+        for (const auto& channel : out)
+            EXPECT_LE(Peak(channel), ceiling);
+        EXPECT_GT(Peak(out[0]), ceiling * 0.95f);
+        EXPECT_LT(h.product().GetEngine()->TakeGainReduction(CQuillstripDSP::kGainLimiter), 0.2f);
+    }
+    // With oversampling the down-sampler would ring above a limited peak; the ceiling
+    // holds at the host rate as well.
+    PlugInHarness os(kRate);
+    SetAll(os, {{kOversampleEnable, 1}, {kLimiterEnable, 1}, {kLimiterInput, 24}, {kLimiterThreshold, -6}});
+    const float ceiling = static_cast<float>(std::pow(10.0, -6.0 / 20.0));
+    const auto loud = os.Run({Noise(48000, 5), Noise(48000, 6)});
+    EXPECT_LE(Peak(loud[0]), ceiling);
+    EXPECT_LE(Peak(loud[1]), ceiling);
+    EXPECT_GT(Peak(loud[0]), ceiling * 0.95f);
+
+    // Quiet material below the compressor stage's knee passes both stages unchanged.
+    PlugInHarness q(kRate);
+    SetAll(q, {{kLimiterEnable, 1}, {kLimiterInput, 0}, {kLimiterThreshold, -0.3f}});
+    const float knee = static_cast<float>(std::pow(2.0, (-0.3 - 6.0 - 18.0) / 6.0));
+    const auto quiet = Sine(440, 4800, knee * 0.9);
+    EXPECT_EQ(q.Run({quiet, quiet})[0], quiet);
+}

@@ -1,0 +1,66 @@
+// The final ceiling: exact landing, constant-rate recovery, independent channels, and
+// no output sample above the ceiling whatever comes in.
+#include "product/engine/Limiter2.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+TEST(Limiter2, FullScaleSampleLandsOnTheCeilingThenRecoversAtAConstantRate)
+{
+    for (float rate : {44100.0f, 96000.0f}) {
+        CLimiter2 limiter;
+        limiter.Setup(2, rate, 100.0f);
+        limiter.SetThreshold(-0.3f);
+        const float ceiling = static_cast<float>(std::pow(10.0, -0.3 / 20.0));
+        EXPECT_NEAR(limiter.GetRecoveryStep(), 1.764f / rate, 1e-9f);
+
+        std::vector<double> l(32, 0.1), r(32, 0.1);
+        l[0] = 1.0;
+        const float smallest = limiter.ProcessStereo(l.data(), r.data(), 32);
+        EXPECT_EQ(static_cast<float>(l[0]), ceiling);
+        EXPECT_FLOAT_EQ(smallest, ceiling);
+        // The gain climbs by one step per sample from there.
+        for (int i = 1; i < 32; ++i)
+            EXPECT_NEAR(l[i], 0.1 * (ceiling + i * 1.764 / rate), 1e-7) << i;
+        EXPECT_EQ(r, std::vector<double>(32, 0.1));   // the other side is untouched
+    }
+}
+
+TEST(Limiter2, NothingEverPassesTheCeiling)
+{
+    CLimiter2 limiter;
+    limiter.Setup(1, 48000.0f, 100.0f);
+    uint32_t seed = 99;
+    for (float threshold : {-0.3f, -6.0f, -23.9f, 0.0f}) {
+        limiter.SetThreshold(threshold);
+        const float ceiling = limiter.GetCeiling();
+        for (int block = 0; block < 200; ++block) {
+            double x[32];
+            for (double& v : x) {
+                seed = seed * 1664525u + 1013904223u;
+                v = (static_cast<int32_t>(seed) / 2147483648.0) * 8.0;   // up to +18 dB over full scale
+            }
+            limiter.ProcessMono(x, 32);
+            for (double v : x)
+                ASSERT_LE(std::fabs(static_cast<float>(v)), ceiling) << threshold;
+        }
+    }
+}
+
+TEST(Limiter2, QuietSignalsPassAndResetRestoresUnity)
+{
+    CLimiter2 limiter;
+    limiter.Setup(2, 48000.0f, 100.0f);
+    limiter.SetThreshold(-6.0f);
+    std::vector<double> l(32, 0.4), r(32, -0.4);
+    EXPECT_EQ(limiter.ProcessStereo(l.data(), r.data(), 32), 1.0f);
+    EXPECT_EQ(l, std::vector<double>(32, 0.4));
+    l.assign(32, 2.0);
+    limiter.ProcessStereo(l.data(), r.data(), 32);
+    limiter.Reset();
+    l.assign(32, 0.4);
+    EXPECT_EQ(limiter.ProcessStereo(l.data(), r.data(), 32), 1.0f);
+    EXPECT_EQ(limiter.ProcessStereo(l.data(), r.data(), 0), 1.0f);
+}
