@@ -31,7 +31,9 @@ void PerFrame(benchmark::State& state)
 // y = b0 x + s1; s1 = b1 x - a1 y + s2; s2 = b2 x - a2 y
 void BM_ReferenceTwelveBiquads(benchmark::State& state)
 {
-    struct Section { double b0, b1, b2, a1, a2, s1[2], s2[2]; };
+    struct Section {
+        double b0, b1, b2, a1, a2, s1[2], s2[2];
+    };
     std::vector<Section> sections(12, Section{0.2, 0.3, 0.2, -0.5, 0.2, {0, 0}, {0, 0}});
     double x[2][kFrames];
     for (int i = 0; i < kFrames; ++i)
@@ -76,12 +78,14 @@ public:
         for (int i = 0; i < kSourceFrames; ++i) {
             const double level = 0.7 * std::pow(0.03, 0.5 + 0.5 * std::cos(6.283185307179586 * i / kSourceFrames));
             const double t = i / 48000.0;
-            l_[i] = static_cast<float>(level * (0.5 * std::sin(6.283 * 110 * t) + 0.3 * std::sin(6.283 * 1000 * t) +
-                                                0.2 * std::sin(6.283 * 5000 * t)));
-            r_[i] = static_cast<float>(level * (0.5 * std::sin(6.283 * 110 * t + 0.5) + 0.3 * std::sin(6.283 * 900 * t) +
-                                                0.2 * std::sin(6.283 * 6000 * t)));
+            l_[i] = static_cast<float>(level
+                                       * (0.5 * std::sin(6.283 * 110 * t) + 0.3 * std::sin(6.283 * 1000 * t)
+                                          + 0.2 * std::sin(6.283 * 5000 * t)));
+            r_[i] = static_cast<float>(level
+                                       * (0.5 * std::sin(6.283 * 110 * t + 0.5) + 0.3 * std::sin(6.283 * 900 * t)
+                                          + 0.2 * std::sin(6.283 * 6000 * t)));
         }
-        for (int i = 0; i < 2000; ++i)   // settle every glide
+        for (int i = 0; i < 2000; ++i)  // settle every glide
             Run();
     }
     void Run()
@@ -91,7 +95,10 @@ public:
         plugIn_->Process(out, in, kFrames);
         start_ = (start_ + kFrames) % kSourceFrames;
     }
-    void Set(int32_t number, float value) { plugIn_->GetParameterManager()->SetValue(false, number, value, kSetProcessing); }
+    void Set(int32_t number, float value)
+    {
+        plugIn_->GetParameterManager()->SetValue(false, number, value, kSetProcessing);
+    }
 
 private:
     NullHost host_;
@@ -102,12 +109,11 @@ private:
 };
 
 std::initializer_list<std::pair<int32_t, float>> kEqualiser = {
-    {0 * kBandStride + kBandEnable, 1}, {0 * kBandStride + kBandType, 11}, {0 * kBandStride + kBandFreq, 40},
-    {1 * kBandStride + kBandEnable, 1}, {1 * kBandStride + kBandType, 3},  {1 * kBandStride + kBandGain, 3},
-    {2 * kBandStride + kBandEnable, 1}, {2 * kBandStride + kBandGain, -4},
-    {3 * kBandStride + kBandEnable, 1}, {3 * kBandStride + kBandGain, 2},
-    {4 * kBandStride + kBandEnable, 1}, {4 * kBandStride + kBandGain, 2},
-    {5 * kBandStride + kBandEnable, 1}, {5 * kBandStride + kBandType, 12}, {5 * kBandStride + kBandFreq, 15000},
+    {0 * kBandStride + kBandEnable, 1}, {0 * kBandStride + kBandType, 11},  {0 * kBandStride + kBandFreq, 40},
+    {1 * kBandStride + kBandEnable, 1}, {1 * kBandStride + kBandType, 3},   {1 * kBandStride + kBandGain, 3},
+    {2 * kBandStride + kBandEnable, 1}, {2 * kBandStride + kBandGain, -4},  {3 * kBandStride + kBandEnable, 1},
+    {3 * kBandStride + kBandGain, 2},   {4 * kBandStride + kBandEnable, 1}, {4 * kBandStride + kBandGain, 2},
+    {5 * kBandStride + kBandEnable, 1}, {5 * kBandStride + kBandType, 12},  {5 * kBandStride + kBandFreq, 15000},
 };
 
 void BM_EqualiserSteady(benchmark::State& state)
@@ -124,7 +130,7 @@ void BM_EqualiserGliding(benchmark::State& state)
     CStrip strip(kEqualiser);
     float gain = -4;
     for (auto _ : state) {
-        gain = gain == -4 ? -3.5f : -4;   // every chunk redesigns and glides
+        gain = gain == -4 ? -3.5f : -4;  // every chunk redesigns and glides
         strip.Set(2 * kBandStride + kBandGain, gain);
         strip.Run();
     }
@@ -201,11 +207,11 @@ void BM_CompressorSweepWorstChunk(benchmark::State& state)
     for (auto _ : state) {
         c.SetThresholdDb(-20);
         c.SetRatio(4);
-        for (int i = 0; i < 8; ++i)          // back to the steady settings
+        for (int i = 0; i < 8; ++i)  // back to the steady settings
             timed();
         for (int i = 0; i < kSteps; ++i)
             steady[i] = std::min(steady[i], timed());
-        for (int i = 0; i < kSteps; ++i) {   // as the smoother delivers a knob turn
+        for (int i = 0; i < kSteps; ++i) {  // as the smoother delivers a knob turn
             c.SetThresholdDb(-20 - 0.3f * i);
             c.SetRatio(4 + 0.05f * i);
             sweep[i] = std::min(sweep[i], timed());
@@ -216,4 +222,4 @@ void BM_CompressorSweepWorstChunk(benchmark::State& state)
 }
 BENCHMARK(BM_CompressorSweepWorstChunk)->Iterations(200);
 
-} // namespace
+}  // namespace

@@ -140,10 +140,9 @@ void BM_LimiterStage(benchmark::State& state)
     c.SetThresholdDb(float(state.range(0)) / 10.0f - 6.0f);
     c.SetReleaseMs(160.0f);
     c.Reset();
-    RunChunks<SLoudSource, SLoudSource::kChunks>(state, [&](double* l, double* r) {
-        c.Process(l, r, nullptr, nullptr, 32);
-    });
+    RunChunks<SLoudSource, SLoudSource::kChunks>(state,
+                                                 [&](double* l, double* r) { c.Process(l, r, nullptr, nullptr, 32); });
 }
 BENCHMARK(BM_LimiterStage)->Arg(-3)->Arg(-120);
 
-} // namespace
+}  // namespace

@@ -121,4 +121,4 @@ BENCHMARK(BM_BiquadSeriesTwelve)
     ->Arg(int(biquad::ESeriesKernel::kPairs))
     ->Arg(int(biquad::ESeriesKernel::kOctets));
 
-} // namespace
+}  // namespace

@@ -33,9 +33,9 @@ void ProcessStereo(benchmark::State& state)
         benchmark::ClobberMemory();
     }
     state.counters["per_frame"] = benchmark::Counter(static_cast<double>(state.iterations()) * frames,
-                                                    benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+                                                     benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
-} // namespace
+}  // namespace
 
 BENCHMARK(ProcessStereo)->Arg(32)->Arg(512);

@@ -79,9 +79,10 @@ void BM_Limiter2Stereo(benchmark::State& state)
     limiter.Setup(2, 48000.0f, 100.0f);
     limiter.SetThreshold(state.range(0) ? -3.0f : 0.0f);
     float smallest = 1.0f;
-    RunStereoChunk(state, [&](double* l, double* r) { smallest = std::min(smallest, limiter.ProcessStereo(l, r, 32)); });
+    RunStereoChunk(state,
+                   [&](double* l, double* r) { smallest = std::min(smallest, limiter.ProcessStereo(l, r, 32)); });
     benchmark::DoNotOptimize(smallest);
 }
 BENCHMARK(BM_Limiter2Stereo)->DenseRange(0, 1);
 
-} // namespace
+}  // namespace

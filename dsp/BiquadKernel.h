@@ -35,8 +35,7 @@ struct SCoefficients {
     SCoefficients() = default;
     explicit SCoefficients(const double* c)
         : b0(Splat<T>(c[0])), b1(Splat<T>(c[1])), b2(Splat<T>(c[2])), a1(Splat<T>(c[3])), a2(Splat<T>(c[4]))
-    {
-    }
+    {}
 };
 
 // {x[n−1], x[n−2], y[n−1], y[n−2]} of one section, held in registers over a block.
@@ -80,4 +79,4 @@ inline T Section(const SCoefficients<T>& c, SSection<T>& s, T in)
     return y;
 }
 
-} // namespace biquad
+}  // namespace biquad

@@ -52,10 +52,17 @@ template <typename Samples>
 void RunRest(const SStereoBiquad* stages, int32_t count, Samples x, int32_t n)
 {
     switch (count) {
-    case 3: RunPairs<3>(stages, x, n); break;
-    case 2: RunPairs<2>(stages, x, n); break;
-    case 1: RunPairs<1>(stages, x, n); break;
-    default: break;
+    case 3:
+        RunPairs<3>(stages, x, n);
+        break;
+    case 2:
+        RunPairs<2>(stages, x, n);
+        break;
+    case 1:
+        RunPairs<1>(stages, x, n);
+        break;
+    default:
+        break;
     }
 }
 
@@ -186,8 +193,8 @@ struct SSkewed {
 #pragma GCC unroll 4
         for (int32_t j = 0; j < NV; ++j) {
             // y = b0·in + b1·x1 + b2·x2 − a1·y1 − a2·y2, left to right, in every lane.
-            const Vec y = b0[j] * input[j] + b1[j] * now.x1[j] + b2[j] * now.x2[j] - a1[j] * now.y1[j] -
-                          a2[j] * now.y2[j];
+            const Vec y
+                = b0[j] * input[j] + b1[j] * now.x1[j] + b2[j] * now.x2[j] - a1[j] * now.y1[j] - a2[j] * now.y2[j];
             now.x2[j] = now.x1[j];
             now.x1[j] = input[j];
             now.y2[j] = now.y1[j];
@@ -239,18 +246,19 @@ const bool kCpuHasAvx512 = [] {
     return __builtin_cpu_supports("avx512f") != 0;
 }();
 
-} // namespace
+}  // namespace
 
 bool CpuRuns(ESeriesKernel kernel)
 {
     switch (kernel) {
-    case ESeriesKernel::kOctets: return kCpuHasAvx512;
-    default: return true;
+    case ESeriesKernel::kOctets:
+        return kCpuHasAvx512;
+    default:
+        return true;
     }
 }
 
-void RunSeries(const SStereoBiquad* stages, int32_t count, double* left, double* right, int32_t n,
-               ESeriesKernel kernel)
+void RunSeries(const SStereoBiquad* stages, int32_t count, double* left, double* right, int32_t n, ESeriesKernel kernel)
 {
     // Fewer than four stages run straight on the channels.
     if (count < 4) {
@@ -281,4 +289,4 @@ void RunSeries(const SStereoBiquad* stages, int32_t count, double* left, double*
     }
 }
 
-} // namespace biquad
+}  // namespace biquad

@@ -32,4 +32,4 @@ bool CpuRuns(ESeriesKernel kernel);
 void RunSeries(const SStereoBiquad* stages, int32_t count, double* left, double* right, int32_t n,
                ESeriesKernel kernel = ESeriesKernel::kBest);
 
-} // namespace biquad
+}  // namespace biquad

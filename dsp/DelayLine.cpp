@@ -9,6 +9,6 @@ uint32_t RingLength()
         length *= 2;
     return length;
 }
-} // namespace
+}  // namespace
 
 DelayLine::DelayLine() : buffer_(RingLength(), 0.0), mask_(RingLength() - 1) {}

@@ -8,8 +8,8 @@
 struct FilterSettings {
     std::atomic<bool> on{false};
     std::atomic<float> freq{1000.0f};
-    std::atomic<float> gain{0.0f};   // dB; shelves and bell
-    std::atomic<float> q{1.0f};      // slope for shelves
-    std::atomic<int32_t> type{4};    // 0..12 in the order of the filter-type texts; 4 = Bell
-    std::atomic<uint32_t> solo{0};   // EQ bands only
+    std::atomic<float> gain{0.0f};  // dB; shelves and bell
+    std::atomic<float> q{1.0f};     // slope for shelves
+    std::atomic<int32_t> type{4};   // 0..12 in the order of the filter-type texts; 4 = Bell
+    std::atomic<uint32_t> solo{0};  // EQ bands only
 };

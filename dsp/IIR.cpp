@@ -40,15 +40,9 @@ double GlideFactor(int32_t rate)
     return 1.0 - std::exp(-6.283 * 2.5 / double(rate));
 }
 
-double AudioFrequency(int32_t rate, double freq)
-{
-    return std::min(freq, double(rate) * 0.5 * kNyquistFraction);
-}
+double AudioFrequency(int32_t rate, double freq) { return std::min(freq, double(rate) * 0.5 * kNyquistFraction); }
 
-double AudioAngle(int32_t rate, double freq)
-{
-    return kTwoPi * AudioFrequency(rate, freq) / double(rate);
-}
+double AudioAngle(int32_t rate, double freq) { return kTwoPi * AudioFrequency(rate, freq) / double(rate); }
 
 double DisplayAngle(double freq) { return kTwoPi * freq / double(CIIR::kDisplayRate); }
 
@@ -96,18 +90,12 @@ Coefficients Shelf(bool low, double w, double gainDb, double q)
     const double cw = std::cos(w);
     const double beta = std::sin(w) * std::sqrt((a * a + 1.0) / s - (a - 1.0) * (a - 1.0));
     if (low)
-        return Normalised(a * ((a + 1.0) - (a - 1.0) * cw + beta),
-                          2.0 * a * ((a - 1.0) - (a + 1.0) * cw),
-                          a * ((a + 1.0) - (a - 1.0) * cw - beta),
-                          (a + 1.0) + (a - 1.0) * cw + beta,
-                          -2.0 * ((a - 1.0) + (a + 1.0) * cw),
-                          (a + 1.0) + (a - 1.0) * cw - beta);
-    return Normalised(a * ((a + 1.0) + (a - 1.0) * cw + beta),
-                      -2.0 * a * ((a - 1.0) + (a + 1.0) * cw),
-                      a * ((a + 1.0) + (a - 1.0) * cw - beta),
-                      (a + 1.0) - (a - 1.0) * cw + beta,
-                      2.0 * ((a - 1.0) - (a + 1.0) * cw),
-                      (a + 1.0) - (a - 1.0) * cw - beta);
+        return Normalised(a * ((a + 1.0) - (a - 1.0) * cw + beta), 2.0 * a * ((a - 1.0) - (a + 1.0) * cw),
+                          a * ((a + 1.0) - (a - 1.0) * cw - beta), (a + 1.0) + (a - 1.0) * cw + beta,
+                          -2.0 * ((a - 1.0) + (a + 1.0) * cw), (a + 1.0) + (a - 1.0) * cw - beta);
+    return Normalised(a * ((a + 1.0) + (a - 1.0) * cw + beta), -2.0 * a * ((a - 1.0) + (a + 1.0) * cw),
+                      a * ((a + 1.0) + (a - 1.0) * cw - beta), (a + 1.0) - (a - 1.0) * cw + beta,
+                      2.0 * ((a - 1.0) - (a + 1.0) * cw), (a + 1.0) - (a - 1.0) * cw - beta);
 }
 
 // Orfanidis' peaking section with prescribed Nyquist gain (reference gain 1).
@@ -136,8 +124,7 @@ Coefficients BellSection(double fn, double gainDb, double& q)
     const double f00 = std::fabs(gb2 - 1.0);
     const double p = (w0 * w0 - kPi * kPi) * (w0 * w0 - kPi * kPi);
     // Nyquist gain G1 of the analogue prototype.
-    const double g1 = std::sqrt((g2 * kPi * kPi * f00 * dw * dw / f + p) /
-                                (f00 * kPi * kPi * dw * dw / f + p));
+    const double g1 = std::sqrt((g2 * kPi * kPi * f00 * dw * dw / f + p) / (f00 * kPi * kPi * dw * dw / f + p));
     const double g11 = std::fabs(g2 - g1 * g1);
     const double f11 = std::fabs(gb2 - g1 * g1);
     const double g01 = std::fabs(g2 - g1);
@@ -149,8 +136,7 @@ Coefficients BellSection(double fn, double gainDb, double& q)
     const double d = 2.0 * w2 * (g01 - std::sqrt(g00 * g11));
     const double a = std::sqrt((c + d) / f);
     const double b = std::sqrt((g2 * c + gb2 * d) / f);
-    return Normalised(g1 + w2 + b, -2.0 * (g1 - w2), g1 + w2 - b,
-                      1.0 + w2 + a, -2.0 * (1.0 - w2), 1.0 + w2 - a);
+    return Normalised(g1 + w2 + b, -2.0 * (g1 - w2), g1 + w2 - b, 1.0 + w2 + a, -2.0 * (1.0 - w2), 1.0 + w2 - a);
 }
 
 // The Q parameter's true-log mapping over 0.1..100 (bounds held as floats, as the
@@ -282,8 +268,7 @@ void RunMono(const Coefficients& coefficients, double (*s)[4], double* x, int32_
 
 // Both channels at once with shared coefficients: left in lane 0, right in lane 1.
 template <int32_t Stages>
-void RunStereo(const Coefficients& coefficients, double (*sl)[4], double (*sr)[4], double* l,
-               double* r, int32_t n)
+void RunStereo(const Coefficients& coefficients, double (*sl)[4], double (*sr)[4], double* l, double* r, int32_t n)
 {
     const SBiquad<Pair> c(coefficients.data());
     SCascade<Stages, Pair> cascade;
@@ -324,16 +309,13 @@ inline void RunFirstOrder(double c, bool highPass, double& state, double* x, int
 
 bool IsIdentity(const Coefficients& c)
 {
-    return c[CIIR::kB0] == 1.0 && c[CIIR::kB1] == 0.0 && c[CIIR::kB2] == 0.0 && c[CIIR::kA1] == 0.0 &&
-           c[CIIR::kA2] == 0.0;
+    return c[CIIR::kB0] == 1.0 && c[CIIR::kB1] == 0.0 && c[CIIR::kB2] == 0.0 && c[CIIR::kA1] == 0.0
+        && c[CIIR::kA2] == 0.0;
 }
 
 // Nonzero where a value is non-finite: x − x is +0 (all bits clear) for every finite x
 // and NaN otherwise.
-inline PairBits NonFinite(Pair v)
-{
-    return PairBits(v - v);
-}
+inline PairBits NonFinite(Pair v) { return PairBits(v - v); }
 
 // Nonzero where a value is non-finite, −0 or subnormal: of the values below the
 // smallest normal in magnitude, only +0 has no bit set.
@@ -411,18 +393,14 @@ void GlideSteps(double* cur, const double* target, double g, int32_t count, int3
 // A coefficient that one glide step and the guards leave exactly as it is stays there
 // for any number of further steps, until the target or the factor changes. (Close is
 // not enough: only an exact fixed point keeps the output unchanged.)
-bool AtFixedPoint(double c, double t, double g)
-{
-    return SameBits(c + (t - c) * g, c) && SameBits(Guarded(c, t), c);
-}
+bool AtFixedPoint(double c, double t, double g) { return SameBits(c + (t - c) * g, c) && SameBits(Guarded(c, t), c); }
 
-} // namespace
+}  // namespace
 
 CIIR::CIIR()
     : target_(kIdentity), current_(kIdentity), glide_(GlideFactor(44100)), display_(kIdentity),
       firstOrderDisplay_(kIdentity)
-{
-}
+{}
 
 double CIIR::DisplayFrequency(int32_t i)
 {
@@ -520,20 +498,48 @@ void CIIR::DesignBell(int32_t rate, double freq, double gainDb, double q)
 void CIIR::Design(int32_t type, int32_t rate, double freq, double gainDb, double q)
 {
     switch (type) {
-    case kLowCut12: DesignLowCut12(rate, freq, q); break;
-    case kLowCut18: DesignLowCut18(rate, freq, q); break;
-    case kLowCut36: DesignLowCut36(rate, freq, q); break;
-    case kLowShelf: DesignLowShelf(rate, freq, gainDb, q); break;
-    case kBell: DesignBell(rate, freq, gainDb, q); break;
-    case kHighShelf: DesignHighShelf(rate, freq, gainDb, q); break;
-    case kHighCut12: DesignHighCut12(rate, freq, q); break;
-    case kHighCut18: DesignHighCut18(rate, freq, q); break;
-    case kHighCut36: DesignHighCut36(rate, freq, q); break;
-    case kBandPass: DesignBandPass(rate, freq, q); break;
-    case kBandStop: DesignBandStop(rate, freq, q); break;
-    case kLowCut48: DesignLowCut48(rate, freq, q); break;
-    case kHighCut48: DesignHighCut48(rate, freq, q); break;
-    default: DesignFlat(rate); break;
+    case kLowCut12:
+        DesignLowCut12(rate, freq, q);
+        break;
+    case kLowCut18:
+        DesignLowCut18(rate, freq, q);
+        break;
+    case kLowCut36:
+        DesignLowCut36(rate, freq, q);
+        break;
+    case kLowShelf:
+        DesignLowShelf(rate, freq, gainDb, q);
+        break;
+    case kBell:
+        DesignBell(rate, freq, gainDb, q);
+        break;
+    case kHighShelf:
+        DesignHighShelf(rate, freq, gainDb, q);
+        break;
+    case kHighCut12:
+        DesignHighCut12(rate, freq, q);
+        break;
+    case kHighCut18:
+        DesignHighCut18(rate, freq, q);
+        break;
+    case kHighCut36:
+        DesignHighCut36(rate, freq, q);
+        break;
+    case kBandPass:
+        DesignBandPass(rate, freq, q);
+        break;
+    case kBandStop:
+        DesignBandStop(rate, freq, q);
+        break;
+    case kLowCut48:
+        DesignLowCut48(rate, freq, q);
+        break;
+    case kHighCut48:
+        DesignHighCut48(rate, freq, q);
+        break;
+    default:
+        DesignFlat(rate);
+        break;
     }
 }
 
@@ -558,7 +564,9 @@ void CIIR::DesignDisplay(int32_t type, int32_t rate, double freq, double gainDb,
     firstOrderDisplay_ = kIdentity;
     displayStageMode_ = kSingle;
     switch (type) {
-    case kLowCut12: display_ = HighPass(wClamped, q); break;
+    case kLowCut12:
+        display_ = HighPass(wClamped, q);
+        break;
     case kLowCut18:
         display_ = HighPass(wClamped, q);
         // A Q = 0.5 biquad is two coincident first-order sections: its square root
@@ -574,7 +582,9 @@ void CIIR::DesignDisplay(int32_t type, int32_t rate, double freq, double gainDb,
         display_ = HighPass(wClamped, FourStageQ(q));
         displayStageMode_ = kFourStages;
         break;
-    case kHighCut12: display_ = LowPass(wFree, q); break;
+    case kHighCut12:
+        display_ = LowPass(wFree, q);
+        break;
     case kHighCut18:
         display_ = LowPass(wFree, q);
         firstOrderDisplay_ = LowPass(wClamped, 0.5);
@@ -588,10 +598,18 @@ void CIIR::DesignDisplay(int32_t type, int32_t rate, double freq, double gainDb,
         display_ = LowPass(wFree, FourStageQ(q));
         displayStageMode_ = kFourStages;
         break;
-    case kBandPass: display_ = BandPass(wClamped, qCapped); break;
-    case kBandStop: display_ = BandStop(wClamped, qCapped); break;
-    case kLowShelf: display_ = Shelf(true, wClamped, gainDb, qCapped); break;
-    case kHighShelf: display_ = Shelf(false, wClamped, gainDb, qCapped); break;
+    case kBandPass:
+        display_ = BandPass(wClamped, qCapped);
+        break;
+    case kBandStop:
+        display_ = BandStop(wClamped, qCapped);
+        break;
+    case kLowShelf:
+        display_ = Shelf(true, wClamped, gainDb, qCapped);
+        break;
+    case kHighShelf:
+        display_ = Shelf(false, wClamped, gainDb, qCapped);
+        break;
     case kBell: {
         // The display inherits the audio design's bandwidth limit, then applies its
         // own at 44.1 kHz with Q at most 25.
@@ -601,7 +619,9 @@ void CIIR::DesignDisplay(int32_t type, int32_t rate, double freq, double gainDb,
         display_ = BellSection(freq / double(kDisplayRate), gainDb, qDisplay);
         break;
     }
-    default: DesignDisplayFlat(); break;
+    default:
+        DesignDisplayFlat();
+        break;
     }
 }
 
@@ -611,10 +631,17 @@ void CIIR::GetDisplayResponse(float* out, int32_t n) const
     for (int32_t i = 0; i < kDisplayPoints; ++i) {
         float m = Magnitude(display_, grid, i);
         switch (displayStageMode_) {
-        case kWithFirstOrder: m *= std::sqrt(Magnitude(firstOrderDisplay_, grid, i)); break;
-        case kThreeStages: m = m * m * m; break;
-        case kFourStages: m = m * m * m * m; break;
-        default: break;
+        case kWithFirstOrder:
+            m *= std::sqrt(Magnitude(firstOrderDisplay_, grid, i));
+            break;
+        case kThreeStages:
+            m = m * m * m;
+            break;
+        case kFourStages:
+            m = m * m * m * m;
+            break;
+        default:
+            break;
         }
         out[i] = m;
     }
@@ -624,10 +651,7 @@ void CIIR::GetDisplayResponse(float* out, int32_t n) const
 
 // ---------------------------------------------------------------- processing
 
-void CIIR::Reset()
-{
-    Prime(0.0);
-}
+void CIIR::Reset() { Prime(0.0); }
 
 void CIIR::Prime(double v)
 {
@@ -735,10 +759,7 @@ void CIIR::PrepareBlock(int32_t channels, int32_t n)
     dirty_ |= BlockSlots(channels);
 }
 
-bool CIIR::CurrentIsIdentity() const
-{
-    return IsIdentity(current_);
-}
+bool CIIR::CurrentIsIdentity() const { return IsIdentity(current_); }
 
 void CIIR::RunFirstOrderStereo(double* left, double* right, int32_t n)
 {
@@ -751,9 +772,15 @@ void CIIR::ProcessMono(double* x, int32_t n)
     PrepareBlock(1, n);
     if (!PassIdentity(x, nullptr, n)) {
         switch (StageCount()) {
-        case 3: RunMono<3>(current_, state_[0], x, n); break;
-        case 4: RunMono<4>(current_, state_[0], x, n); break;
-        default: RunMono<1>(current_, state_[0], x, n); break;
+        case 3:
+            RunMono<3>(current_, state_[0], x, n);
+            break;
+        case 4:
+            RunMono<4>(current_, state_[0], x, n);
+            break;
+        default:
+            RunMono<1>(current_, state_[0], x, n);
+            break;
         }
     }
     if (stageMode_ == kWithFirstOrder)

@@ -158,10 +158,7 @@ private:
     // State slots, one bit each: the four values of a stage of a channel, and the
     // first-order value of a channel. A slot whose bit is clear holds values the
     // denormal guard would leave unchanged, so the guard only visits dirty slots.
-    static constexpr uint32_t StageSlot(int32_t channel, int32_t stage)
-    {
-        return 1u << (channel * kMaxStages + stage);
-    }
+    static constexpr uint32_t StageSlot(int32_t channel, int32_t stage) { return 1u << (channel * kMaxStages + stage); }
     static constexpr uint32_t FirstOrderSlot(int32_t channel) { return 1u << (2 * kMaxStages + channel); }
     static constexpr uint32_t kAllSlots = (1u << (2 * kMaxStages + 2)) - 1u;
     // The slots a block over the first `channels` channels writes in the stage mode.

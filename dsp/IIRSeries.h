@@ -20,11 +20,9 @@ class CIIRSeries {
 public:
     // In place over left/right[0..n). The kernel is for tests and benchmarks; the
     // default runs the widest this CPU has.
-    CIIRSeries(double* left, double* right, int32_t n,
-               biquad::ESeriesKernel kernel = biquad::ESeriesKernel::kBest)
+    CIIRSeries(double* left, double* right, int32_t n, biquad::ESeriesKernel kernel = biquad::ESeriesKernel::kBest)
         : left_(left), right_(right), n_(n), kernel_(kernel)
-    {
-    }
+    {}
     CIIRSeries(const CIIRSeries&) = delete;
     CIIRSeries& operator=(const CIIRSeries&) = delete;
 
@@ -35,7 +33,7 @@ public:
     void Finish();
 
 private:
-    static constexpr int32_t kMaxQueued = 24;   // six 48 dB filters
+    static constexpr int32_t kMaxQueued = 24;  // six 48 dB filters
     static constexpr int32_t kMaxFilters = 8;
 
     void RunQueued();

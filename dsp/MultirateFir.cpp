@@ -43,8 +43,8 @@ constexpr SZipMasks<W> ZipMasks()
 // sum[t] (x[q-t] + x[q-K+1+t]) +- diff[t] (x[q-t] - x[q-K+1+t]).
 // Writes 2 * valid interleaved outputs.
 template <int W, int B>
-__attribute__((always_inline)) inline void UpTile(const float* sum, const float* diff, int32_t pairs,
-                                                  const float* x, float* out, int32_t valid)
+__attribute__((always_inline)) inline void UpTile(const float* sum, const float* diff, int32_t pairs, const float* x,
+                                                  float* out, int32_t valid)
 {
     using F = typename SVec<W>::F;
     using U = typename SVec<W>::U;
@@ -78,8 +78,8 @@ __attribute__((always_inline)) inline void UpTile(const float* sum, const float*
 }
 
 template <int W, int B>
-__attribute__((always_inline)) inline void UpKernel(const float* sum, const float* diff, int32_t pairs,
-                                                    const float* x, float* out, int32_t n)
+__attribute__((always_inline)) inline void UpKernel(const float* sum, const float* diff, int32_t pairs, const float* x,
+                                                    float* out, int32_t n)
 {
     int32_t q = 0;
     for (; q + W * B <= n; q += W * B)
@@ -105,10 +105,11 @@ __attribute__((always_inline)) inline void DownTile(const float* taps, int32_t c
         const float c = taps[t], cMirrored = taps[last - t];
 #pragma GCC unroll 8
         for (int b = 0; b < B; ++b) {
-            y[b] += c * (*reinterpret_cast<const U*>(odd + b * W - t) +
-                         *reinterpret_cast<const U*>(oldest + b * W + t));
-            z[b] += cMirrored * (*reinterpret_cast<const U*>(odd + b * W - last + t) +
-                                 *reinterpret_cast<const U*>(oldest + b * W + last - t));
+            y[b]
+                += c * (*reinterpret_cast<const U*>(odd + b * W - t) + *reinterpret_cast<const U*>(oldest + b * W + t));
+            z[b] += cMirrored
+                * (*reinterpret_cast<const U*>(odd + b * W - last + t)
+                   + *reinterpret_cast<const U*>(oldest + b * W + last - t));
         }
     }
     float partial[W * B];
@@ -141,18 +142,18 @@ void DownBaseline(const float* taps, int32_t count, const float* even, const flo
 {
     DownKernel<4, 4>(taps, count, even, odd, out, n);
 }
-__attribute__((target("avx2,fma"))) void UpAvx2(const float* sum, const float* diff, int32_t pairs,
-                                                const float* x, float* out, int32_t n)
+__attribute__((target("avx2,fma"))) void UpAvx2(const float* sum, const float* diff, int32_t pairs, const float* x,
+                                                float* out, int32_t n)
 {
     UpKernel<8, 4>(sum, diff, pairs, x, out, n);
 }
-__attribute__((target("avx2,fma"))) void DownAvx2(const float* taps, int32_t count, const float* even,
-                                                  const float* odd, float* out, int32_t n)
+__attribute__((target("avx2,fma"))) void DownAvx2(const float* taps, int32_t count, const float* even, const float* odd,
+                                                  float* out, int32_t n)
 {
     DownKernel<8, 4>(taps, count, even, odd, out, n);
 }
-__attribute__((target("avx512f"))) void UpAvx512(const float* sum, const float* diff, int32_t pairs,
-                                                 const float* x, float* out, int32_t n)
+__attribute__((target("avx512f"))) void UpAvx512(const float* sum, const float* diff, int32_t pairs, const float* x,
+                                                 float* out, int32_t n)
 {
     UpKernel<16, 2>(sum, diff, pairs, x, out, n);
 }
@@ -162,7 +163,7 @@ __attribute__((target("avx512f"))) void DownAvx512(const float* taps, int32_t co
     DownKernel<16, 2>(taps, count, even, odd, out, n);
 }
 
-} // namespace
+}  // namespace
 
 bool MultirateFir::CpuRuns(EKernel kernel)
 {
@@ -190,7 +191,7 @@ bool MultirateFir::SetUpSymmetric(const double* taps, int32_t tapCount, int32_t 
     }
     if (kernel == EKernel::kFastest) {
         kernel = CpuRuns(EKernel::kSymmetricAvx512) ? EKernel::kSymmetricAvx512
-                 : CpuRuns(EKernel::kSymmetricAvx2) ? EKernel::kSymmetricAvx2
+            : CpuRuns(EKernel::kSymmetricAvx2)      ? EKernel::kSymmetricAvx2
                                                     : EKernel::kSymmetric;
     } else if (!CpuRuns(kernel)) {
         return false;
@@ -256,8 +257,8 @@ int32_t MultirateFir::ProcessSymmetric(const float* input, float* output, int32_
     return f.up ? 2 * n : fresh;
 }
 
-MultirateFir::MultirateFir(const double* taps, int32_t tapCount, int32_t upFactor, int32_t upPhase,
-                           int32_t downFactor, int32_t downPhase, int32_t maxInput, EKernel kernel)
+MultirateFir::MultirateFir(const double* taps, int32_t tapCount, int32_t upFactor, int32_t upPhase, int32_t downFactor,
+                           int32_t downPhase, int32_t maxInput, EKernel kernel)
 {
     assert(upFactor >= 1 && downFactor >= 1);
     assert(upPhase >= 0 && upPhase < upFactor && downPhase >= 0 && downPhase < downFactor);

@@ -45,9 +45,8 @@ public:
     // periods of the rate pattern. Requires L, M >= 1, 0 <= a < L, 0 <= b < M.
     // A symmetric kernel that the filter or the CPU does not allow falls back to the
     // reference kernel; GetKernel tells which one runs.
-    MultirateFir(const double* taps, int32_t tapCount, int32_t upFactor, int32_t upPhase,
-                 int32_t downFactor, int32_t downPhase, int32_t maxInput = 64,
-                 EKernel kernel = EKernel::kFastest);
+    MultirateFir(const double* taps, int32_t tapCount, int32_t upFactor, int32_t upPhase, int32_t downFactor,
+                 int32_t downPhase, int32_t maxInput = 64, EKernel kernel = EKernel::kFastest);
 
     // Consumes n input samples and writes n * L / M outputs; returns that count.
     // The input is taken in before any output is written, so both may share a buffer.
@@ -76,10 +75,9 @@ private:
     // input kept in linear streams (one for up-sampling; the even and the odd input
     // samples for down-sampling) that grow until the history is moved back to the
     // front, so most calls copy nothing.
-    using FUp = void (*)(const float* sum, const float* diff, int32_t pairs, const float* x, float* out,
-                         int32_t n);
-    using FDown = void (*)(const float* taps, int32_t count, const float* even, const float* odd,
-                           float* out, int32_t n);
+    using FUp = void (*)(const float* sum, const float* diff, int32_t pairs, const float* x, float* out, int32_t n);
+    using FDown
+        = void (*)(const float* taps, int32_t count, const float* even, const float* odd, float* out, int32_t n);
     struct SSymmetric {
         FUp up = nullptr;
         FDown down = nullptr;
@@ -94,15 +92,15 @@ private:
 
     template <int W>
     void RunTile(const SPhase& phase, int32_t firstPeriod, int32_t r, float* output) const;
-    bool SetUpSymmetric(const double* taps, int32_t tapCount, int32_t upFactor, int32_t upPhase,
-                        int32_t downFactor, int32_t downPhase, int32_t maxInput, EKernel kernel);
+    bool SetUpSymmetric(const double* taps, int32_t tapCount, int32_t upFactor, int32_t upPhase, int32_t downFactor,
+                        int32_t downPhase, int32_t maxInput, EKernel kernel);
     int32_t ProcessSymmetric(const float* input, float* output, int32_t n);
 
     EKernel kernel_ = EKernel::kReference;
-    int32_t outPerPeriod_;  // L / gcd(L, M)
-    int32_t inPerPeriod_;   // M / gcd(L, M)
-    int32_t history_;       // input samples kept between calls, a multiple of inPerPeriod_
-    int32_t streamLength_;  // floats per deinterleaved input stream
+    int32_t outPerPeriod_;        // L / gcd(L, M)
+    int32_t inPerPeriod_;         // M / gcd(L, M)
+    int32_t history_;             // input samples kept between calls, a multiple of inPerPeriod_
+    int32_t streamLength_;        // floats per deinterleaved input stream
     std::vector<SPhase> phases_;  // outPerPeriod_ entries
     std::vector<float> taps_;
     // The history and the current input, split into inPerPeriod_ streams

@@ -11,9 +11,9 @@
 
 class COversampler {
 public:
-    static constexpr int32_t kMaxChunk = 32;     // host frames per call
-    static constexpr int32_t kLatency = 279;     // host samples, up + down
-    static constexpr int32_t kInputs = 4;        // main L, R, side-chain L, R
+    static constexpr int32_t kMaxChunk = 32;  // host frames per call
+    static constexpr int32_t kLatency = 279;  // host samples, up + down
+    static constexpr int32_t kInputs = 4;     // main L, R, side-chain L, R
     static constexpr int32_t kOutputs = 2;
 
     COversampler();

@@ -31,4 +31,4 @@ inline Pair AbsPair(Pair v) { return Pair(PairBits(v) & PairBits{INT64_MAX, INT6
 inline Pair MaxPair(Pair level, Pair v) { return level < v ? v : level; }
 inline double MaxOf(Pair level) { return std::max(level[0], level[1]); }
 
-} // namespace pairs
+}  // namespace pairs

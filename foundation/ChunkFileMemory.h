@@ -20,37 +20,37 @@ namespace zt {
 // Modes other than 2 need the image: a null data pointer throws IException*
 // type 4 (file), reason 8 (generic), as does using a file that was never opened.
 class IChunkFileMemory : public virtual IChunkFile {
- public:
-  // copyChunks: found chunks own copies of their bytes; otherwise they read
-  // the image in place and are only valid while it is unchanged.
-  virtual bool Open(const void* data, uint64_t size, int mode, uint32_t& type, bool copyChunks) = 0;
-  // The image, including everything written; stays readable after Close.
-  virtual const uint8_t* GetData() const = 0;
-  virtual uint64_t GetSize() const = 0;
+public:
+    // copyChunks: found chunks own copies of their bytes; otherwise they read
+    // the image in place and are only valid while it is unchanged.
+    virtual bool Open(const void* data, uint64_t size, int mode, uint32_t& type, bool copyChunks) = 0;
+    // The image, including everything written; stays readable after Close.
+    virtual const uint8_t* GetData() const = 0;
+    virtual uint64_t GetSize() const = 0;
 };
 
 class CChunkFileMemory : public virtual IChunkFileMemory {
- public:
-  CChunkFileMemory();
-  ~CChunkFileMemory() override;
-  CChunkFileMemory(const CChunkFileMemory&) = delete;
-  CChunkFileMemory& operator=(const CChunkFileMemory&) = delete;
+public:
+    CChunkFileMemory();
+    ~CChunkFileMemory() override;
+    CChunkFileMemory(const CChunkFileMemory&) = delete;
+    CChunkFileMemory& operator=(const CChunkFileMemory&) = delete;
 
-  bool Open(const void* data, uint64_t size, int mode, uint32_t& type, bool copyChunks) override;
-  const uint8_t* GetData() const override;
-  uint64_t GetSize() const override;
+    bool Open(const void* data, uint64_t size, int mode, uint32_t& type, bool copyChunks) override;
+    const uint8_t* GetData() const override;
+    uint64_t GetSize() const override;
 
-  void Destroy() override;
-  void Close() override;
-  // Chunks are CChunkMemory, cut to the bytes the image actually holds.
-  std::unique_ptr<IChunk> FindChunk(uint32_t id) override;
-  std::unique_ptr<IChunk> FindNextChunk(uint64_t& cursor, uint32_t id) override;
-  bool WriteChunk(IChunk& chunk) override;
-  IFile& GetFile() override;
+    void Destroy() override;
+    void Close() override;
+    // Chunks are CChunkMemory, cut to the bytes the image actually holds.
+    std::unique_ptr<IChunk> FindChunk(uint32_t id) override;
+    std::unique_ptr<IChunk> FindNextChunk(uint64_t& cursor, uint32_t id) override;
+    bool WriteChunk(IChunk& chunk) override;
+    IFile& GetFile() override;
 
- private:
-  CFileMemory m_file;
-  bool m_copyChunks = true;
+private:
+    CFileMemory m_file;
+    bool m_copyChunks = true;
 };
 
 }  // namespace zt

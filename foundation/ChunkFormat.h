@@ -31,9 +31,9 @@ bool ReadContainerHeader(IFile& file, uint32_t& type);
 bool WriteContainerHeader(IFile& file, uint32_t type);
 
 struct SChunkLocation {
-  uint32_t id = 0;
-  uint32_t length = 0;      // as declared; may run past the end of the file
-  uint64_t dataOffset = 0;  // first data byte
+    uint32_t id = 0;
+    uint32_t length = 0;      // as declared; may run past the end of the file
+    uint64_t dataOffset = 0;  // first data byte
 };
 
 // Scans from cursor (raised to the first chunk) for a chunk with this id and

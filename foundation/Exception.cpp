@@ -33,8 +33,9 @@ const char* const kReasonTexts[kExceptionReasonCount] = {
 
 CException::CException(uint32_t type, uint32_t reason, const char* description)
     : m_type(type), m_reason(reason), m_hasDescription(description != nullptr),
-      m_description(description != nullptr ? description : "") {
-  ComposeMessage();
+      m_description(description != nullptr ? description : "")
+{
+    ComposeMessage();
 }
 
 void CException::Destroy() { delete this; }
@@ -43,38 +44,46 @@ uint32_t CException::Reason() const { return m_reason; }
 const char* CException::Description() const { return m_hasDescription ? m_description.c_str() : nullptr; }
 const char* CException::Message() const { return m_message.c_str(); }
 
-const char* CException::TypeText(uint32_t type) {
-  return type < sizeof kTypeTexts / sizeof kTypeTexts[0] ? kTypeTexts[type] : nullptr;
+const char* CException::TypeText(uint32_t type)
+{
+    return type < sizeof kTypeTexts / sizeof kTypeTexts[0] ? kTypeTexts[type] : nullptr;
 }
 
-const char* CException::ReasonText(uint32_t reason) {
-  return reason < kExceptionReasonCount ? kReasonTexts[reason] : nullptr;
+const char* CException::ReasonText(uint32_t reason)
+{
+    return reason < kExceptionReasonCount ? kReasonTexts[reason] : nullptr;
 }
 
-void CException::ComposeMessage() {
-  m_message = "Exception\n\n";
-  m_message += "Type: ";
-  AppendTypeText();
-  m_message += "\n\n";
-  m_message += "Reason: ";
-  AppendReasonText();
-  if (m_hasDescription) {
+void CException::ComposeMessage()
+{
+    m_message = "Exception\n\n";
+    m_message += "Type: ";
+    AppendTypeText();
     m_message += "\n\n";
-    m_message += "Description: ";
-    m_message += m_description;
-  }
+    m_message += "Reason: ";
+    AppendReasonText();
+    if (m_hasDescription) {
+        m_message += "\n\n";
+        m_message += "Description: ";
+        m_message += m_description;
+    }
 }
 
-void CException::AppendTypeText() {
-  if (const char* text = TypeText(m_type)) m_message += text;
+void CException::AppendTypeText()
+{
+    if (const char* text = TypeText(m_type))
+        m_message += text;
 }
 
-void CException::AppendReasonText() {
-  if (const char* text = ReasonText(m_reason)) m_message += text;
+void CException::AppendReasonText()
+{
+    if (const char* text = ReasonText(m_reason))
+        m_message += text;
 }
 
-IException* CreateException(uint32_t type, uint32_t reason, const char* description) {
-  return new CException(type, reason, description);
+IException* CreateException(uint32_t type, uint32_t reason, const char* description)
+{
+    return new CException(type, reason, description);
 }
 
 }  // namespace zt

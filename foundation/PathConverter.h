@@ -13,15 +13,15 @@
 namespace zt {
 
 enum class EPathDirection {
-  kToSystem,     // framework path in, system path out
-  kToFramework,  // system path in, framework path out
+    kToSystem,     // framework path in, system path out
+    kToFramework,  // system path in, framework path out
 };
 
 class IPathConverter : public virtual IInterface {
- public:
-  // False on an empty or uninterpretable source; dst is then left unchanged.
-  // With makeAbsolute a relative source is resolved against the current folder.
-  virtual bool Convert(EPathDirection direction, const char* src, std::string& dst, bool makeAbsolute) const = 0;
+public:
+    // False on an empty or uninterpretable source; dst is then left unchanged.
+    // With makeAbsolute a relative source is resolved against the current folder.
+    virtual bool Convert(EPathDirection direction, const char* src, std::string& dst, bool makeAbsolute) const = 0;
 };
 
 // Windows rules, kept so the framework's paths mean the same everywhere:
@@ -32,13 +32,13 @@ class IPathConverter : public virtual IInterface {
 //    and '\'; one that starts with '\' keeps only the current folder's drive.
 // Example: ":C:A:B:..:F" -> "C:\A\F".
 class CWindowsPathConverter : public virtual IPathConverter {
- public:
-  // currentFolder is a Windows path with a drive, e.g. "D:\Work".
-  explicit CWindowsPathConverter(std::string currentFolder = std::string());
-  bool Convert(EPathDirection direction, const char* src, std::string& dst, bool makeAbsolute) const override;
+public:
+    // currentFolder is a Windows path with a drive, e.g. "D:\Work".
+    explicit CWindowsPathConverter(std::string currentFolder = std::string());
+    bool Convert(EPathDirection direction, const char* src, std::string& dst, bool makeAbsolute) const override;
 
- private:
-  std::string m_currentFolder;
+private:
+    std::string m_currentFolder;
 };
 
 // POSIX rules: ":home:ann:Documents:" <-> "/home/ann/Documents/". A framework
@@ -46,14 +46,14 @@ class CWindowsPathConverter : public virtual IPathConverter {
 // cannot be expressed on the other side, so the conversion fails; ".." never
 // climbs above the root.
 class CPosixPathConverter : public virtual IPathConverter {
- public:
-  using CurrentFolderSource = std::function<bool(std::string&)>;
-  // By default the process's current folder.
-  explicit CPosixPathConverter(CurrentFolderSource currentFolder = CurrentFolderSource());
-  bool Convert(EPathDirection direction, const char* src, std::string& dst, bool makeAbsolute) const override;
+public:
+    using CurrentFolderSource = std::function<bool(std::string&)>;
+    // By default the process's current folder.
+    explicit CPosixPathConverter(CurrentFolderSource currentFolder = CurrentFolderSource());
+    bool Convert(EPathDirection direction, const char* src, std::string& dst, bool makeAbsolute) const override;
 
- private:
-  CurrentFolderSource m_currentFolder;
+private:
+    CurrentFolderSource m_currentFolder;
 };
 
 }  // namespace zt

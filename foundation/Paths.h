@@ -13,13 +13,13 @@ bool ConvertPath(EPathDirection direction, const char* src, std::string& dst, bo
 
 // Codes of the well-known folders.
 enum ESpecialFolder {
-  kSpecialFolderAppData = 0,
-  kSpecialFolderDesktop = 1,
-  kSpecialFolderProgramFiles = 2,
-  kSpecialFolderDocuments = 3,
-  kSpecialFolderCommonProgramFiles = 4,
-  kSpecialFolderMusic = 5,
-  kSpecialFolderTemp = 6,
+    kSpecialFolderAppData = 0,
+    kSpecialFolderDesktop = 1,
+    kSpecialFolderProgramFiles = 2,
+    kSpecialFolderDocuments = 3,
+    kSpecialFolderCommonProgramFiles = 4,
+    kSpecialFolderMusic = 5,
+    kSpecialFolderTemp = 6,
 };
 
 // The folder as an absolute framework path ending in ':'. False when the

@@ -8,20 +8,20 @@ namespace zt {
 // reference; every further user calls AddRef, every user ends with Release,
 // and the last Release deletes the object. Counting is thread-safe.
 class CRefCountable {
- public:
-  CRefCountable(const CRefCountable&) = delete;
-  CRefCountable& operator=(const CRefCountable&) = delete;
+public:
+    CRefCountable(const CRefCountable&) = delete;
+    CRefCountable& operator=(const CRefCountable&) = delete;
 
-  int AddRef();   // returns the new count
-  int Release();  // returns the new count; at 0 the object is gone
-  int GetRefCount() const;
+    int AddRef();   // returns the new count
+    int Release();  // returns the new count; at 0 the object is gone
+    int GetRefCount() const;
 
- protected:
-  CRefCountable();
-  virtual ~CRefCountable();  // only Release deletes
+protected:
+    CRefCountable();
+    virtual ~CRefCountable();  // only Release deletes
 
- private:
-  std::atomic<int> m_refCount;
+private:
+    std::atomic<int> m_refCount;
 };
 
 }  // namespace zt

@@ -16,59 +16,59 @@ class IThread;
 }
 
 class ITimerCallback : public virtual IInterface {
- public:
-  // Runs on the timer's own thread.
-  virtual void OnTimer(int id) = 0;
+public:
+    // Runs on the timer's own thread.
+    virtual void OnTimer(int id) = 0;
 };
 
 // A repeating timer with its own thread.
 class ITimer : public virtual IDestructable {
- public:
-  // Starts a thread that calls callback->OnTimer(id), sleeps intervalMs and
-  // repeats until Stop. A running timer is stopped first. False when callback
-  // is null, when called from the timer's own callback, or when no thread
-  // could be started.
-  virtual bool Start(ITimerCallback* callback, uint32_t intervalMs, int id) = 0;
-  // Returns once the thread has left its loop (a callback in progress
-  // finishes first). From inside the callback it only requests the stop.
-  virtual void Stop() = 0;
-  virtual bool IsRunning() const = 0;
-  virtual int GetId() const = 0;              // -1 until first started
-  virtual uint32_t GetInterval() const = 0;  // 0 until first started
+public:
+    // Starts a thread that calls callback->OnTimer(id), sleeps intervalMs and
+    // repeats until Stop. A running timer is stopped first. False when callback
+    // is null, when called from the timer's own callback, or when no thread
+    // could be started.
+    virtual bool Start(ITimerCallback* callback, uint32_t intervalMs, int id) = 0;
+    // Returns once the thread has left its loop (a callback in progress
+    // finishes first). From inside the callback it only requests the stop.
+    virtual void Stop() = 0;
+    virtual bool IsRunning() const = 0;
+    virtual int GetId() const = 0;             // -1 until first started
+    virtual uint32_t GetInterval() const = 0;  // 0 until first started
 };
 
 class CTimer : public virtual ITimer {
- public:
-  // Timer threads only call back into the product, so they get a small stack.
-  static constexpr std::size_t kDefaultStackBytes = 8192;
+public:
+    // Timer threads only call back into the product, so they get a small stack.
+    static constexpr std::size_t kDefaultStackBytes = 8192;
 
-  explicit CTimer(std::size_t stackBytes = kDefaultStackBytes);
-  // Stops the timer; must not run inside the timer's own callback.
-  ~CTimer() override;
-  CTimer(const CTimer&) = delete;
-  CTimer& operator=(const CTimer&) = delete;
+    explicit CTimer(std::size_t stackBytes = kDefaultStackBytes);
+    // Stops the timer; must not run inside the timer's own callback.
+    ~CTimer() override;
+    CTimer(const CTimer&) = delete;
+    CTimer& operator=(const CTimer&) = delete;
 
-  void Destroy() override;
-  bool Start(ITimerCallback* callback, uint32_t intervalMs, int id) override;
-  void Stop() override;
-  bool IsRunning() const override;
-  int GetId() const override;
-  uint32_t GetInterval() const override;
+    void Destroy() override;
+    bool Start(ITimerCallback* callback, uint32_t intervalMs, int id) override;
+    void Stop() override;
+    bool IsRunning() const override;
+    int GetId() const override;
+    uint32_t GetInterval() const override;
 
- private:
-  void Loop(ITimerCallback* callback, uint32_t intervalMs, int id);
-  void RequestStop();
+private:
+    void Loop(ITimerCallback* callback, uint32_t intervalMs, int id);
+    void RequestStop();
 
-  const std::size_t m_stackBytes;
-  CMutex m_control;  // serialises Start and Stop
-  std::unique_ptr<platform::IThread> m_thread;
+    const std::size_t m_stackBytes;
+    CMutex m_control;  // serialises Start and Stop
+    std::unique_ptr<platform::IThread> m_thread;
 
-  mutable std::mutex m_stateLock;  // guards the fields below; also the sleep's lock
-  std::condition_variable m_wake;  // ends the sleep early when a stop is requested
-  bool m_stopRequested = false;
-  bool m_running = false;
-  int m_id = -1;
-  uint32_t m_interval = 0;
+    mutable std::mutex m_stateLock;  // guards the fields below; also the sleep's lock
+    std::condition_variable m_wake;  // ends the sleep early when a stop is requested
+    bool m_stopRequested = false;
+    bool m_running = false;
+    int m_id = -1;
+    uint32_t m_interval = 0;
 };
 
 ITimer* CreateTimer();

@@ -13,12 +13,12 @@ namespace zt::platform {
 
 // Well-known folders, by role.
 enum class EFolder {
-  kAppData,             // per-user application data
-  kDesktop,
-  kProgramFiles,        // where this installation keeps its shared files
-  kDocuments,
-  kCommonProgramFiles,  // system-wide data shared by all installations
-  kMusic,
+    kAppData,  // per-user application data
+    kDesktop,
+    kProgramFiles,  // where this installation keeps its shared files
+    kDocuments,
+    kCommonProgramFiles,  // system-wide data shared by all installations
+    kMusic,
 };
 
 // Absolute system path of a well-known folder, without any guaranteed trailing '/'.
@@ -32,8 +32,8 @@ bool IsFolder(const std::string& path);
 bool MakeFolder(const std::string& path);
 
 struct SFoundEntry {
-  std::string name;  // without its folder
-  bool isFolder = false;
+    std::string name;  // without its folder
+    bool isFolder = false;
 };
 
 // Lists the entries of a folder whose names match the wildcards (* and ?,
@@ -43,10 +43,10 @@ struct SFoundEntry {
 bool FindEntries(const std::string& pattern, std::vector<SFoundEntry>& found, std::string& error);
 
 class IThread {
- public:
-  virtual ~IThread() = default;  // detaches a thread that was never joined
-  virtual void Join() = 0;
-  virtual bool IsCurrent() const = 0;  // true on the thread itself
+public:
+    virtual ~IThread() = default;  // detaches a thread that was never joined
+    virtual void Join() = 0;
+    virtual bool IsCurrent() const = 0;  // true on the thread itself
 };
 
 // Runs body on a new thread with (at least) the given stack size; the size is

@@ -7,15 +7,14 @@
 #error "QS_SKIN_FILE must name the generated resource file"
 #endif
 
-__asm__(
-    "  .section .rodata\n"
-    "  .balign 16\n"
-    "  .hidden qs_skin_begin\n"
-    "  .hidden qs_skin_end\n"
-    "qs_skin_begin:\n"
-    "  .incbin \"" QS_SKIN_FILE "\"\n"
-    "qs_skin_end:\n"
-    "  .previous\n");
+__asm__("  .section .rodata\n"
+        "  .balign 16\n"
+        "  .hidden qs_skin_begin\n"
+        "  .hidden qs_skin_end\n"
+        "qs_skin_begin:\n"
+        "  .incbin \"" QS_SKIN_FILE "\"\n"
+        "qs_skin_end:\n"
+        "  .previous\n");
 
 extern "C" __attribute__((visibility("hidden"))) const uint8_t qs_skin_begin[];
 extern "C" __attribute__((visibility("hidden"))) const uint8_t qs_skin_end[];

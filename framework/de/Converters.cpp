@@ -4,10 +4,7 @@
 
 namespace zt::de {
 
-double CConverterLinear::ToNormalized(float plain) const
-{
-    return (double(plain) - min_) / (double(max_) - min_);
-}
+double CConverterLinear::ToNormalized(float plain) const { return (double(plain) - min_) / (double(max_) - min_); }
 
 float CConverterLinear::FromNormalized(double normalized) const
 {
@@ -39,10 +36,8 @@ float CConverterTrueLog::FromNormalized(double normalized) const
 }
 
 CConverterX3::CConverterX3(float minimum, float maximum, unsigned decade)
-    : CConverter(minimum, maximum), m_(std::pow(10.0, double(decade))),
-      pivot_(std::pow(m_ / maximum, 0.25))
-{
-}
+    : CConverter(minimum, maximum), m_(std::pow(10.0, double(decade))), pivot_(std::pow(m_ / maximum, 0.25))
+{}
 
 double CConverterX3::ToNormalized(float plain) const
 {
@@ -61,31 +56,43 @@ float CConverterX3::FromNormalized(double normalized) const
 float PlainFromNormalized(int32_t kind, float minimum, float maximum, unsigned base, double normalized)
 {
     switch (kind) {
-    case IConverter::kLog: return CConverterLog(minimum, maximum, base).FromNormalized(normalized);
-    case IConverter::kTrueLog: return CConverterTrueLog(minimum, maximum).FromNormalized(normalized);
-    case IConverter::kCubic: return CConverterX3(minimum, maximum, base).FromNormalized(normalized);
-    default: return CConverterLinear(minimum, maximum).FromNormalized(normalized);
+    case IConverter::kLog:
+        return CConverterLog(minimum, maximum, base).FromNormalized(normalized);
+    case IConverter::kTrueLog:
+        return CConverterTrueLog(minimum, maximum).FromNormalized(normalized);
+    case IConverter::kCubic:
+        return CConverterX3(minimum, maximum, base).FromNormalized(normalized);
+    default:
+        return CConverterLinear(minimum, maximum).FromNormalized(normalized);
     }
 }
 
 double NormalizedFromPlain(int32_t kind, float minimum, float maximum, unsigned base, float plain)
 {
     switch (kind) {
-    case IConverter::kLog: return CConverterLog(minimum, maximum, base).ToNormalized(plain);
-    case IConverter::kTrueLog: return CConverterTrueLog(minimum, maximum).ToNormalized(plain);
-    case IConverter::kCubic: return CConverterX3(minimum, maximum, base).ToNormalized(plain);
-    default: return CConverterLinear(minimum, maximum).ToNormalized(plain);
+    case IConverter::kLog:
+        return CConverterLog(minimum, maximum, base).ToNormalized(plain);
+    case IConverter::kTrueLog:
+        return CConverterTrueLog(minimum, maximum).ToNormalized(plain);
+    case IConverter::kCubic:
+        return CConverterX3(minimum, maximum, base).ToNormalized(plain);
+    default:
+        return CConverterLinear(minimum, maximum).ToNormalized(plain);
     }
 }
 
 std::unique_ptr<IConverter> MakeConverter(int32_t kind, float minimum, float maximum, unsigned base)
 {
     switch (kind) {
-    case IConverter::kLog: return std::make_unique<CConverterLog>(minimum, maximum, base);
-    case IConverter::kTrueLog: return std::make_unique<CConverterTrueLog>(minimum, maximum);
-    case IConverter::kCubic: return std::make_unique<CConverterX3>(minimum, maximum, base);
-    default: return std::make_unique<CConverterLinear>(minimum, maximum);
+    case IConverter::kLog:
+        return std::make_unique<CConverterLog>(minimum, maximum, base);
+    case IConverter::kTrueLog:
+        return std::make_unique<CConverterTrueLog>(minimum, maximum);
+    case IConverter::kCubic:
+        return std::make_unique<CConverterX3>(minimum, maximum, base);
+    default:
+        return std::make_unique<CConverterLinear>(minimum, maximum);
     }
 }
 
-} // namespace zt::de
+}  // namespace zt::de

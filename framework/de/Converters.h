@@ -30,8 +30,7 @@ public:
 // Dense resolution at the low end of the range for large B.
 class CConverterLog final : public CConverter {
 public:
-    CConverterLog(float minimum, float maximum, unsigned base)
-        : CConverter(minimum, maximum), base_(base) {}
+    CConverterLog(float minimum, float maximum, unsigned base) : CConverter(minimum, maximum), base_(base) {}
     double ToNormalized(float plain) const override;
     float FromNormalized(double normalized) const override;
     EKind GetKind() const override { return kLog; }
@@ -72,4 +71,4 @@ double NormalizedFromPlain(int32_t kind, float minimum, float maximum, unsigned 
 // or the decade for the cubic converter).
 std::unique_ptr<IConverter> MakeConverter(int32_t kind, float minimum, float maximum, unsigned base);
 
-} // namespace zt::de
+}  // namespace zt::de

@@ -25,8 +25,7 @@ std::string CDisplayConverter::FormatNumber(double value, int32_t decimals, int3
 
     // Room for "." and digits after sign and integer part. The integer part is always
     // written in full, even when it exceeds the width.
-    const int32_t integerDigits =
-        integerPart < 1.0 ? 1 : static_cast<int32_t>(std::floor(std::log10(integerPart))) + 1;
+    const int32_t integerDigits = integerPart < 1.0 ? 1 : static_cast<int32_t>(std::floor(std::log10(integerPart))) + 1;
     const int32_t remaining = width - static_cast<int32_t>(text.size()) - integerDigits;
 
     std::string fractionDigits;
@@ -74,9 +73,7 @@ void CDisplayConverter::Format(float value, char* text, int32_t size) const
 
 std::vector<CDisplayConverter::SRange> CDisplayConverter::FrequencyRanges(int32_t decimalsBelow1k)
 {
-    return {{1000.0f, "", decimalsBelow1k, -1.0f},
-            {10000.0f, "K", 1, 1000.0f},
-            {100000.0f, "K", 0, 1000.0f}};
+    return {{1000.0f, "", decimalsBelow1k, -1.0f}, {10000.0f, "K", 1, 1000.0f}, {100000.0f, "K", 0, 1000.0f}};
 }
 
 void CopyText(const std::string& text, char* destination, int32_t size)
@@ -88,4 +85,4 @@ void CopyText(const std::string& text, char* destination, int32_t size)
     destination[n] = '\0';
 }
 
-} // namespace zt::de
+}  // namespace zt::de

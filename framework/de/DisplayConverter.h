@@ -12,14 +12,13 @@ namespace zt::de {
 class CDisplayConverter : public IDisplayConverter {
 public:
     struct SRange {
-        float upperBound;   // the row applies to values below this
-        const char* suffix; // may be empty
+        float upperBound;    // the row applies to values below this
+        const char* suffix;  // may be empty
         int32_t decimals;
-        float divisor;      // -1: no division
+        float divisor;  // -1: no division
     };
 
-    explicit CDisplayConverter(int32_t decimals = 0, int32_t width = 32)
-        : decimals_(decimals), width_(width) {}
+    explicit CDisplayConverter(int32_t decimals = 0, int32_t width = 32) : decimals_(decimals), width_(width) {}
 
     void Format(float value, char* text, int32_t size) const override;
     void SetPrefix(const char* prefix) override { prefix_ = prefix ? prefix : ""; }
@@ -52,4 +51,4 @@ private:
 // Copies text into a caller buffer of size bytes (at least a terminator when size > 0).
 void CopyText(const std::string& text, char* destination, int32_t size);
 
-} // namespace zt::de
+}  // namespace zt::de

@@ -18,7 +18,7 @@ public:
     virtual void SetValue(float value, bool round) = 0;
     virtual float GetMinimum() const = 0;
     virtual float GetMaximum() const = 0;
-    virtual void Apply() = 0;            // hand the current value to the owner
+    virtual void Apply() = 0;  // hand the current value to the owner
     virtual IParameter* Clone() const = 0;
 };
 
@@ -44,15 +44,15 @@ public:
     virtual IParameter* GetParameter(int32_t number, int32_t set) const = 0;
     // Stores value (clamped, rounded) unless it equals the current one and force is
     // off; then tells the callback, and with notifyHost also its notification side.
-    virtual void SetValue(bool notifyHost, int32_t number, float value, int32_t set,
-                          bool force = false, bool apply = true) = 0;
+    virtual void SetValue(bool notifyHost, int32_t number, float value, int32_t set, bool force = false,
+                          bool apply = true)
+        = 0;
     virtual float GetValue(int32_t number, int32_t set) const = 0;
     // Calls the callback for every parameter of every set with its current value.
     virtual void ResendAll() = 0;
     // Copies count plain values of set, from number first on, into buffer.
     virtual void GetValues(float* buffer, int32_t first, int32_t set, int32_t count) const = 0;
-    virtual void SetValues(int32_t first, int32_t count, const float* values, int32_t set,
-                           bool notifyHost) = 0;
+    virtual void SetValues(int32_t first, int32_t count, const float* values, int32_t set, bool notifyHost) = 0;
 };
 
 // Plain <-> normalized (0..1).
@@ -80,4 +80,4 @@ public:
     virtual void SetWidth(int32_t width) = 0;
 };
 
-} // namespace zt::de
+}  // namespace zt::de

@@ -27,8 +27,7 @@ IParameter* CParameterManager::GetParameter(int32_t number, int32_t set) const
     return sets_[static_cast<size_t>(set)][static_cast<size_t>(number)].get();
 }
 
-void CParameterManager::SetValue(bool notifyHost, int32_t number, float value, int32_t set,
-                                 bool force, bool apply)
+void CParameterManager::SetValue(bool notifyHost, int32_t number, float value, int32_t set, bool force, bool apply)
 {
     if (std::isnan(value))
         return;
@@ -45,10 +44,7 @@ void CParameterManager::SetValue(bool notifyHost, int32_t number, float value, i
         callback_->OnParameterNotify(set, number, stored);
 }
 
-float CParameterManager::GetValue(int32_t number, int32_t set) const
-{
-    return GetParameter(number, set)->GetValue();
-}
+float CParameterManager::GetValue(int32_t number, int32_t set) const { return GetParameter(number, set)->GetValue(); }
 
 void CParameterManager::ResendAll()
 {
@@ -56,8 +52,7 @@ void CParameterManager::ResendAll()
         return;
     for (size_t set = 0; set < sets_.size(); ++set)
         for (auto& parameter : sets_[set])
-            callback_->OnParameterChanged(static_cast<int32_t>(set), parameter->GetNumber(),
-                                          parameter->GetValue());
+            callback_->OnParameterChanged(static_cast<int32_t>(set), parameter->GetNumber(), parameter->GetValue());
 }
 
 void CParameterManager::GetValues(float* buffer, int32_t first, int32_t set, int32_t count) const
@@ -66,11 +61,10 @@ void CParameterManager::GetValues(float* buffer, int32_t first, int32_t set, int
         buffer[i] = GetValue(first + i, set);
 }
 
-void CParameterManager::SetValues(int32_t first, int32_t count, const float* values, int32_t set,
-                                  bool notifyHost)
+void CParameterManager::SetValues(int32_t first, int32_t count, const float* values, int32_t set, bool notifyHost)
 {
     for (int32_t i = 0; i < count; ++i)
         SetValue(notifyHost, first + i, values[i], set);
 }
 
-} // namespace zt::de
+}  // namespace zt::de

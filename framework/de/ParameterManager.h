@@ -25,12 +25,11 @@ public:
     float GetValue(int32_t number, int32_t set) const override;
     void ResendAll() override;
     void GetValues(float* buffer, int32_t first, int32_t set, int32_t count) const override;
-    void SetValues(int32_t first, int32_t count, const float* values, int32_t set,
-                   bool notifyHost) override;
+    void SetValues(int32_t first, int32_t count, const float* values, int32_t set, bool notifyHost) override;
 
 private:
     IParameterManagerCallback* callback_ = nullptr;
     std::vector<std::vector<std::unique_ptr<IParameter>>> sets_;
 };
 
-} // namespace zt::de
+}  // namespace zt::de

@@ -22,4 +22,4 @@ void CBaseDSPEngine::HoldGainReduction(int32_t slot, float gain)
         gainReduction_[slot].store(gain, std::memory_order_relaxed);
 }
 
-} // namespace zt::dspe
+}  // namespace zt::dspe

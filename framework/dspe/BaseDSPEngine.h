@@ -47,4 +47,4 @@ protected:
     std::atomic<float> gainReduction_[kMeterSlots];
 };
 
-} // namespace zt::dspe
+}  // namespace zt::dspe

@@ -17,10 +17,7 @@ CBaseDezipper::SRamp* CBaseDezipper::Find(int32_t id)
     return nullptr;
 }
 
-const CBaseDezipper::SRamp* CBaseDezipper::Find(int32_t id) const
-{
-    return const_cast<CBaseDezipper*>(this)->Find(id);
-}
+const CBaseDezipper::SRamp* CBaseDezipper::Find(int32_t id) const { return const_cast<CBaseDezipper*>(this)->Find(id); }
 
 void CBaseDezipper::SetTarget(int32_t id, float value)
 {
@@ -96,4 +93,4 @@ float CBaseDezipper::GetTarget(int32_t id) const
     return ramp ? ramp->target.load(std::memory_order_relaxed) : 0.0f;
 }
 
-} // namespace zt::dspe
+}  // namespace zt::dspe

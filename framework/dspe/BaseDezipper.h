@@ -56,4 +56,4 @@ private:
     std::deque<SRamp> ramps_;  // deque: records hold atomics and never move
 };
 
-} // namespace zt::dspe
+}  // namespace zt::dspe

@@ -20,4 +20,4 @@ private:
     void* instance_;
 };
 
-} // namespace zt::ztpi
+}  // namespace zt::ztpi

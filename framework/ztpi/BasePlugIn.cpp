@@ -11,11 +11,8 @@
 namespace zt::ztpi {
 
 namespace {
-void CopyField(char* destination, const char* source)
-{
-    zt::de::CopyText(source ? source : "", destination, 256);
-}
-} // namespace
+void CopyField(char* destination, const char* source) { zt::de::CopyText(source ? source : "", destination, 256); }
+}  // namespace
 
 CBasePlugIn::CBasePlugIn(IHost* host, const char* vendor, const char* product, int32_t maxSubBlock)
     : host_(host), vendor_(vendor), product_(product), maxSubBlock_(maxSubBlock),
@@ -27,15 +24,12 @@ CBasePlugIn::CBasePlugIn(IHost* host, const char* vendor, const char* product, i
         scratchOut_[c] = scratch_.data() + (2 * kMaxChannels + c) * maxSubBlock;
 }
 
-CBasePlugIn::~CBasePlugIn()
-{
-    StopPreferences();
-}
+CBasePlugIn::~CBasePlugIn() { StopPreferences(); }
 
 void CBasePlugIn::StopPreferences()
 {
     SetParameterObserver(nullptr);
-    preferences_.reset();   // joins the reload timer's thread
+    preferences_.reset();  // joins the reload timer's thread
 }
 
 void CBasePlugIn::BindPreferences(const char* file, const std::vector<std::pair<const char*, int32_t>>& keys,
@@ -187,10 +181,7 @@ void CBasePlugIn::ApplyFromAudioThread(int32_t index, float plain)
         deferred_[index / 64].fetch_or(uint64_t(1) << (index % 64), std::memory_order_release);
 }
 
-bool CBasePlugIn::ApplyRealTime(int32_t, int32_t, float)
-{
-    return false;
-}
+bool CBasePlugIn::ApplyRealTime(int32_t, int32_t, float) { return false; }
 
 void CBasePlugIn::ServiceDeferred()
 {
@@ -251,9 +242,9 @@ void CBasePlugIn::Process(float** outputs, float** inputs, int32_t frames)
 
 // --- automation records -----------------------------------------------------
 
-SAutomationInfo CBasePlugIn::MakeRecord(int32_t set, int32_t number, const char* name, int32_t kind,
-                                        int32_t converter, const unsigned* base, int32_t decimals,
-                                        const char* texts, const char* unit) const
+SAutomationInfo CBasePlugIn::MakeRecord(int32_t set, int32_t number, const char* name, int32_t kind, int32_t converter,
+                                        const unsigned* base, int32_t decimals, const char* texts,
+                                        const char* unit) const
 {
     SAutomationInfo info;
     CopyField(info.name, name);
@@ -275,62 +266,68 @@ SAutomationInfo CBasePlugIn::MakeRecord(int32_t set, int32_t number, const char*
 void CBasePlugIn::AddRecord(std::vector<SAutomationInfo>& list, const SAutomationInfo& record)
 {
     if (&list == &automation_)
-        automationIndex_[static_cast<size_t>(record.set)][static_cast<size_t>(record.number)] =
-            static_cast<int32_t>(automation_.size());
+        automationIndex_[static_cast<size_t>(record.set)][static_cast<size_t>(record.number)]
+            = static_cast<int32_t>(automation_.size());
     list.push_back(record);
 }
 
 void CBasePlugIn::AddAutomationParameter(int32_t set, int32_t number, const char* name, int32_t decimals,
                                          const char* unit)
 {
-    AddRecord(automation_, MakeRecord(set, number, name, SAutomationInfo::kContinuous,
-                                      zt::de::IConverter::kLinear, nullptr, decimals, "", unit));
+    AddRecord(automation_,
+              MakeRecord(set, number, name, SAutomationInfo::kContinuous, zt::de::IConverter::kLinear, nullptr,
+                         decimals, "", unit));
 }
 
-void CBasePlugIn::AddAutomationList(int32_t set, int32_t number, const char* name, const char* texts,
-                                    const char* unit)
+void CBasePlugIn::AddAutomationList(int32_t set, int32_t number, const char* name, const char* texts, const char* unit)
 {
-    AddRecord(automation_, MakeRecord(set, number, name, SAutomationInfo::kList,
-                                      zt::de::IConverter::kLinear, nullptr, 0, texts, unit));
+    AddRecord(
+        automation_,
+        MakeRecord(set, number, name, SAutomationInfo::kList, zt::de::IConverter::kLinear, nullptr, 0, texts, unit));
 }
 
 void CBasePlugIn::AddAutomationTrueLog(int32_t set, int32_t number, const char* name, int32_t decimals,
                                        const char* unit)
 {
-    AddRecord(automation_, MakeRecord(set, number, name, SAutomationInfo::kContinuous,
-                                      zt::de::IConverter::kTrueLog, nullptr, decimals, "", unit));
+    AddRecord(automation_,
+              MakeRecord(set, number, name, SAutomationInfo::kContinuous, zt::de::IConverter::kTrueLog, nullptr,
+                         decimals, "", unit));
 }
 
 void CBasePlugIn::AddAutomationLog(int32_t set, int32_t number, const unsigned* base, const char* name,
                                    int32_t decimals, const char* unit)
 {
-    AddRecord(automation_, MakeRecord(set, number, name, SAutomationInfo::kContinuous,
-                                      zt::de::IConverter::kLog, base, decimals, "", unit));
+    AddRecord(automation_,
+              MakeRecord(set, number, name, SAutomationInfo::kContinuous, zt::de::IConverter::kLog, base, decimals, "",
+                         unit));
 }
 
 void CBasePlugIn::AddShortParameter(int32_t set, int32_t number, const char* name, int32_t decimals)
 {
-    AddRecord(shortList_, MakeRecord(set, number, name, SAutomationInfo::kContinuous,
-                                     zt::de::IConverter::kLinear, nullptr, decimals, "", ""));
+    AddRecord(shortList_,
+              MakeRecord(set, number, name, SAutomationInfo::kContinuous, zt::de::IConverter::kLinear, nullptr,
+                         decimals, "", ""));
 }
 
 void CBasePlugIn::AddShortList(int32_t set, int32_t number, const char* name, const char* texts)
 {
-    AddRecord(shortList_, MakeRecord(set, number, name, SAutomationInfo::kList,
-                                     zt::de::IConverter::kLinear, nullptr, 0, texts, ""));
+    AddRecord(
+        shortList_,
+        MakeRecord(set, number, name, SAutomationInfo::kList, zt::de::IConverter::kLinear, nullptr, 0, texts, ""));
 }
 
 void CBasePlugIn::AddShortTrueLog(int32_t set, int32_t number, const char* name, int32_t decimals)
 {
-    AddRecord(shortList_, MakeRecord(set, number, name, SAutomationInfo::kContinuous,
-                                     zt::de::IConverter::kTrueLog, nullptr, decimals, "", ""));
+    AddRecord(shortList_,
+              MakeRecord(set, number, name, SAutomationInfo::kContinuous, zt::de::IConverter::kTrueLog, nullptr,
+                         decimals, "", ""));
 }
 
-void CBasePlugIn::AddShortLog(int32_t set, int32_t number, const unsigned* base, const char* name,
-                              int32_t decimals)
+void CBasePlugIn::AddShortLog(int32_t set, int32_t number, const unsigned* base, const char* name, int32_t decimals)
 {
-    AddRecord(shortList_, MakeRecord(set, number, name, SAutomationInfo::kContinuous,
-                                     zt::de::IConverter::kLog, base, decimals, "", ""));
+    AddRecord(
+        shortList_,
+        MakeRecord(set, number, name, SAutomationInfo::kContinuous, zt::de::IConverter::kLog, base, decimals, "", ""));
 }
 
 void CBasePlugIn::SetDisplayConverter(const zt::de::IDisplayConverter* longList,
@@ -384,7 +381,8 @@ void CBasePlugIn::GetParameterText(int32_t index, float plainValue, char* text)
     const SAutomationInfo& info = automation_[static_cast<size_t>(index)];
     if (info.kind == SAutomationInfo::kList && info.valueTexts[0] != '\0') {
         // Entry k of the "@"-separated texts.
-        const float clamped = std::isnan(plainValue) ? info.minimum : std::clamp(plainValue, info.minimum, info.maximum);
+        const float clamped
+            = std::isnan(plainValue) ? info.minimum : std::clamp(plainValue, info.minimum, info.maximum);
         int64_t k = static_cast<int64_t>(clamped + 0.5f);
         const char* entry = info.valueTexts;
         while (k-- > 0 && (entry = std::strchr(entry, '@')) != nullptr)
@@ -421,4 +419,4 @@ void CBasePlugIn::OnParameterNotify(int32_t set, int32_t number, float)
         host_->ParameterChanged(index);
 }
 
-} // namespace zt::ztpi
+}  // namespace zt::ztpi

@@ -107,9 +107,9 @@ public:
     void SetFileDialogs(IFileDialogs* dialogs) { dialogs_ = dialogs; }
 
     static constexpr uint32_t kStateFileType = 1;
-    static constexpr uint32_t kSnapshotChunk = 0x62636B67;   // "gkcb" on disk
-    static constexpr uint32_t kExtraChunk = 0x78747261;      // "artx"
-    static constexpr uint32_t kPresetNameChunk = 0x70736E6D; // "mnsp"
+    static constexpr uint32_t kSnapshotChunk = 0x62636B67;    // "gkcb" on disk
+    static constexpr uint32_t kExtraChunk = 0x78747261;       // "artx"
+    static constexpr uint32_t kPresetNameChunk = 0x70736E6D;  // "mnsp"
 
 protected:
     // Product hooks.
@@ -142,8 +142,8 @@ protected:
     void AddAutomationParameter(int32_t set, int32_t number, const char* name, int32_t decimals, const char* unit);
     void AddAutomationList(int32_t set, int32_t number, const char* name, const char* texts, const char* unit);
     void AddAutomationTrueLog(int32_t set, int32_t number, const char* name, int32_t decimals, const char* unit);
-    void AddAutomationLog(int32_t set, int32_t number, const unsigned* base, const char* name,
-                          int32_t decimals, const char* unit);
+    void AddAutomationLog(int32_t set, int32_t number, const unsigned* base, const char* name, int32_t decimals,
+                          const char* unit);
     // Short-list twins: short value texts, no units.
     void AddShortParameter(int32_t set, int32_t number, const char* name, int32_t decimals);
     void AddShortList(int32_t set, int32_t number, const char* name, const char* texts);
@@ -192,9 +192,8 @@ protected:
     bool active_ = false;
 
 private:
-    SAutomationInfo MakeRecord(int32_t set, int32_t number, const char* name, int32_t kind,
-                               int32_t converter, const unsigned* base, int32_t decimals,
-                               const char* texts, const char* unit) const;
+    SAutomationInfo MakeRecord(int32_t set, int32_t number, const char* name, int32_t kind, int32_t converter,
+                               const unsigned* base, int32_t decimals, const char* texts, const char* unit) const;
     void AddRecord(std::vector<SAutomationInfo>& list, const SAutomationInfo& record);
     // Takes a posted engine rate into force (audio thread, or any thread while inactive).
     void ApplyPendingRate();
@@ -238,4 +237,4 @@ private:
     float* scratchOut_[kMaxChannels] = {};
 };
 
-} // namespace zt::ztpi
+}  // namespace zt::ztpi

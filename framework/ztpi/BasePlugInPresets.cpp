@@ -12,7 +12,7 @@ namespace zt::ztpi {
 namespace {
 constexpr const char* kFilterName = "Presets (*.preset)";
 constexpr const char* kFilterPattern = "*.preset";
-} // namespace
+}  // namespace
 
 std::string CBasePlugIn::GetPresetFolder() const
 {
@@ -126,4 +126,4 @@ bool CBasePlugIn::LoadPresetWithDialog()
     return LoadPreset(chosen);
 }
 
-} // namespace zt::ztpi
+}  // namespace zt::ztpi

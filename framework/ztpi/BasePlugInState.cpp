@@ -27,7 +27,7 @@ std::vector<uint8_t> ReadWhole(zt::IChunk& chunk)
     return bytes;
 }
 
-} // namespace
+}  // namespace
 
 bool CBasePlugIn::WritePresetSets(zt::IChunkFile& file)
 {
@@ -69,10 +69,7 @@ std::vector<uint8_t> CBasePlugIn::BuildState()
     return std::vector<uint8_t>(file.GetData(), file.GetData() + file.GetSize());
 }
 
-int32_t CBasePlugIn::GetChunkSize()
-{
-    return static_cast<int32_t>(BuildState().size());
-}
+int32_t CBasePlugIn::GetChunkSize() { return static_cast<int32_t>(BuildState().size()); }
 
 void CBasePlugIn::GetChunk(void* buffer)
 {
@@ -101,8 +98,14 @@ bool CBasePlugIn::SetChunk(const void* data, int32_t size)
         }
     }
     std::vector<uint8_t> extra, snapshot, name;
-    const bool hasExtra = [&] { auto c = file.FindChunk(kExtraChunk); return c ? (extra = ReadWhole(*c), true) : false; }();
-    const bool hasSnapshot = [&] { auto c = file.FindChunk(kSnapshotChunk); return c ? (snapshot = ReadWhole(*c), true) : false; }();
+    const bool hasExtra = [&] {
+        auto c = file.FindChunk(kExtraChunk);
+        return c ? (extra = ReadWhole(*c), true) : false;
+    }();
+    const bool hasSnapshot = [&] {
+        auto c = file.FindChunk(kSnapshotChunk);
+        return c ? (snapshot = ReadWhole(*c), true) : false;
+    }();
     if (auto c = file.FindChunk(kPresetNameChunk))
         name = ReadWhole(*c);
     std::unique_ptr<zt::CChunkFileMemory> newSnapshot;
@@ -127,4 +130,4 @@ bool CBasePlugIn::SetChunk(const void* data, int32_t size)
     return true;
 }
 
-} // namespace zt::ztpi
+}  // namespace zt::ztpi

@@ -24,17 +24,13 @@ std::string FormatValue(float value)
     return text;
 }
 
-} // namespace
+}  // namespace
 
 CBasePreferenceManager::CBasePreferenceManager(zt::de::IParameterManager& parameters, zt::CMutex& applyLock)
     : parameters_(parameters), applyLock_(applyLock), timer_(std::make_unique<zt::CTimer>(kTimerStack))
-{
-}
+{}
 
-CBasePreferenceManager::~CBasePreferenceManager()
-{
-    timer_->Stop();
-}
+CBasePreferenceManager::~CBasePreferenceManager() { timer_->Stop(); }
 
 bool CBasePreferenceManager::SetFile(const char* path)
 {
@@ -65,10 +61,7 @@ void CBasePreferenceManager::LoadAndWatch()
     timer_->Start(this, kReloadMs, 0);
 }
 
-void CBasePreferenceManager::OnTimer(int)
-{
-    Load();
-}
+void CBasePreferenceManager::OnTimer(int) { Load(); }
 
 void CBasePreferenceManager::Load()
 {
@@ -129,8 +122,8 @@ void CBasePreferenceManager::Write(const std::vector<std::pair<std::string, std:
     }
     // Written beside and renamed over, so another instance never reads half a file
     // (which it would take for a broken one and reset everything to defaults).
-    const std::string temporary = systemPath_ + ".tmp" + std::to_string(::getpid()) + "-" +
-                                  std::to_string(reinterpret_cast<uintptr_t>(this));
+    const std::string temporary
+        = systemPath_ + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(reinterpret_cast<uintptr_t>(this));
     if (document.SaveFile(temporary.c_str()) && std::rename(temporary.c_str(), systemPath_.c_str()) == 0) {
         // Our own write is no news: only another instance's write is loaded again, so a
         // reload can never bring back a value this instance has just replaced.
@@ -206,4 +199,4 @@ void CBasePreferenceManager::OnParameterChanged(int32_t set, int32_t number, flo
         Save();
 }
 
-} // namespace zt::ztpi
+}  // namespace zt::ztpi

@@ -62,7 +62,7 @@ private:
 
     zt::de::IParameterManager& parameters_;
     zt::CMutex& applyLock_;
-    zt::CMutex mutex_;   // the file, the path and the bindings
+    zt::CMutex mutex_;  // the file, the path and the bindings
     std::string systemPath_;
     std::vector<SBinding> bindings_;
     std::unique_ptr<zt::ITimer> timer_;
@@ -70,4 +70,4 @@ private:
     SFileStamp lastStamp_;
 };
 
-} // namespace zt::ztpi
+}  // namespace zt::ztpi

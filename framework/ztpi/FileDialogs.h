@@ -13,9 +13,11 @@ public:
     // "Presets (*.preset)" and "*.preset". True with a framework path in chosen, false
     // when the user cancels.
     virtual bool ChooseFileToOpen(const std::string& folder, const char* filterName, const char* filterPattern,
-                                  std::string& chosen) = 0;
-    virtual bool ChooseFileToSave(const std::string& folder, const std::string& suggestedName,
-                                  const char* filterName, const char* filterPattern, std::string& chosen) = 0;
+                                  std::string& chosen)
+        = 0;
+    virtual bool ChooseFileToSave(const std::string& folder, const std::string& suggestedName, const char* filterName,
+                                  const char* filterPattern, std::string& chosen)
+        = 0;
 };
 
-} // namespace zt::ztpi
+}  // namespace zt::ztpi

@@ -51,8 +51,8 @@ struct SAutomationInfo {
     float maximum = 1.0f;
     float defaultValue = 0.0f;
     int32_t displayDecimals = 0;
-    char valueTexts[256] = {};   // "@"-separated; entry k names plain value k
-    int32_t converterType = 0;   // zt::de::IConverter::EKind
+    char valueTexts[256] = {};  // "@"-separated; entry k names plain value k
+    int32_t converterType = 0;  // zt::de::IConverter::EKind
     const unsigned* curveBase = nullptr;
     int32_t set = 0;
     int32_t number = 0;
@@ -115,4 +115,4 @@ public:
     virtual void Close() = 0;
 };
 
-} // namespace zt::ztpi
+}  // namespace zt::ztpi

@@ -19,7 +19,7 @@ uint32_t GetU32(const uint8_t* p)
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
 
-} // namespace
+}  // namespace
 
 uint32_t SetChunkId(int32_t set)
 {
@@ -83,4 +83,4 @@ void ApplySetValues(zt::de::IParameterManager& parameters, int32_t set, const SS
     parameters.SetValues(static_cast<int32_t>(first), static_cast<int32_t>(usable), stored.values.data(), set, notify);
 }
 
-} // namespace zt::ztpi
+}  // namespace zt::ztpi

@@ -37,4 +37,4 @@ bool ReadSetChunk(IChunk& chunk, SSetValues& out);
 // then the stored values are set in one call; values beyond the set's end are skipped.
 void ApplySetValues(zt::de::IParameterManager& parameters, int32_t set, const SSetValues& stored, bool notify);
 
-} // namespace zt::ztpi
+}  // namespace zt::ztpi

@@ -12,38 +12,38 @@ namespace zt::ge {
 // notification, framed by begin and end edit: at the press, or at the
 // release for a latched button.
 class IButton : public virtual IControl {
- public:
-  virtual void SetLatched(bool latched) = 0;
-  virtual bool IsLatched() const = 0;
-  virtual void SetHandCursor(bool hand) = 0;  // the hand shows while the pointer is over it
-  virtual bool IsPressed() const = 0;
-  virtual void SetFrameCount(int32_t frames) = 0;  // 1 or 2 (the default)
+public:
+    virtual void SetLatched(bool latched) = 0;
+    virtual bool IsLatched() const = 0;
+    virtual void SetHandCursor(bool hand) = 0;  // the hand shows while the pointer is over it
+    virtual bool IsPressed() const = 0;
+    virtual void SetFrameCount(int32_t frames) = 0;  // 1 or 2 (the default)
 };
 
 class CButton : public virtual IButton, public CControl {
- public:
-  CButton(const SRect& rect, int32_t id = -1, int32_t bitmapId = -1);
+public:
+    CButton(const SRect& rect, int32_t id = -1, int32_t bitmapId = -1);
 
-  void SetLatched(bool latched) override;
-  bool IsLatched() const override;
-  void SetHandCursor(bool hand) override;
-  bool IsPressed() const override;
-  void SetFrameCount(int32_t frames) override;
+    void SetLatched(bool latched) override;
+    bool IsLatched() const override;
+    void SetHandCursor(bool hand) override;
+    bool IsPressed() const override;
+    void SetFrameCount(int32_t frames) override;
 
-  void Draw(IDrawContext& context) override;
-  bool Mouse(EMouseEvent event, SPoint point) override;
+    void Draw(IDrawContext& context) override;
+    bool Mouse(EMouseEvent event, SPoint point) override;
 
- protected:
-  ~CButton() override;
+protected:
+    ~CButton() override;
 
- private:
-  void SendValue();
+private:
+    void SendValue();
 
-  bool m_pressed = false;
-  bool m_latched = false;
-  bool m_handCursor = false;
-  bool m_hovering = false;
-  int32_t m_frames = 2;
+    bool m_pressed = false;
+    bool m_latched = false;
+    bool m_handCursor = false;
+    bool m_hovering = false;
+    int32_t m_frames = 2;
 };
 
 }  // namespace zt::ge

@@ -6,8 +6,10 @@
 
 namespace zt::ge {
 
-CContext::CContext(std::string moduleFolder) : m_moduleFolder(std::move(moduleFolder)) {
-  if (!m_moduleFolder.empty() && m_moduleFolder.back() != '/') m_moduleFolder += '/';
+CContext::CContext(std::string moduleFolder) : m_moduleFolder(std::move(moduleFolder))
+{
+    if (!m_moduleFolder.empty() && m_moduleFolder.back() != '/')
+        m_moduleFolder += '/';
 }
 
 const std::string& CContext::GetModuleFolder() const { return m_moduleFolder; }

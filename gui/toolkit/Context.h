@@ -9,37 +9,37 @@ namespace zt::ge {
 // What the toolkit knows about the module it runs in. The host layer makes
 // one per editor and hands it to the window.
 class IContext : public virtual IInterface {
- public:
-  // The folder of the plug-in's library, ending with '/', or empty.
-  virtual const std::string& GetModuleFolder() const = 0;
-  // An error message for the user, in the desktop's message dialog.
-  virtual void ShowMessage(const char* text, const char* caption) = 0;
+public:
+    // The folder of the plug-in's library, ending with '/', or empty.
+    virtual const std::string& GetModuleFolder() const = 0;
+    // An error message for the user, in the desktop's message dialog.
+    virtual void ShowMessage(const char* text, const char* caption) = 0;
 };
 
 class CContext : public virtual IContext {
- public:
-  explicit CContext(std::string moduleFolder = {});
+public:
+    explicit CContext(std::string moduleFolder = {});
 
-  const std::string& GetModuleFolder() const override;
-  void ShowMessage(const char* text, const char* caption) override;
+    const std::string& GetModuleFolder() const override;
+    void ShowMessage(const char* text, const char* caption) override;
 
- private:
-  std::string m_moduleFolder;
+private:
+    std::string m_moduleFolder;
 };
 
 // Carries the context into the objects that need it; the object that sets
 // it (usually the window) outlives them.
 class CInContext {
- public:
-  IContext* GetContext() const { return m_context; }
+public:
+    IContext* GetContext() const { return m_context; }
 
- protected:
-  IContext* m_context = nullptr;
+protected:
+    IContext* m_context = nullptr;
 };
 
 class CSetContext : public virtual CInContext {
- public:
-  void SetContext(IContext* context) { m_context = context; }
+public:
+    void SetContext(IContext* context) { m_context = context; }
 };
 
 }  // namespace zt::ge

@@ -6,51 +6,62 @@
 
 namespace zt::ge {
 
-CDialog::CDialog(const SRect& rect, int32_t id, int32_t bitmapId) : CPane(rect, id) {
-  if (bitmapId >= 0) SetBitmapId(bitmapId);
-  SetVisible(false);
+CDialog::CDialog(const SRect& rect, int32_t id, int32_t bitmapId) : CPane(rect, id)
+{
+    if (bitmapId >= 0)
+        SetBitmapId(bitmapId);
+    SetVisible(false);
 }
 
 CDialog::~CDialog() { Close(); }
 
-void CDialog::Open(IWindow* window) {
-  if (!window || m_openIn) return;
-  m_openIn = window;
-  SetVisible(true);
-  window->AddOverlay(this);
+void CDialog::Open(IWindow* window)
+{
+    if (!window || m_openIn)
+        return;
+    m_openIn = window;
+    SetVisible(true);
+    window->AddOverlay(this);
 }
 
-void CDialog::Close() {
-  if (!m_openIn) return;
-  IWindow* window = m_openIn;
-  m_openIn = nullptr;
-  window->RemoveOverlay(this);
-  SetVisible(false);
+void CDialog::Close()
+{
+    if (!m_openIn)
+        return;
+    IWindow* window = m_openIn;
+    m_openIn = nullptr;
+    window->RemoveOverlay(this);
+    SetVisible(false);
 }
 
 bool CDialog::IsOpen() const { return m_openIn != nullptr; }
 
-void CDialog::DrawBackground(IDrawContext& context) {
-  IBitmapResource* bitmap = GetBitmap();
-  if (!bitmap) return;
-  const SRect area = GetAbsoluteRect();
-  bitmap->DrawFrame(context.GetPrimitives(), 0, 1, area.position, area);
+void CDialog::DrawBackground(IDrawContext& context)
+{
+    IBitmapResource* bitmap = GetBitmap();
+    if (!bitmap)
+        return;
+    const SRect area = GetAbsoluteRect();
+    bitmap->DrawFrame(context.GetPrimitives(), 0, 1, area.position, area);
 }
 
 // Whatever the children leave, nothing reaches the editor beneath.
-bool CDialog::Mouse(EMouseEvent event, SPoint point) {
-  CPane::Mouse(event, point);
-  return IsOpen();
+bool CDialog::Mouse(EMouseEvent event, SPoint point)
+{
+    CPane::Mouse(event, point);
+    return IsOpen();
 }
 
-bool CDialog::Wheel(SPoint point, float notches) {
-  CPane::Wheel(point, notches);
-  return IsOpen();
+bool CDialog::Wheel(SPoint point, float notches)
+{
+    CPane::Wheel(point, notches);
+    return IsOpen();
 }
 
-bool CDialog::Key(int32_t keyCode) {
-  CPane::Key(keyCode);
-  return IsOpen();
+bool CDialog::Key(int32_t keyCode)
+{
+    CPane::Key(keyCode);
+    return IsOpen();
 }
 
 }  // namespace zt::ge

@@ -10,22 +10,22 @@ namespace zt::ge {
 // paint and the primitives that write into it. Controls draw in window
 // coordinates and clip to their own absolute rectangle.
 class IDrawContext : public virtual IInterface {
- public:
-  virtual IDC& GetDC() = 0;
-  virtual IDrawPrimitives& GetPrimitives() = 0;
+public:
+    virtual IDC& GetDC() = 0;
+    virtual IDrawPrimitives& GetPrimitives() = 0;
 };
 
 class CDrawContext : public virtual IDrawContext {
- public:
-  explicit CDrawContext(IDC& dc) : m_dc(dc), m_primitives(dc) {}
+public:
+    explicit CDrawContext(IDC& dc) : m_dc(dc), m_primitives(dc) {}
 
-  IDC& GetDC() override { return m_dc; }
-  IDrawPrimitives& GetPrimitives() override { return m_primitives; }
-  CDrawPrimitives& GetDrawPrimitives() { return m_primitives; }
+    IDC& GetDC() override { return m_dc; }
+    IDrawPrimitives& GetPrimitives() override { return m_primitives; }
+    CDrawPrimitives& GetDrawPrimitives() { return m_primitives; }
 
- private:
-  IDC& m_dc;
-  CDrawPrimitives m_primitives;
+private:
+    IDC& m_dc;
+    CDrawPrimitives m_primitives;
 };
 
 }  // namespace zt::ge

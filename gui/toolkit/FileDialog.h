@@ -16,67 +16,67 @@ namespace zt::ge {
 // When the desktop has no dialog program, Show says so in a message and
 // returns false.
 class IFileDialog : public virtual IDestructable {
- public:
-  using FDone = std::function<void(const std::string& path)>;
+public:
+    using FDone = std::function<void(const std::string& path)>;
 
-  virtual void SetTitle(const char* title) = 0;
-  // A description and its pattern: "Presets (*.preset)" and "*.preset".
-  virtual void SetFilter(const char* description, const char* pattern) = 0;
-  virtual void SetDefaultExtension(const char* extension) = 0;  // without the dot; added when the name has none
-  virtual void SetInitialFolder(const char* folder) = 0;        // a system path
-  virtual bool Show(IWindow* window, FDone done) = 0;
-  virtual bool IsRunning() const = 0;
-  virtual const std::string& GetResultPath() const = 0;
+    virtual void SetTitle(const char* title) = 0;
+    // A description and its pattern: "Presets (*.preset)" and "*.preset".
+    virtual void SetFilter(const char* description, const char* pattern) = 0;
+    virtual void SetDefaultExtension(const char* extension) = 0;  // without the dot; added when the name has none
+    virtual void SetInitialFolder(const char* folder) = 0;        // a system path
+    virtual bool Show(IWindow* window, FDone done) = 0;
+    virtual bool IsRunning() const = 0;
+    virtual const std::string& GetResultPath() const = 0;
 };
 
 class IOpenDialog : public virtual IFileDialog {};
 
 class ISaveAsDialog : public virtual IFileDialog {
- public:
-  virtual void SetFileName(const char* name) = 0;  // proposed in the dialog
+public:
+    virtual void SetFileName(const char* name) = 0;  // proposed in the dialog
 };
 
 class CFileDialog : public virtual IFileDialog, public IModalTask {
- public:
-  static constexpr const char* kNoDialogMessage =
-      "No file dialog is available: install zenity or kdialog to choose files.";
-  static constexpr const char* kNoDialogCaption = "File dialog";
+public:
+    static constexpr const char* kNoDialogMessage
+        = "No file dialog is available: install zenity or kdialog to choose files.";
+    static constexpr const char* kNoDialogCaption = "File dialog";
 
-  void Destroy() override;
-  void SetTitle(const char* title) override;
-  void SetFilter(const char* description, const char* pattern) override;
-  void SetDefaultExtension(const char* extension) override;
-  void SetInitialFolder(const char* folder) override;
-  bool Show(IWindow* window, FDone done) override;
-  bool IsRunning() const override;
-  const std::string& GetResultPath() const override;
+    void Destroy() override;
+    void SetTitle(const char* title) override;
+    void SetFilter(const char* description, const char* pattern) override;
+    void SetDefaultExtension(const char* extension) override;
+    void SetInitialFolder(const char* folder) override;
+    bool Show(IWindow* window, FDone done) override;
+    bool IsRunning() const override;
+    const std::string& GetResultPath() const override;
 
-  bool PollModalTask() override;
-  void OnModalWindowGone() override;
+    bool PollModalTask() override;
+    void OnModalWindowGone() override;
 
- protected:
-  explicit CFileDialog(bool save);
-  virtual ~CFileDialog();
+protected:
+    explicit CFileDialog(bool save);
+    virtual ~CFileDialog();
 
-  SFileDialogRequest m_request;
+    SFileDialogRequest m_request;
 
- private:
-  std::string m_defaultExtension;
-  std::string m_result;
-  std::unique_ptr<IFileDialogJob, void (*)(IFileDialogJob*)> m_job;
-  IWindow* m_window = nullptr;
-  FDone m_done;
+private:
+    std::string m_defaultExtension;
+    std::string m_result;
+    std::unique_ptr<IFileDialogJob, void (*)(IFileDialogJob*)> m_job;
+    IWindow* m_window = nullptr;
+    FDone m_done;
 };
 
 class COpenDialog : public virtual IOpenDialog, public CFileDialog {
- public:
-  COpenDialog();
+public:
+    COpenDialog();
 };
 
 class CSaveAsDialog : public virtual ISaveAsDialog, public CFileDialog {
- public:
-  CSaveAsDialog();
-  void SetFileName(const char* name) override;
+public:
+    CSaveAsDialog();
+    void SetFileName(const char* name) override;
 };
 
 }  // namespace zt::ge

@@ -17,62 +17,62 @@ namespace zt::ge {
 // pixel is its blue byte, which decoding moves into the fourth byte while
 // the text colour, fixed at load, fills the other three.
 class IFontResource : public virtual IResource, public virtual ITextRenderer {
- public:
-  static constexpr int32_t kFirstCharacter = 32;
+public:
+    static constexpr int32_t kFirstCharacter = 32;
 
-  virtual int32_t GetGlyphCount() const = 0;
-  virtual SColour GetColour() const = 0;
-  virtual int32_t GetHeight() const = 0;  // of the strip
-  // Per character code; zero for characters outside the glyph range.
-  virtual int32_t GetGlyphStart(uint8_t character) const = 0;
-  virtual int32_t GetGlyphWidth(uint8_t character) const = 0;
-  virtual int32_t GetGlyphOffset1(uint8_t character) const = 0;
-  virtual int32_t GetGlyphOffset2(uint8_t character) const = 0;
-  // The two font-wide numbers the strip carries (index 0 or 1).
-  virtual int32_t GetMetric(int32_t index) const = 0;
-  // The glyph's pixels: colour in the first three bytes, coverage in the fourth.
-  virtual SPixelView GetGlyph(uint8_t character) const = 0;
+    virtual int32_t GetGlyphCount() const = 0;
+    virtual SColour GetColour() const = 0;
+    virtual int32_t GetHeight() const = 0;  // of the strip
+    // Per character code; zero for characters outside the glyph range.
+    virtual int32_t GetGlyphStart(uint8_t character) const = 0;
+    virtual int32_t GetGlyphWidth(uint8_t character) const = 0;
+    virtual int32_t GetGlyphOffset1(uint8_t character) const = 0;
+    virtual int32_t GetGlyphOffset2(uint8_t character) const = 0;
+    // The two font-wide numbers the strip carries (index 0 or 1).
+    virtual int32_t GetMetric(int32_t index) const = 0;
+    // The glyph's pixels: colour in the first three bytes, coverage in the fourth.
+    virtual SPixelView GetGlyph(uint8_t character) const = 0;
 };
 
 class CFontResource : public virtual IFontResource, public CResource {
- public:
-  CFontResource(int32_t id, std::vector<uint8_t> data, SColour colour);
+public:
+    CFontResource(int32_t id, std::vector<uint8_t> data, SColour colour);
 
-  // Decodes the strip; undecoded fonts measure and draw nothing.
-  bool Decode();
+    // Decodes the strip; undecoded fonts measure and draw nothing.
+    bool Decode();
 
-  int32_t GetGlyphCount() const override;
-  SColour GetColour() const override;
-  int32_t GetHeight() const override;
-  int32_t GetGlyphStart(uint8_t character) const override;
-  int32_t GetGlyphWidth(uint8_t character) const override;
-  int32_t GetGlyphOffset1(uint8_t character) const override;
-  int32_t GetGlyphOffset2(uint8_t character) const override;
-  int32_t GetMetric(int32_t index) const override;
-  SPixelView GetGlyph(uint8_t character) const override;
+    int32_t GetGlyphCount() const override;
+    SColour GetColour() const override;
+    int32_t GetHeight() const override;
+    int32_t GetGlyphStart(uint8_t character) const override;
+    int32_t GetGlyphWidth(uint8_t character) const override;
+    int32_t GetGlyphOffset1(uint8_t character) const override;
+    int32_t GetGlyphOffset2(uint8_t character) const override;
+    int32_t GetMetric(int32_t index) const override;
+    SPixelView GetGlyph(uint8_t character) const override;
 
-  int32_t GetTextWidth(const char* text, std::size_t length) override;
-  // The second metric when the strip gives a sensible one, else the strip's height.
-  int32_t GetLineHeight() override;
-  // Blends each glyph's coverage a into the surface: for blue, green and red
-  // out = (colour * a) >> 8 + (destination * (255 - a)) >> 8.
-  void DrawText(IDrawContext& context, SPoint topLeft, const char* text, std::size_t length,
-                const SRect& clip) override;
+    int32_t GetTextWidth(const char* text, std::size_t length) override;
+    // The second metric when the strip gives a sensible one, else the strip's height.
+    int32_t GetLineHeight() override;
+    // Blends each glyph's coverage a into the surface: for blue, green and red
+    // out = (colour * a) >> 8 + (destination * (255 - a)) >> 8.
+    void DrawText(IDrawContext& context, SPoint topLeft, const char* text, std::size_t length,
+                  const SRect& clip) override;
 
- protected:
-  ~CFontResource() override;
+protected:
+    ~CFontResource() override;
 
- private:
-  SColour m_colour;
-  int32_t m_width = 0;
-  int32_t m_height = 0;
-  int32_t m_glyphCount = 0;
-  std::array<int32_t, 256> m_start{};
-  std::array<int32_t, 256> m_glyphWidth{};
-  std::array<int32_t, 256> m_offset1{};
-  std::array<int32_t, 256> m_offset2{};
-  std::array<int32_t, 2> m_metrics{};
-  std::vector<uint8_t> m_pixels;
+private:
+    SColour m_colour;
+    int32_t m_width = 0;
+    int32_t m_height = 0;
+    int32_t m_glyphCount = 0;
+    std::array<int32_t, 256> m_start{};
+    std::array<int32_t, 256> m_glyphWidth{};
+    std::array<int32_t, 256> m_offset1{};
+    std::array<int32_t, 256> m_offset2{};
+    std::array<int32_t, 2> m_metrics{};
+    std::vector<uint8_t> m_pixels;
 };
 
 }  // namespace zt::ge

@@ -16,43 +16,43 @@ namespace zt::ge {
 // notch, 0.04 % with Shift. The reset gestures of the window's options
 // (double-click, Control- or Alt-click) reset to the default.
 class IKnob : public virtual IControl {
- public:
-  virtual void SetFrameCount(int32_t frames) = 0;
-  virtual int32_t GetFrameCount() const = 0;
-  virtual void SetHorizontalStrip(bool horizontal) = 0;
-  virtual int32_t GetFrameIndex() const = 0;  // the frame the value shows
-  virtual bool IsDragging() const = 0;
+public:
+    virtual void SetFrameCount(int32_t frames) = 0;
+    virtual int32_t GetFrameCount() const = 0;
+    virtual void SetHorizontalStrip(bool horizontal) = 0;
+    virtual int32_t GetFrameIndex() const = 0;  // the frame the value shows
+    virtual bool IsDragging() const = 0;
 };
 
 class CKnob : public virtual IKnob, public CControl {
- public:
-  static constexpr int32_t kModeCircular = 1;
-  static constexpr float kLinearSensitivity = 0.5f;
-  static constexpr float kNotchesPerRange = 25.0f;
-  static constexpr float kFineNotchesPerRange = 2500.0f;
+public:
+    static constexpr int32_t kModeCircular = 1;
+    static constexpr float kLinearSensitivity = 0.5f;
+    static constexpr float kNotchesPerRange = 25.0f;
+    static constexpr float kFineNotchesPerRange = 2500.0f;
 
-  CKnob(const SRect& rect, int32_t id = -1, int32_t bitmapId = -1, int32_t frames = 127);
+    CKnob(const SRect& rect, int32_t id = -1, int32_t bitmapId = -1, int32_t frames = 127);
 
-  void SetFrameCount(int32_t frames) override;
-  int32_t GetFrameCount() const override;
-  void SetHorizontalStrip(bool horizontal) override;
-  int32_t GetFrameIndex() const override;
-  bool IsDragging() const override;
+    void SetFrameCount(int32_t frames) override;
+    int32_t GetFrameCount() const override;
+    void SetHorizontalStrip(bool horizontal) override;
+    int32_t GetFrameIndex() const override;
+    bool IsDragging() const override;
 
-  void Draw(IDrawContext& context) override;
-  bool Mouse(EMouseEvent event, SPoint point) override;
-  bool Wheel(SPoint point, float notches) override;
+    void Draw(IDrawContext& context) override;
+    bool Mouse(EMouseEvent event, SPoint point) override;
+    bool Wheel(SPoint point, float notches) override;
 
-  // The circular mode's value for a pointer at point around centre.
-  static float CircularValue(SPoint centre, SPoint point);
+    // The circular mode's value for a pointer at point around centre.
+    static float CircularValue(SPoint centre, SPoint point);
 
- protected:
-  ~CKnob() override;
+protected:
+    ~CKnob() override;
 
- private:
-  int32_t m_frames;
-  bool m_horizontal = false;
-  CValueDrag m_drag;
+private:
+    int32_t m_frames;
+    bool m_horizontal = false;
+    CValueDrag m_drag;
 };
 
 }  // namespace zt::ge

@@ -9,23 +9,23 @@ namespace zt::ge {
 // A surface in ordinary memory: the offscreen window's, and the place for
 // anything drawn ahead of time.
 class CMemoryDC : public virtual IDC {
- public:
-  CMemoryDC() = default;
-  explicit CMemoryDC(SSize size);
-  CMemoryDC(const CMemoryDC&) = delete;
-  CMemoryDC& operator=(const CMemoryDC&) = delete;
+public:
+    CMemoryDC() = default;
+    explicit CMemoryDC(SSize size);
+    CMemoryDC(const CMemoryDC&) = delete;
+    CMemoryDC& operator=(const CMemoryDC&) = delete;
 
-  uint8_t* GetBits() override;
-  const uint8_t* GetBits() const override;
-  SSize GetSize() const override;
-  int32_t GetStride() const override;
-  std::size_t GetCapacity() const override;
-  bool Resize(SSize size) override;
+    uint8_t* GetBits() override;
+    const uint8_t* GetBits() const override;
+    SSize GetSize() const override;
+    int32_t GetStride() const override;
+    std::size_t GetCapacity() const override;
+    bool Resize(SSize size) override;
 
- private:
-  std::unique_ptr<uint8_t[]> m_bits;
-  std::size_t m_capacity = 0;
-  SSize m_size;
+private:
+    std::unique_ptr<uint8_t[]> m_bits;
+    std::size_t m_capacity = 0;
+    SSize m_size;
 };
 
 }  // namespace zt::ge

@@ -9,52 +9,63 @@
 namespace zt::ge {
 
 CMultiStateButton::CMultiStateButton(const SRect& rect, int32_t states, int32_t id, int32_t bitmapId)
-    : CControl(rect, id), m_states(states < 1 ? 1 : states) {
-  SetClamped(false);  // the value is a state index
-  if (bitmapId >= 0) SetBitmapId(bitmapId);
+    : CControl(rect, id), m_states(states < 1 ? 1 : states)
+{
+    SetClamped(false);  // the value is a state index
+    if (bitmapId >= 0)
+        SetBitmapId(bitmapId);
 }
 
 CMultiStateButton::~CMultiStateButton() = default;
 
 int32_t CMultiStateButton::GetStateCount() const { return m_states; }
 
-int32_t CMultiStateButton::GetState() const {
-  const float v = GetValue();
-  if (!(v >= 0.0f)) return 0;
-  const auto state = int32_t(std::trunc(std::fmin(v, float(m_states - 1))));
-  return state;
+int32_t CMultiStateButton::GetState() const
+{
+    const float v = GetValue();
+    if (!(v >= 0.0f))
+        return 0;
+    const auto state = int32_t(std::trunc(std::fmin(v, float(m_states - 1))));
+    return state;
 }
 
 void CMultiStateButton::SetCaptureOnPress(bool capture) { m_captureOnPress = capture; }
 
-void CMultiStateButton::Draw(IDrawContext& context) {
-  IBitmapResource* bitmap = GetBitmap();
-  if (!bitmap) return;
-  const SRect area = GetAbsoluteRect();
-  bitmap->DrawFrame(context.GetPrimitives(), GetState(), m_states, area.position, area);
+void CMultiStateButton::Draw(IDrawContext& context)
+{
+    IBitmapResource* bitmap = GetBitmap();
+    if (!bitmap)
+        return;
+    const SRect area = GetAbsoluteRect();
+    bitmap->DrawFrame(context.GetPrimitives(), GetState(), m_states, area.position, area);
 }
 
-bool CMultiStateButton::Mouse(EMouseEvent event, SPoint point) {
-  if (!TakesInput()) return false;
-  IWindow* window = GetWindow();
-  if (!window) return false;
-  if (event == kMouseLeftUp && m_captured) {
-    m_captured = false;
-    window->ReleaseMouse(this);
+bool CMultiStateButton::Mouse(EMouseEvent event, SPoint point)
+{
+    if (!TakesInput())
+        return false;
+    IWindow* window = GetWindow();
+    if (!window)
+        return false;
+    if (event == kMouseLeftUp && m_captured) {
+        m_captured = false;
+        window->ReleaseMouse(this);
+        return true;
+    }
+    if ((event != kMouseLeftDown && event != kMouseLeftDoubleClick) || !IsInside(point))
+        return false;
+    const float v = GetValue();
+    float next = std::isfinite(v) ? std::trunc(v) + 1.0f : 0.0f;
+    if (!(next < float(m_states)) || next < 0.0f)
+        next = 0.0f;
+    BeginEdit();
+    SetValue(next, true);
+    EndEdit();
+    if (m_captureOnPress) {
+        m_captured = true;
+        window->CaptureMouse(this);
+    }
     return true;
-  }
-  if ((event != kMouseLeftDown && event != kMouseLeftDoubleClick) || !IsInside(point)) return false;
-  const float v = GetValue();
-  float next = std::isfinite(v) ? std::trunc(v) + 1.0f : 0.0f;
-  if (!(next < float(m_states)) || next < 0.0f) next = 0.0f;
-  BeginEdit();
-  SetValue(next, true);
-  EndEdit();
-  if (m_captureOnPress) {
-    m_captured = true;
-    window->CaptureMouse(this);
-  }
-  return true;
 }
 
 }  // namespace zt::ge

@@ -10,30 +10,30 @@ namespace zt::ge {
 // with notification between begin and end edit. With capture on press the
 // button keeps the mouse until the left button goes up.
 class IMultiStateButton : public virtual IControl {
- public:
-  virtual int32_t GetStateCount() const = 0;
-  virtual int32_t GetState() const = 0;
-  virtual void SetCaptureOnPress(bool capture) = 0;
+public:
+    virtual int32_t GetStateCount() const = 0;
+    virtual int32_t GetState() const = 0;
+    virtual void SetCaptureOnPress(bool capture) = 0;
 };
 
 class CMultiStateButton : public virtual IMultiStateButton, public CControl {
- public:
-  CMultiStateButton(const SRect& rect, int32_t states, int32_t id = -1, int32_t bitmapId = -1);
+public:
+    CMultiStateButton(const SRect& rect, int32_t states, int32_t id = -1, int32_t bitmapId = -1);
 
-  int32_t GetStateCount() const override;
-  int32_t GetState() const override;
-  void SetCaptureOnPress(bool capture) override;
+    int32_t GetStateCount() const override;
+    int32_t GetState() const override;
+    void SetCaptureOnPress(bool capture) override;
 
-  void Draw(IDrawContext& context) override;
-  bool Mouse(EMouseEvent event, SPoint point) override;
+    void Draw(IDrawContext& context) override;
+    bool Mouse(EMouseEvent event, SPoint point) override;
 
- protected:
-  ~CMultiStateButton() override;
+protected:
+    ~CMultiStateButton() override;
 
- private:
-  int32_t m_states;
-  bool m_captureOnPress = false;
-  bool m_captured = false;
+private:
+    int32_t m_states;
+    bool m_captureOnPress = false;
+    bool m_captured = false;
 };
 
 }  // namespace zt::ge

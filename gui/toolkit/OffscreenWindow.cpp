@@ -6,32 +6,39 @@
 namespace zt::ge {
 
 COffscreenPopup::COffscreenPopup(INativePopupListener* listener, std::vector<COffscreenPopup*>& registry)
-    : m_listener(listener), m_registry(registry) {
-  m_registry.push_back(this);
+    : m_listener(listener), m_registry(registry)
+{
+    m_registry.push_back(this);
 }
 
-COffscreenPopup::~COffscreenPopup() { m_registry.erase(std::remove(m_registry.begin(), m_registry.end(), this), m_registry.end()); }
+COffscreenPopup::~COffscreenPopup()
+{
+    m_registry.erase(std::remove(m_registry.begin(), m_registry.end(), this), m_registry.end());
+}
 
-SRect COffscreenPopup::Show(const SRect& rect) {
-  m_rect = rect;
-  m_shown = true;
-  m_surface.Resize(rect.size);
-  return rect;
+SRect COffscreenPopup::Show(const SRect& rect)
+{
+    m_rect = rect;
+    m_shown = true;
+    m_surface.Resize(rect.size);
+    return rect;
 }
 
 IDC& COffscreenPopup::GetSurface() { return m_surface; }
 void COffscreenPopup::Present() { ++m_presentCount; }
 
-bool COffscreenPopup::GrabInput() {
-  m_grabbed = true;
-  return true;
+bool COffscreenPopup::GrabInput()
+{
+    m_grabbed = true;
+    return true;
 }
 
 COffscreenPort::COffscreenPort(SSize size) : m_size(size) {}
 
-bool COffscreenPort::Open(INativeWindowListener*, uintptr_t, const SRect& rect) {
-  m_size = rect.size;
-  return true;
+bool COffscreenPort::Open(INativeWindowListener*, uintptr_t, const SRect& rect)
+{
+    m_size = rect.size;
+    return true;
 }
 
 uintptr_t COffscreenPort::GetNativeHandle() const { return 0; }
@@ -52,39 +59,42 @@ uint32_t COffscreenPort::GetTimeMs() { return m_timeMs; }
 void COffscreenPort::SetTakeFocusOnClick(bool take) { m_takeFocusOnClick = take; }
 bool COffscreenPort::IsConnected() const { return true; }
 
-INativePopup* COffscreenPort::CreatePopup(INativePopupListener* listener) {
-  return listener ? new COffscreenPopup(listener, m_popups) : nullptr;
+INativePopup* COffscreenPort::CreatePopup(INativePopupListener* listener)
+{
+    return listener ? new COffscreenPopup(listener, m_popups) : nullptr;
 }
 
 uintptr_t COffscreenPort::GetTopLevelHandle() { return 0; }
 
 COffscreenWindow::COffscreenWindow(SSize size, IContext* context, const SWindowOptions& options)
-    : CWindow(std::make_unique<COffscreenPort>(size), context, options) {
-  Open(0, SRect({0, 0}, size));
+    : CWindow(std::make_unique<COffscreenPort>(size), context, options)
+{
+    Open(0, SRect({0, 0}, size));
 }
 
 COffscreenPort& COffscreenWindow::Port() { return static_cast<COffscreenPort&>(GetNative()); }
-const COffscreenPort& COffscreenWindow::Port() const {
-  return static_cast<const COffscreenPort&>(GetNative());
-}
+const COffscreenPort& COffscreenWindow::Port() const { return static_cast<const COffscreenPort&>(GetNative()); }
 
 void COffscreenWindow::SetModifiers(uint32_t modifiers) { Port().m_modifiers = modifiers; }
 void COffscreenWindow::SetTimeMs(uint32_t timeMs) { Port().m_timeMs = timeMs; }
 void COffscreenWindow::AdvanceTimeMs(uint32_t milliseconds) { Port().m_timeMs += milliseconds; }
 
-void COffscreenWindow::Resize(SSize size) {
-  Port().m_size = size;
-  OnResize(size);
+void COffscreenWindow::Resize(SSize size)
+{
+    Port().m_size = size;
+    OnResize(size);
 }
 
 const IDC& COffscreenWindow::GetSurface() const { return Port().m_surface; }
 
-SColour COffscreenWindow::GetPixel(SPoint point) const {
-  const IDC& dc = GetSurface();
-  SColour c{0, 0, 0, 0};
-  if (!SRect({0, 0}, dc.GetSize()).Contains(point)) return c;
-  std::memcpy(&c, dc.GetBits() + std::size_t(point.y) * std::size_t(dc.GetStride()) + std::size_t(point.x) * 4, 4);
-  return c;
+SColour COffscreenWindow::GetPixel(SPoint point) const
+{
+    const IDC& dc = GetSurface();
+    SColour c{0, 0, 0, 0};
+    if (!SRect({0, 0}, dc.GetSize()).Contains(point))
+        return c;
+    std::memcpy(&c, dc.GetBits() + std::size_t(point.y) * std::size_t(dc.GetStride()) + std::size_t(point.x) * 4, 4);
+    return c;
 }
 
 int COffscreenWindow::GetPresentCount() const { return Port().m_presentCount; }

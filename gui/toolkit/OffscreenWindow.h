@@ -11,76 +11,76 @@ namespace zt::ge {
 // A popup of the offscreen window: pixels in memory. Tests send it the
 // input a platform would (in the owning window's coordinates).
 class COffscreenPopup : public INativePopup {
- public:
-  COffscreenPopup(INativePopupListener* listener, std::vector<COffscreenPopup*>& registry);
-  ~COffscreenPopup() override;
+public:
+    COffscreenPopup(INativePopupListener* listener, std::vector<COffscreenPopup*>& registry);
+    ~COffscreenPopup() override;
 
-  SRect Show(const SRect& rect) override;
-  IDC& GetSurface() override;
-  void Present() override;
-  bool GrabInput() override;
+    SRect Show(const SRect& rect) override;
+    IDC& GetSurface() override;
+    void Present() override;
+    bool GrabInput() override;
 
-  const SRect& GetRect() const { return m_rect; }
-  bool IsShown() const { return m_shown; }
-  bool HasGrab() const { return m_grabbed; }
-  int GetPresentCount() const { return m_presentCount; }
-  const IDC& GetPixels() const { return m_surface; }
-  // What the platform reports; the popup may be destroyed by either.
-  void SendMouse(EMouseEvent event, SPoint point) { m_listener->OnPopupMouse(event, point); }
-  void SendKey(int32_t keyCode) { m_listener->OnPopupKey(keyCode); }
+    const SRect& GetRect() const { return m_rect; }
+    bool IsShown() const { return m_shown; }
+    bool HasGrab() const { return m_grabbed; }
+    int GetPresentCount() const { return m_presentCount; }
+    const IDC& GetPixels() const { return m_surface; }
+    // What the platform reports; the popup may be destroyed by either.
+    void SendMouse(EMouseEvent event, SPoint point) { m_listener->OnPopupMouse(event, point); }
+    void SendKey(int32_t keyCode) { m_listener->OnPopupKey(keyCode); }
 
- private:
-  INativePopupListener* m_listener;
-  std::vector<COffscreenPopup*>& m_registry;
-  CMemoryDC m_surface;
-  SRect m_rect;
-  bool m_shown = false;
-  bool m_grabbed = false;
-  int m_presentCount = 0;
+private:
+    INativePopupListener* m_listener;
+    std::vector<COffscreenPopup*>& m_registry;
+    CMemoryDC m_surface;
+    SRect m_rect;
+    bool m_shown = false;
+    bool m_grabbed = false;
+    int m_presentCount = 0;
 };
 
 // The platform half of an offscreen window: pixels in memory, and a record
 // of what a real window would have done (cursor, grab, image puts).
 class COffscreenPort : public INativeWindow {
- public:
-  explicit COffscreenPort(SSize size);
+public:
+    explicit COffscreenPort(SSize size);
 
-  bool Open(INativeWindowListener* listener, uintptr_t parent, const SRect& rect) override;
-  uintptr_t GetNativeHandle() const override;
-  int GetFileDescriptor() const override;
-  void DispatchEvents() override;
-  bool HasPendingEvents() override;
-  SSize GetClientSize() const override;
-  IDC& GetSurface() override;
-  void Present(SSize size) override;
-  void Show() override;
-  void GrabPointer() override;
-  void UngrabPointer() override;
-  void SetCursorShape(int32_t shape) override;
-  void SetCursorVisible(bool visible) override;
-  void WarpPointer(SPoint point) override;
-  uint32_t GetModifiers() override;
-  uint32_t GetTimeMs() override;
-  void SetTakeFocusOnClick(bool take) override;
-  bool IsConnected() const override;
-  INativePopup* CreatePopup(INativePopupListener* listener) override;
-  uintptr_t GetTopLevelHandle() override;
+    bool Open(INativeWindowListener* listener, uintptr_t parent, const SRect& rect) override;
+    uintptr_t GetNativeHandle() const override;
+    int GetFileDescriptor() const override;
+    void DispatchEvents() override;
+    bool HasPendingEvents() override;
+    SSize GetClientSize() const override;
+    IDC& GetSurface() override;
+    void Present(SSize size) override;
+    void Show() override;
+    void GrabPointer() override;
+    void UngrabPointer() override;
+    void SetCursorShape(int32_t shape) override;
+    void SetCursorVisible(bool visible) override;
+    void WarpPointer(SPoint point) override;
+    uint32_t GetModifiers() override;
+    uint32_t GetTimeMs() override;
+    void SetTakeFocusOnClick(bool take) override;
+    bool IsConnected() const override;
+    INativePopup* CreatePopup(INativePopupListener* listener) override;
+    uintptr_t GetTopLevelHandle() override;
 
- private:
-  friend class COffscreenWindow;
+private:
+    friend class COffscreenWindow;
 
-  std::vector<COffscreenPopup*> m_popups;  // open ones, oldest first
-  SSize m_size;
-  CMemoryDC m_surface;
-  int m_presentCount = 0;
-  bool m_shown = false;
-  bool m_grabbed = false;
-  int32_t m_cursorShape = kCursorArrow;
-  bool m_cursorVisible = true;
-  SPoint m_warpedTo{-1, -1};
-  uint32_t m_modifiers = 0;
-  uint32_t m_timeMs = 0;
-  bool m_takeFocusOnClick = false;
+    std::vector<COffscreenPopup*> m_popups;  // open ones, oldest first
+    SSize m_size;
+    CMemoryDC m_surface;
+    int m_presentCount = 0;
+    bool m_shown = false;
+    bool m_grabbed = false;
+    int32_t m_cursorShape = kCursorArrow;
+    bool m_cursorVisible = true;
+    SPoint m_warpedTo{-1, -1};
+    uint32_t m_modifiers = 0;
+    uint32_t m_timeMs = 0;
+    bool m_takeFocusOnClick = false;
 };
 
 // A window that draws into memory only, with the same interface as the real
@@ -88,30 +88,30 @@ class COffscreenPort : public INativeWindow {
 // (OnMouse, OnWheel, OnKey, ...), set the modifier keys and the clock, and
 // read the pixels back.
 class COffscreenWindow : public CWindow {
- public:
-  explicit COffscreenWindow(SSize size, IContext* context = nullptr, const SWindowOptions& options = {});
+public:
+    explicit COffscreenWindow(SSize size, IContext* context = nullptr, const SWindowOptions& options = {});
 
-  void SetModifiers(uint32_t modifiers);  // EModifier bits
-  void SetTimeMs(uint32_t timeMs);
-  void AdvanceTimeMs(uint32_t milliseconds);
-  // The host changing the window's size.
-  void Resize(SSize size);
+    void SetModifiers(uint32_t modifiers);  // EModifier bits
+    void SetTimeMs(uint32_t timeMs);
+    void AdvanceTimeMs(uint32_t milliseconds);
+    // The host changing the window's size.
+    void Resize(SSize size);
 
-  const IDC& GetSurface() const;
-  SColour GetPixel(SPoint point) const;  // black outside the surface
-  int GetPresentCount() const;
-  bool IsShownOnScreen() const;
-  bool IsPointerGrabbed() const;
-  int32_t GetShownCursorShape() const;
-  bool IsCursorVisible() const;
-  SPoint GetWarpedPointer() const;
-  bool TakesFocusOnClick() const;
-  // The popups that exist now, oldest first (a menu and its open sub-menus).
-  const std::vector<COffscreenPopup*>& GetPopups() const;
+    const IDC& GetSurface() const;
+    SColour GetPixel(SPoint point) const;  // black outside the surface
+    int GetPresentCount() const;
+    bool IsShownOnScreen() const;
+    bool IsPointerGrabbed() const;
+    int32_t GetShownCursorShape() const;
+    bool IsCursorVisible() const;
+    SPoint GetWarpedPointer() const;
+    bool TakesFocusOnClick() const;
+    // The popups that exist now, oldest first (a menu and its open sub-menus).
+    const std::vector<COffscreenPopup*>& GetPopups() const;
 
- private:
-  COffscreenPort& Port();
-  const COffscreenPort& Port() const;
+private:
+    COffscreenPort& Port();
+    const COffscreenPort& Port() const;
 };
 
 }  // namespace zt::ge

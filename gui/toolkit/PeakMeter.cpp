@@ -10,55 +10,71 @@ namespace zt::ge {
 
 CPeakMeter::CPeakMeter(const SRect& rect, int32_t mode, int32_t startMargin, int32_t endMargin, int32_t bitmapId,
                        int32_t id)
-    : CControl(rect, id), m_mode(mode >= 0 && mode <= 3 ? mode : 0), m_startMargin(startMargin), m_endMargin(endMargin) {
-  if (bitmapId >= 0) SetBitmapId(bitmapId);
+    : CControl(rect, id), m_mode(mode >= 0 && mode <= 3 ? mode : 0), m_startMargin(startMargin), m_endMargin(endMargin)
+{
+    if (bitmapId >= 0)
+        SetBitmapId(bitmapId);
 }
 
 CPeakMeter::~CPeakMeter() = default;
 
-int32_t CPeakMeter::BitmapLength() {
-  if (IBitmapResource* bitmap = GetBitmap()) m_length = IsVertical() ? bitmap->GetHeight() : bitmap->GetWidth();
-  return m_length;
+int32_t CPeakMeter::BitmapLength()
+{
+    if (IBitmapResource* bitmap = GetBitmap())
+        m_length = IsVertical() ? bitmap->GetHeight() : bitmap->GetWidth();
+    return m_length;
 }
 
 int32_t CPeakMeter::GetLitLength() const { return std::max(0, m_length - m_startMargin - m_endMargin); }
 
-int32_t CPeakMeter::GetLitPixels() const {
-  return int32_t(std::lround(std::clamp(GetValue(), 0.0f, 1.0f) * float(GetLitLength())));
+int32_t CPeakMeter::GetLitPixels() const
+{
+    return int32_t(std::lround(std::clamp(GetValue(), 0.0f, 1.0f) * float(GetLitLength())));
 }
 
-SRect CPeakMeter::GetLitRect() {
-  BitmapLength();
-  const int32_t lit = GetLitPixels();
-  if (lit <= 0) return {};
-  const int32_t unlit = GetLitLength() - lit;
-  // Where the lit run starts, along the meter, from the bitmap's start.
-  const int32_t from = (m_mode == 0 || m_mode == 2) ? m_startMargin + unlit : m_startMargin;
-  const SRect r = GetAbsoluteRect();
-  return IsVertical() ? SRect(r.position.x, r.position.y + from, r.size.width, lit)
-                      : SRect(r.position.x + from, r.position.y, lit, r.size.height);
+SRect CPeakMeter::GetLitRect()
+{
+    BitmapLength();
+    const int32_t lit = GetLitPixels();
+    if (lit <= 0)
+        return {};
+    const int32_t unlit = GetLitLength() - lit;
+    // Where the lit run starts, along the meter, from the bitmap's start.
+    const int32_t from = (m_mode == 0 || m_mode == 2) ? m_startMargin + unlit : m_startMargin;
+    const SRect r = GetAbsoluteRect();
+    return IsVertical() ? SRect(r.position.x, r.position.y + from, r.size.width, lit)
+                        : SRect(r.position.x + from, r.position.y, lit, r.size.height);
 }
 
-void CPeakMeter::Update(float reading, float decay) {
-  m_level *= decay;
-  if (reading > m_level) m_level = reading;
-  SetValue(m_level, false);
+void CPeakMeter::Update(float reading, float decay)
+{
+    m_level *= decay;
+    if (reading > m_level)
+        m_level = reading;
+    SetValue(m_level, false);
 }
 
-void CPeakMeter::SetValue(float value, bool notify) {
-  if (std::fabs(LimitValue(value) - GetValue()) <= 1e-6f) return;
-  const SRect before = GetLitRect();
-  StoreValue(value);
-  if (notify) ValueChangedByUser();
-  if (GetLitRect() != before) Invalidate();
+void CPeakMeter::SetValue(float value, bool notify)
+{
+    if (std::fabs(LimitValue(value) - GetValue()) <= 1e-6f)
+        return;
+    const SRect before = GetLitRect();
+    StoreValue(value);
+    if (notify)
+        ValueChangedByUser();
+    if (GetLitRect() != before)
+        Invalidate();
 }
 
-void CPeakMeter::Draw(IDrawContext& context) {
-  IBitmapResource* bitmap = GetBitmap();
-  if (!bitmap) return;
-  const SRect lit = Intersect(GetLitRect(), GetAbsoluteRect());
-  if (lit.IsEmpty()) return;
-  bitmap->DrawFrame(context.GetPrimitives(), 0, 1, GetAbsolutePosition(), lit);
+void CPeakMeter::Draw(IDrawContext& context)
+{
+    IBitmapResource* bitmap = GetBitmap();
+    if (!bitmap)
+        return;
+    const SRect lit = Intersect(GetLitRect(), GetAbsoluteRect());
+    if (lit.IsEmpty())
+        return;
+    bitmap->DrawFrame(context.GetPrimitives(), 0, 1, GetAbsolutePosition(), lit);
 }
 
 }  // namespace zt::ge

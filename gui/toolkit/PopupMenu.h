@@ -14,39 +14,39 @@ namespace zt::ge {
 // value and is sent with notification. Closing the menu without a choice
 // sends nothing. The value is not limited to [0, 1].
 class IPopupMenu : public virtual IControl {
- public:
-  virtual SMenuItem& GetItems() = 0;  // the root: add items and sub-menus to it
-  virtual void SetFont(int32_t fontId, SColour colour) = 0;
-  virtual void SetFont(IFontResource* font) = 0;
-  virtual bool IsMenuOpen() const = 0;
-  virtual CMenuSession* GetSession() = 0;  // the open menu, or null
-  virtual void CloseMenu() = 0;
+public:
+    virtual SMenuItem& GetItems() = 0;  // the root: add items and sub-menus to it
+    virtual void SetFont(int32_t fontId, SColour colour) = 0;
+    virtual void SetFont(IFontResource* font) = 0;
+    virtual bool IsMenuOpen() const = 0;
+    virtual CMenuSession* GetSession() = 0;  // the open menu, or null
+    virtual void CloseMenu() = 0;
 };
 
 class CPopupMenu : public virtual IPopupMenu, public CControl {
- public:
-  CPopupMenu(const SRect& rect, int32_t id = -1, int32_t bitmapId = -1);
+public:
+    CPopupMenu(const SRect& rect, int32_t id = -1, int32_t bitmapId = -1);
 
-  SMenuItem& GetItems() override;
-  void SetFont(int32_t fontId, SColour colour) override;
-  void SetFont(IFontResource* font) override;
-  bool IsMenuOpen() const override;
-  CMenuSession* GetSession() override;
-  void CloseMenu() override;
+    SMenuItem& GetItems() override;
+    void SetFont(int32_t fontId, SColour colour) override;
+    void SetFont(IFontResource* font) override;
+    bool IsMenuOpen() const override;
+    CMenuSession* GetSession() override;
+    void CloseMenu() override;
 
-  void Draw(IDrawContext& context) override;
-  bool Mouse(EMouseEvent event, SPoint point) override;
-  void Tick() override;
+    void Draw(IDrawContext& context) override;
+    bool Mouse(EMouseEvent event, SPoint point) override;
+    void Tick() override;
 
- protected:
-  ~CPopupMenu() override;
+protected:
+    ~CPopupMenu() override;
 
- private:
-  void OnMenuDone(bool chosen, int32_t command);
+private:
+    void OnMenuDone(bool chosen, int32_t command);
 
-  SMenuItem m_items;
-  CFontSlot m_font;
-  std::unique_ptr<CMenuSession> m_session;
+    SMenuItem m_items;
+    CFontSlot m_font;
+    std::unique_ptr<CMenuSession> m_session;
 };
 
 }  // namespace zt::ge

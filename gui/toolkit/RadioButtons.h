@@ -11,29 +11,29 @@ namespace zt::ge {
 // sent with notification between begin and end edit; setting the value
 // from outside moves the choice without a message.
 class IRadioButtons : public virtual IPane {
- public:
-  // A choice at rect (relative to the group) drawn from a two-frame bitmap.
-  virtual IButton* AddChoice(const SRect& rect, int32_t bitmapId = -1) = 0;
-  virtual int32_t GetChoiceCount() const = 0;
-  virtual int32_t GetChosen() const = 0;
+public:
+    // A choice at rect (relative to the group) drawn from a two-frame bitmap.
+    virtual IButton* AddChoice(const SRect& rect, int32_t bitmapId = -1) = 0;
+    virtual int32_t GetChoiceCount() const = 0;
+    virtual int32_t GetChosen() const = 0;
 };
 
 class CRadioButtons : public virtual IRadioButtons, public CPane {
- public:
-  explicit CRadioButtons(const SRect& rect, int32_t id = -1);
+public:
+    explicit CRadioButtons(const SRect& rect, int32_t id = -1);
 
-  IButton* AddChoice(const SRect& rect, int32_t bitmapId = -1) override;
-  int32_t GetChoiceCount() const override;
-  int32_t GetChosen() const override;
+    IButton* AddChoice(const SRect& rect, int32_t bitmapId = -1) override;
+    int32_t GetChoiceCount() const override;
+    int32_t GetChosen() const override;
 
-  void SetValue(float value, bool notify) override;
-  bool Mouse(EMouseEvent event, SPoint point) override;
+    void SetValue(float value, bool notify) override;
+    bool Mouse(EMouseEvent event, SPoint point) override;
 
- protected:
-  ~CRadioButtons() override;
+protected:
+    ~CRadioButtons() override;
 
- private:
-  void ShowChoice();
+private:
+    void ShowChoice();
 };
 
 }  // namespace zt::ge

@@ -5,7 +5,8 @@
 namespace zt::ge {
 
 CResource::CResource(int32_t id, uint32_t kind, std::vector<uint8_t> data)
-    : m_id(id), m_kind(kind), m_data(std::move(data)) {}
+    : m_id(id), m_kind(kind), m_data(std::move(data))
+{}
 
 CResource::~CResource() = default;
 
@@ -18,9 +19,10 @@ int CResource::AddRef() { return CRefCountable::AddRef(); }
 int CResource::Release() { return CRefCountable::Release(); }
 int CResource::GetRefCount() const { return CRefCountable::GetRefCount(); }
 
-void CResource::MarkDecoded() {
-  m_decoded = true;
-  std::vector<uint8_t>().swap(m_data);  // the raw file is not needed any more
+void CResource::MarkDecoded()
+{
+    m_decoded = true;
+    std::vector<uint8_t>().swap(m_data);  // the raw file is not needed any more
 }
 
 }  // namespace zt::ge

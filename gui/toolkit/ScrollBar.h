@@ -12,44 +12,44 @@ namespace zt::ge {
 // the thumb moves one page towards the press; the wheel scrolls a tenth of
 // a page per notch.
 class IScrollBar : public virtual IControl {
- public:
-  virtual void SetThumbBitmapId(int32_t resourceId) = 0;
-  virtual void SetThumbLength(int32_t pixels) = 0;
-  virtual void SetPage(float page) = 0;  // the part of the range one page covers
-  virtual SRect GetThumbRect() const = 0;  // window coordinates
-  virtual bool IsDragging() const = 0;
+public:
+    virtual void SetThumbBitmapId(int32_t resourceId) = 0;
+    virtual void SetThumbLength(int32_t pixels) = 0;
+    virtual void SetPage(float page) = 0;    // the part of the range one page covers
+    virtual SRect GetThumbRect() const = 0;  // window coordinates
+    virtual bool IsDragging() const = 0;
 };
 
 class CScrollBar : public virtual IScrollBar, public CControl {
- public:
-  // The control's own bitmap is the track, drawn stretched by tiling its
-  // middle row (or column) over the length.
-  CScrollBar(const SRect& rect, int32_t orientation = kVertical, int32_t id = -1, int32_t trackBitmapId = -1,
-             int32_t thumbBitmapId = -1);
+public:
+    // The control's own bitmap is the track, drawn stretched by tiling its
+    // middle row (or column) over the length.
+    CScrollBar(const SRect& rect, int32_t orientation = kVertical, int32_t id = -1, int32_t trackBitmapId = -1,
+               int32_t thumbBitmapId = -1);
 
-  void SetThumbBitmapId(int32_t resourceId) override;
-  void SetThumbLength(int32_t pixels) override;
-  void SetPage(float page) override;
-  SRect GetThumbRect() const override;
-  bool IsDragging() const override;
+    void SetThumbBitmapId(int32_t resourceId) override;
+    void SetThumbLength(int32_t pixels) override;
+    void SetPage(float page) override;
+    SRect GetThumbRect() const override;
+    bool IsDragging() const override;
 
-  void Draw(IDrawContext& context) override;
-  bool Mouse(EMouseEvent event, SPoint point) override;
-  bool Wheel(SPoint point, float notches) override;
+    void Draw(IDrawContext& context) override;
+    bool Mouse(EMouseEvent event, SPoint point) override;
+    bool Wheel(SPoint point, float notches) override;
 
- protected:
-  ~CScrollBar() override;
+protected:
+    ~CScrollBar() override;
 
- private:
-  int32_t Travel() const;
-  IBitmapResource* Thumb();
+private:
+    int32_t Travel() const;
+    IBitmapResource* Thumb();
 
-  int32_t m_orientation;
-  int32_t m_thumbLength = 24;
-  float m_page = 0.1f;
-  int32_t m_thumbId = -1;
-  TResourceRef<IBitmapResource> m_thumb;
-  CValueDrag m_drag;
+    int32_t m_orientation;
+    int32_t m_thumbLength = 24;
+    float m_page = 0.1f;
+    int32_t m_thumbId = -1;
+    TResourceRef<IBitmapResource> m_thumb;
+    CValueDrag m_drag;
 };
 
 }  // namespace zt::ge

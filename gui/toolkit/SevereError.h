@@ -25,16 +25,17 @@ void ReportSevereError();
 // Runs f; an exception escaping it (a thrown zt::IException* is destroyed)
 // becomes a severe error. True when f returned normally.
 template <class F>
-bool RunGuarded(F&& f) {
-  try {
-    f();
-    return true;
-  } catch (IException* e) {
-    if (e) e->Destroy();
-  } catch (...) {
-  }
-  ReportSevereError();
-  return false;
+bool RunGuarded(F&& f)
+{
+    try {
+        f();
+        return true;
+    } catch (IException* e) {
+        if (e)
+            e->Destroy();
+    } catch (...) {}
+    ReportSevereError();
+    return false;
 }
 
 }  // namespace zt::ge

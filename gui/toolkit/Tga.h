@@ -20,10 +20,10 @@ constexpr uint8_t kDescriptorTopDown = 0x20;
 // Pixels in the surface format: blue, green, red, fourth byte; rows top
 // down, width * 4 bytes each.
 struct SImage {
-  int32_t width = 0;
-  int32_t height = 0;
-  int32_t bitsPerPixel = 0;  // of the source: 24 or 32
-  std::vector<uint8_t> pixels;
+    int32_t width = 0;
+    int32_t height = 0;
+    int32_t bitsPerPixel = 0;  // of the source: 24 or 32
+    std::vector<uint8_t> pixels;
 };
 
 // Decodes data (size bytes). False, with image untouched, when the data is
@@ -34,9 +34,9 @@ struct SImage {
 bool Decode(const uint8_t* data, std::size_t size, SImage& image);
 
 struct SEncodeOptions {
-  int32_t bitsPerPixel = 32;  // 24 drops the fourth byte
-  bool topDown = true;        // otherwise rows are stored bottom up
-  std::vector<uint8_t> imageId;  // at most 255 bytes
+    int32_t bitsPerPixel = 32;     // 24 drops the fourth byte
+    bool topDown = true;           // otherwise rows are stored bottom up
+    std::vector<uint8_t> imageId;  // at most 255 bytes
 };
 
 // Encodes pixels (surface format, width * 4 bytes per row) as a TGA file

@@ -16,30 +16,30 @@ class ITextRenderer;
 // line per line of the control's text. Its bottom-left corner sits at the
 // anchor, moved inside the window where it would stick out.
 class CTooltip {
- public:
-  static constexpr std::size_t kMaxLines = 16;
-  static constexpr int32_t kPadding = 3;
-  // Measures used while no font is set: the box keeps its size, the text is missing.
-  static constexpr int32_t kFallbackCharWidth = 6;
-  static constexpr int32_t kFallbackLineHeight = 13;
-  static constexpr SColour kFill = SColour::FromRGB(255, 255, 225);
-  static constexpr SColour kBorder = SColour::FromRGB(0, 0, 0);
+public:
+    static constexpr std::size_t kMaxLines = 16;
+    static constexpr int32_t kPadding = 3;
+    // Measures used while no font is set: the box keeps its size, the text is missing.
+    static constexpr int32_t kFallbackCharWidth = 6;
+    static constexpr int32_t kFallbackLineHeight = 13;
+    static constexpr SColour kFill = SColour::FromRGB(255, 255, 225);
+    static constexpr SColour kBorder = SColour::FromRGB(0, 0, 0);
 
-  // Both return the area that needs painting (the old box and the new one).
-  SRect Show(IControl* owner, const char* text, SPoint anchor, ITextRenderer* renderer, SSize client);
-  SRect Hide();
+    // Both return the area that needs painting (the old box and the new one).
+    SRect Show(IControl* owner, const char* text, SPoint anchor, ITextRenderer* renderer, SSize client);
+    SRect Hide();
 
-  bool IsShowing() const { return m_owner != nullptr; }
-  IControl* GetOwner() const { return m_owner; }
-  const SRect& GetBox() const { return m_box; }
-  const std::vector<std::string>& GetLines() const { return m_lines; }
+    bool IsShowing() const { return m_owner != nullptr; }
+    IControl* GetOwner() const { return m_owner; }
+    const SRect& GetBox() const { return m_box; }
+    const std::vector<std::string>& GetLines() const { return m_lines; }
 
-  void Draw(IDrawContext& context, ITextRenderer* renderer) const;
+    void Draw(IDrawContext& context, ITextRenderer* renderer) const;
 
- private:
-  IControl* m_owner = nullptr;
-  std::vector<std::string> m_lines;
-  SRect m_box;
+private:
+    IControl* m_owner = nullptr;
+    std::vector<std::string> m_lines;
+    SRect m_box;
 };
 
 }  // namespace zt::ge

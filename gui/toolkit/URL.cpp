@@ -8,7 +8,8 @@
 namespace zt::ge {
 
 CURL::CURL(const SRect& rect, const char* text, const char* target, int32_t id)
-    : CText(rect, text, id), m_target(target ? target : "") {}
+    : CText(rect, text, id), m_target(target ? target : "")
+{}
 
 CURL::~CURL() = default;
 
@@ -16,35 +17,43 @@ void CURL::SetTarget(const char* target) { m_target = target ? target : ""; }
 const std::string& CURL::GetTarget() const { return m_target; }
 void CURL::SetHandCursor(bool hand) { m_handCursor = hand; }
 
-void CURL::Draw(IDrawContext& context) {
-  const SRect text = DrawTextLine(context);
-  IFontResource* font = GetFont();
-  if (text.IsEmpty() || !font) return;
-  // The underline sits just below the baseline the font reports, in the text's colour.
-  const int32_t baseline = font->GetMetric(0);
-  const int32_t y = text.position.y + (baseline > 0 && baseline < text.size.height ? baseline + 1 : text.size.height - 1);
-  SColour colour = font->GetColour();
-  colour.a = 255;
-  context.GetPrimitives().DrawLine({text.position.x, y}, {text.position.x + text.size.width - 1, y}, colour,
-                                   GetAbsoluteRect());
+void CURL::Draw(IDrawContext& context)
+{
+    const SRect text = DrawTextLine(context);
+    IFontResource* font = GetFont();
+    if (text.IsEmpty() || !font)
+        return;
+    // The underline sits just below the baseline the font reports, in the text's colour.
+    const int32_t baseline = font->GetMetric(0);
+    const int32_t y
+        = text.position.y + (baseline > 0 && baseline < text.size.height ? baseline + 1 : text.size.height - 1);
+    SColour colour = font->GetColour();
+    colour.a = 255;
+    context.GetPrimitives().DrawLine({text.position.x, y}, {text.position.x + text.size.width - 1, y}, colour,
+                                     GetAbsoluteRect());
 }
 
-bool CURL::Mouse(EMouseEvent event, SPoint point) {
-  if (!TakesInput()) return false;
-  IWindow* window = GetWindow();
-  if (!window) return false;
-  if (event == kMouseMove) {
-    const bool inside = IsInside(point);
-    if (m_handCursor && inside)
-      window->SetCursorShape(kCursorHand);
-    else if (m_hovering && !inside)
-      window->SetCursorShape(kCursorArrow);
-    m_hovering = inside;
-    return false;
-  }
-  if (event != kMouseLeftDown || !IsInside(point)) return false;
-  if (!m_target.empty()) window->GetDesktop()->OpenUrl(m_target.c_str());
-  return true;
+bool CURL::Mouse(EMouseEvent event, SPoint point)
+{
+    if (!TakesInput())
+        return false;
+    IWindow* window = GetWindow();
+    if (!window)
+        return false;
+    if (event == kMouseMove) {
+        const bool inside = IsInside(point);
+        if (m_handCursor && inside)
+            window->SetCursorShape(kCursorHand);
+        else if (m_hovering && !inside)
+            window->SetCursorShape(kCursorArrow);
+        m_hovering = inside;
+        return false;
+    }
+    if (event != kMouseLeftDown || !IsInside(point))
+        return false;
+    if (!m_target.empty())
+        window->GetDesktop()->OpenUrl(m_target.c_str());
+    return true;
 }
 
 }  // namespace zt::ge

@@ -4,28 +4,35 @@
 
 namespace zt::ge {
 
-float CValueDrag::UnitsPerStep(float sensitivity, int32_t travel) {
-  if (sensitivity >= 0.0f) return (1.0f - sensitivity) * 600.0f / kStepsPerSensitivity;
-  return float(travel) / kStepsPerSensitivity;
+float CValueDrag::UnitsPerStep(float sensitivity, int32_t travel)
+{
+    if (sensitivity >= 0.0f)
+        return (1.0f - sensitivity) * 600.0f / kStepsPerSensitivity;
+    return float(travel) / kStepsPerSensitivity;
 }
 
-void CValueDrag::Start(SPoint point, float value, bool fine) {
-  m_dragging = true;
-  m_anchor = point;
-  m_anchorValue = value;
-  m_fine = fine;
+void CValueDrag::Start(SPoint point, float value, bool fine)
+{
+    m_dragging = true;
+    m_anchor = point;
+    m_anchorValue = value;
+    m_fine = fine;
 }
 
-float CValueDrag::Move(SPoint point, float currentValue, bool fine, float unitsPerStep, bool vertical) {
-  if (fine != m_fine) Start(point, currentValue, fine);
-  const int64_t delta = vertical ? int64_t(m_anchor.y) - point.y : int64_t(point.x) - m_anchor.x;
-  if (!(unitsPerStep > 0.0f)) return currentValue;  // a sensitivity of 1 or more stands still
-  // std::round takes halves away from zero; the fine key divides towards zero.
-  // Far beyond any range, but inside what converts to an integer.
-  const float raw = std::fmax(-1e12f, std::fmin(1e12f, std::round(float(delta) / unitsPerStep)));
-  int64_t steps = int64_t(raw);
-  if (fine) steps /= 10;
-  return m_anchorValue + float(steps) / kStepsPerRange;
+float CValueDrag::Move(SPoint point, float currentValue, bool fine, float unitsPerStep, bool vertical)
+{
+    if (fine != m_fine)
+        Start(point, currentValue, fine);
+    const int64_t delta = vertical ? int64_t(m_anchor.y) - point.y : int64_t(point.x) - m_anchor.x;
+    if (!(unitsPerStep > 0.0f))
+        return currentValue;  // a sensitivity of 1 or more stands still
+    // std::round takes halves away from zero; the fine key divides towards zero.
+    // Far beyond any range, but inside what converts to an integer.
+    const float raw = std::fmax(-1e12f, std::fmin(1e12f, std::round(float(delta) / unitsPerStep)));
+    int64_t steps = int64_t(raw);
+    if (fine)
+        steps /= 10;
+    return m_anchorValue + float(steps) / kStepsPerRange;
 }
 
 }  // namespace zt::ge

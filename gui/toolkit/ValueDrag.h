@@ -12,27 +12,27 @@ namespace zt::ge {
 // fine key. When the fine key changes during the drag, the anchor moves to
 // the current point and value, so the value never jumps.
 class CValueDrag {
- public:
-  static constexpr float kStepsPerRange = 60000.0f;
-  static constexpr float kStepsPerSensitivity = 60001.0f;
+public:
+    static constexpr float kStepsPerRange = 60000.0f;
+    static constexpr float kStepsPerSensitivity = 60001.0f;
 
-  // Pixels per step for a sensitivity s >= 0: (1 - s) * 600 / 60001; for a
-  // negative s the travel decides, so the value follows the pointer.
-  static float UnitsPerStep(float sensitivity, int32_t travel);
+    // Pixels per step for a sensitivity s >= 0: (1 - s) * 600 / 60001; for a
+    // negative s the travel decides, so the value follows the pointer.
+    static float UnitsPerStep(float sensitivity, int32_t travel);
 
-  void Start(SPoint point, float value, bool fine);
-  void Stop() { m_dragging = false; }
-  bool IsDragging() const { return m_dragging; }
+    void Start(SPoint point, float value, bool fine);
+    void Stop() { m_dragging = false; }
+    bool IsDragging() const { return m_dragging; }
 
-  // The value for the pointer at point. vertical: upward movement adds;
-  // otherwise rightward movement adds.
-  float Move(SPoint point, float currentValue, bool fine, float unitsPerStep, bool vertical);
+    // The value for the pointer at point. vertical: upward movement adds;
+    // otherwise rightward movement adds.
+    float Move(SPoint point, float currentValue, bool fine, float unitsPerStep, bool vertical);
 
- private:
-  bool m_dragging = false;
-  SPoint m_anchor;
-  float m_anchorValue = 0.0f;
-  bool m_fine = false;
+private:
+    bool m_dragging = false;
+    SPoint m_anchor;
+    float m_anchorValue = 0.0f;
+    bool m_fine = false;
 };
 
 }  // namespace zt::ge

@@ -4,14 +4,18 @@
 
 namespace zt::ge {
 
-CWaitCursor::CWaitCursor(IWindow* window) : m_window(window) {
-  if (!m_window) return;
-  m_previous = m_window->GetCursorShape();
-  m_window->SetCursorShape(kCursorWait);
+CWaitCursor::CWaitCursor(IWindow* window) : m_window(window)
+{
+    if (!m_window)
+        return;
+    m_previous = m_window->GetCursorShape();
+    m_window->SetCursorShape(kCursorWait);
 }
 
-CWaitCursor::~CWaitCursor() {
-  if (m_window) m_window->SetCursorShape(m_previous);
+CWaitCursor::~CWaitCursor()
+{
+    if (m_window)
+        m_window->SetCursorShape(m_previous);
 }
 
 }  // namespace zt::ge

@@ -9,20 +9,20 @@ class IWindow;
 // Shows the wait cursor while it exists and the cursor that was there
 // before once it goes: { CWaitCursor wait(window); ...long work... }
 class IWaitCursor {
- public:
-  virtual ~IWaitCursor() = default;
+public:
+    virtual ~IWaitCursor() = default;
 };
 
 class CWaitCursor : public IWaitCursor {
- public:
-  explicit CWaitCursor(IWindow* window);
-  ~CWaitCursor() override;
-  CWaitCursor(const CWaitCursor&) = delete;
-  CWaitCursor& operator=(const CWaitCursor&) = delete;
+public:
+    explicit CWaitCursor(IWindow* window);
+    ~CWaitCursor() override;
+    CWaitCursor(const CWaitCursor&) = delete;
+    CWaitCursor& operator=(const CWaitCursor&) = delete;
 
- private:
-  IWindow* m_window;
-  int32_t m_previous = 0;
+private:
+    IWindow* m_window;
+    int32_t m_previous = 0;
 };
 
 }  // namespace zt::ge

@@ -15,31 +15,31 @@ std::string FindProgram(const char* name);
 // asked for. Nothing here blocks except Wait and the end of a process
 // still running when its object goes, which terminates it first.
 class CChildProcess {
- public:
-  CChildProcess() = default;
-  ~CChildProcess();
-  CChildProcess(const CChildProcess&) = delete;
-  CChildProcess& operator=(const CChildProcess&) = delete;
+public:
+    CChildProcess() = default;
+    ~CChildProcess();
+    CChildProcess(const CChildProcess&) = delete;
+    CChildProcess& operator=(const CChildProcess&) = delete;
 
-  // arguments[0] is the program's name as it sees it. False when it could not start.
-  bool Start(const std::string& program, const std::vector<std::string>& arguments, bool captureOutput);
-  // Takes what output there is and looks whether the program has ended.
-  // True once it has (and all its output is in).
-  bool Poll();
-  void Wait();
-  void Terminate();
-  bool IsRunning() const { return m_pid > 0; }
-  int GetExitStatus() const { return m_exitStatus; }  // -1 unless it exited normally
-  const std::string& GetOutput() const { return m_output; }
+    // arguments[0] is the program's name as it sees it. False when it could not start.
+    bool Start(const std::string& program, const std::vector<std::string>& arguments, bool captureOutput);
+    // Takes what output there is and looks whether the program has ended.
+    // True once it has (and all its output is in).
+    bool Poll();
+    void Wait();
+    void Terminate();
+    bool IsRunning() const { return m_pid > 0; }
+    int GetExitStatus() const { return m_exitStatus; }  // -1 unless it exited normally
+    const std::string& GetOutput() const { return m_output; }
 
- private:
-  void ReadOutput();
-  void CloseOutput();
+private:
+    void ReadOutput();
+    void CloseOutput();
 
-  pid_t m_pid = -1;
-  int m_outputFd = -1;
-  std::string m_output;
-  int m_exitStatus = -1;
+    pid_t m_pid = -1;
+    int m_outputFd = -1;
+    std::string m_output;
+    int m_exitStatus = -1;
 };
 
 }  // namespace zt::ge::x11

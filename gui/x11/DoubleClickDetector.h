@@ -10,27 +10,27 @@ namespace zt::ge::x11 {
 // desktop's rule: the same button pressed again soon enough and close enough
 // to the previous press. The press after a double-click starts a new pair.
 class CDoubleClickDetector {
- public:
-  static constexpr uint32_t kDefaultIntervalMs = 400;
-  static constexpr int32_t kDefaultDistance = 4;  // pixels either way on each axis
+public:
+    static constexpr uint32_t kDefaultIntervalMs = 400;
+    static constexpr int32_t kDefaultDistance = 4;  // pixels either way on each axis
 
-  explicit CDoubleClickDetector(uint32_t intervalMs = kDefaultIntervalMs, int32_t distance = kDefaultDistance);
+    explicit CDoubleClickDetector(uint32_t intervalMs = kDefaultIntervalMs, int32_t distance = kDefaultDistance);
 
-  void SetInterval(uint32_t intervalMs) { m_intervalMs = intervalMs; }
-  uint32_t GetInterval() const { return m_intervalMs; }
+    void SetInterval(uint32_t intervalMs) { m_intervalMs = intervalMs; }
+    uint32_t GetInterval() const { return m_intervalMs; }
 
-  // A press of button at timeMs (the server's clock; it wraps) and point.
-  // True when it completes a double-click.
-  bool Press(unsigned button, uint32_t timeMs, SPoint point);
-  void Reset();
+    // A press of button at timeMs (the server's clock; it wraps) and point.
+    // True when it completes a double-click.
+    bool Press(unsigned button, uint32_t timeMs, SPoint point);
+    void Reset();
 
- private:
-  uint32_t m_intervalMs;
-  int32_t m_distance;
-  bool m_pending = false;  // a first press waits for its partner
-  unsigned m_button = 0;
-  uint32_t m_timeMs = 0;
-  SPoint m_point;
+private:
+    uint32_t m_intervalMs;
+    int32_t m_distance;
+    bool m_pending = false;  // a first press waits for its partner
+    unsigned m_button = 0;
+    uint32_t m_timeMs = 0;
+    SPoint m_point;
 };
 
 }  // namespace zt::ge::x11

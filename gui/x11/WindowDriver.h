@@ -12,20 +12,20 @@ namespace zt::ge::x11 {
 // OnEventsReady when it is readable and OnTimerTick when a tick is due. All
 // on the calling thread; a plug-in inside a host never uses this.
 class CWindowDriver {
- public:
-  explicit CWindowDriver(IRunLoopClient& window);
+public:
+    explicit CWindowDriver(IRunLoopClient& window);
 
-  void RunFor(uint32_t milliseconds);
-  // Runs until done() returns true (asked after every wake-up) or the time is
-  // up. True when done() said so.
-  bool RunUntil(const std::function<bool()>& done, uint32_t timeoutMs);
+    void RunFor(uint32_t milliseconds);
+    // Runs until done() returns true (asked after every wake-up) or the time is
+    // up. True when done() said so.
+    bool RunUntil(const std::function<bool()>& done, uint32_t timeoutMs);
 
-  uint32_t GetTickCount() const { return m_ticks; }
+    uint32_t GetTickCount() const { return m_ticks; }
 
- private:
-  IRunLoopClient& m_window;
-  uint32_t m_ticks = 0;
-  bool m_watchDescriptor = true;
+private:
+    IRunLoopClient& m_window;
+    uint32_t m_ticks = 0;
+    bool m_watchDescriptor = true;
 };
 
 }  // namespace zt::ge::x11

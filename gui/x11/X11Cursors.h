@@ -11,25 +11,25 @@ namespace zt::ge::x11 {
 // cursor for hiding the pointer while a control is dragged. Created on first
 // use, freed before the display closes.
 class CX11Cursors {
- public:
-  static constexpr int kShapeCount = 6;
+public:
+    static constexpr int kShapeCount = 6;
 
-  CX11Cursors() = default;
-  CX11Cursors(const CX11Cursors&) = delete;
-  CX11Cursors& operator=(const CX11Cursors&) = delete;
+    CX11Cursors() = default;
+    CX11Cursors(const CX11Cursors&) = delete;
+    CX11Cursors& operator=(const CX11Cursors&) = delete;
 
-  void Attach(Display* display);
-  void Release(bool serverAlive);
+    void Attach(Display* display);
+    void Release(bool serverAlive);
 
-  // Shows shape (ECursor) on window, or nothing for other numbers or while hidden.
-  void Apply(Window window, int32_t shape, bool visible);
+    // Shows shape (ECursor) on window, or nothing for other numbers or while hidden.
+    void Apply(Window window, int32_t shape, bool visible);
 
- private:
-  Cursor Blank();
+private:
+    Cursor Blank();
 
-  Display* m_display = nullptr;
-  std::array<Cursor, kShapeCount> m_shapes{};
-  Cursor m_blank = 0;
+    Display* m_display = nullptr;
+    std::array<Cursor, kShapeCount> m_shapes{};
+    Cursor m_blank = 0;
 };
 
 }  // namespace zt::ge::x11

@@ -12,21 +12,21 @@ namespace zt::ge::x11 {
 // others) or kdialog (KDE) for dialogs, xdg-open for addresses. Programs
 // are looked up on PATH each time, so installing one takes effect at once.
 class CX11Desktop : public IDesktop {
- public:
-  CX11Desktop() = default;
-  ~CX11Desktop() override;  // ends the helpers still running
+public:
+    CX11Desktop() = default;
+    ~CX11Desktop() override;  // ends the helpers still running
 
-  bool OpenUrl(const char* target) override;
-  IFileDialogJob* StartFileDialog(const SFileDialogRequest& request) override;
-  void ShowMessage(const char* text, const char* caption, uintptr_t parentWindow) override;
-  void ShowMessageAndWait(const char* text, const char* caption) override;
-  void Poll() override;
+    bool OpenUrl(const char* target) override;
+    IFileDialogJob* StartFileDialog(const SFileDialogRequest& request) override;
+    void ShowMessage(const char* text, const char* caption, uintptr_t parentWindow) override;
+    void ShowMessageAndWait(const char* text, const char* caption) override;
+    void Poll() override;
 
- private:
-  std::unique_ptr<CChildProcess> StartMessage(const char* text, const char* caption, uintptr_t parentWindow);
+private:
+    std::unique_ptr<CChildProcess> StartMessage(const char* text, const char* caption, uintptr_t parentWindow);
 
-  // Started and not yet collected (messages, xdg-open).
-  std::vector<std::unique_ptr<CChildProcess>> m_background;
+    // Started and not yet collected (messages, xdg-open).
+    std::vector<std::unique_ptr<CChildProcess>> m_background;
 };
 
 }  // namespace zt::ge::x11

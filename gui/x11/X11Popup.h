@@ -15,30 +15,30 @@ class CX11Window;
 // are grabbed to it: every press, also outside it, is reported relative to
 // this window and handed on in the editor's coordinates.
 class CX11Popup : public INativePopup {
- public:
-  CX11Popup(CX11Window& owner, INativePopupListener* listener);
-  ~CX11Popup() override;
-  CX11Popup(const CX11Popup&) = delete;
-  CX11Popup& operator=(const CX11Popup&) = delete;
+public:
+    CX11Popup(CX11Window& owner, INativePopupListener* listener);
+    ~CX11Popup() override;
+    CX11Popup(const CX11Popup&) = delete;
+    CX11Popup& operator=(const CX11Popup&) = delete;
 
-  SRect Show(const SRect& rect) override;
-  IDC& GetSurface() override;
-  void Present() override;
-  bool GrabInput() override;
+    SRect Show(const SRect& rect) override;
+    IDC& GetSurface() override;
+    void Present() override;
+    bool GrabInput() override;
 
-  Window GetWindow() const { return m_window; }
-  // An event for this popup. The listener may destroy the popup, so
-  // nothing of it is touched once the listener has been called.
-  void Handle(XEvent& event);
+    Window GetWindow() const { return m_window; }
+    // An event for this popup. The listener may destroy the popup, so
+    // nothing of it is touched once the listener has been called.
+    void Handle(XEvent& event);
 
- private:
-  CX11Window& m_owner;
-  INativePopupListener* m_listener;
-  Window m_window = 0;
-  GC m_gc = nullptr;
-  CX11Surface m_surface;
-  SRect m_rect;  // in the editor's coordinates
-  bool m_grabbed = false;
+private:
+    CX11Window& m_owner;
+    INativePopupListener* m_listener;
+    Window m_window = 0;
+    GC m_gc = nullptr;
+    CX11Surface m_surface;
+    SRect m_rect;  // in the editor's coordinates
+    bool m_grabbed = false;
 };
 
 }  // namespace zt::ge::x11

@@ -16,46 +16,46 @@ namespace zt::ge::x11 {
 // extension and can reach our memory (local servers); otherwise in ordinary
 // memory, sent with a plain XPutImage.
 class CX11Surface : public virtual IDC {
- public:
-  CX11Surface() = default;
-  ~CX11Surface() override;
-  CX11Surface(const CX11Surface&) = delete;
-  CX11Surface& operator=(const CX11Surface&) = delete;
+public:
+    CX11Surface() = default;
+    ~CX11Surface() override;
+    CX11Surface(const CX11Surface&) = delete;
+    CX11Surface& operator=(const CX11Surface&) = delete;
 
-  // trySharedMemory: use MIT-SHM if the server lets us.
-  void Attach(Display* display, Visual* visual, bool trySharedMemory);
-  // Frees everything; serverAlive false skips the requests a dead
-  // connection cannot take.
-  void Detach(bool serverAlive);
-  bool IsSharedMemory() const { return m_shmAttached; }
+    // trySharedMemory: use MIT-SHM if the server lets us.
+    void Attach(Display* display, Visual* visual, bool trySharedMemory);
+    // Frees everything; serverAlive false skips the requests a dead
+    // connection cannot take.
+    void Detach(bool serverAlive);
+    bool IsSharedMemory() const { return m_shmAttached; }
 
-  uint8_t* GetBits() override;
-  const uint8_t* GetBits() const override;
-  SSize GetSize() const override;
-  int32_t GetStride() const override;
-  std::size_t GetCapacity() const override;
-  bool Resize(SSize size) override;
+    uint8_t* GetBits() override;
+    const uint8_t* GetBits() const override;
+    SSize GetSize() const override;
+    int32_t GetStride() const override;
+    std::size_t GetCapacity() const override;
+    bool Resize(SSize size) override;
 
-  // Puts the top-left size pixels at (0, 0) of target with one request, and
-  // with shared memory waits until the server has read them, so the next
-  // paint cannot draw over pixels still on their way.
-  void Present(Drawable target, GC gc, SSize size);
+    // Puts the top-left size pixels at (0, 0) of target with one request, and
+    // with shared memory waits until the server has read them, so the next
+    // paint cannot draw over pixels still on their way.
+    void Present(Drawable target, GC gc, SSize size);
 
- private:
-  bool AllocateShared(std::size_t bytes);
-  void FreeStorage(bool serverAlive);
-  XImage* ImageFor(SSize size);
+private:
+    bool AllocateShared(std::size_t bytes);
+    void FreeStorage(bool serverAlive);
+    XImage* ImageFor(SSize size);
 
-  Display* m_display = nullptr;
-  Visual* m_visual = nullptr;
-  bool m_shmWanted = false;
-  bool m_shmAttached = false;
-  XShmSegmentInfo m_shm{};
-  std::unique_ptr<uint8_t[]> m_heap;
-  uint8_t* m_bits = nullptr;
-  std::size_t m_capacity = 0;
-  SSize m_size;
-  XImage* m_image = nullptr;  // header over m_bits for the current size
+    Display* m_display = nullptr;
+    Visual* m_visual = nullptr;
+    bool m_shmWanted = false;
+    bool m_shmAttached = false;
+    XShmSegmentInfo m_shm{};
+    std::unique_ptr<uint8_t[]> m_heap;
+    uint8_t* m_bits = nullptr;
+    std::size_t m_capacity = 0;
+    SSize m_size;
+    XImage* m_image = nullptr;  // header over m_bits for the current size
 };
 
 }  // namespace zt::ge::x11

@@ -26,69 +26,69 @@ class CX11Popup;
 // keyboard focus, which this window takes on a click. Keys the toolkit does
 // not handle are passed on to the host's window.
 class CX11Window : public INativeWindow {
- public:
-  CX11Window() = default;
-  ~CX11Window() override;
-  CX11Window(const CX11Window&) = delete;
-  CX11Window& operator=(const CX11Window&) = delete;
+public:
+    CX11Window() = default;
+    ~CX11Window() override;
+    CX11Window(const CX11Window&) = delete;
+    CX11Window& operator=(const CX11Window&) = delete;
 
-  bool Open(INativeWindowListener* listener, uintptr_t parent, const SRect& rect) override;
-  uintptr_t GetNativeHandle() const override;
-  int GetFileDescriptor() const override;
-  void DispatchEvents() override;
-  bool HasPendingEvents() override;
-  SSize GetClientSize() const override;
-  IDC& GetSurface() override;
-  void Present(SSize size) override;
-  void Show() override;
-  void GrabPointer() override;
-  void UngrabPointer() override;
-  void SetCursorShape(int32_t shape) override;
-  void SetCursorVisible(bool visible) override;
-  void WarpPointer(SPoint point) override;
-  uint32_t GetModifiers() override;
-  uint32_t GetTimeMs() override;
-  void SetTakeFocusOnClick(bool take) override;
-  bool IsConnected() const override;
-  INativePopup* CreatePopup(INativePopupListener* listener) override;
-  uintptr_t GetTopLevelHandle() override;
+    bool Open(INativeWindowListener* listener, uintptr_t parent, const SRect& rect) override;
+    uintptr_t GetNativeHandle() const override;
+    int GetFileDescriptor() const override;
+    void DispatchEvents() override;
+    bool HasPendingEvents() override;
+    SSize GetClientSize() const override;
+    IDC& GetSurface() override;
+    void Present(SSize size) override;
+    void Show() override;
+    void GrabPointer() override;
+    void UngrabPointer() override;
+    void SetCursorShape(int32_t shape) override;
+    void SetCursorVisible(bool visible) override;
+    void WarpPointer(SPoint point) override;
+    uint32_t GetModifiers() override;
+    uint32_t GetTimeMs() override;
+    void SetTakeFocusOnClick(bool take) override;
+    bool IsConnected() const override;
+    INativePopup* CreatePopup(INativePopupListener* listener) override;
+    uintptr_t GetTopLevelHandle() override;
 
-  bool UsesSharedMemory() const { return m_surface.IsSharedMemory(); }
+    bool UsesSharedMemory() const { return m_surface.IsSharedMemory(); }
 
-  // For the popups, which share the connection, visual and colour map.
-  Display* GetDisplay() const { return m_display; }
-  Visual* GetVisual() const { return m_visual; }
-  Colormap GetColormap() const { return m_colormap; }
-  void RegisterPopup(CX11Popup* popup);
-  void UnregisterPopup(CX11Popup* popup);
+    // For the popups, which share the connection, visual and colour map.
+    Display* GetDisplay() const { return m_display; }
+    Visual* GetVisual() const { return m_visual; }
+    Colormap GetColormap() const { return m_colormap; }
+    void RegisterPopup(CX11Popup* popup);
+    void UnregisterPopup(CX11Popup* popup);
 
- private:
-  bool Create(uintptr_t parent, const SRect& rect);
-  void Close();
-  void Handle(XEvent& event);
-  void OnButtonPress(const XButtonEvent& event);
-  void OnButtonRelease(const XButtonEvent& event);
-  void OnMotion(const XMotionEvent& event);
-  void OnKey(XKeyEvent& event, bool press);
-  void PassKeyToHost(const XKeyEvent& event, bool press);
+private:
+    bool Create(uintptr_t parent, const SRect& rect);
+    void Close();
+    void Handle(XEvent& event);
+    void OnButtonPress(const XButtonEvent& event);
+    void OnButtonRelease(const XButtonEvent& event);
+    void OnMotion(const XMotionEvent& event);
+    void OnKey(XKeyEvent& event, bool press);
+    void PassKeyToHost(const XKeyEvent& event, bool press);
 
-  INativeWindowListener* m_listener = nullptr;
-  Display* m_display = nullptr;
-  Window m_window = 0;
-  Window m_parent = 0;
-  bool m_parentIsRoot = false;
-  Colormap m_colormap = 0;
-  Visual* m_visual = nullptr;
-  GC m_gc = nullptr;
-  std::vector<CX11Popup*> m_popups;
-  SSize m_size;
-  CX11Surface m_surface;
-  CX11Cursors m_cursors;
-  CDoubleClickDetector m_clicks;
-  int32_t m_cursorShape = 0;
-  bool m_cursorVisible = true;
-  bool m_takeFocusOnClick = true;
-  std::bitset<256> m_keysKept;  // presses the toolkit handled: their releases stay here too
+    INativeWindowListener* m_listener = nullptr;
+    Display* m_display = nullptr;
+    Window m_window = 0;
+    Window m_parent = 0;
+    bool m_parentIsRoot = false;
+    Colormap m_colormap = 0;
+    Visual* m_visual = nullptr;
+    GC m_gc = nullptr;
+    std::vector<CX11Popup*> m_popups;
+    SSize m_size;
+    CX11Surface m_surface;
+    CX11Cursors m_cursors;
+    CDoubleClickDetector m_clicks;
+    int32_t m_cursorShape = 0;
+    bool m_cursorVisible = true;
+    bool m_takeFocusOnClick = true;
+    std::bitset<256> m_keysKept;  // presses the toolkit handled: their releases stay here too
 };
 
 }  // namespace zt::ge::x11

@@ -36,4 +36,4 @@ SMTG_EXPORT_SYMBOL zt::ztpi::IModule* ztpiMain(zt::ztpi::IHost* host, int32_t* i
     return new (std::nothrow) CQuillstripModule(host, zt::vst3::LibraryHandle());
 }
 
-} // extern "C"
+}  // extern "C"

@@ -10,7 +10,7 @@ namespace {
 // Fixed-width areas the factory's name fields are copied from: the name, NUL, spaces.
 const char kProductNameArea[60] = "Quillstrip Pro Small\0                                      ";
 const char kVendorNameArea[60] = "Kelmora\0                                                   ";
-} // namespace
+}  // namespace
 
 // Our own identifiers; they never change once hosts have stored them in projects.
 const zt::vst3::SProductInfo kProduct = {
@@ -25,4 +25,4 @@ const zt::vst3::SProductInfo kProduct = {
     &ztpiMain,
 };
 
-} // namespace qs::vst3
+}  // namespace qs::vst3

@@ -8,4 +8,4 @@ namespace qs::vst3 {
 
 extern const zt::vst3::SProductInfo kProduct;
 
-} // namespace qs::vst3
+}  // namespace qs::vst3

@@ -30,15 +30,15 @@ AudioBus* AudioEffect::addAudioOutput(const TChar* name, SpeakerArrangement arr,
 AudioBus* AudioEffect::getAudioInput(int32 index)
 {
     return index >= 0 && index < static_cast<int32>(audioInputs.size())
-               ? FCast<AudioBus>(audioInputs.at(static_cast<size_t>(index)).get())
-               : nullptr;
+        ? FCast<AudioBus>(audioInputs.at(static_cast<size_t>(index)).get())
+        : nullptr;
 }
 
 AudioBus* AudioEffect::getAudioOutput(int32 index)
 {
     return index >= 0 && index < static_cast<int32>(audioOutputs.size())
-               ? FCast<AudioBus>(audioOutputs.at(static_cast<size_t>(index)).get())
-               : nullptr;
+        ? FCast<AudioBus>(audioOutputs.at(static_cast<size_t>(index)).get())
+        : nullptr;
 }
 
 tresult PLUGIN_API AudioEffect::setBusArrangements(SpeakerArrangement* inputs, int32 numIns,
@@ -73,4 +73,4 @@ tresult PLUGIN_API AudioEffect::setupProcessing(ProcessSetup& setup)
     return kResultOk;
 }
 
-} // namespace zt::vst3
+}  // namespace zt::vst3

@@ -22,7 +22,8 @@ public:
     Steinberg::Vst::AudioBus* getAudioOutput(Steinberg::int32 index);
 
     // IAudioProcessor
-    Steinberg::tresult PLUGIN_API setBusArrangements(Steinberg::Vst::SpeakerArrangement* inputs, Steinberg::int32 numIns,
+    Steinberg::tresult PLUGIN_API setBusArrangements(Steinberg::Vst::SpeakerArrangement* inputs,
+                                                     Steinberg::int32 numIns,
                                                      Steinberg::Vst::SpeakerArrangement* outputs,
                                                      Steinberg::int32 numOuts) SMTG_OVERRIDE;
     Steinberg::tresult PLUGIN_API getBusArrangement(Steinberg::Vst::BusDirection dir, Steinberg::int32 index,
@@ -31,12 +32,15 @@ public:
     Steinberg::uint32 PLUGIN_API getLatencySamples() SMTG_OVERRIDE { return 0; }
     Steinberg::tresult PLUGIN_API setupProcessing(Steinberg::Vst::ProcessSetup& setup) SMTG_OVERRIDE;
     Steinberg::tresult PLUGIN_API setProcessing(Steinberg::TBool) SMTG_OVERRIDE { return Steinberg::kNotImplemented; }
-    Steinberg::tresult PLUGIN_API process(Steinberg::Vst::ProcessData&) SMTG_OVERRIDE { return Steinberg::kNotImplemented; }
+    Steinberg::tresult PLUGIN_API process(Steinberg::Vst::ProcessData&) SMTG_OVERRIDE
+    {
+        return Steinberg::kNotImplemented;
+    }
     Steinberg::uint32 PLUGIN_API getTailSamples() SMTG_OVERRIDE { return 0; }
 
     OBJ_METHODS(AudioEffect, Component)
     DEFINE_INTERFACES
-        DEF_INTERFACE(IAudioProcessor)
+    DEF_INTERFACE(IAudioProcessor)
     END_DEFINE_INTERFACES(Component)
     REFCOUNT_METHODS(Component)
 
@@ -44,4 +48,4 @@ protected:
     Steinberg::Vst::ProcessSetup processSetup{};
 };
 
-} // namespace zt::vst3
+}  // namespace zt::vst3

@@ -22,12 +22,9 @@ std::unique_ptr<zt::de::IConverter> ConverterOf(const zt::ztpi::SAutomationInfo&
     return zt::de::MakeConverter(info.converterType, info.minimum, info.maximum, info.curveBase ? *info.curveBase : 0);
 }
 
-} // namespace
+}  // namespace
 
-FUnknown* AGainController::Create(void*)
-{
-    return static_cast<IEditController*>(new AGainController());
-}
+FUnknown* AGainController::Create(void*) { return static_cast<IEditController*>(new AGainController()); }
 
 tresult PLUGIN_API AGainController::initialize(FUnknown* context)
 {
@@ -137,10 +134,7 @@ tresult PLUGIN_API AGainController::getParamStringByValue(ParamID id, ParamValue
     return kResultOk;
 }
 
-tresult PLUGIN_API AGainController::getParamValueByString(ParamID, TChar*, ParamValue&)
-{
-    return kResultFalse;
-}
+tresult PLUGIN_API AGainController::getParamValueByString(ParamID, TChar*, ParamValue&) { return kResultFalse; }
 
 ParamValue PLUGIN_API AGainController::getParamNormalized(ParamID id)
 {
@@ -212,4 +206,4 @@ tresult PLUGIN_API AGainController::setState(IBStream* state)
     return kResultOk;
 }
 
-} // namespace zt::vst3
+}  // namespace zt::vst3

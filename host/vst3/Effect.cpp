@@ -21,23 +21,14 @@ namespace zt::vst3 {
 
 namespace {
 
-constexpr SpeakerArrangement kMono = 0x80000;   // kSpeakerM
-constexpr SpeakerArrangement kStereo = 3;       // L | R
+constexpr SpeakerArrangement kMono = 0x80000;  // kSpeakerM
+constexpr SpeakerArrangement kStereo = 3;      // L | R
 
-SpeakerArrangement ArrangementOf(int32_t channels)
-{
-    return channels == 1 ? kMono : channels == 2 ? kStereo : 0;
-}
+SpeakerArrangement ArrangementOf(int32_t channels) { return channels == 1 ? kMono : channels == 2 ? kStereo : 0; }
 
-int32_t ChannelsOf(SpeakerArrangement arr)
-{
-    return arr == kMono ? 1 : arr == kStereo ? 2 : 0;
-}
+int32_t ChannelsOf(SpeakerArrangement arr) { return arr == kMono ? 1 : arr == kStereo ? 2 : 0; }
 
-const char* NameOf(SpeakerArrangement arr)
-{
-    return arr == kMono ? "Mono" : arr == kStereo ? "Stereo" : "Empty";
-}
+const char* NameOf(SpeakerArrangement arr) { return arr == kMono ? "Mono" : arr == kStereo ? "Stereo" : "Empty"; }
 
 void BusName(String128 name, SpeakerArrangement arr, const char* suffix)
 {
@@ -45,12 +36,9 @@ void BusName(String128 name, SpeakerArrangement arr, const char* suffix)
     UString(name, 128).fromAscii(text.c_str());
 }
 
-} // namespace
+}  // namespace
 
-CEffect::CEffect(const SProductInfo& product) : product_(product)
-{
-    setControllerClass(product_.controllerUID);
-}
+CEffect::CEffect(const SProductInfo& product) : product_(product) { setControllerClass(product_.controllerUID); }
 
 CEffect::~CEffect() = default;
 
@@ -118,7 +106,8 @@ tresult PLUGIN_API CEffect::initialize(FUnknown* context)
     hasSideChain_ = withSide != c.sidechains.end();
     const size_t k = hasSideChain_ ? static_cast<size_t>(withSide - c.sidechains.begin()) : 0;
     if (!c.inputs.empty())
-        AddBuses(ArrangementOf(c.inputs[k]), ArrangementOf(c.outputs[k]), ArrangementOf(c.sidechains[k]), hasSideChain_);
+        AddBuses(ArrangementOf(c.inputs[k]), ArrangementOf(c.outputs[k]), ArrangementOf(c.sidechains[k]),
+                 hasSideChain_);
 
     // Until the host says otherwise, the plug-in runs as the first bus set describes.
     if (!c.inputs.empty()) {
@@ -212,8 +201,8 @@ tresult PLUGIN_API CEffect::setBusArrangements(SpeakerArrangement* inputs, int32
     auto matches = [](int32_t channels, SpeakerArrangement arr) { return ArrangementOf(channels) == arr; };
     bool accepted = false;
     for (size_t i = 0; i < c.inputs.size() && !accepted; ++i)
-        accepted = matches(c.inputs[i], inputs[0]) && matches(c.outputs[i], outputs[0]) &&
-                   matches(c.sidechains[i], aux) && ChannelsOf(inputs[0]) != 0;
+        accepted = matches(c.inputs[i], inputs[0]) && matches(c.outputs[i], outputs[0]) && matches(c.sidechains[i], aux)
+            && ChannelsOf(inputs[0]) != 0;
     if (!accepted)
         return kResultFalse;
 
@@ -226,10 +215,7 @@ tresult PLUGIN_API CEffect::setBusArrangements(SpeakerArrangement* inputs, int32
     return kResultTrue;
 }
 
-uint32 PLUGIN_API CEffect::getLatencySamples()
-{
-    return plugIn_ ? static_cast<uint32>(plugIn_->GetLatency()) : 0;
-}
+uint32 PLUGIN_API CEffect::getLatencySamples() { return plugIn_ ? static_cast<uint32>(plugIn_->GetLatency()) : 0; }
 
 void CEffect::QueueParameterChanges(IParameterChanges* changes)
 {
@@ -253,8 +239,8 @@ void CEffect::QueueParameterChanges(IParameterChanges* changes)
             event.type = zt::ztpi::SEvent::kParameterChange;
             event.offset = std::max(offset, int32(0));
             event.data[0] = static_cast<int32_t>(id);
-            const float plain = zt::de::PlainFromNormalized(c.kind, c.minimum, c.maximum, c.base,
-                                                           std::clamp(value, 0.0, 1.0));
+            const float plain
+                = zt::de::PlainFromNormalized(c.kind, c.minimum, c.maximum, c.base, std::clamp(value, 0.0, 1.0));
             std::memcpy(&event.data[1], &plain, sizeof plain);
             plugIn_->AddEvents(&event, 1);
         }
@@ -266,9 +252,9 @@ tresult PLUGIN_API CEffect::process(ProcessData& data)
     if (!plugIn_)
         return kResultOk;
     QueueParameterChanges(data.inputParameterChanges);
-    const bool hasBuffers = data.numInputs > 0 && data.numOutputs > 0 && data.inputs && data.outputs &&
-                            data.inputs[0].channelBuffers32 && data.outputs[0].channelBuffers32 &&
-                            data.inputs[0].numChannels > 0 && data.outputs[0].numChannels >= outputs_;
+    const bool hasBuffers = data.numInputs > 0 && data.numOutputs > 0 && data.inputs && data.outputs
+        && data.inputs[0].channelBuffers32 && data.outputs[0].channelBuffers32 && data.inputs[0].numChannels > 0
+        && data.outputs[0].numChannels >= outputs_;
     if (data.numSamples <= 0 || !hasBuffers) {
         // A flush call: the queued changes take effect, no audio is touched.
         plugIn_->Process(nullptr, nullptr, 0);
@@ -358,8 +344,8 @@ void CEffect::ParameterChanged(int32_t index)
     const float plain = plugIn_->GetParameter(index);
     zt::ztpi::SAutomationInfo info;
     plugIn_->GetAutomationInfo(index, &info);
-    const auto converter = zt::de::MakeConverter(info.converterType, info.minimum, info.maximum,
-                                                 info.curveBase ? *info.curveBase : 0);
+    const auto converter
+        = zt::de::MakeConverter(info.converterType, info.minimum, info.maximum, info.curveBase ? *info.curveBase : 0);
     const auto normalized = static_cast<float>(converter->ToNormalized(plain));
     if (controller_) {
         controller_->beginEdit(static_cast<ParamID>(index));
@@ -368,15 +354,9 @@ void CEffect::ParameterChanged(int32_t index)
     }
 }
 
-void CEffect::GetHostName(char* text)
-{
-    std::strcpy(text, "n/a");
-}
+void CEffect::GetHostName(char* text) { std::strcpy(text, "n/a"); }
 
-void CEffect::GetHostVendor(char* text)
-{
-    std::strcpy(text, "n/a");
-}
+void CEffect::GetHostVendor(char* text) { std::strcpy(text, "n/a"); }
 
 void CEffect::LatencyChanged()
 {
@@ -384,4 +364,4 @@ void CEffect::LatencyChanged()
         controller_->RestartWithLatency();
 }
 
-} // namespace zt::vst3
+}  // namespace zt::vst3

@@ -51,14 +51,14 @@ PFactoryInfo MakeFactoryInfo(const SProductInfo& product)
 PClassInfo2 ClassInfo(const SProductInfo& product, const FUID& id, const char* category, const char* name,
                       const char* subCategories)
 {
-    PClassInfo2 info(id.toTUID(), PClassInfo::kManyInstances, category, name, 0, subCategories, "",
-                     product.version, kSdkVersion);
+    PClassInfo2 info(id.toTUID(), PClassInfo::kManyInstances, category, name, 0, subCategories, "", product.version,
+                     kSdkVersion);
     return info;
 }
 
 CPluginFactory* gFactory = nullptr;
 
-} // namespace
+}  // namespace
 
 void* LibraryHandle() { return gLibraryHandle; }
 const char* LibraryFolder() { return gLibraryFolder; }
@@ -70,13 +70,13 @@ IPluginFactory* AcquireFactory(const SProductInfo& product)
         if (!gFactory)
             return nullptr;
         void* context = const_cast<SProductInfo*>(&product);
-        PClassInfo2 processor = ClassInfo(product, product.processorUID, kVstAudioEffectClass, "n/a",
-                                          product.subCategories);
+        PClassInfo2 processor
+            = ClassInfo(product, product.processorUID, kVstAudioEffectClass, "n/a", product.subCategories);
         CopyNameField(processor.name, product.productNameArea, product.productNameArea);
         gFactory->RegisterClass(processor, &CEffect::Create, context);
 
-        PClassInfo2 controller = ClassInfo(product, product.controllerUID, kVstComponentControllerClass,
-                                           "n/aController", "");
+        PClassInfo2 controller
+            = ClassInfo(product, product.controllerUID, kVstComponentControllerClass, "n/aController", "");
         CopyNameField(controller.name, product.productNameArea, product.productNameArea);
         std::strncat(controller.name, "Controller", sizeof controller.name - std::strlen(controller.name) - 1);
         gFactory->RegisterClass(controller, &AGainController::Create, context);
@@ -97,4 +97,4 @@ void ReleaseFactory()
     }
 }
 
-} // namespace zt::vst3
+}  // namespace zt::vst3

@@ -14,4 +14,4 @@ Steinberg::IPluginFactory* AcquireFactory(const SProductInfo& product);
 // the factory, and a later AcquireFactory builds a new one.
 void ReleaseFactory();
 
-} // namespace zt::vst3
+}  // namespace zt::vst3

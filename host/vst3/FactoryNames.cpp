@@ -9,4 +9,4 @@ void CopyNameField(char* destination, const char* source, const char* productAre
             destination[i] = source[i];
 }
 
-} // namespace zt::vst3
+}  // namespace zt::vst3

@@ -9,4 +9,4 @@ namespace zt::vst3 {
 // 7-bit character, so a name area with a stray high byte cannot spill odd bytes.
 void CopyNameField(char* destination, const char* source, const char* productArea);
 
-} // namespace zt::vst3
+}  // namespace zt::vst3

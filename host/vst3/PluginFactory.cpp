@@ -6,14 +6,12 @@ using namespace Steinberg;
 
 namespace zt::vst3 {
 
-CPluginFactory::CPluginFactory(const PFactoryInfo& info) : factoryInfo_(info)
-{
-    FUNKNOWN_CTOR
-}
+CPluginFactory::CPluginFactory(const PFactoryInfo& info)
+    : factoryInfo_(info){FUNKNOWN_CTOR}
 
-IMPLEMENT_REFCOUNT(CPluginFactory)
+      IMPLEMENT_REFCOUNT(CPluginFactory)
 
-tresult PLUGIN_API CPluginFactory::queryInterface(const TUID iid, void** obj)
+          tresult PLUGIN_API CPluginFactory::queryInterface(const TUID iid, void** obj)
 {
     QUERY_INTERFACE(iid, obj, FUnknown::iid, IPluginFactory2)
     QUERY_INTERFACE(iid, obj, IPluginFactory::iid, IPluginFactory2)
@@ -35,10 +33,7 @@ tresult PLUGIN_API CPluginFactory::getFactoryInfo(PFactoryInfo* info)
     return kResultOk;
 }
 
-int32 PLUGIN_API CPluginFactory::countClasses()
-{
-    return static_cast<int32>(classes_.size());
-}
+int32 PLUGIN_API CPluginFactory::countClasses() { return static_cast<int32>(classes_.size()); }
 
 tresult PLUGIN_API CPluginFactory::getClassInfo(int32 index, PClassInfo* info)
 {
@@ -85,4 +80,4 @@ tresult PLUGIN_API CPluginFactory::createInstance(FIDString cid, FIDString iid, 
     return kNoInterface;
 }
 
-} // namespace zt::vst3
+}  // namespace zt::vst3

@@ -39,4 +39,4 @@ private:
     std::vector<SEntry> classes_;
 };
 
-} // namespace zt::vst3
+}  // namespace zt::vst3

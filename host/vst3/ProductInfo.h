@@ -35,4 +35,4 @@ constexpr const char* kSdkVersion = "VST 3.0.2";
 constexpr const char* kLinkMessage = "plugin p";
 constexpr const char* kLinkAttribute = "processor";
 
-} // namespace zt::vst3
+}  // namespace zt::vst3

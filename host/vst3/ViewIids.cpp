@@ -8,5 +8,5 @@ namespace Linux {
 DEF_CLASS_IID(IRunLoop)
 DEF_CLASS_IID(IEventHandler)
 DEF_CLASS_IID(ITimerHandler)
-} // namespace Linux
-} // namespace Steinberg
+}  // namespace Linux
+}  // namespace Steinberg

@@ -12,56 +12,68 @@ namespace zt::platform {
 namespace {
 
 class CThread : public IThread {
- public:
-  ~CThread() override {
-    if (m_started && !m_joined) pthread_detach(m_thread);
-  }
-
-  bool Start(std::function<void()> body, std::size_t stackBytes) {
-    // The thread owns its body, so it stays valid even if this handle is
-    // dropped (detached) while the thread still runs.
-    auto owned = std::make_unique<std::function<void()>>(std::move(body));
-    pthread_attr_t attr;
-    if (pthread_attr_init(&attr) != 0) return false;
-    std::size_t minimum = static_cast<std::size_t>(PTHREAD_STACK_MIN);
-    long page = sysconf(_SC_PAGESIZE);
-    std::size_t size = std::max(stackBytes, minimum);
-    if (page > 0) size = (size + page - 1) / page * page;  // some systems insist on whole pages
-    bool ok = pthread_attr_setstacksize(&attr, size) == 0 && pthread_create(&m_thread, &attr, &Run, owned.get()) == 0;
-    pthread_attr_destroy(&attr);
-    if (ok) owned.release();  // now the thread's
-    m_started = ok;
-    return ok;
-  }
-
-  void Join() override {
-    if (m_started && !m_joined && !IsCurrent()) {
-      pthread_join(m_thread, nullptr);
-      m_joined = true;
+public:
+    ~CThread() override
+    {
+        if (m_started && !m_joined)
+            pthread_detach(m_thread);
     }
-  }
 
-  bool IsCurrent() const override { return m_started && pthread_equal(m_thread, pthread_self()) != 0; }
+    bool Start(std::function<void()> body, std::size_t stackBytes)
+    {
+        // The thread owns its body, so it stays valid even if this handle is
+        // dropped (detached) while the thread still runs.
+        auto owned = std::make_unique<std::function<void()>>(std::move(body));
+        pthread_attr_t attr;
+        if (pthread_attr_init(&attr) != 0)
+            return false;
+        std::size_t minimum = static_cast<std::size_t>(PTHREAD_STACK_MIN);
+        long page = sysconf(_SC_PAGESIZE);
+        std::size_t size = std::max(stackBytes, minimum);
+        if (page > 0)
+            size = (size + page - 1) / page * page;  // some systems insist on whole pages
+        bool ok
+            = pthread_attr_setstacksize(&attr, size) == 0 && pthread_create(&m_thread, &attr, &Run, owned.get()) == 0;
+        pthread_attr_destroy(&attr);
+        if (ok)
+            owned.release();  // now the thread's
+        m_started = ok;
+        return ok;
+    }
 
- private:
-  static void* Run(void* arg) {
-    std::unique_ptr<std::function<void()>> body(static_cast<std::function<void()>*>(arg));
-    (*body)();
-    return nullptr;
-  }
+    void Join() override
+    {
+        if (m_started && !m_joined && !IsCurrent()) {
+            pthread_join(m_thread, nullptr);
+            m_joined = true;
+        }
+    }
 
-  pthread_t m_thread{};
-  bool m_started = false;
-  bool m_joined = false;
+    bool IsCurrent() const override { return m_started && pthread_equal(m_thread, pthread_self()) != 0; }
+
+private:
+    static void* Run(void* arg)
+    {
+        std::unique_ptr<std::function<void()>> body(static_cast<std::function<void()>*>(arg));
+        (*body)();
+        return nullptr;
+    }
+
+    pthread_t m_thread{};
+    bool m_started = false;
+    bool m_joined = false;
 };
 
 }  // namespace
 
-std::unique_ptr<IThread> StartThread(std::function<void()> body, std::size_t stackBytes) {
-  if (!body) return nullptr;
-  auto thread = std::make_unique<CThread>();
-  if (!thread->Start(std::move(body), stackBytes)) return nullptr;
-  return thread;
+std::unique_ptr<IThread> StartThread(std::function<void()> body, std::size_t stackBytes)
+{
+    if (!body)
+        return nullptr;
+    auto thread = std::make_unique<CThread>();
+    if (!thread->Start(std::move(body), stackBytes))
+        return nullptr;
+    return thread;
 }
 
 }  // namespace zt::platform

@@ -19,10 +19,7 @@ constexpr double kMinReleaseMs = 0.001;
 float Load(const std::atomic<float>& v) { return v.load(std::memory_order_relaxed); }
 
 // One-pole time law: c = 1 - exp(-1 / (ms * 0.001 * fs)).
-double OnePole(double ms, int32_t rate)
-{
-    return 1.0 - std::exp(-1.0 / (ms * 0.001 * double(rate)));
-}
+double OnePole(double ms, int32_t rate) { return 1.0 - std::exp(-1.0 / (ms * 0.001 * double(rate))); }
 
 // ---- Fast curve above full scale.
 // The curve's power laws are evaluated as exp(y) with y from a table-driven ln, and the
@@ -38,7 +35,7 @@ constexpr int32_t kExpEntries = 128;
 // x = 2^k m is accepted for 1 < x <= 2^16, so 0 <= ln x <= 11.1. The table's levels
 // 2^-13 <= x <= 1 (-9.1 <= ln x <= 0) take their ln from the library, stored.
 constexpr double kFastMax = 65536.0;
-constexpr double kFastMaxLog = 11.090354888959125;  // ln 2^16
+constexpr double kFastMaxLog = 11.090354888959125;   // ln 2^16
 constexpr double kTableMinLog = -9.010913347279288;  // ln 2^-13
 // |ln x - L| for the table-driven L and for the library's log alike, over either
 // range: at most a few units in the last place of 11.1 (2^-49 each).
@@ -113,8 +110,7 @@ double FastLog(double x)
     const double r = m * gFast.inverse[j] - 1.0;
     // ln(1 + r) = r - r^2 P, P's terms paired (Estrin) for a short dependency chain.
     const double r2 = r * r;
-    const double p =
-        ((0.5 - r * (1.0 / 3.0)) + r2 * (0.25 - r * 0.2)) + (r2 * r2) * (1.0 / 6.0 - r * (1.0 / 7.0));
+    const double p = ((0.5 - r * (1.0 / 3.0)) + r2 * (0.25 - r * 0.2)) + (r2 * r2) * (1.0 / 6.0 - r * (1.0 / 7.0));
     const double kf = double(k);
     return (kf * kLn2High + gFast.logStart[j]) + ((r - r2 * p) + kf * kLn2Low);
 }
@@ -142,7 +138,7 @@ inline __attribute__((always_inline)) double FastExp(double y)
 double SafeFloat(double g)
 {
     const uint64_t b = Bits(g);
-    const uint64_t exponent = b >> 52;  // sign clear: g > 0 or NaN
+    const uint64_t exponent = b >> 52;                   // sign clear: g > 0 or NaN
     const uint64_t low = b & ((uint64_t(1) << 29) - 1);  // the bits float rounding drops
     const bool inRange = exponent >= 1023 - 125 && exponent < 1023 + 127;
     const bool nearMidpoint = low - ((uint64_t(1) << 28) - kMidpointBand) <= 2 * kMidpointBand;
@@ -158,7 +154,7 @@ using pairs::StorePair;
 
 double Combine(Pair level) { return pairs::MaxOf(level); }
 
-} // namespace
+}  // namespace
 
 // ---------------------------------------------------------------- shared front end
 
@@ -171,8 +167,8 @@ void DesignDetectors(CIIR& power, CIIR& c165, int32_t rate)
     c165.DesignHighCut12(rate, 2.1, 0.62);
 }
 
-double RectifyStereo(double* l, double* r, const double* keyL, const double* keyR, int32_t n,
-                     int32_t stereoMode, double* dL, double* dR)
+double RectifyStereo(double* l, double* r, const double* keyL, const double* keyR, int32_t n, int32_t stereoMode,
+                     double* dL, double* dR)
 {
     const double* kl = keyL ? keyL : l;
     const double* kr = keyL ? keyR : r;
@@ -258,7 +254,7 @@ void DecodeMidSide(double* l, double* r, int32_t n)
     }
 }
 
-} // namespace dynamics
+}  // namespace dynamics
 
 // ---------------------------------------------------------------- CCompressor
 
@@ -357,8 +353,8 @@ void CCompressor::CheckFastCurve(double lowerLog, double upperLog)
     const double a1 = std::fabs(k1_), b = std::fabs(k2_);
     auto kneeError = [&](double lk) {
         const double q = a1 * lk + b;
-        return q * kLogError * 1.01 + lk * (2.0 * a1 * kLogError + 2.0 * u * (a1 * lk + q)) + u * q * lk +
-               kPowError + kExpError + 4.0 * kUnit;
+        return q * kLogError * 1.01 + lk * (2.0 * a1 * kLogError + 2.0 * u * (a1 * lk + q)) + u * q * lk + kPowError
+            + kExpError + 4.0 * kUnit;
     };
     // Above full scale the knee lies below upperEdge_, in the table above lowerEdge_ and
     // the lowest nonzero level. The edges' logs come from their exponents; the margin
@@ -392,10 +388,7 @@ inline double CCompressor::AboveFullScale(double x) const
     return ExactGain(x);
 }
 
-double CCompressor::ExactGain(double x) const
-{
-    return double(float(CurveGain(x)));
-}
+double CCompressor::ExactGain(double x) const { return double(float(CurveGain(x))); }
 
 void CCompressor::AboveFullScale(double* e, int32_t n) const
 {
@@ -445,8 +438,8 @@ void CCompressor::Process(double* l, double* r, const double* keyL, const double
     const int32_t detection = detection_.load(std::memory_order_relaxed);
     const double out = double(Load(outputGain_));
     dynamics::RunInChunks(n, inputLevel_, detectedLevel_, minGain_, [&](int32_t done, int32_t m) {
-        ProcessBlock(l + done, r + done, keyL ? keyL + done : nullptr, keyR ? keyR + done : nullptr, m,
-                     stereoMode, detection, out);
+        ProcessBlock(l + done, r + done, keyL ? keyL + done : nullptr, keyR ? keyR + done : nullptr, m, stereoMode,
+                     detection, out);
     });
 }
 
@@ -460,8 +453,8 @@ void CCompressor::ProcessMono(double* x, const double* key, int32_t n)
     });
 }
 
-void CCompressor::ProcessBlock(double* l, double* r, const double* keyL, const double* keyR,
-                               int32_t n, int32_t stereoMode, int32_t detection, double out)
+void CCompressor::ProcessBlock(double* l, double* r, const double* keyL, const double* keyR, int32_t n,
+                               int32_t stereoMode, int32_t detection, double out)
 {
     double dL[dynamics::kMaxFrames], dR[dynamics::kMaxFrames];
     inputLevel_ = dynamics::RectifyStereo(l, r, keyL, keyR, n, stereoMode, dL, dR);
@@ -533,8 +526,7 @@ void CCompressor::ProcessBlock(double* l, double* r, const double* keyL, const d
         dynamics::DecodeMidSide(l, r, n);
 }
 
-void CCompressor::ProcessMonoBlock(double* x, const double* key, int32_t n, int32_t detection,
-                                   double out)
+void CCompressor::ProcessMonoBlock(double* x, const double* key, int32_t n, int32_t detection, double out)
 {
     double d[dynamics::kMaxFrames];
     inputLevel_ = dynamics::RectifyMono(x, key, n, d);

@@ -43,8 +43,8 @@ void DesignDetectors(CIIR& power, CIIR& c165, int32_t rate);
 // mode the detector becomes |(kL + kR)/2|, |(kL - kR)/2| and the signal is replaced in
 // place by M = (L + R)/2, S = (L - R)/2. Returns the input level, max (|kL| + |kR|)/2,
 // taken before the transform. Keys may alias the signal.
-double RectifyStereo(double* l, double* r, const double* keyL, const double* keyR, int32_t n,
-                     int32_t stereoMode, double* dL, double* dR);
+double RectifyStereo(double* l, double* r, const double* keyL, const double* keyR, int32_t n, int32_t stereoMode,
+                     double* dL, double* dR);
 // d = |key| (the signal when key is null); returns max d.
 double RectifyMono(const double* x, const double* key, int32_t n, double* d);
 
@@ -74,7 +74,7 @@ void RunInChunks(int32_t n, double& inputLevel, double& detectedLevel, double& m
     minGain = n > 0 ? smallest : 1.0;
 }
 
-} // namespace dynamics
+}  // namespace dynamics
 
 class CCompressor {
 public:
@@ -145,8 +145,8 @@ private:
     // evaluation to be used, from the natural logs of lowerEdge_ and upperEdge_.
     void CheckFastCurve(double lowerLog, double upperLog);
     // At most dynamics::kMaxFrames; settings as read at the start of the call.
-    void ProcessBlock(double* l, double* r, const double* keyL, const double* keyR, int32_t n,
-                      int32_t stereoMode, int32_t detection, double out);
+    void ProcessBlock(double* l, double* r, const double* keyL, const double* keyR, int32_t n, int32_t stereoMode,
+                      int32_t detection, double out);
     void ProcessMonoBlock(double* x, const double* key, int32_t n, int32_t detection, double out);
 
     // Settings as written by any thread.

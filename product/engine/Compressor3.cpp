@@ -29,12 +29,9 @@ void FlushValue(double& e)
         e = 0.0;
 }
 
-} // namespace
+}  // namespace
 
-CCompressor3::CCompressor3()
-{
-    Refresh(true);
-}
+CCompressor3::CCompressor3() { Refresh(true); }
 
 void CCompressor3::SetSampleRate(int32_t rate)
 {
@@ -42,10 +39,7 @@ void CCompressor3::SetSampleRate(int32_t rate)
     Refresh(true);
 }
 
-void CCompressor3::Reset()
-{
-    env_[0] = env_[1] = SEnvelope{};
-}
+void CCompressor3::Reset() { env_[0] = env_[1] = SEnvelope{}; }
 
 void CCompressor3::SetThresholdDb(float db)
 {
@@ -57,15 +51,9 @@ void CCompressor3::SetRatio(float ratio)
     slope_.store(float((double(ratio) - 0.99) / 12.0), std::memory_order_relaxed);
 }
 
-void CCompressor3::SetAttackMs(float ms)
-{
-    attackMs_.store(std::max(ms, kMinAttackMs), std::memory_order_relaxed);
-}
+void CCompressor3::SetAttackMs(float ms) { attackMs_.store(std::max(ms, kMinAttackMs), std::memory_order_relaxed); }
 
-void CCompressor3::SetReleaseMs(float ms)
-{
-    releaseMs_.store(std::max(ms, kMinReleaseMs), std::memory_order_relaxed);
-}
+void CCompressor3::SetReleaseMs(float ms) { releaseMs_.store(std::max(ms, kMinReleaseMs), std::memory_order_relaxed); }
 
 void CCompressor3::SetOutputGainDb(float db)
 {
@@ -111,7 +99,7 @@ inline void Settle(Section& s, double v)
     s.x1 = s.x2 = s.y1 = s.y2 = v;
 }
 
-} // namespace
+}  // namespace
 
 double CCompressor3::Step(double dv, const SLevels& v, double fastDecay, double slowDecay, const SBiquad& a,
                           const SBiquad& b, SEnvelope& s)
@@ -157,8 +145,8 @@ void CCompressor3::Process(double* l, double* r, const double* keyL, const doubl
     const int32_t detection = detection_.load(std::memory_order_relaxed);
     const SLevels levels = LoadLevels();
     dynamics::RunInChunks(n, inputLevel_, detectedLevel_, minGain_, [&](int32_t done, int32_t m) {
-        ProcessBlock(l + done, r + done, keyL ? keyL + done : nullptr, keyR ? keyR + done : nullptr, m,
-                     stereoMode, detection, levels);
+        ProcessBlock(l + done, r + done, keyL ? keyL + done : nullptr, keyR ? keyR + done : nullptr, m, stereoMode,
+                     detection, levels);
     });
 }
 
@@ -172,8 +160,8 @@ void CCompressor3::ProcessMono(double* x, const double* key, int32_t n)
     });
 }
 
-void CCompressor3::ProcessBlock(double* l, double* r, const double* keyL, const double* keyR,
-                                int32_t n, int32_t stereoMode, int32_t detection, const SLevels& v)
+void CCompressor3::ProcessBlock(double* l, double* r, const double* keyL, const double* keyR, int32_t n,
+                                int32_t stereoMode, int32_t detection, const SLevels& v)
 {
     double dL[dynamics::kMaxFrames], dR[dynamics::kMaxFrames];
     inputLevel_ = dynamics::RectifyStereo(l, r, keyL, keyR, n, stereoMode, dL, dR);
@@ -212,8 +200,7 @@ void CCompressor3::ProcessBlock(double* l, double* r, const double* keyL, const 
         dynamics::DecodeMidSide(l, r, n);
 }
 
-void CCompressor3::ProcessMonoBlock(double* x, const double* key, int32_t n, int32_t detection,
-                                    const SLevels& v)
+void CCompressor3::ProcessMonoBlock(double* x, const double* key, int32_t n, int32_t detection, const SLevels& v)
 {
     double d[dynamics::kMaxFrames];
     inputLevel_ = dynamics::RectifyMono(x, key, n, d);

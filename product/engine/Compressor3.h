@@ -77,10 +77,9 @@ private:
     static double Step(double dv, const SLevels& v, double fastDecay, double slowDecay, const SBiquad& a,
                        const SBiquad& b, SEnvelope& s);
     // At most dynamics::kMaxFrames.
-    void ProcessBlock(double* l, double* r, const double* keyL, const double* keyR, int32_t n,
-                      int32_t stereoMode, int32_t detection, const SLevels& v);
-    void ProcessMonoBlock(double* x, const double* key, int32_t n, int32_t detection,
-                          const SLevels& v);
+    void ProcessBlock(double* l, double* r, const double* keyL, const double* keyR, int32_t n, int32_t stereoMode,
+                      int32_t detection, const SLevels& v);
+    void ProcessMonoBlock(double* x, const double* key, int32_t n, int32_t detection, const SLevels& v);
     // Denormal guard of an envelope set (parts and section memory), after each block.
     static void Flush(SEnvelope& s);
 

@@ -37,12 +37,9 @@ double Decay40dB(float ms, int32_t rate)
     return double(float(std::pow(10.0, -2.0 / (double(ms) * 0.001 * double(rate)))));
 }
 
-} // namespace
+}  // namespace
 
-CGate::CGate()
-{
-    SetSampleRate(rate_);
-}
+CGate::CGate() { SetSampleRate(rate_); }
 
 void CGate::SetSampleRate(int32_t rate)
 {

@@ -66,14 +66,13 @@ private:
 
     // Audio side.
     int32_t rate_ = 44100;
-    float appliedThresholdDb_ = 0.0f, appliedAttackMs_ = 0.0f, appliedReleaseMs_ = 0.0f,
-          appliedHoldMs_ = 0.0f;
+    float appliedThresholdDb_ = 0.0f, appliedAttackMs_ = 0.0f, appliedReleaseMs_ = 0.0f, appliedHoldMs_ = 0.0f;
     CIIR power_, c165_;  // one design each, separate left and right state
     int32_t holdCounter_ = 0;
     int32_t holdLength_ = 0;
     double envelope_ = 0.0;
-    double threshold_ = 0.0;    // linear
-    double attackCoef_ = 0.0;   // fraction of the remaining way to 1 closed per sample
+    double threshold_ = 0.0;      // linear
+    double attackCoef_ = 0.0;     // fraction of the remaining way to 1 closed per sample
     double releaseFactor_ = 0.0;  // multiplier per sample while closing
 
     double inputLevel_ = 0.0, detectedLevel_ = 0.0, minGain_ = 1.0;

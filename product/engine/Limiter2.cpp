@@ -40,7 +40,8 @@ int32_t RestingBoth(double* l, double* r, int32_t i, int32_t n, double gl, doubl
         std::memcpy(&b, r + i, sizeof b);
         const Pair yl = a * gl, yr = b * gr;
         const PairMask magnitude = {INT64_MAX, INT64_MAX};
-        const PairMask reached = (Pair(PairMask(yl) & magnitude) >= ceiling) | (Pair(PairMask(yr) & magnitude) >= ceiling);
+        const PairMask reached
+            = (Pair(PairMask(yl) & magnitude) >= ceiling) | (Pair(PairMask(yr) & magnitude) >= ceiling);
         if (reached[0] | reached[1])
             break;
         std::memcpy(l + i, &yl, sizeof yl);
@@ -49,7 +50,7 @@ int32_t RestingBoth(double* l, double* r, int32_t i, int32_t n, double gl, doubl
     return i;
 }
 
-} // namespace
+}  // namespace
 
 void CLimiter2::Setup(int32_t channels, float sampleRate, float recoveryTime)
 {
@@ -66,10 +67,7 @@ void CLimiter2::SetThreshold(float dB)
     ceiling_.store(static_cast<float>(std::pow(10.0, dB / 20.0)), std::memory_order_relaxed);
 }
 
-void CLimiter2::Reset()
-{
-    gainLeft_ = gainRight_ = 1.0f;
-}
+void CLimiter2::Reset() { gainLeft_ = gainRight_ = 1.0f; }
 
 namespace {
 
@@ -79,12 +77,12 @@ namespace {
 inline void Sample(double& x, float& g, float& smallest, float ceiling, float recoveryStep)
 {
     if (g < 1.0f)
-        g = std::min(1.0f, g + recoveryStep);                   // constant-rate recovery
+        g = std::min(1.0f, g + recoveryStep);  // constant-rate recovery
     double y = x * g;
     if (std::fabs(y) >= ceiling) {
         g = std::min(g, static_cast<float>(std::fabs(ceiling / x)));  // land on the ceiling
         y = x * g;
-        while (static_cast<float>(std::fabs(y)) > ceiling) {            // never above it
+        while (static_cast<float>(std::fabs(y)) > ceiling) {  // never above it
             g = std::nextafter(g, 0.0f);
             y = x * g;
         }
@@ -93,7 +91,7 @@ inline void Sample(double& x, float& g, float& smallest, float ceiling, float re
     smallest = std::min(smallest, g);
 }
 
-} // namespace
+}  // namespace
 
 float CLimiter2::Run(double* x, int32_t n, float& gain, float ceiling) const
 {

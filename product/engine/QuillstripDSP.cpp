@@ -65,7 +65,7 @@ void ScaleToFloat(const double* in, double gain, float* out, int32_t n)
         out[i] = static_cast<float>(gain * in[i]);
 }
 
-} // namespace
+}  // namespace
 
 CQuillstripDSP::CQuillstripDSP()
 {
@@ -129,10 +129,7 @@ void CQuillstripDSP::SetLimiter(float inputDb, float thresholdDb)
     limiterStage_.SetThresholdDb(thresholdDb - 6.0f);
 }
 
-void CQuillstripDSP::SetLimiterRelease(float ms)
-{
-    limiterStage_.SetReleaseMs(std::max(ms, 101.0f) - 100.0f);
-}
+void CQuillstripDSP::SetLimiterRelease(float ms) { limiterStage_.SetReleaseMs(std::max(ms, 101.0f) - 100.0f); }
 
 void CQuillstripDSP::SetSampleRate(int32_t rate)
 {
@@ -204,8 +201,8 @@ void CQuillstripDSP::ProcessChunk(float** outputs, float** inputs, int32_t frame
         double x[2][kChunk];
 
         // Input stage: x = ±g · in.
-        const double gain = phaseInverted_.load(std::memory_order_relaxed) ? -double(GetInputGain())
-                                                                           : double(GetInputGain());
+        const double gain
+            = phaseInverted_.load(std::memory_order_relaxed) ? -double(GetInputGain()) : double(GetInputGain());
         for (int32_t c = 0; c < channels; ++c)
             ScaleToDouble(inputs[c], gain, x[c], frames);
 
@@ -221,7 +218,7 @@ void CQuillstripDSP::ProcessChunk(float** outputs, float** inputs, int32_t frame
         // key is taken. Decided once, so the dynamics below see the same choice.
         double gateKey[2][kChunk];
         double compKey[2][kChunk];
-        auto capture = [&](double (*key)[kChunk], const std::atomic<bool>& external) {
+        auto capture = [&](double(*key)[kChunk], const std::atomic<bool>& external) {
             const bool side = sideChainPresent_ && external.load(std::memory_order_relaxed);
             for (int32_t c = 0; c < channels; ++c) {
                 const float* sideIn = side ? inputs[channels + c] : nullptr;
@@ -230,8 +227,8 @@ void CQuillstripDSP::ProcessChunk(float** outputs, float** inputs, int32_t frame
             }
             return key;
         };
-        double (*gateKeyIn)[kChunk] = nullptr;
-        double (*compKeyIn)[kChunk] = nullptr;
+        double(*gateKeyIn)[kChunk] = nullptr;
+        double(*compKeyIn)[kChunk] = nullptr;
         if (filters_[kGateKeyFilter].on.load(std::memory_order_relaxed))
             gateKeyIn = capture(gateKey, gateExternal_);
         if (filters_[kCompKeyFilter].on.load(std::memory_order_relaxed))
@@ -239,8 +236,8 @@ void CQuillstripDSP::ProcessChunk(float** outputs, float** inputs, int32_t frame
 
         // EQ and dynamics in "Routing" order; while a key is monitored the EQ after the
         // dynamics and the output sections are skipped, so the key is heard as it is.
-        const bool keyListen = gateListen_.load(std::memory_order_relaxed) ||
-                               compListen_.load(std::memory_order_relaxed);
+        const bool keyListen
+            = gateListen_.load(std::memory_order_relaxed) || compListen_.load(std::memory_order_relaxed);
         if (routing_.load(std::memory_order_relaxed) == 0) {
             RunEqualiser(x, frames);
             RunDynamics(x, gateKeyIn, compKeyIn, frames);
@@ -304,7 +301,7 @@ void CQuillstripDSP::FilterKey(CIIR& filter, float gain, double (*key)[kChunk], 
 void CQuillstripDSP::RunDynamics(double (*x)[kChunk], double (*gateKey)[kChunk], double (*compKey)[kChunk],
                                  int32_t frames)
 {
-    auto copyKey = [&](double (*key)[kChunk]) {
+    auto copyKey = [&](double(*key)[kChunk]) {
         for (int32_t c = 0; c < channels_; ++c)
             std::memcpy(x[c], key[c], sizeof(double) * static_cast<size_t>(frames));
     };
@@ -358,8 +355,8 @@ void CQuillstripDSP::RunDynamics(double (*x)[kChunk], double (*gateKey)[kChunk],
 template <class Section>
 void CQuillstripDSP::HoldSectionMeters(const Section& section, int32_t peakSlot, int32_t gainSlot)
 {
-    const double level = meterSource_.load(std::memory_order_relaxed) == 0 ? section.GetInputLevel()
-                                                                           : section.GetDetectedLevel();
+    const double level
+        = meterSource_.load(std::memory_order_relaxed) == 0 ? section.GetInputLevel() : section.GetDetectedLevel();
     HoldPeak(peakSlot, static_cast<float>(level));
     HoldGainReduction(gainSlot, static_cast<float>(section.GetMinGain()));
 }

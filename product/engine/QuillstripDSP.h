@@ -111,8 +111,7 @@ private:
     void ProcessChunk(float** outputs, float** inputs, int32_t frames);
     // Chain steps on the working signal x[channel][frame].
     void RunEqualiser(double (*x)[kChunk], int32_t frames);
-    void RunDynamics(double (*x)[kChunk], double (*gateKey)[kChunk], double (*compKey)[kChunk],
-                     int32_t frames);
+    void RunDynamics(double (*x)[kChunk], double (*gateKey)[kChunk], double (*compKey)[kChunk], int32_t frames);
     void RunOutputSections(double (*x)[kChunk], int32_t frames);
 
     int32_t channels_ = 0;
@@ -125,8 +124,7 @@ private:
 
     std::atomic<bool> compOn_{false}, gateOn_{false};
     std::atomic<float> gateKeyGain_{1.0f}, compKeyGain_{1.0f};
-    std::atomic<bool> compListen_{false}, gateListen_{false}, limiterOn_{false}, widthOn_{false},
-        saturationOn_{false};
+    std::atomic<bool> compListen_{false}, gateListen_{false}, limiterOn_{false}, widthOn_{false}, saturationOn_{false};
     std::atomic<int32_t> compType_{0};
     std::atomic<uint32_t> routing_{0};
     std::atomic<int32_t> meterSource_{0};

@@ -115,9 +115,15 @@ __attribute__((always_inline)) inline void ShapeMode(int32_t mode, double* x, do
                                                      double mix)
 {
     switch (mode) {
-    case CSaturator::kMode1: Shape<W, 0, true>(x, w, n, dry, mix); break;
-    case CSaturator::kMode2: Shape<W, 1, false>(x, w, n, dry, mix); break;
-    default: Shape<W, 2, false>(x, w, n, dry, mix); break;
+    case CSaturator::kMode1:
+        Shape<W, 0, true>(x, w, n, dry, mix);
+        break;
+    case CSaturator::kMode2:
+        Shape<W, 1, false>(x, w, n, dry, mix);
+        break;
+    default:
+        Shape<W, 2, false>(x, w, n, dry, mix);
+        break;
     }
 }
 
@@ -155,7 +161,7 @@ const bool kCpuHasAvx = [] {
     return __builtin_cpu_supports("avx") != 0;
 }();
 
-} // namespace
+}  // namespace
 
 CSaturator::CSaturator()
 {

@@ -100,14 +100,12 @@ const bool kCpuHasAvx = [] {
     return __builtin_cpu_supports("avx") != 0;
 }();
 
-} // namespace
+}  // namespace
 
 CWidth::CWidth()
-    : appliedRate_(44100), appliedLow_(1000.0f), appliedHigh_(1000.0f),
-      coefficientLow_(OnePole(1000.0f, 44100)), coefficientHigh_(OnePole(1000.0f, 44100)),
-      widthFactor_{1.0, 1.0, 1.0}, midGain_{1.0, 1.0, 1.0}
-{
-}
+    : appliedRate_(44100), appliedLow_(1000.0f), appliedHigh_(1000.0f), coefficientLow_(OnePole(1000.0f, 44100)),
+      coefficientHigh_(OnePole(1000.0f, 44100)), widthFactor_{1.0, 1.0, 1.0}, midGain_{1.0, 1.0, 1.0}
+{}
 
 void CWidth::Reset()
 {

@@ -3,13 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
-CParm::CParm(zt::de::IParameterManagerCallback* owner, int32_t set, int32_t number,
-             float defaultValue, float minimum, float maximum, int32_t decimals)
-    : owner_(owner), set_(set), number_(number),
-      default_(Constrain(defaultValue, minimum, maximum, decimals)), value_(default_),
-      min_(minimum), max_(maximum), decimals_(decimals)
-{
-}
+CParm::CParm(zt::de::IParameterManagerCallback* owner, int32_t set, int32_t number, float defaultValue, float minimum,
+             float maximum, int32_t decimals)
+    : owner_(owner), set_(set), number_(number), default_(Constrain(defaultValue, minimum, maximum, decimals)),
+      value_(default_), min_(minimum), max_(maximum), decimals_(decimals)
+{}
 
 float CParm::Constrain(float value, float minimum, float maximum, int32_t decimals)
 {

@@ -5,13 +5,12 @@
 
 #include <atomic>
 
-
 // Values are read by the host's threads while the UI thread writes them: one atomic each.
 class CParm final : public zt::de::IParameter {
 public:
     // decimals < 0: no rounding. The default is clamped and rounded like any value.
-    CParm(zt::de::IParameterManagerCallback* owner, int32_t set, int32_t number, float defaultValue,
-          float minimum, float maximum, int32_t decimals);
+    CParm(zt::de::IParameterManagerCallback* owner, int32_t set, int32_t number, float defaultValue, float minimum,
+          float maximum, int32_t decimals);
 
     int32_t GetNumber() const override { return number_; }
     int32_t GetSet() const { return set_; }

@@ -6,9 +6,9 @@
 
 namespace quillstrip {
 
-const char* const kFilterTypeTexts =
-    "Low Cut 12dB@Low Cut 18dB@Low Cut 36dB@Low Shelf@Bell@High Shelf@High Cut 12dB@High Cut 18dB@"
-    "High Cut 36dB@Band Pass@Band Stop@Low Cut 48dB@High Cut 48dB";
+const char* const kFilterTypeTexts
+    = "Low Cut 12dB@Low Cut 18dB@Low Cut 36dB@Low Shelf@Bell@High Shelf@High Cut 12dB@High Cut 18dB@"
+      "High Cut 36dB@Band Pass@Band Stop@Low Cut 48dB@High Cut 48dB";
 const char* const kFilterTypeShortTexts = "LC12@LC18@LC36@LSlf@Bell@HSlf@HC12@HC18@HC36@BPss@BStp@LC48@HC48";
 
 namespace {
@@ -32,8 +32,8 @@ SParameterRow Switch(int32_t number, const char* name, float def, int32_t index)
     return {0, number, name, 0, 1, def, 0, EScale::kList, nullptr, 0, "", kOffOn, kOffOn, EDisplay::kPlain, index};
 }
 
-SParameterRow List(int32_t number, const char* name, float max, float def, const char* texts,
-                   const char* shortTexts, int32_t index)
+SParameterRow List(int32_t number, const char* name, float max, float def, const char* texts, const char* shortTexts,
+                   int32_t index)
 {
     return {0, number, name, 0, max, def, 0, EScale::kList, nullptr, 0, "", texts, shortTexts, EDisplay::kPlain, index};
 }
@@ -41,8 +41,8 @@ SParameterRow List(int32_t number, const char* name, float max, float def, const
 SParameterRow Linear(int32_t number, const char* name, float min, float max, float def, int32_t decimals,
                      int32_t displayDecimals, const char* unit, int32_t index)
 {
-    return {0, number, name, min, max, def, decimals, EScale::kLinear, nullptr, displayDecimals, unit, "", "",
-            EDisplay::kPlain, index};
+    return {0,  number,           name, min, max, def, decimals, EScale::kLinear, nullptr, displayDecimals, unit, "",
+            "", EDisplay::kPlain, index};
 }
 
 SParameterRow Log(int32_t number, const char* name, float min, float max, float def, int32_t decimals,
@@ -51,24 +51,26 @@ SParameterRow Log(int32_t number, const char* name, float min, float max, float 
     return {0, number, name, min, max, def, decimals, EScale::kLog, base, 1, "", "", "", EDisplay::kPlain, index};
 }
 
-SParameterRow TrueLog(int32_t number, const char* name, float def, int32_t decimals, const char* unit,
-                      EDisplay display, int32_t index, float min = 16, float max = 20400)
+SParameterRow TrueLog(int32_t number, const char* name, float def, int32_t decimals, const char* unit, EDisplay display,
+                      int32_t index, float min = 16, float max = 20400)
 {
-    return {0, number, name, min, max, def, decimals, EScale::kTrueLog, nullptr, decimals, unit, "", "", display,
-            index};
+    return {0,       number,   name, min, max, def,     decimals, EScale::kTrueLog,
+            nullptr, decimals, unit, "",  "",  display, index};
 }
 
 std::vector<SParameterRow> MakeProcessingRows()
 {
-    struct SBandDefaults { float freq, q, type; };
-    static const SBandDefaults kBandDefaults[6] = {
-        {80, 0.5f, 1}, {140, 60, 3}, {800, 0.4f, 4}, {3000, 0.4f, 4}, {6000, 70, 5}, {16000, 1.07f, 7}};
+    struct SBandDefaults {
+        float freq, q, type;
+    };
+    static const SBandDefaults kBandDefaults[6]
+        = {{80, 0.5f, 1}, {140, 60, 3}, {800, 0.4f, 4}, {3000, 0.4f, 4}, {6000, 70, 5}, {16000, 1.07f, 7}};
     static std::string names[6][kBandStride];
 
     std::vector<SParameterRow> rows;
     for (int32_t b = 0; b < 6; ++b) {
         static const char* const kPatterns[kBandStride] = {"EQ Band %d Enable", "EQ Band %d Gain", "EQ Band %d Freq",
-                                                           "EQ Band %d Q", "EQ Band %d Type", "EQ Band %d Solo"};
+                                                           "EQ Band %d Q",      "EQ Band %d Type", "EQ Band %d Solo"};
         for (int32_t k = 0; k < kBandStride; ++k) {
             char name[64];
             std::snprintf(name, sizeof name, kPatterns[k], b + 1);
@@ -81,8 +83,8 @@ std::vector<SParameterRow> MakeProcessingRows()
         rows.push_back(Linear(n + kBandGain, names[b][1].c_str(), -24, 18, 0, 1, 1, "dB", index + 1));
         rows.push_back(TrueLog(n + kBandFreq, names[b][2].c_str(), d.freq, 1, "Hz", EDisplay::kFrequency1, index + 2));
         rows.push_back(TrueLog(n + kBandQ, names[b][3].c_str(), d.q, 2, "", EDisplay::kPlain, index + 3, 0.1f, 100));
-        rows.push_back(List(n + kBandType, names[b][4].c_str(), 12, d.type, kFilterTypeTexts, kFilterTypeShortTexts,
-                            index + 4));
+        rows.push_back(
+            List(n + kBandType, names[b][4].c_str(), 12, d.type, kFilterTypeTexts, kFilterTypeShortTexts, index + 4));
         rows.push_back(Switch(n + kBandSolo, names[b][5].c_str(), 0, index + 5));
     }
 
@@ -129,8 +131,10 @@ std::vector<SParameterRow> MakeProcessingRows()
         Linear(kCompScOutput, "Comp SC Output", 0, 24, 0, 1, 1, "dB", 75),
         List(kCompScType, "Comp SC Type", 12, 9, kFilterTypeTexts, kFilterTypeShortTexts, 71),
         Linear(kInputDelay, "Input Delay", 0, 19200, 0, 0, 0, "", 4),
-        {0, kInputGain, "Input Gain", 0, 1.4142135f, 1, -1, EScale::kLinear, nullptr, 1, "", "", "", EDisplay::kGain, 2},
-        {0, kOutputGain, "Output Gain", 0, 1.4142135f, 1, -1, EScale::kLinear, nullptr, 1, "", "", "", EDisplay::kGain, 5},
+        {0, kInputGain, "Input Gain", 0, 1.4142135f, 1, -1, EScale::kLinear, nullptr, 1, "", "", "", EDisplay::kGain,
+         2},
+        {0, kOutputGain, "Output Gain", 0, 1.4142135f, 1, -1, EScale::kLinear, nullptr, 1, "", "", "", EDisplay::kGain,
+         5},
         List(kCompressorType, "Compressor Type", 1, 0, "1@2", "1@2", 60),
         Switch(kStereoLowSolo, "Stereo Low Solo", 0, 78),
         Switch(kStereoMidSolo, "Stereo Mid Solo", 0, 80),
@@ -164,19 +168,19 @@ std::vector<SParameterRow> MakePlugInRows()
 std::vector<SParameterRow> MakeEditorRows()
 {
     return {
-        Hidden(2, kKnobMode, 0, 1, 0, -1),    Hidden(2, kMeterMode, 0, 1, 0, -1),
-        Hidden(2, kToolTipsEQ, 0, 1, 1, -1),  Hidden(2, kToolTipsControls, 0, 1, 1, -1),
-        Hidden(2, kEyeCandy, 0, 1, 1, -1),    Hidden(2, kHue, -180, 180, 0, 1),
+        Hidden(2, kKnobMode, 0, 1, 0, -1),       Hidden(2, kMeterMode, 0, 1, 0, -1),
+        Hidden(2, kToolTipsEQ, 0, 1, 1, -1),     Hidden(2, kToolTipsControls, 0, 1, 1, -1),
+        Hidden(2, kEyeCandy, 0, 1, 1, -1),       Hidden(2, kHue, -180, 180, 0, 1),
         Hidden(2, kBrightness, -100, 100, 0, 1), Hidden(2, kSaturation, -100, 100, 0, 1),
     };
 }
 
-} // namespace
+}  // namespace
 
 const std::vector<SParameterRow>& ParameterRows(int32_t set)
 {
-    static const std::vector<SParameterRow> kSets[kNumSets] = {MakeProcessingRows(), MakePlugInRows(),
-                                                               MakeEditorRows()};
+    static const std::vector<SParameterRow> kSets[kNumSets]
+        = {MakeProcessingRows(), MakePlugInRows(), MakeEditorRows()};
     return kSets[set];
 }
 
@@ -192,4 +196,4 @@ std::vector<const SParameterRow*> AutomationOrder()
     return order;
 }
 
-} // namespace quillstrip
+}  // namespace quillstrip

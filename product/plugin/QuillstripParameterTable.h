@@ -15,19 +15,19 @@ enum class EDisplay : int32_t { kPlain, kFrequency0, kFrequency1, kGain };
 struct SParameterRow {
     int32_t set;
     int32_t number;
-    const char* name;      // automation name; empty when the parameter is not automated
+    const char* name;  // automation name; empty when the parameter is not automated
     float minimum;
     float maximum;
     float defaultValue;
-    int32_t decimals;      // rounding of the stored value, -1 none
-    EScale scale;          // how the host sees it (kNone: not automated)
+    int32_t decimals;  // rounding of the stored value, -1 none
+    EScale scale;      // how the host sees it (kNone: not automated)
     const unsigned* logBase;
     int32_t displayDecimals;
     const char* unit;
     const char* texts;       // list entries, "@"-separated
     const char* shortTexts;  // for the short list
     EDisplay display;
-    int32_t automationIndex; // -1 when not automated
+    int32_t automationIndex;  // -1 when not automated
 };
 
 // All rows of a set, in number order.
@@ -40,4 +40,4 @@ std::vector<const SParameterRow*> AutomationOrder();
 extern const char* const kFilterTypeTexts;
 extern const char* const kFilterTypeShortTexts;
 
-} // namespace quillstrip
+}  // namespace quillstrip

@@ -12,15 +12,9 @@ using namespace quillstrip;
 namespace {
 
 // dB -> linear factor.
-float DbToGain(float db)
-{
-    return static_cast<float>(std::pow(10.0, db / 20.0));
-}
+float DbToGain(float db) { return static_cast<float>(std::pow(10.0, db / 20.0)); }
 
-int32_t Rounded(float value)
-{
-    return static_cast<int32_t>(std::lround(value));
-}
+int32_t Rounded(float value) { return static_cast<int32_t>(std::lround(value)); }
 
 // The smoothed parameters: every change becomes a linear ramp crossing min..max in rampMs.
 struct SSmoothed {
@@ -29,13 +23,13 @@ struct SSmoothed {
     double rampMs;
 };
 const SSmoothed kSmoothed[] = {
-    {kInputGain, 0, 1, 1, 500},     {kOutputGain, 0, 1, 1, 500},  {kStereoLow, -100, 100, 0, 500},
-    {kStereoMid, -100, 100, 0, 500}, {kStereoHigh, -100, 100, 0, 500}, {kGateMix, 0, 1, 1, 500},
-    {kSaturationMix, 0, 1, 1, 500}, {kCompRatio, 1.01f, 30, 4.5f, 1000}, {kCompThreshold, -40, 0, -16, 500},
+    {kInputGain, 0, 1, 1, 500},      {kOutputGain, 0, 1, 1, 500},         {kStereoLow, -100, 100, 0, 500},
+    {kStereoMid, -100, 100, 0, 500}, {kStereoHigh, -100, 100, 0, 500},    {kGateMix, 0, 1, 1, 500},
+    {kSaturationMix, 0, 1, 1, 500},  {kCompRatio, 1.01f, 30, 4.5f, 1000}, {kCompThreshold, -40, 0, -16, 500},
     {kCompOutput, -12, 24, 0, 500},
 };
 
-} // namespace
+}  // namespace
 
 CQuillstripPlugIn::CQuillstripPlugIn(zt::ztpi::IHost* host)
     : CBasePlugIn(host, "Kelmora", "Quillstrip Pro", kMaxSubBlock)
@@ -51,10 +45,7 @@ CQuillstripPlugIn::CQuillstripPlugIn(zt::ztpi::IHost* host)
     frequency1_.SetRanges(zt::de::CDisplayConverter::FrequencyRanges(1));
 }
 
-CQuillstripPlugIn::~CQuillstripPlugIn()
-{
-    StopPreferences();
-}
+CQuillstripPlugIn::~CQuillstripPlugIn() { StopPreferences(); }
 
 void CQuillstripPlugIn::DefineParameters()
 {
@@ -68,9 +59,14 @@ void CQuillstripPlugIn::DefineParameters()
     SetStateSets({kSetProcessing, kSetPlugIn});
     SetPresetSets({kSetProcessing});
     BindPreferences(kPreferenceFile,
-                    {{"KnobMode", kKnobMode}, {"MeterMode", kMeterMode}, {"ToolTipsEQ", kToolTipsEQ},
-                     {"ToolTipsControls", kToolTipsControls}, {"EyeCandy", kEyeCandy}, {"Hue", kHue},
-                     {"Brightness", kBrightness}, {"Saturation", kSaturation}},
+                    {{"KnobMode", kKnobMode},
+                     {"MeterMode", kMeterMode},
+                     {"ToolTipsEQ", kToolTipsEQ},
+                     {"ToolTipsControls", kToolTipsControls},
+                     {"EyeCandy", kEyeCandy},
+                     {"Hue", kHue},
+                     {"Brightness", kBrightness},
+                     {"Saturation", kSaturation}},
                     kSetEditor);
 }
 
@@ -79,36 +75,53 @@ void CQuillstripPlugIn::DefineAutomation()
     const std::vector<const SParameterRow*> order = AutomationOrder();
     auto displayOf = [this](const SParameterRow& row, bool shortList) -> const zt::de::IDisplayConverter* {
         switch (row.display) {
-        case EDisplay::kFrequency0: return &frequency0_;
-        case EDisplay::kFrequency1: return &frequency1_;
-        case EDisplay::kGain: return shortList ? &gainDisplayShort_ : &gainDisplay_;
-        default: return nullptr;
+        case EDisplay::kFrequency0:
+            return &frequency0_;
+        case EDisplay::kFrequency1:
+            return &frequency1_;
+        case EDisplay::kGain:
+            return shortList ? &gainDisplayShort_ : &gainDisplay_;
+        default:
+            return nullptr;
         }
     };
     for (const SParameterRow* row : order) {
         switch (row->scale) {
-        case EScale::kList: AddAutomationList(row->set, row->number, row->name, row->texts, row->unit); break;
-        case EScale::kTrueLog: AddAutomationTrueLog(row->set, row->number, row->name, row->displayDecimals, row->unit); break;
-        case EScale::kLog: AddAutomationLog(row->set, row->number, row->logBase, row->name, row->displayDecimals, row->unit); break;
-        default: AddAutomationParameter(row->set, row->number, row->name, row->displayDecimals, row->unit); break;
+        case EScale::kList:
+            AddAutomationList(row->set, row->number, row->name, row->texts, row->unit);
+            break;
+        case EScale::kTrueLog:
+            AddAutomationTrueLog(row->set, row->number, row->name, row->displayDecimals, row->unit);
+            break;
+        case EScale::kLog:
+            AddAutomationLog(row->set, row->number, row->logBase, row->name, row->displayDecimals, row->unit);
+            break;
+        default:
+            AddAutomationParameter(row->set, row->number, row->name, row->displayDecimals, row->unit);
+            break;
         }
         SetDisplayConverter(displayOf(*row, false), nullptr);
     }
     for (const SParameterRow* row : order) {
         switch (row->scale) {
-        case EScale::kList: AddShortList(row->set, row->number, row->name, row->shortTexts); break;
-        case EScale::kTrueLog: AddShortTrueLog(row->set, row->number, row->name, row->displayDecimals); break;
-        case EScale::kLog: AddShortLog(row->set, row->number, row->logBase, row->name, row->displayDecimals); break;
-        default: AddShortParameter(row->set, row->number, row->name, row->displayDecimals); break;
+        case EScale::kList:
+            AddShortList(row->set, row->number, row->name, row->shortTexts);
+            break;
+        case EScale::kTrueLog:
+            AddShortTrueLog(row->set, row->number, row->name, row->displayDecimals);
+            break;
+        case EScale::kLog:
+            AddShortLog(row->set, row->number, row->logBase, row->name, row->displayDecimals);
+            break;
+        default:
+            AddShortParameter(row->set, row->number, row->name, row->displayDecimals);
+            break;
         }
         SetDisplayConverter(nullptr, displayOf(*row, true));
     }
 }
 
-float CQuillstripPlugIn::Value(int32_t number) const
-{
-    return parameters_->GetValue(number, kSetProcessing);
-}
+float CQuillstripPlugIn::Value(int32_t number) const { return parameters_->GetValue(number, kSetProcessing); }
 
 int32_t CQuillstripPlugIn::GetLatency()
 {
@@ -324,13 +337,26 @@ void CQuillstripPlugIn::ApplyBand(int32_t band, int32_t field, float value)
 {
     FilterSettings& f = dsp_->Filter(band);
     switch (field) {
-    case kBandEnable: f.on = value != 0.0f && Value(kEqSection) != 0.0f; break;
-    case kBandGain: f.gain = value; break;
-    case kBandFreq: f.freq = value; break;
-    case kBandQ: f.q = value; break;
-    case kBandType: f.type = Rounded(value); break;
-    case kBandSolo: f.solo = static_cast<uint32_t>(Rounded(value)); return;  // no redesign
-    default: return;
+    case kBandEnable:
+        f.on = value != 0.0f && Value(kEqSection) != 0.0f;
+        break;
+    case kBandGain:
+        f.gain = value;
+        break;
+    case kBandFreq:
+        f.freq = value;
+        break;
+    case kBandQ:
+        f.q = value;
+        break;
+    case kBandType:
+        f.type = Rounded(value);
+        break;
+    case kBandSolo:
+        f.solo = static_cast<uint32_t>(Rounded(value));
+        return;  // no redesign
+    default:
+        return;
     }
     dsp_->UpdateFilter(band);
 }
@@ -339,12 +365,23 @@ void CQuillstripPlugIn::ApplyKeyFilter(int32_t filter, int32_t field, float valu
 {
     FilterSettings& f = dsp_->Filter(filter);
     switch (field) {
-    case kBandEnable: f.on = value != 0.0f; break;
-    case kBandGain: f.gain = value; break;
-    case kBandFreq: f.freq = value; break;
-    case kBandQ: f.q = value; break;
-    case kBandType: f.type = Rounded(value); break;
-    default: return;
+    case kBandEnable:
+        f.on = value != 0.0f;
+        break;
+    case kBandGain:
+        f.gain = value;
+        break;
+    case kBandFreq:
+        f.freq = value;
+        break;
+    case kBandQ:
+        f.q = value;
+        break;
+    case kBandType:
+        f.type = Rounded(value);
+        break;
+    default:
+        return;
     }
     dsp_->UpdateFilter(filter);
 }
@@ -372,23 +409,48 @@ void CQuillstripPlugIn::ApplyProcessing(int32_t number, float value)
         break;
 
     // Smoothed: the ramp's callback writes the engine.
-    case kInputGain: case kOutputGain: case kStereoLow: case kStereoMid: case kStereoHigh:
-    case kCompRatio: case kCompThreshold: case kCompOutput:
+    case kInputGain:
+    case kOutputGain:
+    case kStereoLow:
+    case kStereoMid:
+    case kStereoHigh:
+    case kCompRatio:
+    case kCompThreshold:
+    case kCompOutput:
         dezipper_.SetTarget(number, value);
         break;
-    case kGateMix: case kSaturationMix:
+    case kGateMix:
+    case kSaturationMix:
         dezipper_.SetTarget(number, value * 0.01f);
         break;
 
-    case kInputPhase: dsp_->SetPhaseInverted(on); break;
-    case kInputDelay: dsp_->SetInputDelay(Rounded(value)); break;
-    case kRouting: dsp_->SetRouting(static_cast<uint32_t>(Rounded(value))); break;
-    case kGateEnable: dsp_->SetGateOn(on); break;
-    case kCompEnable: dsp_->SetCompOn(on); break;
-    case kStereoEnable: dsp_->SetWidthOn(on); break;
-    case kSaturationEnable: dsp_->SetSaturationOn(on); break;
-    case kLimiterEnable: dsp_->SetLimiterOn(on); break;
-    case kCompressorType: dsp_->SetCompressorType(Rounded(value)); break;
+    case kInputPhase:
+        dsp_->SetPhaseInverted(on);
+        break;
+    case kInputDelay:
+        dsp_->SetInputDelay(Rounded(value));
+        break;
+    case kRouting:
+        dsp_->SetRouting(static_cast<uint32_t>(Rounded(value)));
+        break;
+    case kGateEnable:
+        dsp_->SetGateOn(on);
+        break;
+    case kCompEnable:
+        dsp_->SetCompOn(on);
+        break;
+    case kStereoEnable:
+        dsp_->SetWidthOn(on);
+        break;
+    case kSaturationEnable:
+        dsp_->SetSaturationOn(on);
+        break;
+    case kLimiterEnable:
+        dsp_->SetLimiterOn(on);
+        break;
+    case kCompressorType:
+        dsp_->SetCompressorType(Rounded(value));
+        break;
 
     case kGateScMonitor:
         dsp_->SetGateKeyListen(on);
@@ -400,34 +462,86 @@ void CQuillstripPlugIn::ApplyProcessing(int32_t number, float value)
         if (on)
             InterlockMonitors(kGateScMonitor, kCompScEnable);
         break;
-    case kGateScInput: dsp_->SetGateExternalKey(on); break;
-    case kCompScInput: dsp_->SetCompExternalKey(on); break;
-    case kGateScOutput: dsp_->SetGateKeyOutputGain(DbToGain(value)); break;
-    case kCompScOutput: dsp_->SetCompKeyOutputGain(DbToGain(value)); break;
-    case kGateScEnable: ApplyKeyFilter(CQuillstripDSP::kGateKeyFilter, kBandEnable, value); break;
-    case kGateScType: ApplyKeyFilter(CQuillstripDSP::kGateKeyFilter, kBandType, value); break;
-    case kGateScFreq: ApplyKeyFilter(CQuillstripDSP::kGateKeyFilter, kBandFreq, value); break;
-    case kGateScQ: ApplyKeyFilter(CQuillstripDSP::kGateKeyFilter, kBandQ, value); break;
-    case kGateScGain: ApplyKeyFilter(CQuillstripDSP::kGateKeyFilter, kBandGain, value); break;
-    case kCompScEnable: ApplyKeyFilter(CQuillstripDSP::kCompKeyFilter, kBandEnable, value); break;
-    case kCompScType: ApplyKeyFilter(CQuillstripDSP::kCompKeyFilter, kBandType, value); break;
-    case kCompScFreq: ApplyKeyFilter(CQuillstripDSP::kCompKeyFilter, kBandFreq, value); break;
-    case kCompScQ: ApplyKeyFilter(CQuillstripDSP::kCompKeyFilter, kBandQ, value); break;
-    case kCompScGain: ApplyKeyFilter(CQuillstripDSP::kCompKeyFilter, kBandGain, value); break;
+    case kGateScInput:
+        dsp_->SetGateExternalKey(on);
+        break;
+    case kCompScInput:
+        dsp_->SetCompExternalKey(on);
+        break;
+    case kGateScOutput:
+        dsp_->SetGateKeyOutputGain(DbToGain(value));
+        break;
+    case kCompScOutput:
+        dsp_->SetCompKeyOutputGain(DbToGain(value));
+        break;
+    case kGateScEnable:
+        ApplyKeyFilter(CQuillstripDSP::kGateKeyFilter, kBandEnable, value);
+        break;
+    case kGateScType:
+        ApplyKeyFilter(CQuillstripDSP::kGateKeyFilter, kBandType, value);
+        break;
+    case kGateScFreq:
+        ApplyKeyFilter(CQuillstripDSP::kGateKeyFilter, kBandFreq, value);
+        break;
+    case kGateScQ:
+        ApplyKeyFilter(CQuillstripDSP::kGateKeyFilter, kBandQ, value);
+        break;
+    case kGateScGain:
+        ApplyKeyFilter(CQuillstripDSP::kGateKeyFilter, kBandGain, value);
+        break;
+    case kCompScEnable:
+        ApplyKeyFilter(CQuillstripDSP::kCompKeyFilter, kBandEnable, value);
+        break;
+    case kCompScType:
+        ApplyKeyFilter(CQuillstripDSP::kCompKeyFilter, kBandType, value);
+        break;
+    case kCompScFreq:
+        ApplyKeyFilter(CQuillstripDSP::kCompKeyFilter, kBandFreq, value);
+        break;
+    case kCompScQ:
+        ApplyKeyFilter(CQuillstripDSP::kCompKeyFilter, kBandQ, value);
+        break;
+    case kCompScGain:
+        ApplyKeyFilter(CQuillstripDSP::kCompKeyFilter, kBandGain, value);
+        break;
 
-    case kStereoFreqLow: dsp_->Width().SetCrossoverLow(value); break;
-    case kStereoFreqHigh: dsp_->Width().SetCrossoverHigh(value); break;
-    case kStereoLowSolo: dsp_->Width().SetSolo(CWidth::kLow, on); break;
-    case kStereoMidSolo: dsp_->Width().SetSolo(CWidth::kMid, on); break;
-    case kStereoHighSolo: dsp_->Width().SetSolo(CWidth::kHigh, on); break;
-    case kStereoAutoGain: dsp_->Width().SetAutoGain(on); break;
-    case kSaturationMode: dsp_->Saturator().SetMode(Rounded(value)); break;
+    case kStereoFreqLow:
+        dsp_->Width().SetCrossoverLow(value);
+        break;
+    case kStereoFreqHigh:
+        dsp_->Width().SetCrossoverHigh(value);
+        break;
+    case kStereoLowSolo:
+        dsp_->Width().SetSolo(CWidth::kLow, on);
+        break;
+    case kStereoMidSolo:
+        dsp_->Width().SetSolo(CWidth::kMid, on);
+        break;
+    case kStereoHighSolo:
+        dsp_->Width().SetSolo(CWidth::kHigh, on);
+        break;
+    case kStereoAutoGain:
+        dsp_->Width().SetAutoGain(on);
+        break;
+    case kSaturationMode:
+        dsp_->Saturator().SetMode(Rounded(value));
+        break;
 
-    case kGateThreshold: dsp_->Gate().SetThresholdDb(value); break;
-    case kGateAttack: dsp_->Gate().SetAttackMs(value); break;
-    case kGateRelease: dsp_->Gate().SetReleaseMs(value); break;
-    case kGateHold: dsp_->Gate().SetHoldMs(value); break;
-    case kGateDetection: dsp_->Gate().SetDetectionMode(Rounded(value)); break;
+    case kGateThreshold:
+        dsp_->Gate().SetThresholdDb(value);
+        break;
+    case kGateAttack:
+        dsp_->Gate().SetAttackMs(value);
+        break;
+    case kGateRelease:
+        dsp_->Gate().SetReleaseMs(value);
+        break;
+    case kGateHold:
+        dsp_->Gate().SetHoldMs(value);
+        break;
+    case kGateDetection:
+        dsp_->Gate().SetDetectionMode(Rounded(value));
+        break;
 
     case kCompKnee:
         dsp_->Compressor1().SetKneePercent(value);
@@ -454,7 +568,9 @@ void CQuillstripPlugIn::ApplyProcessing(int32_t number, float value)
     case kLimiterThreshold:
         dsp_->SetLimiter(Value(kLimiterInput), Value(kLimiterThreshold));
         break;
-    case kLimiterRelease: dsp_->SetLimiterRelease(value); break;
+    case kLimiterRelease:
+        dsp_->SetLimiterRelease(value);
+        break;
 
     case kOversampleEnable:
         ReportLatencyIfChanged();
@@ -468,13 +584,27 @@ void CQuillstripPlugIn::ApplyProcessing(int32_t number, float value)
 void CQuillstripPlugIn::OnSmoothedValue(int32_t id, float value)
 {
     switch (id) {
-    case kInputGain: dsp_->SetInputGain(static_cast<float>(CGainDisplayConverter::GainOf(value))); break;
-    case kOutputGain: dsp_->SetOutputGain(static_cast<float>(CGainDisplayConverter::GainOf(value))); break;
-    case kGateMix: dsp_->SetGateMix(value); break;
-    case kSaturationMix: dsp_->SetSaturationMix(value); break;
-    case kStereoLow: dsp_->Width().SetWidth(CWidth::kLow, value); break;
-    case kStereoMid: dsp_->Width().SetWidth(CWidth::kMid, value); break;
-    case kStereoHigh: dsp_->Width().SetWidth(CWidth::kHigh, value); break;
+    case kInputGain:
+        dsp_->SetInputGain(static_cast<float>(CGainDisplayConverter::GainOf(value)));
+        break;
+    case kOutputGain:
+        dsp_->SetOutputGain(static_cast<float>(CGainDisplayConverter::GainOf(value)));
+        break;
+    case kGateMix:
+        dsp_->SetGateMix(value);
+        break;
+    case kSaturationMix:
+        dsp_->SetSaturationMix(value);
+        break;
+    case kStereoLow:
+        dsp_->Width().SetWidth(CWidth::kLow, value);
+        break;
+    case kStereoMid:
+        dsp_->Width().SetWidth(CWidth::kMid, value);
+        break;
+    case kStereoHigh:
+        dsp_->Width().SetWidth(CWidth::kHigh, value);
+        break;
     case kCompThreshold:
         dsp_->Compressor1().SetThresholdDb(value);
         dsp_->Compressor2().SetThresholdDb(value);
@@ -487,6 +617,7 @@ void CQuillstripPlugIn::OnSmoothedValue(int32_t id, float value)
         dsp_->Compressor1().SetOutputGainDb(value);
         dsp_->Compressor2().SetOutputGainDb(value);
         break;
-    default: break;
+    default:
+        break;
     }
 }

@@ -29,8 +29,15 @@ public:
     void OnSmoothedValue(int32_t id, float value) override;
 
     // The sections a pane's preset buttons act on.
-    enum ESection : int32_t { kSectionEq = 0, kSectionCompressor, kSectionGate, kSectionLimiter, kSectionStereo,
-                              kSectionSaturation, kNumSections };
+    enum ESection : int32_t {
+        kSectionEq = 0,
+        kSectionCompressor,
+        kSectionGate,
+        kSectionLimiter,
+        kSectionStereo,
+        kSectionSaturation,
+        kNumSections
+    };
     // The set-0 parameters of a section; its own enable switch is not among them.
     static const std::vector<int32_t>& SectionParameters(int32_t section);
     // Loads only the section's parameters from a preset file; the current preset stays.

@@ -65,7 +65,10 @@ std::vector<double> Noise(int n)
     return v;
 }
 
-bool AllZero(const double* x, int n) { return std::all_of(x, x + n, [](double v) { return v == 0.0; }); }
+bool AllZero(const double* x, int n)
+{
+    return std::all_of(x, x + n, [](double v) { return v == 0.0; });
+}
 
 // Bit for bit, except that any NaN matches any NaN.
 bool Same(const double* a, const double* b, int n)
@@ -175,11 +178,10 @@ bool Alike(CIIR& f, SPlainFilter& p, const double (*in)[64], int channels, int n
     else
         fixed ? f.ProcessStereoFixed(a[0], a[1], n) : f.ProcessStereo(a[0], a[1], n);
     fixed ? p.Fixed(pe, channels, n) : p.Block(pe, channels, n);
-    return Same(a[0], e[0], n) && Same(a[1], e[1], channels == 2 ? n : 0) &&
-           Same(f.Current().data(), p.cur.data(), 6);
+    return Same(a[0], e[0], n) && Same(a[1], e[1], channels == 2 ? n : 0) && Same(f.Current().data(), p.cur.data(), 6);
 }
 
-} // namespace
+}  // namespace
 
 TEST(IIRResponse, CutsHaveTheirCornerAndSlope)
 {
@@ -229,8 +231,8 @@ TEST(IIRResponse, BellReachesItsGainOverTheStatedBandwidth)
                 for (int k = 0; k < 60; ++k) {
                     const double m = 0.5 * (inside + outside);
                     const std::complex<double> z = std::polar(1.0, -m);
-                    const double db = 20 * std::log10(std::abs((c[0] + c[1] * z + c[2] * z * z) /
-                                                               (1.0 + c[3] * z + c[4] * z * z)));
+                    const double db
+                        = 20 * std::log10(std::abs((c[0] + c[1] * z + c[2] * z * z) / (1.0 + c[3] * z + c[4] * z * z)));
                     (std::fabs(db) > std::fabs(0.875 * gain) ? inside : outside) = m;
                 }
                 return inside;
@@ -411,8 +413,12 @@ TEST(IIRExactness, EveryPathMatchesThePlainFilterBitForBit)
                 for (int c = 0; c < 2; ++c)
                     for (int i = 0; i < n; ++i) {
                         const double v = 2 * u(gen) - 1, zero = gen() % 2 ? 0.0 : -0.0;
-                        in[c][i] = kind == 0 ? v : kind == 1 ? 0.0 : kind == 2 ? -0.0
-                                 : kind == 3 ? (gen() % 4 == 0 ? zero : v) : kind == 4 ? v * 1e-12 : v * 1e6;
+                        in[c][i] = kind == 0 ? v
+                            : kind == 1      ? 0.0
+                            : kind == 2      ? -0.0
+                            : kind == 3      ? (gen() % 4 == 0 ? zero : v)
+                            : kind == 4      ? v * 1e-12
+                                             : v * 1e6;
                     }
                 // Every 50th block takes the detectors' fixed path or the per-sample one.
                 ASSERT_TRUE(Alike(stereo, plainStereo, in, 2, n, b % 50 == 7)) << "stereo " << b;
@@ -460,7 +466,9 @@ TEST(IIRExactness, FiltersInSeriesMatchThePlainFiltersOneAfterAnother)
                     continue;
                 const int roll = int(gen() % 10);
                 const int type = roll < 4 ? (gen() % 2 ? CIIR::kLowCut48 : CIIR::kHighCut36)
-                               : roll < 7 ? CIIR::kBell : roll < 8 ? -1 : int(gen() % CIIR::kTypeCount);
+                    : roll < 7            ? CIIR::kBell
+                    : roll < 8            ? -1
+                                          : int(gen() % CIIR::kTypeCount);
                 bands[k].Design(type, kR, 30 * std::pow(600.0, u(gen)), -12 + 24 * u(gen), 0.3 + 3 * u(gen));
                 plain[k].Follow(bands[k], type);
             }
@@ -568,7 +576,8 @@ TEST(IIRDisplay, DrawsTheDesignAt44100WhateverTheAudioRate)
             if (out[i] < -100)
                 continue;  // beyond what a sine measurement resolves
             EXPECT_NEAR(out[i], GainDb(f, 44100, CIIR::DisplayFrequency(i)),
-                        firstOrder ? 1.0 : 0.01 + 0.002 * std::fabs(out[i])) << type << " @" << i;
+                        firstOrder ? 1.0 : 0.01 + 0.002 * std::fabs(out[i]))
+                << type << " @" << i;
         }
     }
     // At 32 kHz the audio resonance is held at 20/21 of Nyquist; the display still

@@ -38,8 +38,7 @@ std::vector<float> Noise(size_t n, unsigned seed)
 
 // The resampler's definition evaluated directly, in double: zero-stuff by L at
 // phase a, convolve with h, keep every M-th sample from phase b.
-std::vector<double> Reference(const std::vector<float>& x, const std::vector<double>& h, int L, int a,
-                              int M, int b)
+std::vector<double> Reference(const std::vector<float>& x, const std::vector<double>& h, int L, int a, int M, int b)
 {
     std::vector<double> u(x.size() * L, 0.0);
     for (size_t q = 0; q < x.size(); ++q)
@@ -59,10 +58,9 @@ std::vector<double> Reference(const std::vector<float>& x, const std::vector<dou
 class Roundtrip {
 public:
     explicit Roundtrip(int maxHost)
-        : up_(kOversamplingTaps, N, 2, 0, 1, 0, maxHost),
-          down_(kOversamplingTaps, N, 1, 0, 2, 1, 2 * maxHost), mid_(2 * maxHost)
-    {
-    }
+        : up_(kOversamplingTaps, N, 2, 0, 1, 0, maxHost), down_(kOversamplingTaps, N, 1, 0, 2, 1, 2 * maxHost),
+          mid_(2 * maxHost)
+    {}
     void Process(const float* in, float* out, int n)
     {
         EXPECT_EQ(up_.Process(in, mid_.data(), n), 2 * n);
@@ -96,7 +94,7 @@ std::vector<float> RunInCalls(MultirateFir& fir, const std::vector<float>& x, co
     return y;
 }
 
-} // namespace
+}  // namespace
 
 TEST(OversamplingTaps, SymmetricUnityDcAndEqualPolyphaseHalves)
 {
@@ -130,7 +128,7 @@ TEST(OversamplingTaps, TransitionBandCrossesLevelsWhereListed)
 {
     const struct {
         double db, f;
-    } kTable[] = {{-0.01, 0.461}, {-0.1, 0.4646}, {-1, 0.4698},   {-3, 0.4733},   {-6, 0.4762},
+    } kTable[] = {{-0.01, 0.461}, {-0.1, 0.4646}, {-1, 0.4698},   {-3, 0.4733},  {-6, 0.4762},
                   {-20, 0.4829},  {-60, 0.4915},  {-100, 0.4962}, {-140, 0.4990}};
     constexpr double kTolerance = 0.0002;
     for (const auto& row : kTable) {
@@ -250,8 +248,8 @@ TEST(OversamplingFir, SymmetricKernelsMatchReference)
             for (K kernel : {K::kSymmetric, K::kSymmetricAvx2, K::kSymmetricAvx512}) {
                 if (!MultirateFir::CpuRuns(kernel))
                     continue;
-                SCOPED_TRACE(testing::Message() << count << " taps, " << c.L << "/" << c.M << ", kernel "
-                                                << static_cast<int>(kernel));
+                SCOPED_TRACE(testing::Message()
+                             << count << " taps, " << c.L << "/" << c.M << ", kernel " << static_cast<int>(kernel));
                 MultirateFir fir(taps->data(), count, c.L, c.a, c.M, c.b, maxIn, kernel);
                 ASSERT_EQ(fir.GetKernel(), kernel);
                 const std::vector<float> whole = RunInCalls(fir, noise, {maxIn});
@@ -314,11 +312,14 @@ TEST(Oversampling, SineAtPassbandEdgeKeepsLevelAndDelay)
     double ss = 0, sc = 0, cc = 0, ys = 0, yc = 0;
     for (int m = 1024; m < kLength; ++m) {
         const double s = std::sin(w * (m - 279)), c = std::cos(w * (m - 279));
-        ss += s * s; sc += s * c; cc += c * c;
-        ys += y[m] * s; yc += y[m] * c;
+        ss += s * s;
+        sc += s * c;
+        cc += c * c;
+        ys += y[m] * s;
+        yc += y[m] * c;
     }
     const double det = ss * cc - sc * sc;
-    const double inPhase = (ys * cc - yc * sc) / det;    // coefficient of the delayed sine
+    const double inPhase = (ys * cc - yc * sc) / det;  // coefficient of the delayed sine
     const double quadrature = (yc * ss - ys * sc) / det;
     EXPECT_LT(std::fabs(20.0 * std::log10(std::hypot(inPhase, quadrature) / 0.5)), 0.01);
     EXPECT_NEAR(std::atan2(quadrature, inPhase), 0.0, 1e-4);

@@ -13,145 +13,160 @@
 
 namespace {
 
-bool LockableElsewhere(zt::CMutex& mutex) {
-  bool locked = false;
-  std::thread([&] {
-    locked = mutex.TryLock();
-    if (locked) mutex.Unlock();
-  }).join();
-  return locked;
+bool LockableElsewhere(zt::CMutex& mutex)
+{
+    bool locked = false;
+    std::thread([&] {
+        locked = mutex.TryLock();
+        if (locked)
+            mutex.Unlock();
+    }).join();
+    return locked;
 }
 
-TEST(Mutex, IsRecursiveAndCountsDepth) {
-  zt::CMutex mutex;
-  EXPECT_EQ(mutex.Depth(), 0);
-  {
-    zt::CAutoLock outer(mutex);
-    zt::CAutoLock inner(mutex);
-    EXPECT_EQ(mutex.Depth(), 2);
+TEST(Mutex, IsRecursiveAndCountsDepth)
+{
+    zt::CMutex mutex;
+    EXPECT_EQ(mutex.Depth(), 0);
+    {
+        zt::CAutoLock outer(mutex);
+        zt::CAutoLock inner(mutex);
+        EXPECT_EQ(mutex.Depth(), 2);
+        EXPECT_FALSE(LockableElsewhere(mutex));
+    }
+    EXPECT_EQ(mutex.Depth(), 0);
+    EXPECT_TRUE(LockableElsewhere(mutex));
+}
+
+TEST(Mutex, StrayUnlocksAreIgnored)
+{
+    zt::CMutex mutex;
+    mutex.Unlock();  // not held
+    EXPECT_EQ(mutex.Depth(), 0);
+    mutex.Lock();
+    std::thread([&] { mutex.Unlock(); }).join();  // not the owner
+    EXPECT_EQ(mutex.Depth(), 1);
     EXPECT_FALSE(LockableElsewhere(mutex));
-  }
-  EXPECT_EQ(mutex.Depth(), 0);
-  EXPECT_TRUE(LockableElsewhere(mutex));
-}
-
-TEST(Mutex, StrayUnlocksAreIgnored) {
-  zt::CMutex mutex;
-  mutex.Unlock();  // not held
-  EXPECT_EQ(mutex.Depth(), 0);
-  mutex.Lock();
-  std::thread([&] { mutex.Unlock(); }).join();  // not the owner
-  EXPECT_EQ(mutex.Depth(), 1);
-  EXPECT_FALSE(LockableElsewhere(mutex));
-  mutex.Unlock();
-  EXPECT_TRUE(LockableElsewhere(mutex));
+    mutex.Unlock();
+    EXPECT_TRUE(LockableElsewhere(mutex));
 }
 
 // Counts calls and lets a test wait for a number of them.
 class CCounter : public zt::ITimerCallback {
- public:
-  void OnTimer(int id) override {
-    std::lock_guard<std::mutex> lock(m_lock);
-    m_ids.push_back(id);
-    m_thread = std::this_thread::get_id();
-    if (m_onCall) m_onCall();
-    m_changed.notify_all();
-  }
-  bool WaitFor(std::size_t calls) {
-    std::unique_lock<std::mutex> lock(m_lock);
-    return m_changed.wait_for(lock, std::chrono::seconds(10), [&] { return m_ids.size() >= calls; });
-  }
-  std::size_t Calls() {
-    std::lock_guard<std::mutex> lock(m_lock);
-    return m_ids.size();
-  }
+public:
+    void OnTimer(int id) override
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_ids.push_back(id);
+        m_thread = std::this_thread::get_id();
+        if (m_onCall)
+            m_onCall();
+        m_changed.notify_all();
+    }
+    bool WaitFor(std::size_t calls)
+    {
+        std::unique_lock<std::mutex> lock(m_lock);
+        return m_changed.wait_for(lock, std::chrono::seconds(10), [&] { return m_ids.size() >= calls; });
+    }
+    std::size_t Calls()
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        return m_ids.size();
+    }
 
-  std::mutex m_lock;
-  std::condition_variable m_changed;
-  std::vector<int> m_ids;
-  std::thread::id m_thread;
-  std::function<void()> m_onCall;
+    std::mutex m_lock;
+    std::condition_variable m_changed;
+    std::vector<int> m_ids;
+    std::thread::id m_thread;
+    std::function<void()> m_onCall;
 };
 
-TEST(Timer, RepeatsOnItsOwnThreadUntilStopped) {
-  zt::CTimer timer;
-  EXPECT_FALSE(timer.IsRunning());
-  EXPECT_EQ(timer.GetId(), -1);
-  EXPECT_EQ(timer.GetInterval(), 0u);
+TEST(Timer, RepeatsOnItsOwnThreadUntilStopped)
+{
+    zt::CTimer timer;
+    EXPECT_FALSE(timer.IsRunning());
+    EXPECT_EQ(timer.GetId(), -1);
+    EXPECT_EQ(timer.GetInterval(), 0u);
 
-  CCounter counter;
-  ASSERT_TRUE(timer.Start(&counter, 1, 17));
-  EXPECT_EQ(timer.GetId(), 17);
-  EXPECT_EQ(timer.GetInterval(), 1u);
-  ASSERT_TRUE(counter.WaitFor(3));
-  timer.Stop();
-  EXPECT_FALSE(timer.IsRunning());
+    CCounter counter;
+    ASSERT_TRUE(timer.Start(&counter, 1, 17));
+    EXPECT_EQ(timer.GetId(), 17);
+    EXPECT_EQ(timer.GetInterval(), 1u);
+    ASSERT_TRUE(counter.WaitFor(3));
+    timer.Stop();
+    EXPECT_FALSE(timer.IsRunning());
 
-  std::size_t calls = counter.Calls();
-  std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  EXPECT_EQ(counter.Calls(), calls);  // nothing after Stop returned
-  EXPECT_NE(counter.m_thread, std::this_thread::get_id());
-  for (int id : counter.m_ids) EXPECT_EQ(id, 17);
+    std::size_t calls = counter.Calls();
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(counter.Calls(), calls);  // nothing after Stop returned
+    EXPECT_NE(counter.m_thread, std::this_thread::get_id());
+    for (int id : counter.m_ids)
+        EXPECT_EQ(id, 17);
 
-  EXPECT_FALSE(timer.Start(nullptr, 1, 1));
-  timer.Stop();  // stopping a stopped timer is harmless
+    EXPECT_FALSE(timer.Start(nullptr, 1, 1));
+    timer.Stop();  // stopping a stopped timer is harmless
 }
 
-TEST(Timer, StopInterruptsALongSleepAndRestarts) {
-  zt::CTimer timer;
-  CCounter counter;
-  ASSERT_TRUE(timer.Start(&counter, 3600 * 1000, 1));
-  ASSERT_TRUE(counter.WaitFor(1));
-  timer.Stop();  // would hang the test for an hour if the sleep were not interrupted
-  ASSERT_TRUE(timer.Start(&counter, 3600 * 1000, 2));
-  ASSERT_TRUE(counter.WaitFor(2));
-  EXPECT_EQ(counter.m_ids.back(), 2);
+TEST(Timer, StopInterruptsALongSleepAndRestarts)
+{
+    zt::CTimer timer;
+    CCounter counter;
+    ASSERT_TRUE(timer.Start(&counter, 3600 * 1000, 1));
+    ASSERT_TRUE(counter.WaitFor(1));
+    timer.Stop();  // would hang the test for an hour if the sleep were not interrupted
+    ASSERT_TRUE(timer.Start(&counter, 3600 * 1000, 2));
+    ASSERT_TRUE(counter.WaitFor(2));
+    EXPECT_EQ(counter.m_ids.back(), 2);
 }
 
-TEST(Timer, CallbackMayStopItsOwnTimer) {
-  zt::ITimer* timer = zt::CreateTimer();
-  CCounter counter;
-  bool restarted = true;
-  counter.m_onCall = [&] {
-    restarted = timer->Start(&counter, 1, 5);
-    timer->Stop();
-  };
-  ASSERT_TRUE(timer->Start(&counter, 1, 4));
-  ASSERT_TRUE(counter.WaitFor(1));
-  for (int i = 0; i < 1000 && timer->IsRunning(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  EXPECT_FALSE(timer->IsRunning());
-  EXPECT_FALSE(restarted);
-  EXPECT_EQ(counter.Calls(), 1u);
-  timer->Destroy();
+TEST(Timer, CallbackMayStopItsOwnTimer)
+{
+    zt::ITimer* timer = zt::CreateTimer();
+    CCounter counter;
+    bool restarted = true;
+    counter.m_onCall = [&] {
+        restarted = timer->Start(&counter, 1, 5);
+        timer->Stop();
+    };
+    ASSERT_TRUE(timer->Start(&counter, 1, 4));
+    ASSERT_TRUE(counter.WaitFor(1));
+    for (int i = 0; i < 1000 && timer->IsRunning(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_FALSE(timer->IsRunning());
+    EXPECT_FALSE(restarted);
+    EXPECT_EQ(counter.Calls(), 1u);
+    timer->Destroy();
 }
 
 class CTracked : public zt::CRefCountable {
- public:
-  explicit CTracked(bool& deleted) : m_deleted(deleted) {}
-  ~CTracked() override { m_deleted = true; }
+public:
+    explicit CTracked(bool& deleted) : m_deleted(deleted) {}
+    ~CTracked() override { m_deleted = true; }
 
- private:
-  bool& m_deleted;
+private:
+    bool& m_deleted;
 };
 
-TEST(RefCountable, LastReleaseDeletesEvenUnderContention) {
-  bool deleted = false;
-  auto* object = new CTracked(deleted);
-  std::vector<std::thread> threads;
-  for (int t = 0; t < 4; ++t)
-    threads.emplace_back([object] {
-      for (int i = 0; i < 10000; ++i) {
-        object->AddRef();
-        object->Release();
-      }
-    });
-  for (auto& thread : threads) thread.join();
-  EXPECT_EQ(object->GetRefCount(), 1);
-  EXPECT_EQ(object->AddRef(), 2);
-  EXPECT_EQ(object->Release(), 1);
-  EXPECT_FALSE(deleted);
-  EXPECT_EQ(object->Release(), 0);
-  EXPECT_TRUE(deleted);
+TEST(RefCountable, LastReleaseDeletesEvenUnderContention)
+{
+    bool deleted = false;
+    auto* object = new CTracked(deleted);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([object] {
+            for (int i = 0; i < 10000; ++i) {
+                object->AddRef();
+                object->Release();
+            }
+        });
+    for (auto& thread : threads)
+        thread.join();
+    EXPECT_EQ(object->GetRefCount(), 1);
+    EXPECT_EQ(object->AddRef(), 2);
+    EXPECT_EQ(object->Release(), 1);
+    EXPECT_FALSE(deleted);
+    EXPECT_EQ(object->Release(), 0);
+    EXPECT_TRUE(deleted);
 }
 
 }  // namespace

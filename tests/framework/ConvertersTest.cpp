@@ -23,7 +23,7 @@ TEST(Converters, LogWithCurveBase)
     EXPECT_NEAR(c.ToNormalized(10), 0.0, 1e-12);
     EXPECT_NEAR(c.ToNormalized(5000), 1.0, 1e-12);
     EXPECT_NEAR(c.FromNormalized(0.5), 10 + 4990 * (std::sqrt(500.0) - 1) / 499, 1e-3);
-    EXPECT_EQ(c.FromNormalized(1.0), 5000.0f);   // snapped onto the maximum
+    EXPECT_EQ(c.FromNormalized(1.0), 5000.0f);  // snapped onto the maximum
     EXPECT_EQ(c.FromNormalized(0.9999999), 5000.0f);
     for (float v : {12.0f, 120.0f, 999.0f, 4321.0f})
         EXPECT_NEAR(c.FromNormalized(c.ToNormalized(v)), v, v * 1e-5);
@@ -44,9 +44,9 @@ TEST(Converters, CubicBelowPivotFourthPowerAbove)
     // Decade 0: M = 1, pivot = (1 / 16)^(1/4) = 0.5.
     CConverterX3 c(0, 16, 0);
     EXPECT_DOUBLE_EQ(c.ToNormalized(0), 0.0);
-    EXPECT_NEAR(c.ToNormalized(1), 0.5, 1e-12);     // the pivot maps M
-    EXPECT_NEAR(c.ToNormalized(16), 1.0, 1e-12);    // and the top maps the maximum
-    EXPECT_NEAR(c.FromNormalized(0.25), 0.125, 1e-7); // (0.25 / 0.5)^3
+    EXPECT_NEAR(c.ToNormalized(1), 0.5, 1e-12);        // the pivot maps M
+    EXPECT_NEAR(c.ToNormalized(16), 1.0, 1e-12);       // and the top maps the maximum
+    EXPECT_NEAR(c.FromNormalized(0.25), 0.125, 1e-7);  // (0.25 / 0.5)^3
     EXPECT_NEAR(c.FromNormalized(0.75), std::pow(1.5, 4), 1e-5);
     for (float v : {0.001f, 0.3f, 2.0f, 9.0f})
         EXPECT_NEAR(c.FromNormalized(c.ToNormalized(v)), v, v * 1e-5);
@@ -62,9 +62,9 @@ TEST(Converters, MadeFromAutomationKind)
 TEST(DisplayFormat, RoundingWidthAndCarry)
 {
     EXPECT_EQ(CDisplayConverter::FormatNumber(-16.0, 1, 32), "-16.0");
-    EXPECT_EQ(CDisplayConverter::FormatNumber(0.125, 2, 32), "0.13");     // half away from zero
+    EXPECT_EQ(CDisplayConverter::FormatNumber(0.125, 2, 32), "0.13");  // half away from zero
     EXPECT_EQ(CDisplayConverter::FormatNumber(-0.125, 2, 32), "-0.13");
-    EXPECT_EQ(CDisplayConverter::FormatNumber(-0.04, 1, 32), "0.0");      // no "-0.0"
+    EXPECT_EQ(CDisplayConverter::FormatNumber(-0.04, 1, 32), "0.0");  // no "-0.0"
     EXPECT_EQ(CDisplayConverter::FormatNumber(7.0, 0, 32), "7");
     // The width leaves room for sign and integer part first; decimals only fit when
     // "." and at least one digit do.
@@ -91,6 +91,6 @@ TEST(DisplayFormat, FrequencyRangesAndUnits)
     f.SetUnit("Hz");
     f.Format(2500.0f, text, sizeof text);
     EXPECT_STREQ(text, "~2.5KHz");
-    f.Format(2500.0f, text, 4);           // a short buffer is cut, never overrun
+    f.Format(2500.0f, text, 4);  // a short buffer is cut, never overrun
     EXPECT_STREQ(text, "~2.");
 }

@@ -13,29 +13,29 @@ struct Recorder : zt::dspe::IBaseDezipperCallback {
     std::vector<std::pair<int32_t, float>> values;
     void OnSmoothedValue(int32_t id, float value) override { values.emplace_back(id, value); }
 };
-} // namespace
+}  // namespace
 
 TEST(Dezipper, RampsLinearlyAtFixedSpeed)
 {
     CBaseDezipper dz;
     Recorder rec;
     dz.SetCallback(&rec);
-    dz.AddParameter(78, 0, 1, 1, 500);       // 0.002 per ms
+    dz.AddParameter(78, 0, 1, 1, 500);  // 0.002 per ms
     dz.AddParameter(39, 1.01f, 30, 4.5f, 1000);
     dz.SetTarget(78, 0.5f);
-    ASSERT_EQ(rec.values.size(), 1u);        // the current value, reported once
+    ASSERT_EQ(rec.values.size(), 1u);  // the current value, reported once
     EXPECT_EQ(rec.values[0], std::make_pair(78, 1.0f));
     rec.values.clear();
 
     dz.Tick(100.0f);
     EXPECT_NEAR(dz.GetCurrent(78), 0.8f, 1e-6f);
-    ASSERT_EQ(rec.values.size(), 1u);        // the ramp at rest is not reported
+    ASSERT_EQ(rec.values.size(), 1u);  // the ramp at rest is not reported
     // A new target mid-ramp continues from where the ramp is, at the same speed.
     dz.SetTarget(78, 1.2f);
     dz.Tick(100.0f);
     EXPECT_NEAR(dz.GetCurrent(78), 1.0f, 1e-6f);
     dz.Tick(1000.0f);
-    EXPECT_EQ(dz.GetCurrent(78), 1.2f);      // never past the target
+    EXPECT_EQ(dz.GetCurrent(78), 1.2f);  // never past the target
 
     dz.SetTarget(39, 30.0f);
     dz.Tick(500.0f);

@@ -25,9 +25,19 @@ using qs::hosting::CVst3Host;
 namespace {
 
 // Parameter ids (automation indices) used below.
-enum : ParamID { kBypass = 0, kOversample = 1, kInputGain = 2, kInputPhase = 3, kInputDelay = 4, kBand1Type = 11,
-                 kGateScEnable = 50, kGateScMonitor = 51, kCompThreshold = 61, kCompScEnable = 68,
-                 kCompScMonitor = 69 };
+enum : ParamID {
+    kBypass = 0,
+    kOversample = 1,
+    kInputGain = 2,
+    kInputPhase = 3,
+    kInputDelay = 4,
+    kBand1Type = 11,
+    kGateScEnable = 50,
+    kGateScMonitor = 51,
+    kCompThreshold = 61,
+    kCompScEnable = 68,
+    kCompScMonitor = 69
+};
 
 std::string Ascii(const TChar* text)
 {
@@ -50,8 +60,9 @@ std::map<uint32_t, std::vector<uint8_t>> Chunks(const std::vector<char>& image)
     EXPECT_EQ(std::string(image.data(), 4), "ZTCF");
     for (size_t at = 8; at + 8 <= image.size();) {
         const uint32_t id = u32(at), length = u32(at + 4);
-        chunks.emplace(id, std::vector<uint8_t>(image.begin() + static_cast<long>(at + 8),
-                                                image.begin() + static_cast<long>(at + 8 + length)));
+        chunks.emplace(id,
+                       std::vector<uint8_t>(image.begin() + static_cast<long>(at + 8),
+                                            image.begin() + static_cast<long>(at + 8 + length)));
         at += 8 + length;
     }
     return chunks;
@@ -82,7 +93,7 @@ protected:
     CVst3Host host;
 };
 
-} // namespace
+}  // namespace
 
 TEST(Factory, ClassesAndNames)
 {
@@ -151,9 +162,9 @@ TEST_F(Adapter, BusArrangements)
     SpeakerArrangement ins[2] = {stereo, stereo}, outs[1] = {stereo};
     EXPECT_EQ(p->setBusArrangements(ins, 2, outs, 1), kResultTrue);
     SpeakerArrangement monoIn[1] = {mono};
-    EXPECT_EQ(p->setBusArrangements(monoIn, 1, outs, 1), kResultFalse);   // mono in, stereo out
+    EXPECT_EQ(p->setBusArrangements(monoIn, 1, outs, 1), kResultFalse);  // mono in, stereo out
     SpeakerArrangement monoSide[2] = {stereo, mono};
-    EXPECT_EQ(p->setBusArrangements(monoSide, 2, outs, 1), kResultFalse); // stereo with a mono key
+    EXPECT_EQ(p->setBusArrangements(monoSide, 2, outs, 1), kResultFalse);  // stereo with a mono key
     SpeakerArrangement monoBoth[2] = {mono, mono}, monoOut[1] = {mono};
     EXPECT_EQ(p->setBusArrangements(monoBoth, 2, monoOut, 1), kResultTrue);
 
@@ -198,7 +209,7 @@ TEST_F(Adapter, PlugInEditsAndLatencyReachTheHost)
     IEditController* c = host.controller();
     ASSERT_EQ(c->getParameterCount(), 93);
     host.clearHandlerLog();
-    c->setParamNormalized(kGateScMonitor, 1.0);   // turns the gate key filter on for us
+    c->setParamNormalized(kGateScMonitor, 1.0);  // turns the gate key filter on for us
     auto log = host.handlerLog();
     ASSERT_EQ(log.edits.size(), 1u);
     EXPECT_EQ(log.edits[0].first, kGateScEnable);
@@ -219,7 +230,7 @@ TEST_F(Adapter, SilentInputsReachThePlugInAsZerosAndOutputIsNotSilent)
     float* out[2] = {ol.data(), or_.data()};
     EXPECT_TRUE(host.Process(in, 2, nullptr, 0, out, 2, 64, 0x3));
     EXPECT_EQ(ol, std::vector<float>(64, 0.0f));
-    EXPECT_EQ(l, std::vector<float>(64, 0.5f));   // the host's buffers are left alone
+    EXPECT_EQ(l, std::vector<float>(64, 0.5f));  // the host's buffers are left alone
     EXPECT_TRUE(host.Process(in, 2, nullptr, 0, out, 2, 64));
     EXPECT_EQ(ol, l);
 }
@@ -256,9 +267,9 @@ TEST_F(Adapter, FreshStateHoldsTheDefaults)
     EXPECT_FALSE(chunks.count(kPresetName));
     const std::vector<float> set0 = SetValues(chunks.at(kS000));
     ASSERT_EQ(set0.size(), 94u);
-    EXPECT_FLOAT_EQ(set0[2], 80.0f);      // EQ band 1 frequency
-    EXPECT_FLOAT_EQ(set0[38], -16.0f);    // compressor threshold
-    EXPECT_FLOAT_EQ(set0[55], -0.3f);     // limiter threshold
+    EXPECT_FLOAT_EQ(set0[2], 80.0f);    // EQ band 1 frequency
+    EXPECT_FLOAT_EQ(set0[38], -16.0f);  // compressor threshold
+    EXPECT_FLOAT_EQ(set0[55], -0.3f);   // limiter threshold
     EXPECT_EQ(SetValues(chunks.at(kS001)), (std::vector<float>{0, 0, 1, 1, 1}));
     // The snapshot is itself a chunk file holding set 0.
     const std::vector<uint8_t>& snapshot = chunks.at(kSnapshot);
@@ -282,7 +293,7 @@ TEST_F(Adapter, StateRoundTripAndOlderStates)
     EXPECT_DOUBLE_EQ(other.GetNormalized(kBypass), 1.0);
 
     // A state from an older version with 90 set-0 values: 90..93 go to their defaults.
-    other.SetNormalized(kOversample, 1.0);   // number 93
+    other.SetNormalized(kOversample, 1.0);  // number 93
     const uint32_t s000 = kS000;
     for (size_t at = 8; at + 8 <= state.size();) {
         uint32_t id, length;
@@ -292,7 +303,8 @@ TEST_F(Adapter, StateRoundTripAndOlderStates)
             const uint32_t count = 90, shorter = length - 16;
             std::memcpy(&state[at + 4], &shorter, 4);
             std::memcpy(&state[at + 12], &count, 4);
-            state.erase(state.begin() + static_cast<long>(at + 8 + shorter), state.begin() + static_cast<long>(at + 8 + length));
+            state.erase(state.begin() + static_cast<long>(at + 8 + shorter),
+                        state.begin() + static_cast<long>(at + 8 + length));
             break;
         }
         at += 8 + length;
@@ -308,9 +320,9 @@ TEST_F(Adapter, DamagedOrEmptyStatesChangeNothing)
     host.SetNormalized(kCompThreshold, 0.75);
     const std::vector<char> good = host.GetState();
     std::vector<std::vector<char>> bad = {
-        {},                                          // empty stream
-        {'Z', 'T', 'C'},                             // too short
-        std::vector<char>(good.begin(), good.end()), // wrong magic, below
+        {},                                                  // empty stream
+        {'Z', 'T', 'C'},                                     // too short
+        std::vector<char>(good.begin(), good.end()),         // wrong magic, below
         std::vector<char>(good.begin(), good.begin() + 30),  // set chunk cut short
     };
     bad[2][0] = 'X';
@@ -322,7 +334,7 @@ TEST_F(Adapter, DamagedOrEmptyStatesChangeNothing)
     bad.push_back(random);
     std::vector<char> lying = good;
     const uint32_t huge = 100000;
-    std::memcpy(&lying[20], &huge, 4);   // S000's count
+    std::memcpy(&lying[20], &huge, 4);  // S000's count
     bad.push_back(lying);
 
     host.SetNormalized(kCompThreshold, 0.5);
@@ -349,7 +361,7 @@ TEST_F(Adapter, AutomationWithTheAudioLandsAtItsSubBlock)
     EXPECT_EQ(ol[63], 0.5f);
     EXPECT_EQ(ol[64], -0.5f);
     EXPECT_EQ(or_[127], -0.5f);
-    EXPECT_DOUBLE_EQ(host.GetNormalized(kInputPhase), 1.0);   // the controller follows
+    EXPECT_DOUBLE_EQ(host.GetNormalized(kInputPhase), 1.0);  // the controller follows
 
     // A smoothed parameter starts its ramp there: the gain moves from the next sub-block.
     changes.Clear();
@@ -371,7 +383,7 @@ TEST_F(Adapter, AutomationWithTheAudioLandsAtItsSubBlock)
     host.clearHandlerLog();
     ASSERT_TRUE(host.Process(in, 2, nullptr, 0, out, 2, 128, 0, &changes));
     EXPECT_TRUE(host.handlerLog().restarts.empty());
-    EXPECT_DOUBLE_EQ(host.GetNormalized(kOversample), 1.0);   // a UI-thread call
+    EXPECT_DOUBLE_EQ(host.GetNormalized(kOversample), 1.0);  // a UI-thread call
     EXPECT_EQ(host.handlerLog().restarts, (std::vector<int32>{kLatencyChanged}));
     EXPECT_EQ(host.processor()->getLatencySamples(), 279u);
 }
@@ -386,7 +398,7 @@ TEST_F(Adapter, BlockSizesDoNotChangeTheOutput)
         h.SetBuses(2, 0);
         h.Setup(48000, 4097);
         h.SetNormalized(kInputGain, 0.3);
-        h.SetNormalized(7, 1.0);                // EQ band 1 on: a low cut at 80 Hz
+        h.SetNormalized(7, 1.0);  // EQ band 1 on: a low cut at 80 Hz
         h.SetNormalized(kInputDelay, 0.001);
         h.SetActive(true);
         const size_t total = 8192;
@@ -460,13 +472,13 @@ TEST(AdapterChannels, TheAuxBusKeysTheGate)
         host.Process(in, 2, silentKey, 2, out, 2, 512);
     for (float v : ol)
         peak = std::max(peak, std::fabs(v));
-    EXPECT_LT(peak, 1e-3f);   // no key: closed
+    EXPECT_LT(peak, 1e-3f);  // no key: closed
     for (int block = 0; block < 20; ++block)
         host.Process(in, 2, loudKey, 2, out, 2, 512);
     peak = 0;
     for (float v : ol)
         peak = std::max(peak, std::fabs(v));
-    EXPECT_GT(peak, 0.45f);   // key present: open
+    EXPECT_GT(peak, 0.45f);  // key present: open
 }
 
 TEST_F(Adapter, ControllerStateIs257Bytes)

@@ -115,7 +115,7 @@ double GainAt(CCompressor& c, double level)
     return signal;
 }
 
-} // namespace
+}  // namespace
 
 TEST(CompressorCurve, SteadySinesGetTheKneeFormulaGain)
 {
@@ -133,8 +133,8 @@ TEST(CompressorCurve, SteadySinesGetTheKneeFormulaGain)
             c.SetKneePercent(knee);
             c.SetThresholdDb(threshold);
             const double w = 6.0 + 0.18 * knee;
-            for (double lambda : {threshold - w / 2 - 1, threshold - w / 4, double(threshold),
-                                  threshold + w / 4, threshold + w / 2 + 2, 3.0}) {
+            for (double lambda : {threshold - w / 2 - 1, threshold - w / 4, double(threshold), threshold + w / 4,
+                                  threshold + w / 2 + 2, 3.0}) {
                 SCOPED_TRACE(testing::Message() << "knee " << knee << " T " << threshold << " level " << lambda);
                 // Up to full scale the curve is read from a table in steps of 1/8192,
                 // truncating: put the peak mid-step and expect the curve at the step.
@@ -163,8 +163,8 @@ TEST(CompressorCurve, GainAboveFullScaleIsTheCurveRoundedToFloat)
     struct SCurve {
         float threshold, ratio, knee;
     };
-    for (const SCurve& k : {SCurve{-6.3f, 20, 100}, SCurve{-20, 4, 60}, SCurve{-1, 1.5f, 0},
-                            SCurve{-30, 30, 100}, SCurve{0, 1.01f, 50}, SCurve{-12, 0.5f, 30}}) {
+    for (const SCurve& k : {SCurve{-6.3f, 20, 100}, SCurve{-20, 4, 60}, SCurve{-1, 1.5f, 0}, SCurve{-30, 30, 100},
+                            SCurve{0, 1.01f, 50}, SCurve{-12, 0.5f, 30}}) {
         SSettings s;
         s.thresholdDb = k.threshold, s.ratio = k.ratio, s.knee = k.knee, s.attackMs = 0;
         CCompressor c;
@@ -190,8 +190,8 @@ TEST(CompressorCurve, TableHoldsTheCurveRoundedToFloatAtEveryLevel)
     struct SCurve {
         float threshold, ratio, knee;
     };
-    for (const SCurve& k : {SCurve{-40, 30, 100}, SCurve{-60, 1.01f, 100}, SCurve{-40, 4, 0},
-                            SCurve{-20, 2.5f, 60}, SCurve{0, 20, 100}, SCurve{-10, 0.5f, 30}}) {
+    for (const SCurve& k : {SCurve{-40, 30, 100}, SCurve{-60, 1.01f, 100}, SCurve{-40, 4, 0}, SCurve{-20, 2.5f, 60},
+                            SCurve{0, 20, 100}, SCurve{-10, 0.5f, 30}}) {
         SSettings s;
         s.thresholdDb = k.threshold + 0.5f, s.ratio = k.ratio, s.knee = k.knee, s.attackMs = 0;
         CCompressor c;

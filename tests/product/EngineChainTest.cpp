@@ -47,7 +47,7 @@ void Bell(PlugInHarness& h, int32_t b, float freq, float gain)
     pm.SetValue(false, n + kBandEnable, 1, kSetProcessing);
 }
 
-} // namespace
+}  // namespace
 
 TEST(EngineChain, EnabledBandsShapeTheSoundAndOffBandsAreFlat)
 {
@@ -113,7 +113,7 @@ TEST(EngineChain, ExternalKeyReplacesTheSignalWhileMonitored)
 {
     PlugInHarness h(kRate, 2, 2);
     auto& pm = h.parameters();
-    pm.SetValue(false, kGateScType, 9, kSetProcessing);   // band pass
+    pm.SetValue(false, kGateScType, 9, kSetProcessing);  // band pass
     pm.SetValue(false, kGateScFreq, 500, kSetProcessing);
     pm.SetValue(false, kGateScOutput, 0, kSetProcessing);
     pm.SetValue(false, kGateScInput, 1, kSetProcessing);
@@ -123,7 +123,7 @@ TEST(EngineChain, ExternalKeyReplacesTheSignalWhileMonitored)
     float peak = 0;
     for (size_t i = 72000; i < key.size(); ++i)
         peak = std::max(peak, std::fabs(out[1][i]));
-    EXPECT_NEAR(peak, 0.5f, 0.01f);   // the external key at 0 dB, not the 3 kHz signal
+    EXPECT_NEAR(peak, 0.5f, 0.01f);  // the external key at 0 dB, not the 3 kHz signal
 }
 
 TEST(EngineChain, WidthAndSaturationSitBehindTheirSwitches)
@@ -133,11 +133,11 @@ TEST(EngineChain, WidthAndSaturationSitBehindTheirSwitches)
     auto& pm = h.parameters();
     for (int32_t n : {kStereoLow, kStereoMid, kStereoHigh})
         pm.SetValue(false, n, -100, kSetProcessing);
-    h.plugIn().Suspend();   // snap the width ramps
+    h.plugIn().Suspend();  // snap the width ramps
     h.plugIn().Resume();
     const std::vector<float> l = Noise(4096, 5), r = Noise(4096, 6);
     auto out = h.Run({l, r});
-    EXPECT_EQ(out[0], l);   // switched off: untouched
+    EXPECT_EQ(out[0], l);  // switched off: untouched
     pm.SetValue(false, kStereoEnable, 1, kSetProcessing);
     out = h.Run({l, r});
     for (size_t i = 0; i < l.size(); ++i)
@@ -159,7 +159,7 @@ TEST(EngineChain, WidthAndSaturationSitBehindTheirSwitches)
     s.parameters().SetValue(false, kSaturationMode, 0, kSetProcessing);
     s.plugIn().Suspend();
     s.plugIn().Resume();
-    const std::vector<float> sine = Sine(100, 960, 0.5);   // 480 samples a period
+    const std::vector<float> sine = Sine(100, 960, 0.5);  // 480 samples a period
     const auto bent = s.Run({sine, sine});
     EXPECT_NEAR(bent[0][120], 0.6875f, 1e-6f);
     EXPECT_NEAR(bent[1][360], -0.6875f, 1e-6f);

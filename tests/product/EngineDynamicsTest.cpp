@@ -39,13 +39,18 @@ void SetAll(PlugInHarness& h, std::initializer_list<std::pair<int32_t, float>> v
     h.plugIn().Resume();
 }
 
-} // namespace
+}  // namespace
 
 TEST(EngineDynamics, CompressorReducesLoudSignalsAndShowsIt)
 {
     PlugInHarness h(kRate);
-    SetAll(h, {{kCompEnable, 1}, {kCompThreshold, -24}, {kCompRatio, 8}, {kCompKnee, 0}, {kCompAttack, 1},
-               {kCompRelease, 50}});
+    SetAll(h,
+           {{kCompEnable, 1},
+            {kCompThreshold, -24},
+            {kCompRatio, 8},
+            {kCompKnee, 0},
+            {kCompAttack, 1},
+            {kCompRelease, 50}});
     const auto loud = Sine(200, 48000, 0.9);
     const auto out = h.Run({loud, loud});
     EXPECT_LT(Peak(out[0], 24000), 0.5f);
@@ -87,9 +92,18 @@ TEST(EngineDynamics, ExternalKeyStaysAlignedWhileOversampling)
     // A key equal to the main input must gate exactly as the internal key does.
     auto render = [](bool external) {
         PlugInHarness h(kRate, 2, 2);
-        SetAll(h, {{kOversampleEnable, 1}, {kGateEnable, 1}, {kGateThreshold, -20}, {kGateAttack, 0.5f},
-                   {kGateRelease, 20}, {kGateHold, 1}, {kGateScEnable, 1}, {kGateScType, 0}, {kGateScFreq, 16},
-                   {kGateScOutput, 0}, {kGateScInput, external ? 1.0f : 0.0f}});
+        SetAll(h,
+               {{kOversampleEnable, 1},
+                {kGateEnable, 1},
+                {kGateThreshold, -20},
+                {kGateAttack, 0.5f},
+                {kGateRelease, 20},
+                {kGateHold, 1},
+                {kGateScEnable, 1},
+                {kGateScType, 0},
+                {kGateScFreq, 16},
+                {kGateScOutput, 0},
+                {kGateScInput, external ? 1.0f : 0.0f}});
         std::vector<float> bursts(24000, 0.0f);
         for (size_t i = 0; i < bursts.size(); ++i)
             if ((i / 3000) % 2 == 0)

@@ -36,7 +36,7 @@ void Drive(CGate& gate, Buffer& l, Buffer& r, const Buffer* keyL, const Buffer* 
 
 using testref::CookbookLowPass;
 
-} // namespace
+}  // namespace
 
 TEST(GateTiming, OpensAndClosesBy40dBInTheSetTimesAfterTheHold)
 {

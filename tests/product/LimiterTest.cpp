@@ -24,7 +24,7 @@ TEST(Limiter2, FullScaleSampleLandsOnTheCeilingThenRecoversAtAConstantRate)
         // The gain climbs by one step per sample from there.
         for (int i = 1; i < 32; ++i)
             EXPECT_NEAR(l[i], 0.1 * (ceiling + i * 1.764 / rate), 1e-7) << i;
-        EXPECT_EQ(r, std::vector<double>(32, 0.1));   // the other side is untouched
+        EXPECT_EQ(r, std::vector<double>(32, 0.1));  // the other side is untouched
     }
 }
 
@@ -40,7 +40,7 @@ TEST(Limiter2, NothingEverPassesTheCeiling)
             double x[32];
             for (double& v : x) {
                 seed = seed * 1664525u + 1013904223u;
-                v = (static_cast<int32_t>(seed) / 2147483648.0) * 8.0;   // up to +18 dB over full scale
+                v = (static_cast<int32_t>(seed) / 2147483648.0) * 8.0;  // up to +18 dB over full scale
             }
             limiter.ProcessMono(x, 32);
             for (double v : x)

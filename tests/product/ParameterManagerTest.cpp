@@ -15,8 +15,14 @@ namespace {
 
 struct Recorder : IParameterManagerCallback {
     std::vector<std::tuple<int32_t, int32_t, float>> changed, notified;
-    void OnParameterChanged(int32_t set, int32_t number, float value) override { changed.emplace_back(set, number, value); }
-    void OnParameterNotify(int32_t set, int32_t number, float value) override { notified.emplace_back(set, number, value); }
+    void OnParameterChanged(int32_t set, int32_t number, float value) override
+    {
+        changed.emplace_back(set, number, value);
+    }
+    void OnParameterNotify(int32_t set, int32_t number, float value) override
+    {
+        notified.emplace_back(set, number, value);
+    }
 };
 
 class ParameterManagerTest : public ::testing::Test {
@@ -33,13 +39,13 @@ protected:
     CParameterManager pm;
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(ParameterManagerTest, EchoOnlyWhenAsked)
 {
     pm.SetValue(false, 1, 5.4f, 0);
     ASSERT_EQ(rec.changed.size(), 1u);
-    EXPECT_EQ(rec.changed[0], std::make_tuple(0, 1, 5.0f));   // the stored, rounded value
+    EXPECT_EQ(rec.changed[0], std::make_tuple(0, 1, 5.0f));  // the stored, rounded value
     EXPECT_TRUE(rec.notified.empty());
 
     pm.SetValue(true, 0, 0.25f, 0);
@@ -78,7 +84,7 @@ TEST(Parm, DefaultIsClampedAndRoundedAndCloneKeepsTheValue)
     CParm p(nullptr, 0, 3, 0.456f, 0, 0.4f, 1);
     EXPECT_FLOAT_EQ(p.GetDefault(), 0.4f);
     CParm q(nullptr, 0, 4, 0.25f, 0, 1, 1);
-    EXPECT_FLOAT_EQ(q.GetDefault(), 0.3f);    // half away from zero
+    EXPECT_FLOAT_EQ(q.GetDefault(), 0.3f);  // half away from zero
     q.SetValue(-0.25f, true);
     EXPECT_FLOAT_EQ(q.GetValue(), 0.0f);
     q.SetValue(0.77f, false);

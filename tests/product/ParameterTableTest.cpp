@@ -17,44 +17,69 @@ namespace {
 struct Expected {
     const char* name;
     float min, max, def;
-    int32_t steps;      // list entries - 1; 0 for continuous
+    int32_t steps;  // list entries - 1; 0 for continuous
     const char* unit;
 };
 
 // The automation list as the host sees it, in parameter-id order. EQ bands follow
 // their own pattern and are checked separately.
 const Expected kFixed[] = {
-    {"Bypass", 0, 1, 0, 1, ""}, {"Oversample Enable", 0, 1, 0, 1, ""},
-    {"Input Gain", 0, 1.4142135f, 1, 0, ""}, {"Input Phase", 0, 1, 0, 1, ""},
-    {"Input Delay", 0, 19200, 0, 0, ""}, {"Output Gain", 0, 1.4142135f, 1, 0, ""},
+    {"Bypass", 0, 1, 0, 1, ""},      {"Oversample Enable", 0, 1, 0, 1, ""}, {"Input Gain", 0, 1.4142135f, 1, 0, ""},
+    {"Input Phase", 0, 1, 0, 1, ""}, {"Input Delay", 0, 19200, 0, 0, ""},   {"Output Gain", 0, 1.4142135f, 1, 0, ""},
     {"Routing", 0, 1, 1, 1, ""},
 };
-const Expected kDynamicsAndAfter[] = {  // ids 43..92
-    {"Gate Enable", 0, 1, 0, 1, ""}, {"Gate Threshold", -80, 0, -50, 0, "dB"},
-    {"Gate Hold", 1, 1000, 10, 0, ""}, {"Gate Attack", 0.5f, 300, 50, 0, ""},
-    {"Gate Release", 10, 300, 120, 0, ""}, {"Gate Mix", 0, 100, 100, 0, ""},
-    {"Gate Detection Mode", 0, 2, 1, 2, ""}, {"Gate SC Enable", 0, 1, 0, 1, ""},
-    {"Gate SC Monitor", 0, 1, 0, 1, ""}, {"Gate SC Input", 0, 1, 0, 1, ""},
-    {"Gate SC Type", 0, 12, 2, 12, ""}, {"Gate SC Freq", 16, 20400, 6000, 0, "Hz"},
-    {"Gate SC Q", 0.1f, 100, 0.5f, 0, ""}, {"Gate SC Gain", -24, 18, 0, 0, "dB"},
-    {"Gate SC Output", 0, 24, 12, 0, "dB"}, {"Comp Enable", 0, 1, 0, 1, ""},
-    {"Comp Mode", 0, 2, 2, 2, ""}, {"Compressor Type", 0, 1, 0, 1, ""},
-    {"Comp Threshold", -40, 0, -16, 0, "dB"}, {"Comp Ratio", 1.01f, 30, 4.5f, 0, ""},
-    {"Comp Knee", 0, 100, 60, 0, "%"}, {"Comp Attack", 0.5f, 300, 45, 0, ""},
-    {"Comp Release", 10, 5000, 120, 0, ""}, {"Comp Output", -12, 24, 0, 0, "dB"},
-    {"Comp Detection Mode", 0, 2, 1, 2, ""}, {"Comp SC Enable", 0, 1, 0, 1, ""},
-    {"Comp SC Monitor", 0, 1, 0, 1, ""}, {"Comp SC Input", 0, 1, 0, 1, ""},
-    {"Comp SC Type", 0, 12, 9, 12, ""}, {"Comp SC Freq", 16, 20400, 120, 0, "Hz"},
-    {"Comp SC Q", 0.1f, 100, 0.5f, 0, ""}, {"Comp SC Gain", -24, 18, 0, 0, "dB"},
-    {"Comp SC Output", 0, 24, 0, 0, "dB"}, {"Stereo Enable", 0, 1, 0, 1, ""},
-    {"Stereo Auto Gain", 0, 1, 0, 1, ""}, {"Stereo Low Solo", 0, 1, 0, 1, ""},
-    {"Stereo Low", -100, 100, -40, 0, "%"}, {"Stereo Mid Solo", 0, 1, 0, 1, ""},
-    {"Stereo Mid", -100, 100, 0, 0, "%"}, {"Stereo High Solo", 0, 1, 0, 1, ""},
-    {"Stereo High", -100, 100, 25, 0, "%"}, {"Stereo Freq Low", 16, 20400, 800, 0, "Hz"},
-    {"Stereo Freq High", 16, 20400, 4000, 0, "Hz"}, {"Saturation Enable", 0, 1, 0, 1, ""},
-    {"Saturation Mode", 0, 2, 2, 2, ""}, {"Saturation Mix", 0, 100, 100, 0, ""},
-    {"Limiter Enable", 0, 1, 0, 1, ""}, {"Limiter Input", 0, 24, 6, 0, "dB"},
-    {"Limiter Threshold", -24, 0, -0.3f, 0, "dB"}, {"Limiter Release", 100, 5000, 260, 0, ""},
+const Expected kDynamicsAndAfter[] = {
+    // ids 43..92
+    {"Gate Enable", 0, 1, 0, 1, ""},
+    {"Gate Threshold", -80, 0, -50, 0, "dB"},
+    {"Gate Hold", 1, 1000, 10, 0, ""},
+    {"Gate Attack", 0.5f, 300, 50, 0, ""},
+    {"Gate Release", 10, 300, 120, 0, ""},
+    {"Gate Mix", 0, 100, 100, 0, ""},
+    {"Gate Detection Mode", 0, 2, 1, 2, ""},
+    {"Gate SC Enable", 0, 1, 0, 1, ""},
+    {"Gate SC Monitor", 0, 1, 0, 1, ""},
+    {"Gate SC Input", 0, 1, 0, 1, ""},
+    {"Gate SC Type", 0, 12, 2, 12, ""},
+    {"Gate SC Freq", 16, 20400, 6000, 0, "Hz"},
+    {"Gate SC Q", 0.1f, 100, 0.5f, 0, ""},
+    {"Gate SC Gain", -24, 18, 0, 0, "dB"},
+    {"Gate SC Output", 0, 24, 12, 0, "dB"},
+    {"Comp Enable", 0, 1, 0, 1, ""},
+    {"Comp Mode", 0, 2, 2, 2, ""},
+    {"Compressor Type", 0, 1, 0, 1, ""},
+    {"Comp Threshold", -40, 0, -16, 0, "dB"},
+    {"Comp Ratio", 1.01f, 30, 4.5f, 0, ""},
+    {"Comp Knee", 0, 100, 60, 0, "%"},
+    {"Comp Attack", 0.5f, 300, 45, 0, ""},
+    {"Comp Release", 10, 5000, 120, 0, ""},
+    {"Comp Output", -12, 24, 0, 0, "dB"},
+    {"Comp Detection Mode", 0, 2, 1, 2, ""},
+    {"Comp SC Enable", 0, 1, 0, 1, ""},
+    {"Comp SC Monitor", 0, 1, 0, 1, ""},
+    {"Comp SC Input", 0, 1, 0, 1, ""},
+    {"Comp SC Type", 0, 12, 9, 12, ""},
+    {"Comp SC Freq", 16, 20400, 120, 0, "Hz"},
+    {"Comp SC Q", 0.1f, 100, 0.5f, 0, ""},
+    {"Comp SC Gain", -24, 18, 0, 0, "dB"},
+    {"Comp SC Output", 0, 24, 0, 0, "dB"},
+    {"Stereo Enable", 0, 1, 0, 1, ""},
+    {"Stereo Auto Gain", 0, 1, 0, 1, ""},
+    {"Stereo Low Solo", 0, 1, 0, 1, ""},
+    {"Stereo Low", -100, 100, -40, 0, "%"},
+    {"Stereo Mid Solo", 0, 1, 0, 1, ""},
+    {"Stereo Mid", -100, 100, 0, 0, "%"},
+    {"Stereo High Solo", 0, 1, 0, 1, ""},
+    {"Stereo High", -100, 100, 25, 0, "%"},
+    {"Stereo Freq Low", 16, 20400, 800, 0, "Hz"},
+    {"Stereo Freq High", 16, 20400, 4000, 0, "Hz"},
+    {"Saturation Enable", 0, 1, 0, 1, ""},
+    {"Saturation Mode", 0, 2, 2, 2, ""},
+    {"Saturation Mix", 0, 100, 100, 0, ""},
+    {"Limiter Enable", 0, 1, 0, 1, ""},
+    {"Limiter Input", 0, 24, 6, 0, "dB"},
+    {"Limiter Threshold", -24, 0, -0.3f, 0, "dB"},
+    {"Limiter Release", 100, 5000, 260, 0, ""},
 };
 
 void ExpectRow(const Info& info, const Expected& e, int32_t index)
@@ -75,7 +100,7 @@ std::string Text(zt::ztpi::IPlugIn& p, int32_t index, float value)
     return text;
 }
 
-} // namespace
+}  // namespace
 
 TEST(ParameterTable, AutomationListMatchesTheDesign)
 {
@@ -98,9 +123,9 @@ TEST(ParameterTable, AutomationListMatchesTheDesign)
     for (int32_t b = 0; b < 6; ++b) {
         const std::string n = "EQ Band " + std::to_string(b + 1);
         const int32_t base = 7 + 6 * b;
-        const Expected rows[6] = {{"", 0, 1, 0, 1, ""},         {"", -24, 18, 0, 0, "dB"},
-                                  {"", 16, 20400, freq[b], 0, "Hz"}, {"", 0.1f, 100, q[b], 0, ""},
-                                  {"", 0, 12, type[b], 12, ""}, {"", 0, 1, 0, 1, ""}};
+        const Expected rows[6]
+            = {{"", 0, 1, 0, 1, ""},         {"", -24, 18, 0, 0, "dB"},    {"", 16, 20400, freq[b], 0, "Hz"},
+               {"", 0.1f, 100, q[b], 0, ""}, {"", 0, 12, type[b], 12, ""}, {"", 0, 1, 0, 1, ""}};
         const char* suffix[6] = {" Enable", " Gain", " Freq", " Q", " Type", " Solo"};
         for (int32_t k = 0; k < 6; ++k) {
             p.GetAutomationInfo(base + k, &info);
@@ -150,13 +175,13 @@ TEST(ParameterTable, StoredValuesAreClampedAndRounded)
     auto& pm = h.parameters();
     p.SetParameter(10, 0.123456f);  // EQ Band 1 Q: two decimals
     EXPECT_FLOAT_EQ(pm.GetValue(3, 0), 0.12f);
-    p.SetParameter(62, 4.567f);     // Comp Ratio
+    p.SetParameter(62, 4.567f);  // Comp Ratio
     EXPECT_FLOAT_EQ(pm.GetValue(kCompRatio, 0), 4.57f);
     p.SetParameter(kIdxInputGain, 1.23456f);  // no rounding
     EXPECT_FLOAT_EQ(pm.GetValue(kInputGain, 0), 1.23456f);
     p.SetParameter(kIdxCompThreshold, -50.0f);
     EXPECT_FLOAT_EQ(pm.GetValue(kCompThreshold, 0), -40.0f);
-    p.SetParameter(11, 3.6f);       // a list takes the nearest entry
+    p.SetParameter(11, 3.6f);  // a list takes the nearest entry
     EXPECT_FLOAT_EQ(pm.GetValue(4, 0), 4.0f);
     p.SetParameter(11, 3.4f);
     EXPECT_FLOAT_EQ(pm.GetValue(4, 0), 3.0f);
@@ -174,7 +199,7 @@ TEST(ParameterTable, NonFiniteValuesNeverReachTheStore)
     EXPECT_FLOAT_EQ(p.GetParameter(kIdxCompThreshold), 0.0f);
     p.SetParameter(kIdxCompThreshold, -inf);
     EXPECT_FLOAT_EQ(p.GetParameter(kIdxCompThreshold), -40.0f);
-    p.SetParameter(11, inf);        // list: clamped before rounding
+    p.SetParameter(11, inf);  // list: clamped before rounding
     EXPECT_FLOAT_EQ(p.GetParameter(11), 12.0f);
     p.SetParameter(11, -inf);
     EXPECT_FLOAT_EQ(p.GetParameter(11), 0.0f);
@@ -193,17 +218,17 @@ TEST(ParameterTable, ValueTexts)
     EXPECT_EQ(Text(p, band3Type, 0), "Low Cut 12dB");
     EXPECT_EQ(Text(p, kIdxRouting, 1), "Dynamics To EQ");
     EXPECT_EQ(Text(p, kIdxCompThreshold, -16), "-16.0");
-    EXPECT_EQ(Text(p, 9, 2500), "2.5K");       // EQ Band 1 Freq
+    EXPECT_EQ(Text(p, 9, 2500), "2.5K");  // EQ Band 1 Freq
     EXPECT_EQ(Text(p, 9, 16000), "16K");
     EXPECT_EQ(Text(p, 9, 440), "440.0");
-    EXPECT_EQ(Text(p, 54, 440), "440");        // Gate SC Freq: no decimals below 1 kHz
+    EXPECT_EQ(Text(p, 54, 440), "440");  // Gate SC Freq: no decimals below 1 kHz
     EXPECT_EQ(Text(p, kIdxInputGain, 1.0f), "0.0dB");
     EXPECT_EQ(Text(p, kIdxInputGain, 0.7f), "-6.2dB");
     EXPECT_EQ(Text(p, kIdxInputGain, 0.5f), "-12dB");
     EXPECT_EQ(Text(p, kIdxInputGain, 1.4142135f), "12.0dB");
     EXPECT_EQ(Text(p, kIdxOutputGain, 0.0f), "-Inf");
-    EXPECT_EQ(Text(p, 62, 4.5f), "4.5");       // Comp Ratio
-    EXPECT_EQ(Text(p, 4, 19200), "19200");     // Input Delay
+    EXPECT_EQ(Text(p, 62, 4.5f), "4.5");    // Comp Ratio
+    EXPECT_EQ(Text(p, 4, 19200), "19200");  // Input Delay
 
     // The short list carries short texts and no units.
     const auto& shortInfo = h.product().GetShortInfo(band3Type);

@@ -31,14 +31,14 @@ Block RunInBlocks(PlugInHarness& h, const Block& in, std::initializer_list<size_
     }
     return out;
 }
-} // namespace
+}  // namespace
 
 TEST(PlugInProcess, EverySectionOffIsBitExact)
 {
     for (int32_t channels : {1, 2}) {
         PlugInHarness h(44100, channels);
         Block in = channels == 2 ? Stereo(1000, 1) : Block{Noise(1000, 1)};
-        in[0][3] = 1e-38f;     // a denormal-sized sample passes unchanged too
+        in[0][3] = 1e-38f;  // a denormal-sized sample passes unchanged too
         in[0][4] = -0.0f;
         EXPECT_EQ(h.Run(in, channels), in) << channels << " channel(s)";
     }
@@ -64,7 +64,7 @@ TEST(PlugInProcess, InputGainPhaseAndDelay)
     p.SetParameter(kIdxInputGain, 1.4142135f);  // fader top: v^4 = 4, +12.04 dB
     p.SetParameter(kIdxInputPhase, 1);
     p.SetParameter(kIdxInputDelay, 5);
-    p.Suspend();                                 // snap the gain ramp, as a new activation does
+    p.Suspend();  // snap the gain ramp, as a new activation does
     p.Resume();
     Block in = {std::vector<float>(64, 0.0f), std::vector<float>(64, 0.0f)};
     in[0][0] = 0.25f;
@@ -101,7 +101,7 @@ TEST(PlugInProcess, GainRampReachesItsTargetAfterTheRampTimeAndNotBefore)
     const Block silence = {std::vector<float>(480, 0.0f), std::vector<float>(480, 0.0f)};  // 10 ms
     for (int i = 0; i < 24; ++i)
         h.Run(silence);
-    EXPECT_GT(dz.GetCurrent(kInputGain), 0.5f);   // 240 ms: not there yet
+    EXPECT_GT(dz.GetCurrent(kInputGain), 0.5f);  // 240 ms: not there yet
     EXPECT_NEAR(dz.GetCurrent(kInputGain), 0.52f, 1e-3f);
     h.Run(silence);
     h.Run(silence);
@@ -128,9 +128,9 @@ TEST(PlugInProcess, OversamplingDoublesTheEngineRateAndReportsLatency)
     EXPECT_EQ(p.GetLatency(), 279);
     EXPECT_EQ(h.host.latencyChanges, 1);
     EXPECT_EQ(h.product().GetEngine()->GetSampleRate(), 96000);
-    p.SetSampleRate(44100);                     // a new host rate keeps the factor
+    p.SetSampleRate(44100);  // a new host rate keeps the factor
     EXPECT_EQ(h.product().GetEngine()->GetSampleRate(), 88200);
-    EXPECT_EQ(h.host.latencyChanges, 1);        // nothing new to report
+    EXPECT_EQ(h.host.latencyChanges, 1);  // nothing new to report
     p.SetParameter(kIdxOversample, 0);
     EXPECT_EQ(p.GetLatency(), 0);
     EXPECT_EQ(h.host.latencyChanges, 2);
@@ -158,7 +158,7 @@ TEST(PlugInProcess, BeforeResumeOnlyTheFirstSampleIsWritten)
     p.Process(outs, ins, 8);
     EXPECT_EQ(l, (std::vector<float>{0, 5, 5, 5, 5, 5, 5, 5}));
     EXPECT_EQ(r, l);
-    p.Process(outs, ins, 0);   // an empty block writes nothing at all
+    p.Process(outs, ins, 0);  // an empty block writes nothing at all
 }
 
 TEST(PlugInProcess, OddBlockSizesAndRates)

@@ -53,7 +53,7 @@ bool Eventually(F condition)
     return condition();
 }
 
-} // namespace
+}  // namespace
 
 TEST_F(Preferences, MissingFileIsWrittenWithEveryDefault)
 {
@@ -61,8 +61,9 @@ TEST_F(Preferences, MissingFileIsWrittenWithEveryDefault)
     const std::string text = Read();
     EXPECT_NE(text.find("<?xml version=\"1.0\" ?>"), std::string::npos) << text;
     EXPECT_NE(text.find("<PreferenceManager>"), std::string::npos);
-    for (const char* element : {"<KnobMode>0.000000</KnobMode>", "<ToolTipsEQ>1.000000</ToolTipsEQ>",
-                                "<EyeCandy>1.000000</EyeCandy>", "<Hue>0.000000</Hue>", "<Saturation>0.000000</Saturation>"})
+    for (const char* element :
+         {"<KnobMode>0.000000</KnobMode>", "<ToolTipsEQ>1.000000</ToolTipsEQ>", "<EyeCandy>1.000000</EyeCandy>",
+          "<Hue>0.000000</Hue>", "<Saturation>0.000000</Saturation>"})
         EXPECT_NE(text.find(element), std::string::npos) << element;
 }
 
@@ -73,9 +74,9 @@ TEST_F(Preferences, ValuesAreReadAndOtherContentKept)
     PlugInHarness h;
     auto& pm = h.parameters();
     EXPECT_FLOAT_EQ(pm.GetValue(kHue, kSetEditor), 45.0f);
-    EXPECT_FLOAT_EQ(pm.GetValue(kBrightness, kSetEditor), 0.0f);     // no number: 0
-    EXPECT_FLOAT_EQ(pm.GetValue(kSaturation, kSetEditor), 100.0f);   // clamped
-    EXPECT_FLOAT_EQ(pm.GetValue(kEyeCandy, kSetEditor), 0.0f);       // no text at all reads as 0 too
+    EXPECT_FLOAT_EQ(pm.GetValue(kBrightness, kSetEditor), 0.0f);    // no number: 0
+    EXPECT_FLOAT_EQ(pm.GetValue(kSaturation, kSetEditor), 100.0f);  // clamped
+    EXPECT_FLOAT_EQ(pm.GetValue(kEyeCandy, kSetEditor), 0.0f);      // no text at all reads as 0 too
     pm.SetValue(false, kMeterMode, 1, kSetEditor);
     const std::string text = Read();
     EXPECT_NE(text.find("<MeterMode>1.000000</MeterMode>"), std::string::npos) << text;

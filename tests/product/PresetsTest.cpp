@@ -49,7 +49,10 @@ std::string SystemPath(const std::string& framework)
 void WritePresetFile(const std::string& framework, const std::vector<float>& values)
 {
     std::vector<uint8_t> bytes = {'Z', 'T', 'C', 'F', 1, 0, 0, 0, 'S', '0', '0', '0'};
-    auto put = [&](uint32_t v) { for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<uint8_t>(v >> (8 * i))); };
+    auto put = [&](uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            bytes.push_back(static_cast<uint8_t>(v >> (8 * i)));
+    };
     put(static_cast<uint32_t>(8 + 4 * values.size()));
     put(0);
     put(static_cast<uint32_t>(values.size()));
@@ -60,7 +63,8 @@ void WritePresetFile(const std::string& framework, const std::vector<float>& val
     }
     const std::string path = SystemPath(framework);
     std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
 }
 
 std::vector<float> Defaults(zt::de::IParameterManager& pm)
@@ -71,7 +75,7 @@ std::vector<float> Defaults(zt::de::IParameterManager& pm)
     return v;
 }
 
-} // namespace
+}  // namespace
 
 TEST(Presets, SaveAsThenLoadRestoresEverySetting)
 {
@@ -79,7 +83,7 @@ TEST(Presets, SaveAsThenLoadRestoresEverySetting)
     PlugInHarness a;
     auto& p = a.product();
     p.SetFileDialogs(&dialogs);
-    EXPECT_EQ(p.GetPresetPath(), p.GetPresetFolder() + "Default.preset");   // from start-up
+    EXPECT_EQ(p.GetPresetPath(), p.GetPresetFolder() + "Default.preset");  // from start-up
 
     auto& pm = a.parameters();
     pm.SetValue(false, kCompThreshold, -31.5f, kSetProcessing);
@@ -88,14 +92,14 @@ TEST(Presets, SaveAsThenLoadRestoresEverySetting)
     pm.SetValue(false, kBypass, 1, kSetPlugIn);
     dialogs.answer = p.GetPresetFolder() + "Mine.preset";
     ASSERT_TRUE(p.SavePresetAs());
-    EXPECT_EQ(dialogs.askedName, "Default.preset");   // split from the current path
+    EXPECT_EQ(dialogs.askedName, "Default.preset");  // split from the current path
 
     PlugInHarness b;
     b.product().SetFileDialogs(&dialogs);
     ASSERT_TRUE(b.product().LoadPresetWithDialog());
     for (int32_t n = 0; n < kNumProcessing; ++n)
         EXPECT_EQ(b.parameters().GetValue(n, kSetProcessing), pm.GetValue(n, kSetProcessing)) << n;
-    EXPECT_EQ(b.parameters().GetValue(kBypass, kSetPlugIn), 0.0f);   // presets never hold set 1
+    EXPECT_EQ(b.parameters().GetValue(kBypass, kSetPlugIn), 0.0f);  // presets never hold set 1
     EXPECT_EQ(b.product().GetPresetPath(), dialogs.answer);
 }
 
@@ -105,7 +109,7 @@ TEST(Presets, SaveWithoutAPathAsksForOne)
     PlugInHarness h;
     h.product().SetFileDialogs(&dialogs);
     ASSERT_TRUE(h.product().LoadPreset("relative.preset") == false);
-    EXPECT_FALSE(h.product().SavePreset());   // cancelled
+    EXPECT_FALSE(h.product().SavePreset());  // cancelled
     EXPECT_EQ(dialogs.asked, 1);
     // A path without a folder part suggests the preset folder and a new name.
     EXPECT_EQ(dialogs.askedFolder, h.product().GetPresetFolder());
@@ -127,7 +131,7 @@ TEST(Presets, OlderPresetsAndDefaultPresetAtStartUp)
     PlugInHarness h;
     auto& pm = h.parameters();
     pm.SetValue(false, kOversampleEnable, 1, kSetProcessing);
-    EXPECT_EQ(pm.GetValue(kCompThreshold, kSetProcessing), -22.0f);   // loaded at start-up
+    EXPECT_EQ(pm.GetValue(kCompThreshold, kSetProcessing), -22.0f);  // loaded at start-up
     ASSERT_TRUE(h.product().LoadPreset(folder + "Default.preset"));
     EXPECT_EQ(pm.GetValue(kOversampleEnable, kSetProcessing), 0.0f);  // 90..93 back to defaults
     EXPECT_EQ(pm.GetValue(kSaturationMix, kSetProcessing), 100.0f);
@@ -143,7 +147,7 @@ TEST(Presets, DamagedFilesChangeNothing)
     std::vector<float> values = Defaults(pm);
     WritePresetFile(folder + "Cut.preset", values);
     const std::string path = SystemPath(folder + "Cut.preset");
-    std::filesystem::resize_file(path, std::filesystem::file_size(path) - 7);   // last values cut off
+    std::filesystem::resize_file(path, std::filesystem::file_size(path) - 7);  // last values cut off
     EXPECT_FALSE(h.product().LoadPreset(folder + "Cut.preset"));
     std::ofstream(SystemPath(folder + "Text.preset")) << "not a preset at all";
     EXPECT_FALSE(h.product().LoadPreset(folder + "Text.preset"));
@@ -167,8 +171,8 @@ TEST(Presets, SectionLoadAndResetTouchOnlyTheirSection)
 
     ASSERT_TRUE(h.product().LoadSectionPreset(folder + "Section.preset", CQuillstripPlugIn::kSectionCompressor));
     EXPECT_EQ(pm.GetValue(kCompThreshold, kSetProcessing), -33.0f);
-    EXPECT_EQ(pm.GetValue(kCompEnable, kSetProcessing), 0.0f);      // the switch stays
-    EXPECT_EQ(pm.GetValue(kGateThreshold, kSetProcessing), -50.0f); // other sections stay
+    EXPECT_EQ(pm.GetValue(kCompEnable, kSetProcessing), 0.0f);       // the switch stays
+    EXPECT_EQ(pm.GetValue(kGateThreshold, kSetProcessing), -50.0f);  // other sections stay
     EXPECT_EQ(pm.GetValue(kBandGain, kSetProcessing), 0.0f);
     EXPECT_EQ(h.product().GetPresetPath(), current);
 

@@ -21,7 +21,7 @@ void Count()
     if (counting.load(std::memory_order_relaxed))
         allocations.fetch_add(1, std::memory_order_relaxed);
 }
-} // namespace
+}  // namespace
 
 extern "C" void* malloc(size_t n)
 {
@@ -61,8 +61,10 @@ TEST(RealTime, ProcessAllocatesNothing)
             in.push_back(Noise(700, static_cast<uint32_t>(c + 1)));
         std::vector<std::vector<float>> out(2, std::vector<float>(700));
         std::vector<float*> inPtr, outPtr;
-        for (auto& c : in) inPtr.push_back(c.data());
-        for (auto& c : out) outPtr.push_back(c.data());
+        for (auto& c : in)
+            inPtr.push_back(c.data());
+        for (auto& c : out)
+            outPtr.push_back(c.data());
 
         int total = 0;
         for (int block = 0; block < 40; ++block) {

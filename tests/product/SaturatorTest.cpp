@@ -27,7 +27,7 @@ std::vector<double> Mono(CSaturator& sat, std::vector<double> x, double mix)
     return x;
 }
 
-} // namespace
+}  // namespace
 
 TEST(Saturator, CurvesMatchHandValues)
 {

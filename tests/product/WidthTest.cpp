@@ -35,14 +35,14 @@ std::complex<double> SineGain(const std::vector<double>& y, double omega)
     return {(ys * cc - yc * sc) / det, (yc * ss - ys * sc) / det};
 }
 
-} // namespace
+}  // namespace
 
 TEST(Width, EqualWidthsScaleTheWholeSide)
 {
     // With one width on every band the split drops out: out = M +- w S, w by the law.
     const std::pair<float, double> law[] = {{0, 1}, {-100, 0}, {-50, 0.5}, {1, 2.02}, {100, 4}};
     for (float lowHz : {800.0f, 6000.0f}) {  // also a low crossover above the high one
-        CWidth width;  // one object: each new width must be picked up between calls
+        CWidth width;                        // one object: each new width must be picked up between calls
         width.SetSampleRate(48000);
         width.SetCrossoverLow(lowHz);
         width.SetCrossoverHigh(4000);
@@ -73,8 +73,8 @@ TEST(Width, SolosAndAutoGainFollowTheSplit)
     CWidth width;  // starts at 44100 Hz: each new rate or crossover must be picked up
     width.SetWidth(CWidth::kLow, -100);
     width.SetWidth(CWidth::kMid, 50);
-    for (auto [rate, lowHz, highHz] : {std::tuple{48000, 500.0, 5000.0}, std::tuple{96000, 500.0, 5000.0},
-                                       std::tuple{96000, 3000.0, 200.0}}) {
+    for (auto [rate, lowHz, highHz] :
+         {std::tuple{48000, 500.0, 5000.0}, std::tuple{96000, 500.0, 5000.0}, std::tuple{96000, 3000.0, 200.0}}) {
         width.SetSampleRate(rate);
         width.SetCrossoverLow(float(lowHz));
         width.SetCrossoverHigh(float(highHz));

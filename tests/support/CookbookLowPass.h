@@ -21,4 +21,4 @@ inline std::vector<double> CookbookLowPass(const std::vector<double>& x, int rat
     return y;
 }
 
-} // namespace testref
+}  // namespace testref

@@ -13,57 +13,66 @@ namespace zt::ge::test {
 
 // A control that fills its rectangle and records what reached it.
 class CProbe : public CControl {
- public:
-  explicit CProbe(const SRect& rect, SColour colour = SColour::FromRGB(255, 0, 0), bool handles = true)
-      : CControl(rect), m_colour(colour), m_handles(handles) {}
-  ~CProbe() override = default;  // public, so a test may keep one on the stack
+public:
+    explicit CProbe(const SRect& rect, SColour colour = SColour::FromRGB(255, 0, 0), bool handles = true)
+        : CControl(rect), m_colour(colour), m_handles(handles)
+    {}
+    ~CProbe() override = default;  // public, so a test may keep one on the stack
 
-  void Draw(IDrawContext& context) override {
-    ++draws;
-    context.GetPrimitives().FillRect(GetAbsoluteRect(), m_colour, GetAbsoluteRect());
-  }
-  bool Mouse(EMouseEvent event, SPoint point) override {
-    if (!TakesInput()) return false;
-    if (!IsInside(point) && GetWindow()->GetCapture() != this) return false;
-    events.push_back(event);
-    lastPoint = point;
-    if (onMouse) onMouse(event);
-    return m_handles;
-  }
-  bool Wheel(SPoint point, float n) override {
-    if (!IsInside(point)) return false;
-    notches += n;
-    return m_handles;
-  }
-  bool Key(int32_t keyCode) override {
-    keys.push_back(keyCode);
-    return m_handles;
-  }
+    void Draw(IDrawContext& context) override
+    {
+        ++draws;
+        context.GetPrimitives().FillRect(GetAbsoluteRect(), m_colour, GetAbsoluteRect());
+    }
+    bool Mouse(EMouseEvent event, SPoint point) override
+    {
+        if (!TakesInput())
+            return false;
+        if (!IsInside(point) && GetWindow()->GetCapture() != this)
+            return false;
+        events.push_back(event);
+        lastPoint = point;
+        if (onMouse)
+            onMouse(event);
+        return m_handles;
+    }
+    bool Wheel(SPoint point, float n) override
+    {
+        if (!IsInside(point))
+            return false;
+        notches += n;
+        return m_handles;
+    }
+    bool Key(int32_t keyCode) override
+    {
+        keys.push_back(keyCode);
+        return m_handles;
+    }
 
-  int draws = 0;
-  std::vector<EMouseEvent> events;
-  SPoint lastPoint;
-  float notches = 0.0f;
-  std::vector<int32_t> keys;
-  std::function<void(EMouseEvent)> onMouse;
+    int draws = 0;
+    std::vector<EMouseEvent> events;
+    SPoint lastPoint;
+    float notches = 0.0f;
+    std::vector<int32_t> keys;
+    std::function<void(EMouseEvent)> onMouse;
 
- private:
-  SColour m_colour;
-  bool m_handles;
+private:
+    SColour m_colour;
+    bool m_handles;
 };
 
 // Remembers every notification in order, as "kind:id".
 class CRecorder : public CEventReceiver {
- public:
-  void OnClicked(IControl* c) override { Log("click", c); }
-  void OnValueChanged(IControl* c) override { Log("value", c); }
-  void OnBeginEdit(IControl* c) override { Log("begin", c); }
-  void OnEndEdit(IControl* c) override { Log("end", c); }
+public:
+    void OnClicked(IControl* c) override { Log("click", c); }
+    void OnValueChanged(IControl* c) override { Log("value", c); }
+    void OnBeginEdit(IControl* c) override { Log("begin", c); }
+    void OnEndEdit(IControl* c) override { Log("end", c); }
 
-  std::vector<std::string> log;
+    std::vector<std::string> log;
 
- private:
-  void Log(const char* kind, IControl* c) { log.push_back(std::string(kind) + ":" + std::to_string(c->GetId())); }
+private:
+    void Log(const char* kind, IControl* c) { log.push_back(std::string(kind) + ":" + std::to_string(c->GetId())); }
 };
 
 }  // namespace zt::ge::test

@@ -24,9 +24,19 @@ struct RecordingHost : zt::ztpi::IHost {
 
 // Automation indices used by the tests (the host's parameter ids).
 enum : int32_t {
-    kIdxBypass = 0, kIdxOversample = 1, kIdxInputGain = 2, kIdxInputPhase = 3, kIdxInputDelay = 4,
-    kIdxOutputGain = 5, kIdxRouting = 6, kIdxBand1Enable = 7, kIdxGateScMonitor = 51,
-    kIdxGateScEnable = 50, kIdxCompThreshold = 61, kIdxCompScEnable = 68, kIdxCompScMonitor = 69,
+    kIdxBypass = 0,
+    kIdxOversample = 1,
+    kIdxInputGain = 2,
+    kIdxInputPhase = 3,
+    kIdxInputDelay = 4,
+    kIdxOutputGain = 5,
+    kIdxRouting = 6,
+    kIdxBand1Enable = 7,
+    kIdxGateScMonitor = 51,
+    kIdxGateScEnable = 50,
+    kIdxCompThreshold = 61,
+    kIdxCompScEnable = 68,
+    kIdxCompScMonitor = 69,
 };
 
 class PlugInHarness {
@@ -52,10 +62,13 @@ public:
     {
         const int32_t frames = in.empty() ? 0 : static_cast<int32_t>(in[0].size());
         inputs_ = in;
-        std::vector<std::vector<float>> out(static_cast<size_t>(outputs), std::vector<float>(static_cast<size_t>(frames), 7.0f));
+        std::vector<std::vector<float>> out(static_cast<size_t>(outputs),
+                                            std::vector<float>(static_cast<size_t>(frames), 7.0f));
         std::vector<float*> inPtr, outPtr;
-        for (auto& c : inputs_) inPtr.push_back(c.data());
-        for (auto& c : out) outPtr.push_back(c.data());
+        for (auto& c : inputs_)
+            inPtr.push_back(c.data());
+        for (auto& c : out)
+            outPtr.push_back(c.data());
         plugIn_->Process(outPtr.data(), inPtr.data(), frames);
         return out;
     }

@@ -25,7 +25,8 @@ bool FreshHome(std::string& home)
     if (!made)
         return false;
     setenv("HOME", made, 1);
-    for (const char* name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_DOCUMENTS_DIR", "XDG_DESKTOP_DIR", "XDG_MUSIC_DIR"})
+    for (const char* name :
+         {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_DOCUMENTS_DIR", "XDG_DESKTOP_DIR", "XDG_MUSIC_DIR"})
         unsetenv(name);
     return true;
 }
@@ -43,7 +44,7 @@ private:
     std::string& home_;
 };
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {

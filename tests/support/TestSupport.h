@@ -14,71 +14,84 @@
 namespace zt::test {
 
 class CTempDir {
- public:
-  CTempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "zt_foundation_XXXXXX").string();
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    if (mkdtemp(buffer.data()) != nullptr) m_path = buffer.data();
-  }
-  ~CTempDir() {
-    std::error_code ignored;
-    if (!m_path.empty()) std::filesystem::remove_all(m_path, ignored);
-  }
-  CTempDir(const CTempDir&) = delete;
-  CTempDir& operator=(const CTempDir&) = delete;
+public:
+    CTempDir()
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "zt_foundation_XXXXXX").string();
+        std::vector<char> buffer(pattern.begin(), pattern.end());
+        buffer.push_back('\0');
+        if (mkdtemp(buffer.data()) != nullptr)
+            m_path = buffer.data();
+    }
+    ~CTempDir()
+    {
+        std::error_code ignored;
+        if (!m_path.empty())
+            std::filesystem::remove_all(m_path, ignored);
+    }
+    CTempDir(const CTempDir&) = delete;
+    CTempDir& operator=(const CTempDir&) = delete;
 
-  bool Valid() const { return !m_path.empty(); }
-  const std::string& Path() const { return m_path; }
-  std::string Sub(const std::string& relative) const { return m_path + "/" + relative; }
-  // The same place as a framework path (":tmp:zt_foundation_x:" + relative).
-  std::string Framework(const std::string& relative = std::string()) const {
-    std::string out;
-    for (char c : m_path) out += c == '/' ? ':' : c;
-    return out + ":" + relative;
-  }
+    bool Valid() const { return !m_path.empty(); }
+    const std::string& Path() const { return m_path; }
+    std::string Sub(const std::string& relative) const { return m_path + "/" + relative; }
+    // The same place as a framework path (":tmp:zt_foundation_x:" + relative).
+    std::string Framework(const std::string& relative = std::string()) const
+    {
+        std::string out;
+        for (char c : m_path)
+            out += c == '/' ? ':' : c;
+        return out + ":" + relative;
+    }
 
- private:
-  std::string m_path;
+private:
+    std::string m_path;
 };
 
 // Sets or clears variables for one test and restores the old values after.
 class CEnvGuard {
- public:
-  ~CEnvGuard() {
-    for (const auto& [name, value] : m_saved) {
-      if (value)
-        setenv(name.c_str(), value->c_str(), 1);
-      else
+public:
+    ~CEnvGuard()
+    {
+        for (const auto& [name, value] : m_saved) {
+            if (value)
+                setenv(name.c_str(), value->c_str(), 1);
+            else
+                unsetenv(name.c_str());
+        }
+    }
+    void Set(const std::string& name, const std::string& value)
+    {
+        Save(name);
+        setenv(name.c_str(), value.c_str(), 1);
+    }
+    void Clear(const std::string& name)
+    {
+        Save(name);
         unsetenv(name.c_str());
     }
-  }
-  void Set(const std::string& name, const std::string& value) {
-    Save(name);
-    setenv(name.c_str(), value.c_str(), 1);
-  }
-  void Clear(const std::string& name) {
-    Save(name);
-    unsetenv(name.c_str());
-  }
 
- private:
-  void Save(const std::string& name) {
-    if (m_saved.count(name)) return;
-    const char* v = getenv(name.c_str());
-    m_saved[name] = v ? std::optional<std::string>(v) : std::nullopt;
-  }
-  std::map<std::string, std::optional<std::string>> m_saved;
+private:
+    void Save(const std::string& name)
+    {
+        if (m_saved.count(name))
+            return;
+        const char* v = getenv(name.c_str());
+        m_saved[name] = v ? std::optional<std::string>(v) : std::nullopt;
+    }
+    std::map<std::string, std::optional<std::string>> m_saved;
 };
 
-inline std::vector<uint8_t> ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+inline std::vector<uint8_t> ReadBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-inline void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-  std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+inline void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes)
+{
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 }  // namespace zt::test

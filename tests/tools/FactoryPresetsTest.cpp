@@ -22,7 +22,7 @@ std::string Framework(const fs::path& path)
     return framework;
 }
 
-} // namespace
+}  // namespace
 
 TEST(FactoryPresets, EachLoadsAndKeepsBypass)
 {
@@ -32,7 +32,7 @@ TEST(FactoryPresets, EachLoadsAndKeepsBypass)
             continue;
         ++count;
         PlugInHarness h;
-        h.plugIn().SetParameter(0, 1.0f);   // "Bypass" on
+        h.plugIn().SetParameter(0, 1.0f);  // "Bypass" on
         EXPECT_TRUE(h.product().LoadPreset(Framework(entry.path()))) << entry.path();
         EXPECT_EQ(h.plugIn().GetParameter(0), 1.0f) << entry.path();
     }
@@ -46,31 +46,31 @@ TEST(FactoryPresets, ValuesComeFromTheDescriptions)
     ASSERT_TRUE(h.product().LoadPreset(Framework(fs::path(QS_PRESET_DIR) / "Vocal.preset")));
     EXPECT_EQ(pm.GetValue(kCompThreshold, kSetProcessing), -20.0f);
     EXPECT_EQ(pm.GetValue(kCompEnable, kSetProcessing), 1.0f);
-    EXPECT_EQ(pm.GetValue(0 * kBandStride + kBandType, kSetProcessing), 1.0f);   // "Low Cut 18dB"
-    EXPECT_EQ(pm.GetValue(kRouting, kSetProcessing), 0.0f);                      // "EQ To Dynamics"
-    EXPECT_EQ(pm.GetValue(kGateEnable, kSetProcessing), 0.0f);                   // not named: default
+    EXPECT_EQ(pm.GetValue(0 * kBandStride + kBandType, kSetProcessing), 1.0f);  // "Low Cut 18dB"
+    EXPECT_EQ(pm.GetValue(kRouting, kSetProcessing), 0.0f);                     // "EQ To Dynamics"
+    EXPECT_EQ(pm.GetValue(kGateEnable, kSetProcessing), 0.0f);                  // not named: default
     ASSERT_TRUE(h.product().LoadPreset(Framework(fs::path(QS_PRESET_DIR) / "Loud Master.preset")));
     EXPECT_EQ(pm.GetValue(kOversampleEnable, kSetProcessing), 1.0f);
-    EXPECT_EQ(pm.GetValue(kCompMode, kSetProcessing), 2.0f);                     // "MS"
+    EXPECT_EQ(pm.GetValue(kCompMode, kSetProcessing), 2.0f);  // "MS"
     EXPECT_EQ(pm.GetValue(kCompThreshold, kSetProcessing), -16.0f);
 }
 
 TEST(FactoryPresets, InstallLeavesTheUsersChangesAlone)
 {
     const fs::path folder = fs::path(std::getenv("HOME")) / "presets";
-    const std::string install = std::string("\"") + QS_PRESET_TOOL + "\" install \"" + QS_PRESET_DIR + "\" \"" +
-                                folder.string() + "\" > /dev/null";
+    const std::string install = std::string("\"") + QS_PRESET_TOOL + "\" install \"" + QS_PRESET_DIR + "\" \""
+        + folder.string() + "\" > /dev/null";
     ASSERT_EQ(std::system(install.c_str()), 0);
     ASSERT_TRUE(fs::exists(folder / "Kick.preset"));
     const auto size = fs::file_size(folder / "Kick.preset");
 
-    std::ofstream(folder / "Kick.preset", std::ios::app) << "changed";   // the user's edit
+    std::ofstream(folder / "Kick.preset", std::ios::app) << "changed";  // the user's edit
     std::ofstream(folder / "Bass.preset", std::ios::trunc) << "mine";
     fs::remove(folder / "Snare.preset");
     ASSERT_EQ(std::system(install.c_str()), 0);
     EXPECT_GT(fs::file_size(folder / "Kick.preset"), size);
     EXPECT_EQ(fs::file_size(folder / "Bass.preset"), 4u);
-    EXPECT_TRUE(fs::exists(folder / "Snare.preset"));   // missing ones come back
+    EXPECT_TRUE(fs::exists(folder / "Snare.preset"));  // missing ones come back
 
     // A factory file nobody touched is updated.
     const auto vocal = fs::file_size(folder / "Vocal.preset");

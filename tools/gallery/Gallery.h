@@ -27,45 +27,45 @@ namespace gallery {
 // meters move on the tick, the menu opens the settings and about overlays
 // and the desktop's file dialogs.
 class CGallery : public zt::ge::CEventReceiver {
- public:
-  explicit CGallery(zt::ge::IWindow& window);
-  ~CGallery() override;
+public:
+    explicit CGallery(zt::ge::IWindow& window);
+    ~CGallery() override;
 
-  // Called on every tick; moves the meters and lights.
-  void Tick(uint32_t nowMs);
-  // Fixed meter readings and lights, for pictures.
-  void Freeze();
+    // Called on every tick; moves the meters and lights.
+    void Tick(uint32_t nowMs);
+    // Fixed meter readings and lights, for pictures.
+    void Freeze();
 
-  void OpenSettings();
-  void OpenAbout();
-  void OpenTypeList();
-  void OpenMenu();
+    void OpenSettings();
+    void OpenAbout();
+    void OpenTypeList();
+    void OpenMenu();
 
-  void OnValueChanged(zt::ge::IControl* control) override;
-  void OnClicked(zt::ge::IControl* control) override;
+    void OnValueChanged(zt::ge::IControl* control) override;
+    void OnClicked(zt::ge::IControl* control) override;
 
- private:
-  void Build();
-  void BuildDisplay(zt::ge::IPane& root);
-  void BuildSection(zt::ge::IPane& root);
-  void BuildSides(zt::ge::IPane& root);
-  void BuildOverlays();
-  zt::ge::CText* Label(zt::ge::IPane& pane, const zt::ge::SRect& rect, const char* text, int fontId, int align);
-  void Describe(zt::ge::IControl* control);
+private:
+    void Build();
+    void BuildDisplay(zt::ge::IPane& root);
+    void BuildSection(zt::ge::IPane& root);
+    void BuildSides(zt::ge::IPane& root);
+    void BuildOverlays();
+    zt::ge::CText* Label(zt::ge::IPane& pane, const zt::ge::SRect& rect, const char* text, int fontId, int align);
+    void Describe(zt::ge::IControl* control);
 
-  zt::ge::IWindow& m_window;
-  std::unique_ptr<zt::ge::CResourceManager> m_resources;
-  zt::ge::CDialog* m_settings = nullptr;
-  zt::ge::CDialog* m_about = nullptr;
-  zt::ge::IPopupMenu* m_menu = nullptr;
-  zt::ge::IDropDownListBox* m_typeList = nullptr;
-  zt::ge::IRadioButtons* m_sections = nullptr;
-  zt::ge::CText* m_readout = nullptr;
-  zt::ge::CText* m_paneReadout = nullptr;
-  std::vector<zt::ge::CPeakMeter*> m_meters;
-  std::vector<zt::ge::CTimedBitmap*> m_lights;
-  std::unique_ptr<zt::ge::IFileDialog, void (*)(zt::ge::IFileDialog*)> m_fileDialog;
-  uint32_t m_started = 0;
+    zt::ge::IWindow& m_window;
+    std::unique_ptr<zt::ge::CResourceManager> m_resources;
+    zt::ge::CDialog* m_settings = nullptr;
+    zt::ge::CDialog* m_about = nullptr;
+    zt::ge::IPopupMenu* m_menu = nullptr;
+    zt::ge::IDropDownListBox* m_typeList = nullptr;
+    zt::ge::IRadioButtons* m_sections = nullptr;
+    zt::ge::CText* m_readout = nullptr;
+    zt::ge::CText* m_paneReadout = nullptr;
+    std::vector<zt::ge::CPeakMeter*> m_meters;
+    std::vector<zt::ge::CTimedBitmap*> m_lights;
+    std::unique_ptr<zt::ge::IFileDialog, void (*)(zt::ge::IFileDialog*)> m_fileDialog;
+    uint32_t m_started = 0;
 };
 
 }  // namespace gallery

@@ -45,4 +45,4 @@ IParamValueQueue* PLUGIN_API CParameterChanges::addParameterData(const ParamID& 
     return &queues_.back();
 }
 
-} // namespace qs::hosting
+}  // namespace qs::hosting

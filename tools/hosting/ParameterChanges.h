@@ -52,4 +52,4 @@ private:
     std::vector<CParamValueQueue> queues_;
 };
 
-} // namespace qs::hosting
+}  // namespace qs::hosting

@@ -20,13 +20,21 @@ namespace {
 class CHandler : public IComponentHandler {
 public:
     SHandlerLog log;
-    tresult PLUGIN_API beginEdit(ParamID) override { ++log.begins; return kResultOk; }
+    tresult PLUGIN_API beginEdit(ParamID) override
+    {
+        ++log.begins;
+        return kResultOk;
+    }
     tresult PLUGIN_API performEdit(ParamID id, ParamValue value) override
     {
         log.edits.emplace_back(id, value);
         return kResultOk;
     }
-    tresult PLUGIN_API endEdit(ParamID) override { ++log.ends; return kResultOk; }
+    tresult PLUGIN_API endEdit(ParamID) override
+    {
+        ++log.ends;
+        return kResultOk;
+    }
     tresult PLUGIN_API restartComponent(int32 flags) override
     {
         log.restarts.push_back(flags);
@@ -58,7 +66,7 @@ std::string ModulePath(const std::string& path)
     return path;
 }
 
-} // namespace
+}  // namespace
 
 struct CVst3Host::SParts {
     HostApplication application;
@@ -121,7 +129,8 @@ bool CVst3Host::CreateInstance()
             break;
         }
     }
-    if (!found || factory_->createInstance(processorId, IComponent::iid, reinterpret_cast<void**>(&component_)) != kResultOk) {
+    if (!found
+        || factory_->createInstance(processorId, IComponent::iid, reinterpret_cast<void**>(&component_)) != kResultOk) {
         error_ = "no audio processor class";
         return false;
     }
@@ -130,8 +139,9 @@ bool CVst3Host::CreateInstance()
         return false;
     }
     component_->queryInterface(IAudioProcessor::iid, reinterpret_cast<void**>(&processor_));
-    if (component_->getControllerClassId(controllerId) != kResultOk ||
-        factory_->createInstance(controllerId, IEditController::iid, reinterpret_cast<void**>(&controller_)) != kResultOk) {
+    if (component_->getControllerClassId(controllerId) != kResultOk
+        || factory_->createInstance(controllerId, IEditController::iid, reinterpret_cast<void**>(&controller_))
+            != kResultOk) {
         error_ = "no edit controller";
         return false;
     }
@@ -153,8 +163,8 @@ bool CVst3Host::SetBuses(int mainChannels, int sideChannels)
     if (sideChannels > 0)
         parts_->inputs.push_back(arr(sideChannels));
     parts_->outputs = {arr(mainChannels)};
-    const tresult result = processor_->setBusArrangements(parts_->inputs.data(), static_cast<int32>(parts_->inputs.size()),
-                                                          parts_->outputs.data(), 1);
+    const tresult result = processor_->setBusArrangements(
+        parts_->inputs.data(), static_cast<int32>(parts_->inputs.size()), parts_->outputs.data(), 1);
     if (result != kResultTrue)
         return false;
     component_->activateBus(kAudio, kInput, 0, true);
@@ -232,10 +242,7 @@ bool CVst3Host::SetNormalized(ParamID id, double normalized)
     return controller_->setParamNormalized(id, normalized) == kResultOk;
 }
 
-double CVst3Host::GetNormalized(ParamID id) const
-{
-    return controller_->getParamNormalized(id);
-}
+double CVst3Host::GetNormalized(ParamID id) const { return controller_->getParamNormalized(id); }
 
 std::string CVst3Host::ValueText(ParamID id, double normalized) const
 {
@@ -273,10 +280,13 @@ void CVst3Host::Release()
         componentPoint_->disconnect(controllerPoint_);
         controllerPoint_->disconnect(componentPoint_);
     }
-    if (componentPoint_) componentPoint_->release();
-    if (controllerPoint_) controllerPoint_->release();
+    if (componentPoint_)
+        componentPoint_->release();
+    if (controllerPoint_)
+        controllerPoint_->release();
     componentPoint_ = controllerPoint_ = nullptr;
-    if (processor_) processor_->release();
+    if (processor_)
+        processor_->release();
     processor_ = nullptr;
     if (controller_) {
         controller_->terminate();
@@ -290,4 +300,4 @@ void CVst3Host::Release()
     }
 }
 
-} // namespace qs::hosting
+}  // namespace qs::hosting

@@ -19,7 +19,7 @@ namespace qs::hosting {
 struct SHandlerLog {
     std::vector<std::pair<Steinberg::Vst::ParamID, double>> edits;  // performEdit
     int begins = 0, ends = 0;
-    std::vector<Steinberg::int32> restarts;                          // restartComponent flags
+    std::vector<Steinberg::int32> restarts;  // restartComponent flags
 };
 
 class CVst3Host {
@@ -47,9 +47,8 @@ public:
 
     // One block: in[c] main inputs, side[c] side-chain inputs, out[c] outputs, with the
     // parameter changes that arrive with it (may be null).
-    bool Process(float** in, int inChannels, float** side, int sideChannels, float** out, int outChannels,
-                 int frames, Steinberg::uint64 silenceFlags = 0,
-                 Steinberg::Vst::IParameterChanges* changes = nullptr);
+    bool Process(float** in, int inChannels, float** side, int sideChannels, float** out, int outChannels, int frames,
+                 Steinberg::uint64 silenceFlags = 0, Steinberg::Vst::IParameterChanges* changes = nullptr);
     // A call with no audio that only delivers parameter changes.
     bool Flush(Steinberg::Vst::IParameterChanges* changes);
 
@@ -78,4 +77,4 @@ private:
     std::unique_ptr<SParts> parts_;
 };
 
-} // namespace qs::hosting
+}  // namespace qs::hosting

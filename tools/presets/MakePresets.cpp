@@ -78,7 +78,8 @@ bool BuildOne(const fs::path& description, const fs::path& output)
     zt::de::CParameterManager parameters;
     parameters.SetNumberOfSets(1);
     for (const SParameterRow& row : ParameterRows(kSetProcessing))
-        parameters.AddParameter(new CParm(nullptr, 0, row.number, row.defaultValue, row.minimum, row.maximum, row.decimals), 0);
+        parameters.AddParameter(
+            new CParm(nullptr, 0, row.number, row.defaultValue, row.minimum, row.maximum, row.decimals), 0);
 
     std::ifstream in(description);
     std::string line;
@@ -90,7 +91,8 @@ bool BuildOne(const fs::path& description, const fs::path& output)
         const std::string name = Trim(line.substr(0, eq));
         const auto row = byName.find(name);
         float value = 0;
-        if (eq == std::string::npos || row == byName.end() || !ParseValue(*row->second, Trim(line.substr(eq + 1)), value)) {
+        if (eq == std::string::npos || row == byName.end()
+            || !ParseValue(*row->second, Trim(line.substr(eq + 1)), value)) {
             std::fprintf(stderr, "%s:%d: cannot read \"%s\"\n", description.c_str(), lineNumber, line.c_str());
             return false;
         }
@@ -104,8 +106,8 @@ bool BuildOne(const fs::path& description, const fs::path& output)
 
     zt::CChunkFile file;
     uint32_t type = 1;
-    if (!file.Open(FrameworkPath(output).c_str(), zt::kChunkFileCreate, type) ||
-        !zt::ztpi::WriteSetChunk(file, parameters, kSetProcessing)) {
+    if (!file.Open(FrameworkPath(output).c_str(), zt::kChunkFileCreate, type)
+        || !zt::ztpi::WriteSetChunk(file, parameters, kSetProcessing)) {
         std::fprintf(stderr, "cannot write %s\n", output.c_str());
         return false;
     }
@@ -144,9 +146,9 @@ int Install(const fs::path& built, fs::path folder)
 {
     if (folder.empty()) {
         std::string framework, system;
-        if (!zt::GetSpecialFolder(zt::kSpecialFolderProgramFiles, framework) ||
-            !zt::ConvertPath(zt::EPathDirection::kToSystem, (framework + "Kelmora:Quillstrip Pro:Presets:").c_str(),
-                             system, true))
+        if (!zt::GetSpecialFolder(zt::kSpecialFolderProgramFiles, framework)
+            || !zt::ConvertPath(zt::EPathDirection::kToSystem, (framework + "Kelmora:Quillstrip Pro:Presets:").c_str(),
+                                system, true))
             return 1;
         folder = system;
     }
@@ -167,7 +169,7 @@ int Install(const fs::path& built, fs::path folder)
         const fs::path target = folder / name;
         const bool exists = fs::exists(target);
         if (exists && (!installed.count(name) || installed[name] != Fingerprint(target))) {
-            ++kept;   // the user's own file, or one the user changed
+            ++kept;  // the user's own file, or one the user changed
             continue;
         }
         fs::copy_file(entry.path(), target, fs::copy_options::overwrite_existing);
@@ -181,7 +183,7 @@ int Install(const fs::path& built, fs::path folder)
     return 0;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -190,7 +192,8 @@ int main(int argc, char** argv)
         return Build(argv[2], argv[3]);
     if (command == "install" && (argc == 3 || argc == 4))
         return Install(argv[2], argc == 4 ? argv[3] : "");
-    std::fprintf(stderr, "usage: quillstrip-presets build DESCRIPTIONS_DIR OUTPUT_DIR\n"
-                         "       quillstrip-presets install BUILT_DIR [PRESET_DIR]\n");
+    std::fprintf(stderr,
+                 "usage: quillstrip-presets build DESCRIPTIONS_DIR OUTPUT_DIR\n"
+                 "       quillstrip-presets install BUILT_DIR [PRESET_DIR]\n");
     return 2;
 }

@@ -24,31 +24,31 @@ using namespace Steinberg::Vst;
 
 namespace {
 
-const char* const kHelp =
-    "usage: quillstrip-render [options] [INPUT [OUTPUT]]\n"
-    "\n"
-    "Renders INPUT (any file libsndfile reads) through a VST 3 effect into OUTPUT. With no\n"
-    "INPUT it renders a built-in example (a few seconds of drums, bass and noise) to\n"
-    "example-out.wav. OUTPUT defaults to INPUT's name with \"-out.wav\"; its format follows its\n"
-    "extension (.wav 32-bit float, .flac 24-bit, .aiff 32-bit float, .ogg Vorbis).\n"
-    "\n"
-    "  --plugin PATH            the .vst3 bundle (default: ~/.vst3/Quillstrip Pro Small.vst3)\n"
-    "  --set \"TITLE=VALUE\"      a parameter by its title and a value as the host shows it:\n"
-    "                           \"Comp Threshold=-20\", \"Comp Enable=On\", \"EQ Band 3 Type=Bell\",\n"
-    "                           \"Input Gain=-6.0\". Applied before the processor is activated,\n"
-    "                           as a host restores a project, so the render starts there.\n"
-    "  --automate \"TITLE=V1@T1,V2@T2,...\"\n"
-    "                           changes sent with the audio at T seconds (inputParameterChanges);\n"
-    "                           they ramp or glide as the plug-in does for any live change.\n"
-    "  --sidechain FILE         feeds FILE to the side-chain bus (same rate and channels)\n"
-    "  --state-in FILE          loads the component state from FILE first\n"
-    "  --state-out FILE         saves the component state to FILE afterwards\n"
-    "  --block N|random         host block size (default 512); random varies it per call\n"
-    "  --rate HZ                sample rate of the built-in example (default 48000)\n"
-    "  --no-compensate          keep the plug-in's latency in the output\n"
-    "  --force                  overwrite OUTPUT when it exists\n"
-    "  --list                   print every parameter and stop\n"
-    "  --info                   print the classes, buses and latency and stop\n";
+const char* const kHelp
+    = "usage: quillstrip-render [options] [INPUT [OUTPUT]]\n"
+      "\n"
+      "Renders INPUT (any file libsndfile reads) through a VST 3 effect into OUTPUT. With no\n"
+      "INPUT it renders a built-in example (a few seconds of drums, bass and noise) to\n"
+      "example-out.wav. OUTPUT defaults to INPUT's name with \"-out.wav\"; its format follows its\n"
+      "extension (.wav 32-bit float, .flac 24-bit, .aiff 32-bit float, .ogg Vorbis).\n"
+      "\n"
+      "  --plugin PATH            the .vst3 bundle (default: ~/.vst3/Quillstrip Pro Small.vst3)\n"
+      "  --set \"TITLE=VALUE\"      a parameter by its title and a value as the host shows it:\n"
+      "                           \"Comp Threshold=-20\", \"Comp Enable=On\", \"EQ Band 3 Type=Bell\",\n"
+      "                           \"Input Gain=-6.0\". Applied before the processor is activated,\n"
+      "                           as a host restores a project, so the render starts there.\n"
+      "  --automate \"TITLE=V1@T1,V2@T2,...\"\n"
+      "                           changes sent with the audio at T seconds (inputParameterChanges);\n"
+      "                           they ramp or glide as the plug-in does for any live change.\n"
+      "  --sidechain FILE         feeds FILE to the side-chain bus (same rate and channels)\n"
+      "  --state-in FILE          loads the component state from FILE first\n"
+      "  --state-out FILE         saves the component state to FILE afterwards\n"
+      "  --block N|random         host block size (default 512); random varies it per call\n"
+      "  --rate HZ                sample rate of the built-in example (default 48000)\n"
+      "  --no-compensate          keep the plug-in's latency in the output\n"
+      "  --force                  overwrite OUTPUT when it exists\n"
+      "  --list                   print every parameter and stop\n"
+      "  --info                   print the classes, buses and latency and stop\n";
 
 struct SOptions {
     std::string plugin, input, output, sidechain, stateIn, stateOut;
@@ -133,8 +133,8 @@ bool WriteAudio(const std::string& path, const SAudio& audio)
     for (size_t i = 0; i < audio.frames(); ++i)
         for (size_t c = 0; c < static_cast<size_t>(audio.channels); ++c)
             interleaved[i * static_cast<size_t>(audio.channels) + c] = audio.data[c][i];
-    const bool ok = sf_writef_float(file, interleaved.data(), static_cast<sf_count_t>(audio.frames())) ==
-                    static_cast<sf_count_t>(audio.frames());
+    const bool ok = sf_writef_float(file, interleaved.data(), static_cast<sf_count_t>(audio.frames()))
+        == static_cast<sf_count_t>(audio.frames());
     sf_close(file);
     return ok;
 }
@@ -151,7 +151,8 @@ SAudio ExampleInput(int rate)
     for (size_t i = 0; i < frames; ++i) {
         const double t = double(i) / rate;
         const double beat = std::fmod(t, 0.5);
-        const double kick = 0.55 * std::exp(-beat * 18.0) * std::sin(2.0 * M_PI * (48.0 + 100.0 * std::exp(-beat * 30.0)) * beat);
+        const double kick
+            = 0.55 * std::exp(-beat * 18.0) * std::sin(2.0 * M_PI * (48.0 + 100.0 * std::exp(-beat * 30.0)) * beat);
         const double offbeat = std::fmod(t + 0.25, 0.5);
         seed = seed * 1664525u + 1013904223u;
         const double noise = static_cast<int32_t>(seed) / 2147483648.0;
@@ -195,8 +196,8 @@ std::map<std::string, SParameter> Parameters(const qs::hosting::CVst3Host& host)
     for (int32 i = 0; i < host.controller()->getParameterCount(); ++i) {
         ParameterInfo info{};
         if (host.controller()->getParameterInfo(i, info) == kResultOk)
-            parameters[Ascii(info.title)] = {info.id, Ascii(info.title), Ascii(info.units), info.stepCount,
-                                             info.defaultNormalizedValue};
+            parameters[Ascii(info.title)]
+                = {info.id, Ascii(info.title), Ascii(info.units), info.stepCount, info.defaultNormalizedValue};
     }
     return parameters;
 }
@@ -226,8 +227,8 @@ bool ValueFromText(const qs::hosting::CVst3Host& host, const SParameter& p, cons
     ParseDisplayNumber(display(1.0), high);
     const bool rising = high >= low;
     if (!parsed || std::isnan(target) || target < std::min(low, high) || target > std::max(low, high)) {
-        error = "\"" + p.title + "\" takes values from " + display(0.0) + " to " + display(1.0) + p.units +
-                "; \"" + text + "\" is not among them";
+        error = "\"" + p.title + "\" takes values from " + display(0.0) + " to " + display(1.0) + p.units + "; \""
+            + text + "\" is not among them";
         return false;
     }
     // The display shows a fixed number of decimals near the target: the span of values
@@ -237,8 +238,8 @@ bool ValueFromText(const qs::hosting::CVst3Host& host, const SParameter& p, cons
         const std::string shown = display(0.5);
         const size_t point = shown.find('.');
         int decimals = 0;
-        while (point != std::string::npos && point + 1 + decimals < shown.size() &&
-               std::isdigit(static_cast<unsigned char>(shown[point + 1 + decimals])))
+        while (point != std::string::npos && point + 1 + decimals < shown.size()
+               && std::isdigit(static_cast<unsigned char>(shown[point + 1 + decimals])))
             ++decimals;
         if (ParseDisplayNumber(shown, probe) && shown.find_first_of("Kk") == std::string::npos) {
             const double scale = std::pow(10.0, decimals);
@@ -307,25 +308,38 @@ bool ParseOptions(int argc, char** argv, SOptions& o)
         if (arg == "--help" || arg == "-h") {
             std::fputs(kHelp, stdout);
             std::exit(0);
-        } else if (arg == "--plugin") o.plugin = value();
-        else if (arg == "--set") o.settings.push_back(pair(value()));
-        else if (arg == "--automate") o.automations.push_back(pair(value()));
-        else if (arg == "--sidechain") o.sidechain = value();
-        else if (arg == "--state-in") o.stateIn = value();
-        else if (arg == "--state-out") o.stateOut = value();
-        else if (arg == "--rate") o.rate = std::atoi(value().c_str());
+        } else if (arg == "--plugin")
+            o.plugin = value();
+        else if (arg == "--set")
+            o.settings.push_back(pair(value()));
+        else if (arg == "--automate")
+            o.automations.push_back(pair(value()));
+        else if (arg == "--sidechain")
+            o.sidechain = value();
+        else if (arg == "--state-in")
+            o.stateIn = value();
+        else if (arg == "--state-out")
+            o.stateOut = value();
+        else if (arg == "--rate")
+            o.rate = std::atoi(value().c_str());
         else if (arg == "--block") {
             const std::string v = value();
             o.randomBlocks = v == "random";
             o.block = o.randomBlocks ? 4096 : std::atoi(v.c_str());
             if (o.block < 1)
                 throw std::runtime_error("--block takes a size from 1 up, or random");
-        } else if (arg == "--no-compensate") o.compensate = false;
-        else if (arg == "--force") o.force = true;
-        else if (arg == "--list") o.list = true;
-        else if (arg == "--info") o.info = true;
-        else if (!arg.empty() && arg[0] == '-') throw std::runtime_error("unknown option " + arg);
-        else positional.push_back(arg);
+        } else if (arg == "--no-compensate")
+            o.compensate = false;
+        else if (arg == "--force")
+            o.force = true;
+        else if (arg == "--list")
+            o.list = true;
+        else if (arg == "--info")
+            o.info = true;
+        else if (!arg.empty() && arg[0] == '-')
+            throw std::runtime_error("unknown option " + arg);
+        else
+            positional.push_back(arg);
     }
     if (positional.size() > 2)
         throw std::runtime_error("too many files");
@@ -333,8 +347,8 @@ bool ParseOptions(int argc, char** argv, SOptions& o)
         throw std::runtime_error("--rate takes 8000 to 384000");
     o.input = positional.empty() ? "" : positional[0];
     o.output = positional.size() > 1 ? positional[1]
-               : o.input.empty() ? "example-out.wav"
-                                 : o.input.substr(0, o.input.find_last_of('.')) + "-out.wav";
+        : o.input.empty()            ? "example-out.wav"
+                                     : o.input.substr(0, o.input.find_last_of('.')) + "-out.wav";
     if (o.plugin.empty())
         o.plugin = DefaultPlugin();
     return true;
@@ -367,10 +381,11 @@ void PrintList(const qs::hosting::CVst3Host& host)
     std::printf("%4s  %-22s %-5s %5s  %-16s %s\n", "id", "title", "units", "steps", "default", "current");
     for (const SParameter& p : ordered)
         std::printf("%4u  %-22s %-5s %5d  %-16s %s\n", p.id, p.title.c_str(), p.units.c_str(), p.steps,
-                    host.ValueText(p.id, p.defaultValue).c_str(), host.ValueText(p.id, host.GetNormalized(p.id)).c_str());
+                    host.ValueText(p.id, p.defaultValue).c_str(),
+                    host.ValueText(p.id, host.GetNormalized(p.id)).c_str());
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -452,7 +467,8 @@ int main(int argc, char** argv)
             start = end + 1;
         }
     }
-    std::stable_sort(changes.begin(), changes.end(), [](const SChange& a, const SChange& b) { return a.frame < b.frame; });
+    std::stable_sort(changes.begin(), changes.end(),
+                     [](const SChange& a, const SChange& b) { return a.frame < b.frame; });
 
     if (o.info)
         PrintInfo(host);
@@ -500,7 +516,8 @@ int main(int argc, char** argv)
         }
         blockChanges.Clear();
         for (; nextChange < changes.size() && changes[nextChange].frame < at + n; ++nextChange)
-            blockChanges.Add(changes[nextChange].id, static_cast<int32>(changes[nextChange].frame - std::min(at, changes[nextChange].frame)),
+            blockChanges.Add(changes[nextChange].id,
+                             static_cast<int32>(changes[nextChange].frame - std::min(at, changes[nextChange].frame)),
                              changes[nextChange].value);
         host.Process(inPtr, in.channels, sideChannels ? sidePtr : nullptr, sideChannels, outPtr, in.channels,
                      static_cast<int>(n), 0, blockChanges.Empty() ? nullptr : &blockChanges);

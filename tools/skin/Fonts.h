@@ -11,20 +11,20 @@ namespace skin {
 // The DejaVu faces the skin draws with, loaded through FreeType from the
 // Debian font package's folder.
 class CFonts {
- public:
-  // False when a face is missing; error then says which.
-  bool Load(const std::string& folder, std::string& error);
-  ~CFonts();
+public:
+    // False when a face is missing; error then says which.
+    bool Load(const std::string& folder, std::string& error);
+    ~CFonts();
 
-  cairo_font_face_t* Sans() const { return m_faces[0]; }
-  cairo_font_face_t* SansBold() const { return m_faces[1]; }
-  cairo_font_face_t* Condensed() const { return m_faces[2]; }
-  cairo_font_face_t* CondensedBold() const { return m_faces[3]; }
+    cairo_font_face_t* Sans() const { return m_faces[0]; }
+    cairo_font_face_t* SansBold() const { return m_faces[1]; }
+    cairo_font_face_t* Condensed() const { return m_faces[2]; }
+    cairo_font_face_t* CondensedBold() const { return m_faces[3]; }
 
- private:
-  void* m_library = nullptr;  // FT_Library
-  std::vector<void*> m_ftFaces;  // FT_Face
-  std::vector<cairo_font_face_t*> m_faces;
+private:
+    void* m_library = nullptr;     // FT_Library
+    std::vector<void*> m_ftFaces;  // FT_Face
+    std::vector<cairo_font_face_t*> m_faces;
 };
 
 // A font strip for the resource file: glyphs for the codes 32..126 side by
