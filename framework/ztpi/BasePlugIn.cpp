@@ -60,6 +60,8 @@ bool CBasePlugIn::Open()
         automationIndex_[static_cast<size_t>(set)].assign(static_cast<size_t>(parameters_->GetNumParameters(set)), -1);
     TakeSnapshot();
     DefineAutomation();
+    deferredWords_ = (automation_.size() + 63) / 64;
+    deferred_ = std::make_unique<std::atomic<uint64_t>[]>(deferredWords_);
     ScanPresets();
     const std::string folder = GetPresetFolder();
     if (!folder.empty())
@@ -177,7 +179,8 @@ void CBasePlugIn::ApplyFromAudioThread(int32_t index, float plain)
     if (parameter->GetValue() == plain)
         return;
     parameter->SetValue(plain, true);
-    if (!ApplyRealTime(info.set, info.number, parameter->GetValue()))
+    if (!ApplyRealTime(info.set, info.number, parameter->GetValue())
+        && static_cast<size_t>(index / 64) < deferredWords_)
         deferred_[index / 64].fetch_or(uint64_t(1) << (index % 64), std::memory_order_release);
 }
 
@@ -185,12 +188,12 @@ bool CBasePlugIn::ApplyRealTime(int32_t, int32_t, float) { return false; }
 
 void CBasePlugIn::ServiceDeferred()
 {
-    for (int32_t word = 0; word < 2; ++word) {
+    for (size_t word = 0; word < deferredWords_; ++word) {
         uint64_t bits = deferred_[word].exchange(0, std::memory_order_acquire);
         for (int32_t bit = 0; bits != 0; ++bit, bits >>= 1) {
             if (!(bits & 1u))
                 continue;
-            const SAutomationInfo& info = automation_[static_cast<size_t>(word * 64 + bit)];
+            const SAutomationInfo& info = automation_[word * 64 + static_cast<size_t>(bit)];
             // The value is stored already; run the whole change path for it.
             OnParameterChanged(info.set, info.number, parameters_->GetValue(info.number, info.set));
         }

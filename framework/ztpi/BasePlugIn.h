@@ -218,10 +218,12 @@ private:
 
     // Host changes that arrived on the audio thread and wait for their UI-thread part:
     // one bit per automation index, set by the audio thread, taken by the UI thread.
+    // Sized in Open for every automation record the product defined.
     void DispatchEvents(SEvent* events, int32_t count);
     void ApplyFromAudioThread(int32_t index, float plain);
     void ServiceDeferred();
-    std::atomic<uint64_t> deferred_[2] = {};
+    std::unique_ptr<std::atomic<uint64_t>[]> deferred_;
+    size_t deferredWords_ = 0;
 
     // Posted (rate << 8 | factor), 0 when nothing is pending.
     std::atomic<int64_t> pendingRate_{0};
