@@ -46,8 +46,6 @@ public:
     void Prepare() override {}
     void Resume() override;
     void Suspend() override;
-    int32_t GetCapabilityA() override { return 0; }
-    int32_t GetCapabilityB() override { return 0; }
     int32_t GetLatency() override { return 0; }
     int32_t GetNumChannelConfigs() override { return 0; }
     void GetChannelConfigs(int32_t*, int32_t*, int32_t*) override {}

@@ -25,8 +25,6 @@ public:
     // Reports the current value of automation entry index to the host as one complete edit.
     virtual void ParameterChanged(int32_t index) = 0;
     virtual void EndEdit(int32_t index) = 0;
-    virtual float GetHostValue() = 0;
-    virtual int32_t GetHostState() = 0;
     virtual void GetHostName(char* text) = 0;
     virtual void GetHostVendor(char* text) = 0;
     // The plug-in's latency changed; the host should query it again.
@@ -78,8 +76,6 @@ public:
     virtual void Prepare() = 0;
     virtual void Resume() = 0;
     virtual void Suspend() = 0;
-    virtual int32_t GetCapabilityA() = 0;
-    virtual int32_t GetCapabilityB() = 0;
     virtual int32_t GetLatency() = 0;
     virtual int32_t GetNumChannelConfigs() = 0;
     virtual void GetChannelConfigs(int32_t* inputs, int32_t* outputs, int32_t* sidechains) = 0;

@@ -75,18 +75,13 @@ void CEffect::AddBuses(SpeakerArrangement in, SpeakerArrangement out, SpeakerArr
 
 tresult PLUGIN_API CEffect::initialize(FUnknown* context)
 {
-    defaultInputs_ = defaultOutputs_ = 0;
-    moduleIndex_ = std::atoi("0");
     int32_t version = 0;
     module_ = product_.moduleEntry(this, &version);
     if (!module_)
         return kInternalError;
-    plugIn_ = module_->CreatePlugIn(moduleIndex_);
+    plugIn_ = module_->CreatePlugIn(0);
     if (!plugIn_)
         return kInternalError;
-    capabilityB_ = plugIn_->GetCapabilityB() != 0;
-    capabilityA_ = plugIn_->GetCapabilityA() != 0;
-
     plugIn_->Open();
     parameterCount_ = static_cast<uint32_t>(plugIn_->GetNumParameters());
     converters_.clear();
@@ -165,7 +160,6 @@ void CEffect::ConnectOnce()
         sendMessage(message);
         message->release();
     }
-    defaultInputs_ = defaultOutputs_ = 2;
     connected_ = true;
 }
 
@@ -180,7 +174,6 @@ tresult PLUGIN_API CEffect::notify(IMessage* message)
 tresult PLUGIN_API CEffect::setupProcessing(ProcessSetup& setup)
 {
     ConnectOnce();
-    processMode_ = setup.processMode;
     if (plugIn_) {
         plugIn_->Idle();
         plugIn_->SetMaxBlockSize(setup.maxSamplesPerBlock);
@@ -279,11 +272,7 @@ tresult PLUGIN_API CEffect::process(ProcessData& data)
         for (int32 c = 0; c < channels; ++c)
             in[c] = silenced(in[c]);
 
-    if (bypass_) {
-        for (int32 c = 0; c < channels; ++c)
-            if (outBuffers[c] != in[c])
-                std::memmove(outBuffers[c], in[c], sizeof(float) * static_cast<size_t>(frames));
-    } else if (sidechains_ < 1) {
+    if (sidechains_ < 1) {
         plugIn_->Process(outBuffers, in, frames);
     } else {
         // Main inputs, then the side-chain. Without an active aux bus the key is the main input.

@@ -44,8 +44,6 @@ public:
     void BeginEdit(int32_t) override {}
     void ParameterChanged(int32_t index) override;
     void EndEdit(int32_t) override {}
-    float GetHostValue() override { return hostValue_; }
-    int32_t GetHostState() override { return 1; }
     void GetHostName(char* text) override;
     void GetHostVendor(char* text) override;
     void LatencyChanged() override;
@@ -53,7 +51,6 @@ public:
     // Used by the edit controller and its view.
     zt::ztpi::IPlugIn* GetPlugIn() const { return plugIn_; }
     void SetController(AGainController* controller) { controller_ = controller; }
-    void SetEditorView(void* view) { editorView_ = view; }
     std::string GetHostNameText() const { return hostName_; }
 
     OBJ_METHODS(CEffect, AudioEffect)
@@ -70,19 +67,12 @@ private:
     void ConnectOnce();
 
     const SProductInfo& product_;
-    Steinberg::int32 processMode_ = -1;
-    bool bypass_ = false;
-    int32_t moduleIndex_ = 0;
-    bool capabilityB_ = false, capabilityA_ = false;
     zt::ztpi::IModule* module_ = nullptr;
     zt::ztpi::IPlugIn* plugIn_ = nullptr;
-    int32_t defaultInputs_ = 0, defaultOutputs_ = 0;
     uint32_t parameterCount_ = 0;
     bool initialized_ = false;
-    float hostValue_ = 0.0f;
     AGainController* controller_ = nullptr;
     bool connected_ = false;
-    void* editorView_ = nullptr;
     std::string hostName_;
     int32_t inputs_ = 0, outputs_ = 0, sidechains_ = 0;
     bool hasSideChain_ = false;

@@ -15,8 +15,6 @@ struct RecordingHost : zt::ztpi::IHost {
     void BeginEdit(int32_t) override {}
     void ParameterChanged(int32_t index) override { changed.push_back(index); }
     void EndEdit(int32_t) override {}
-    float GetHostValue() override { return 0.0f; }
-    int32_t GetHostState() override { return 1; }
     void GetHostName(char* text) override { std::strcpy(text, "test"); }
     void GetHostVendor(char* text) override { std::strcpy(text, "test"); }
     void LatencyChanged() override { ++latencyChanges; }
