@@ -71,6 +71,14 @@ void CDisplayConverter::Format(float value, char* text, int32_t size) const
     CopyText(Compose(value, decimals_, width_), text, size);
 }
 
+bool CDisplayConverter::FromShown(double shown, float& plain) const
+{
+    if (!std::isfinite(shown))
+        return false;
+    plain = static_cast<float>(shown);
+    return true;
+}
+
 std::vector<CDisplayConverter::SRange> CDisplayConverter::FrequencyRanges(int32_t decimalsBelow1k)
 {
     return {{1000.0f, "", decimalsBelow1k, -1.0f}, {10000.0f, "K", 1, 1000.0f}, {100000.0f, "K", 0, 1000.0f}};

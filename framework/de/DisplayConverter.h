@@ -21,6 +21,8 @@ public:
     explicit CDisplayConverter(int32_t decimals = 0, int32_t width = 32) : decimals_(decimals), width_(width) {}
 
     void Format(float value, char* text, int32_t size) const override;
+    // The number shown is the plain value itself.
+    bool FromShown(double shown, float& plain) const override;
     void SetPrefix(const char* prefix) override { prefix_ = prefix ? prefix : ""; }
     void SetUnit(const char* unit) override { unit_ = unit ? unit : ""; }
     const char* GetUnit() const override { return unit_.c_str(); }

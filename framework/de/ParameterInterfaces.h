@@ -66,12 +66,15 @@ public:
     virtual bool IsLinear() const = 0;
 };
 
-// Plain value -> text.
+// Plain value -> text, and back from the number a user reads.
 class IDisplayConverter {
 public:
     virtual ~IDisplayConverter() = default;
     // Writes at most size - 1 characters and a terminator.
     virtual void Format(float value, char* text, int32_t size) const = 0;
+    // The plain value whose text shows the number shown (range suffixes already applied:
+    // "2.5K" is 2500); -infinity stands for "-Inf". False when no plain value shows it.
+    virtual bool FromShown(double shown, float& plain) const = 0;
     virtual void SetPrefix(const char* prefix) = 0;
     virtual void SetUnit(const char* unit) = 0;
     virtual const char* GetUnit() const = 0;

@@ -59,6 +59,7 @@ public:
     float GetParameter(int32_t index) override;
     void SetParameter(int32_t index, float plainValue) override;
     void GetParameterText(int32_t index, float plainValue, char* text) override;
+    bool GetParameterFromText(int32_t index, const char* text, float* plainValue) override;
     // Host state: a chunk file with the state sets, the preset snapshot and the
     // preset name. Built afresh on each call.
     int32_t GetChunkSize() override;
@@ -172,6 +173,8 @@ protected:
     // not run once the product part is gone.
     void StopPreferences();
 
+    // Marks the automation record of (set, number) as the plug-in's bypass switch.
+    void MarkBypass(int32_t set, int32_t number);
     // Attaches a display converter to the last record of each list.
     void SetDisplayConverter(const zt::de::IDisplayConverter* longList, const zt::de::IDisplayConverter* shortList);
 

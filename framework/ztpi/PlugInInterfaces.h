@@ -55,6 +55,7 @@ struct SAutomationInfo {
     int32_t set = 0;
     int32_t number = 0;
     const zt::de::IDisplayConverter* displayConverter = nullptr;
+    bool isBypass = false;  // the switch a host's own bypass button should drive
 };
 
 // Timed entry in the plug-in's event queue; offset counts frames from the block start.
@@ -92,6 +93,10 @@ public:
     virtual void SetParameter(int32_t index, float plainValue) = 0;
     // text holds kTextSize bytes.
     virtual void GetParameterText(int32_t index, float plainValue, char* text) = 0;
+    // The plain value a typed text means: what GetParameterText prints, a list entry by
+    // its text or number, a number with or without its unit. False (and plainValue
+    // untouched) when the text means no value of the parameter's range.
+    virtual bool GetParameterFromText(int32_t index, const char* text, float* plainValue) = 0;
     virtual int32_t GetChunkSize() = 0;
     virtual void GetChunk(void* buffer) = 0;
     virtual bool SetChunk(const void* data, int32_t size) = 0;

@@ -113,10 +113,16 @@ tresult PLUGIN_API AGainController::getParameterInfo(int32 index, ParameterInfo&
     UString(info.title, 128).fromAscii(name);
     UString(info.shortTitle, 128).fromAscii(name);
     UString(info.units, 128).fromAscii(record.unit);
-    info.stepCount = record.kind == zt::ztpi::SAutomationInfo::kList ? static_cast<int32>(record.maximum + 0.5f) : 0;
-    info.defaultNormalizedValue = 0.5;
+    const bool list = record.kind == zt::ztpi::SAutomationInfo::kList;
+    info.stepCount = list ? static_cast<int32>(record.maximum + 0.5f) : 0;
+    // The parameter's own default, so that a host's "reset to default" means it.
+    info.defaultNormalizedValue = ConverterOf(record)->ToNormalized(record.defaultValue);
     info.unitId = kRootUnitId;
     info.flags = ParameterInfo::kCanAutomate;
+    if (list)
+        info.flags |= ParameterInfo::kIsList;
+    if (record.isBypass)
+        info.flags |= ParameterInfo::kIsBypass;
     return kResultOk;
 }
 
@@ -134,7 +140,22 @@ tresult PLUGIN_API AGainController::getParamStringByValue(ParamID id, ParamValue
     return kResultOk;
 }
 
-tresult PLUGIN_API AGainController::getParamValueByString(ParamID, TChar*, ParamValue&) { return kResultFalse; }
+tresult PLUGIN_API AGainController::getParamValueByString(ParamID id, TChar* string, ParamValue& normalized)
+{
+    CEffect* processor = ProcessorFor(id);
+    if (!processor || !string)
+        return kResultFalse;
+    char text[zt::ztpi::kTextSize] = {};
+    UString(string, 128).toAscii(text, zt::ztpi::kTextSize);
+    zt::ztpi::IPlugIn* plugIn = processor->GetPlugIn();
+    float plain = 0.0f;
+    if (!plugIn->GetParameterFromText(static_cast<int32_t>(id), text, &plain))
+        return kResultFalse;
+    zt::ztpi::SAutomationInfo record;
+    plugIn->GetAutomationInfo(static_cast<int32_t>(id), &record);
+    normalized = ConverterOf(record)->ToNormalized(plain);
+    return kResultOk;
+}
 
 ParamValue PLUGIN_API AGainController::getParamNormalized(ParamID id)
 {

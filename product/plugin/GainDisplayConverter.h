@@ -8,6 +8,8 @@ class CGainDisplayConverter final : public zt::de::CDisplayConverter {
 public:
     CGainDisplayConverter() : CDisplayConverter(1, 4) {}
     void Format(float value, char* text, int32_t size) const override;
+    // dB back to the fader value: the inverse gain law; -Inf is 0.
+    bool FromShown(double shown, float& plain) const override;
 
     // The applied gain factor of fader value v.
     static double GainOf(double v) { return v < 1.0 ? v * v : v * v * v * v; }

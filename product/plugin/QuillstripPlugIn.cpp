@@ -119,6 +119,7 @@ void CQuillstripPlugIn::DefineAutomation()
         }
         SetDisplayConverter(nullptr, displayOf(*row, true));
     }
+    MarkBypass(kSetPlugIn, kBypass);
 }
 
 float CQuillstripPlugIn::Value(int32_t number) const { return parameters_->GetValue(number, kSetProcessing); }

@@ -2,6 +2,9 @@
 // factory, processor and controller interfaces only.
 #include "host/vst3/FactoryNames.h"
 #include "QuillstripVersion.h"
+#include "product/plugin/QuillstripParameterTable.h"
+#include "framework/de/Converters.h"
+#include "framework/de/TypedNumber.h"
 #include "tools/hosting/ParameterChanges.h"
 #include "tools/hosting/Vst3Host.h"
 
@@ -21,6 +24,9 @@
 using namespace Steinberg;
 using namespace Steinberg::Vst;
 using qs::hosting::CVst3Host;
+using quillstrip::AutomationOrder;
+using quillstrip::EScale;
+using quillstrip::SParameterRow;
 
 namespace {
 
@@ -184,8 +190,8 @@ TEST_F(Adapter, ParametersAsTheHostSeesThem)
     ASSERT_EQ(c->getParameterInfo(kBypass, info), kResultOk);
     EXPECT_EQ(Ascii(info.title), "Bypass");
     EXPECT_EQ(info.stepCount, 1);
-    EXPECT_EQ(info.defaultNormalizedValue, 0.5);
-    EXPECT_EQ(info.flags, ParameterInfo::kCanAutomate);
+    EXPECT_EQ(info.defaultNormalizedValue, 0.0);  // off
+    EXPECT_EQ(info.flags, ParameterInfo::kCanAutomate | ParameterInfo::kIsList | ParameterInfo::kIsBypass);
     ASSERT_EQ(c->getParameterInfo(kBand1Type, info), kResultOk);
     EXPECT_EQ(info.stepCount, 12);
     ASSERT_EQ(c->getParameterInfo(kCompThreshold, info), kResultOk);
@@ -197,10 +203,104 @@ TEST_F(Adapter, ParametersAsTheHostSeesThem)
     EXPECT_DOUBLE_EQ(c->getParamNormalized(kCompThreshold), 0.5);
     EXPECT_EQ(host.ValueText(kCompThreshold, 0.5), "-20.0");
     EXPECT_EQ(host.ValueText(kBand1Type, 4.0 / 12.0), "Bell");
-    ParamValue v = 0;
-    TChar text[128] = {'1', 0};
-    EXPECT_EQ(c->getParamValueByString(kCompThreshold, text, v), kResultFalse);
     EXPECT_EQ(c->createView("editor"), nullptr);
+}
+
+// Every parameter's default, flags and range as the table gives them.
+TEST_F(Adapter, DefaultsAndFlagsFollowTheParameterTable)
+{
+    IEditController* c = host.controller();
+    const std::vector<const SParameterRow*> rows = AutomationOrder();
+    ASSERT_EQ(c->getParameterCount(), static_cast<int32>(rows.size()));
+    int bypasses = 0;
+    for (int32 i = 0; i < c->getParameterCount(); ++i) {
+        const SParameterRow& row = *rows[static_cast<size_t>(i)];
+        ParameterInfo info;
+        ASSERT_EQ(c->getParameterInfo(i, info), kResultOk);
+        SCOPED_TRACE(row.name);
+        const bool list = row.scale == EScale::kList;
+        EXPECT_EQ((info.flags & ParameterInfo::kIsList) != 0, list);
+        bypasses += (info.flags & ParameterInfo::kIsBypass) != 0;
+        // The reported default is the table's default, through the row's own converter.
+        const int32_t kind = row.scale == EScale::kLog ? zt::de::IConverter::kLog
+            : row.scale == EScale::kTrueLog            ? zt::de::IConverter::kTrueLog
+                                                       : zt::de::IConverter::kLinear;
+        const auto converter = zt::de::MakeConverter(kind, row.minimum, row.maximum, row.logBase ? *row.logBase : 0);
+        EXPECT_NEAR(converter->FromNormalized(info.defaultNormalizedValue), row.defaultValue,
+                    1e-5 * (row.maximum - row.minimum));
+        // A host's reset to default sets it.
+        ASSERT_EQ(c->setParamNormalized(static_cast<ParamID>(i), info.defaultNormalizedValue), kResultOk);
+        EXPECT_NEAR(c->getParamNormalized(static_cast<ParamID>(i)), info.defaultNormalizedValue, 1e-6);
+    }
+    EXPECT_EQ(bypasses, 1);
+}
+
+// What a host's generic editor prints, typed back, gives the same text: every list entry,
+// and a sweep of every numeric range.
+TEST_F(Adapter, TypedTextsRoundTrip)
+{
+    IEditController* c = host.controller();
+    for (int32 i = 0; i < c->getParameterCount(); ++i) {
+        ParameterInfo info;
+        ASSERT_EQ(c->getParameterInfo(i, info), kResultOk);
+        const ParamID id = static_cast<ParamID>(i);
+        const int points = info.stepCount > 0 ? info.stepCount : 40;
+        for (int k = 0; k <= points; ++k) {
+            const std::string text = host.ValueText(id, double(k) / points);
+            TChar typed[128] = {};
+            UString(typed, 128).fromAscii(text.c_str());
+            ParamValue n = -1.0;
+            ASSERT_EQ(c->getParamValueByString(id, typed, n), kResultOk) << Ascii(info.title) << " \"" << text << "\"";
+            // Where the display changes its decimals ("10.0K" just below 10 kHz) the text
+            // may change, never the number it means.
+            const std::string again = host.ValueText(id, n);
+            double meant = 0.0, meantAgain = 1.0;
+            const char* units[] = {"dB", nullptr};
+            if (again != text) {
+                ASSERT_TRUE(zt::de::ParseTypedNumber(text.c_str(), units, meant)) << text;
+                ASSERT_TRUE(zt::de::ParseTypedNumber(again.c_str(), units, meantAgain)) << again;
+                EXPECT_EQ(meant, meantAgain) << Ascii(info.title) << " \"" << text << "\" became \"" << again << "\"";
+            }
+        }
+    }
+}
+
+TEST_F(Adapter, TypedValuesMeanWhatAUserTypes)
+{
+    IEditController* c = host.controller();
+    auto typed = [&](ParamID id, const char* text, ParamValue& n) {
+        TChar wide[128] = {};
+        UString(wide, 128).fromAscii(text);
+        n = -1.0;
+        return c->getParamValueByString(id, wide, n);
+    };
+    const ParamID band3Freq = 21, band3Type = 23, inputGain = kInputGain;
+    ParamValue n;
+    // A plain number is that number in the parameter's unit, with or without the unit or "K".
+    for (const char* text : {"1000", "1000 Hz", "1.0K", "1k", " 1000hz "}) {
+        ASSERT_EQ(typed(band3Freq, text, n), kResultOk) << text;
+        ASSERT_EQ(c->setParamNormalized(band3Freq, n), kResultOk);
+        EXPECT_EQ(host.ValueText(band3Freq, c->getParamNormalized(band3Freq)), "1.0K") << text;
+    }
+    ASSERT_EQ(typed(band3Type, "bell", n), kResultOk);
+    EXPECT_EQ(host.ValueText(band3Type, n), "Bell");
+    ASSERT_EQ(typed(kBypass, "On", n), kResultOk);
+    EXPECT_EQ(n, 1.0);
+    ASSERT_EQ(typed(inputGain, "-Inf", n), kResultOk);
+    EXPECT_EQ(n, 0.0);
+    ASSERT_EQ(typed(inputGain, "-6 dB", n), kResultOk);
+    EXPECT_EQ(host.ValueText(inputGain, n), "-6.0dB");
+
+    // Refused, and nothing changes.
+    ASSERT_EQ(c->setParamNormalized(kCompThreshold, 0.5), kResultOk);
+    for (const char* text : {"", "abc", "12abc", "nan", "inf", "1e3", "0x10", "-100", "5", "@"}) {
+        EXPECT_EQ(typed(kCompThreshold, text, n), kResultFalse) << text;
+        EXPECT_EQ(n, -1.0) << text;
+    }
+    EXPECT_EQ(typed(band3Type, "Shelf", n), kResultFalse);
+    EXPECT_EQ(typed(band3Type, "13", n), kResultFalse);
+    EXPECT_EQ(typed(9999, "1", n), kResultFalse);
+    EXPECT_DOUBLE_EQ(c->getParamNormalized(kCompThreshold), 0.5);
 }
 
 TEST_F(Adapter, PlugInEditsAndLatencyReachTheHost)

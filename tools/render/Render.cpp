@@ -167,22 +167,6 @@ SAudio ExampleInput(int rate)
     return audio;
 }
 
-// The number a display text starts with: "2.5K" is 2500, "-Inf" minus infinity.
-bool ParseDisplayNumber(const std::string& text, double& value)
-{
-    if (text.rfind("-Inf", 0) == 0) {
-        value = -INFINITY;
-        return true;
-    }
-    char* end = nullptr;
-    value = std::strtod(text.c_str(), &end);
-    if (end == text.c_str())
-        return false;
-    if (*end == 'K' || *end == 'k')
-        value *= 1000.0;
-    return true;
-}
-
 struct SParameter {
     ParamID id;
     std::string title, units;
@@ -202,69 +186,29 @@ std::map<std::string, SParameter> Parameters(const qs::hosting::CVst3Host& host)
     return parameters;
 }
 
-// The normalized value whose display is text: a list entry by its text or number, or
-// the middle of the span of normalized values that display the given number.
+// The normalized value a typed text means, read by the plug-in's own parser (as a host's
+// generic editor does): "1000" for a frequency is 1000 Hz, "On", "Bell", "-6 dB", "2.5K".
 bool ValueFromText(const qs::hosting::CVst3Host& host, const SParameter& p, const std::string& text, double& normalized,
                    std::string& error)
 {
-    auto display = [&](double n) { return host.ValueText(p.id, n); };
+    String128 typed = {};
+    UString(typed, 128).fromAscii(text.c_str());
+    double n = -1.0;
+    if (host.controller()->getParamValueByString(p.id, typed, n) == kResultOk && n >= 0.0 && n <= 1.0) {
+        normalized = n;
+        return true;
+    }
+    auto display = [&](double v) { return host.ValueText(p.id, v); };
     if (p.steps > 0) {
         std::string choices;
-        for (int32 k = 0; k <= p.steps; ++k) {
-            const double n = double(k) / p.steps;
-            if (display(n) == text || text == std::to_string(k)) {
-                normalized = n;
-                return true;
-            }
-            choices += (k ? ", " : "") + display(n);
-        }
-        error = "\"" + p.title + "\" takes one of: " + choices;
-        return false;
-    }
-    double target = 0, low = 0, high = 0;
-    const bool parsed = ParseDisplayNumber(text, target);
-    ParseDisplayNumber(display(0.0), low);
-    ParseDisplayNumber(display(1.0), high);
-    const bool rising = high >= low;
-    if (!parsed || std::isnan(target) || target < std::min(low, high) || target > std::max(low, high)) {
+        for (int32 k = 0; k <= p.steps; ++k)
+            choices += (k ? ", " : "") + display(double(k) / p.steps);
+        error = "\"" + p.title + "\" takes one of: " + choices + "; \"" + text + "\" is not among them";
+    } else {
         error = "\"" + p.title + "\" takes values from " + display(0.0) + " to " + display(1.0) + p.units + "; \""
             + text + "\" is not among them";
-        return false;
     }
-    // The display shows a fixed number of decimals near the target: the span of values
-    // shown as the target is what a user means by it.
-    {
-        double probe = 0;
-        const std::string shown = display(0.5);
-        const size_t point = shown.find('.');
-        int decimals = 0;
-        while (point != std::string::npos && point + 1 + decimals < shown.size()
-               && std::isdigit(static_cast<unsigned char>(shown[point + 1 + decimals])))
-            ++decimals;
-        if (ParseDisplayNumber(shown, probe) && shown.find_first_of("Kk") == std::string::npos) {
-            const double scale = std::pow(10.0, decimals);
-            target = std::round(target * scale) / scale;
-        }
-    }
-    // The first normalized value whose display reaches target (or passes it).
-    auto firstReaching = [&](bool strictly) {
-        double lo = 0.0, hi = 1.0;
-        for (int i = 0; i < 60; ++i) {
-            const double mid = 0.5 * (lo + hi);
-            double shown = 0;
-            ParseDisplayNumber(display(mid), shown);
-            const bool reached = rising ? (strictly ? shown > target : shown >= target)
-                                        : (strictly ? shown < target : shown <= target);
-            (reached ? hi : lo) = mid;
-        }
-        return hi;
-    };
-    normalized = std::clamp(0.5 * (firstReaching(false) + firstReaching(true)), 0.0, 1.0);
-    if (target == (rising ? high : low))
-        normalized = 1.0;
-    if (target == (rising ? low : high))
-        normalized = 0.0;
-    return true;
+    return false;
 }
 
 bool ReadBytes(const std::string& path, std::vector<char>& bytes)
