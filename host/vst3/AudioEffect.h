@@ -8,7 +8,9 @@
 
 namespace zt::vst3 {
 
-class AudioEffect : public Steinberg::Vst::Component, public Steinberg::Vst::IAudioProcessor {
+class AudioEffect : public Steinberg::Vst::Component,
+                    public Steinberg::Vst::IAudioProcessor,
+                    public Steinberg::Vst::IProcessContextRequirements {
 public:
     AudioEffect();
 
@@ -38,9 +40,13 @@ public:
     }
     Steinberg::uint32 PLUGIN_API getTailSamples() SMTG_OVERRIDE { return 0; }
 
+    // IProcessContextRequirements: nothing of the transport or tempo is needed.
+    Steinberg::uint32 PLUGIN_API getProcessContextRequirements() SMTG_OVERRIDE { return 0; }
+
     OBJ_METHODS(AudioEffect, Component)
     DEFINE_INTERFACES
     DEF_INTERFACE(IAudioProcessor)
+    DEF_INTERFACE(IProcessContextRequirements)
     END_DEFINE_INTERFACES(Component)
     REFCOUNT_METHODS(Component)
 

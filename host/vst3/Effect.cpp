@@ -138,6 +138,14 @@ tresult PLUGIN_API CEffect::terminate()
     return Component::terminate();
 }
 
+tresult PLUGIN_API CEffect::activateBus(MediaType type, BusDirection dir, int32 index, TBool state)
+{
+    const tresult result = Component::activateBus(type, dir, index, state);
+    if (result == kResultTrue && type == kAudio && dir == kInput && index == 1)
+        auxActive_.store(state != 0, std::memory_order_relaxed);
+    return result;
+}
+
 tresult PLUGIN_API CEffect::setActive(TBool state)
 {
     if (plugIn_) {
@@ -204,6 +212,7 @@ tresult PLUGIN_API CEffect::setBusArrangements(SpeakerArrangement* inputs, int32
     inputs_ = ChannelsOf(inputs[0]);
     outputs_ = ChannelsOf(outputs[0]);
     sidechains_ = ChannelsOf(aux);
+    auxActive_.store(false, std::memory_order_relaxed);  // a new aux bus starts switched off
     plugIn_->SetChannelConfig(inputs_, outputs_, sidechains_);
     return kResultTrue;
 }
@@ -245,47 +254,73 @@ tresult PLUGIN_API CEffect::process(ProcessData& data)
     if (!plugIn_)
         return kResultOk;
     QueueParameterChanges(data.inputParameterChanges);
-    const bool hasBuffers = data.numInputs > 0 && data.numOutputs > 0 && data.inputs && data.outputs
+    // Every pointer is checked before it is read: a host may pass fewer channels than
+    // arranged, or null buffers.
+    bool hasBuffers = data.numInputs > 0 && data.numOutputs > 0 && data.inputs && data.outputs
         && data.inputs[0].channelBuffers32 && data.outputs[0].channelBuffers32 && data.inputs[0].numChannels > 0
-        && data.outputs[0].numChannels >= outputs_;
+        && data.outputs[0].numChannels >= outputs_ && outputs_ > 0;
+    for (int32 c = 0; hasBuffers && c < outputs_; ++c)
+        hasBuffers = data.outputs[0].channelBuffers32[c] != nullptr;
     if (data.numSamples <= 0 || !hasBuffers) {
         // A flush call: the queued changes take effect, no audio is touched.
         plugIn_->Process(nullptr, nullptr, 0);
         return kResultOk;
     }
     const int32 frames = data.numSamples;
-    const int32 channels = std::min(data.inputs[0].numChannels, int32(2));
+    if (frames > static_cast<int32>(silence_.size())) {
+        // More than the maximum block the host promised: silence rather than a guess.
+        for (int32 c = 0; c < outputs_; ++c)
+            std::fill(data.outputs[0].channelBuffers32[c], data.outputs[0].channelBuffers32[c] + frames, 0.0f);
+        data.outputs[0].silenceFlags = (uint64(1) << outputs_) - 1;
+        return kInvalidArgument;
+    }
+    // A main input with fewer channels than arranged (or a null channel) reads as its
+    // first channel, or as silence when that is missing too.
+    const int32 given = std::min(data.inputs[0].numChannels, int32(2));
     float* in[4] = {};
-    for (int32 c = 0; c < channels; ++c)
-        in[c] = data.inputs[0].channelBuffers32[c];
+    for (int32 c = 0; c < inputs_; ++c) {
+        float* buffer = c < given ? data.inputs[0].channelBuffers32[c] : nullptr;
+        in[c] = buffer ? buffer : (c > 0 ? in[0] : silence_.data());
+    }
+    const int32 channels = inputs_;
     float** outBuffers = data.outputs[0].channelBuffers32;
 
     // A silent bus may hold anything; the plug-in sees zeros.
-    const bool fits = frames <= static_cast<int32>(silence_.size());
-    auto silenced = [&](float* buffer) {
-        if (fits)
-            return silence_.data();
-        std::fill(buffer, buffer + frames, 0.0f);
-        return buffer;
-    };
     if (data.inputs[0].silenceFlags != 0)
         for (int32 c = 0; c < channels; ++c)
-            in[c] = silenced(in[c]);
+            in[c] = silence_.data();
 
     if (sidechains_ < 1) {
         plugIn_->Process(outBuffers, in, frames);
     } else {
-        // Main inputs, then the side-chain. Without an active aux bus the key is the main input.
-        const bool auxActive = hasSideChain_ && data.numInputs > 1 && data.inputs[1].numChannels >= sidechains_;
+        // Main inputs, then the side-chain. The key is the side-chain only while the host
+        // has switched its bus on and hands its buffers; otherwise it is the main input.
+        // A mono side-chain keys both channels.
+        const bool auxActive = hasSideChain_ && auxActive_.load(std::memory_order_relaxed) && data.numInputs > 1
+            && data.inputs[1].channelBuffers32 && data.inputs[1].numChannels > 0 && data.inputs[1].channelBuffers32[0];
         for (int32 c = 0; c < sidechains_; ++c) {
-            float* side = auxActive ? data.inputs[1].channelBuffers32[c] : in[std::min(c, channels - 1)];
-            if (auxActive && data.inputs[1].silenceFlags != 0)
-                side = silenced(side);
+            float* side = in[std::min(c, channels - 1)];
+            if (auxActive) {
+                float* given = c < data.inputs[1].numChannels ? data.inputs[1].channelBuffers32[c] : nullptr;
+                side = data.inputs[1].silenceFlags != 0 ? silence_.data()
+                    : given                             ? given
+                                                        : data.inputs[1].channelBuffers32[0];
+            }
             in[inputs_ + c] = side;
         }
         plugIn_->Process(outBuffers, in, frames);
     }
-    data.outputs[0].silenceFlags = 0;
+    // Tell the host which output channels are all zeros, so it can skip work after them.
+    uint64 silent = 0;
+    for (int32 c = 0; c < outputs_; ++c) {
+        const float* out = outBuffers[c];
+        bool zero = true;
+        for (int32 i = 0; i < frames && zero; ++i)
+            zero = out[i] == 0.0f;
+        if (zero)
+            silent |= uint64(1) << c;
+    }
+    data.outputs[0].silenceFlags = silent;
     return kResultOk;
 }
 

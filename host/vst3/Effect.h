@@ -7,6 +7,7 @@
 #include "host/vst3/AudioEffect.h"
 #include "host/vst3/ProductInfo.h"
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,8 @@ public:
     Steinberg::tresult PLUGIN_API terminate() SMTG_OVERRIDE;
     // IComponent
     Steinberg::tresult PLUGIN_API setActive(Steinberg::TBool state) SMTG_OVERRIDE;
+    Steinberg::tresult PLUGIN_API activateBus(Steinberg::Vst::MediaType type, Steinberg::Vst::BusDirection dir,
+                                              Steinberg::int32 index, Steinberg::TBool state) SMTG_OVERRIDE;
     Steinberg::tresult PLUGIN_API setState(Steinberg::IBStream* state) SMTG_OVERRIDE;
     Steinberg::tresult PLUGIN_API getState(Steinberg::IBStream* state) SMTG_OVERRIDE;
     // IAudioProcessor
@@ -76,6 +79,8 @@ private:
     std::string hostName_;
     int32_t inputs_ = 0, outputs_ = 0, sidechains_ = 0;
     bool hasSideChain_ = false;
+    // The host switched the side-chain bus on (UI thread, read by process).
+    std::atomic<bool> auxActive_{false};
     // Host automation arriving with the audio: converted to plain values and queued
     // as timed events for the plug-in object. Converter data per parameter is cached at
     // initialize, so nothing here allocates.

@@ -6,6 +6,7 @@
 #include "framework/ztpi/PlugInInterfaces.h"
 
 #include "pluginterfaces/base/funknown.h"
+#include "pluginterfaces/vst/vsttypes.h"
 
 #include <cstdint>
 
@@ -27,8 +28,8 @@ struct SProductInfo {
     zt::ztpi::IModule* (*moduleEntry)(zt::ztpi::IHost* host, int32_t* interfaceVersion);
 };
 
-// The SDK version the classes report.
-constexpr const char* kSdkVersion = "VST 3.0.2";
+// The SDK version the classes report: the one we build against.
+constexpr const char* kSdkVersion = kVstVersionString;
 
 // Id of the message with which processor and controller find each other, and the
 // attribute that carries the processor's address.

@@ -121,7 +121,7 @@ TEST(Factory, ClassesAndNames)
     EXPECT_STREQ(processor.category, "Audio Module Class");
     EXPECT_STREQ(processor.subCategories, "Fx");
     EXPECT_STREQ(processor.version, kQuillstripVersion);
-    EXPECT_STREQ(processor.sdkVersion, "VST 3.0.2");
+    EXPECT_STREQ(processor.sdkVersion, kVstVersionString);
     EXPECT_EQ(processor.cardinality, PClassInfo::kManyInstances);
     EXPECT_STREQ(controller.name, "Quillstrip Pro SmallController");
     EXPECT_STREQ(controller.category, "Component Controller Class");
@@ -322,7 +322,7 @@ TEST_F(Adapter, PlugInEditsAndLatencyReachTheHost)
     EXPECT_EQ(host.processor()->getLatencySamples(), 279u);
 }
 
-TEST_F(Adapter, SilentInputsReachThePlugInAsZerosAndOutputIsNotSilent)
+TEST_F(Adapter, SilentInputsReachThePlugInAsZerosAndSilentOutputIsFlagged)
 {
     Start();
     std::vector<float> l(64, 0.5f), r(64, 0.5f), ol(64, 9.0f), or_(64, 9.0f);
@@ -331,8 +331,33 @@ TEST_F(Adapter, SilentInputsReachThePlugInAsZerosAndOutputIsNotSilent)
     EXPECT_TRUE(host.Process(in, 2, nullptr, 0, out, 2, 64, 0x3));
     EXPECT_EQ(ol, std::vector<float>(64, 0.0f));
     EXPECT_EQ(l, std::vector<float>(64, 0.5f));  // the host's buffers are left alone
+    EXPECT_EQ(host.outputSilence(), 0x3u);
     EXPECT_TRUE(host.Process(in, 2, nullptr, 0, out, 2, 64));
     EXPECT_EQ(ol, l);
+    EXPECT_EQ(host.outputSilence(), 0u);
+    r.assign(64, 0.0f);  // one silent channel of two
+    EXPECT_TRUE(host.Process(in, 2, nullptr, 0, out, 2, 64));
+    EXPECT_EQ(host.outputSilence(), 0x2u);
+}
+
+// Hosts that hand fewer channels than arranged, or null buffers, get no read through a
+// null pointer: the missing main channel reads as the first, a missing output is a flush.
+TEST_F(Adapter, MissingChannelsAndNullBuffersAreSurvived)
+{
+    Start(2, 2);
+    std::vector<float> l(64, 0.25f), ol(64, 9.0f), or_(64, 9.0f);
+    float* in[2] = {l.data(), nullptr};
+    float* out[2] = {ol.data(), or_.data()};
+    EXPECT_TRUE(host.Process(in, 1, nullptr, 0, out, 2, 64));  // stereo bus, one channel given
+    EXPECT_EQ(or_, l);
+    EXPECT_TRUE(host.Process(in, 2, nullptr, 0, out, 2, 64));  // a null channel
+    EXPECT_EQ(or_, l);
+    float* side[2] = {nullptr, nullptr};
+    EXPECT_TRUE(host.Process(in, 1, side, 2, out, 2, 64));  // null side-chain buffers
+    float* noOut[2] = {ol.data(), nullptr};
+    ol.assign(64, 9.0f);
+    EXPECT_TRUE(host.Process(in, 1, nullptr, 0, noOut, 2, 64));  // a null output: nothing written
+    EXPECT_EQ(ol, std::vector<float>(64, 9.0f));
 }
 
 TEST_F(Adapter, OversamplingDelaysByTheReportedLatency)
@@ -527,7 +552,7 @@ TEST(AdapterChannels, AllOffChainIsBitExactInEveryLayout)
         CVst3Host host;
         ASSERT_TRUE(host.Load(QS_BUNDLE) && host.CreateInstance());
         ASSERT_TRUE(host.SetBuses(layout.channels, layout.side));
-        host.Setup(44100, 512);
+        host.Setup(44100, 1024);
         host.SetActive(true);
         std::vector<std::vector<float>> in(2, std::vector<float>(1000)), side(2, std::vector<float>(1000, 0.25f)),
             out(2, std::vector<float>(1000));
@@ -579,6 +604,18 @@ TEST(AdapterChannels, TheAuxBusKeysTheGate)
     for (float v : ol)
         peak = std::max(peak, std::fabs(v));
     EXPECT_GT(peak, 0.45f);  // key present: open
+
+    // With its bus switched off the aux buffers are not the key: the main input is, and
+    // it is loud, so the gate stays open on a silent aux.
+    host.SetActive(false);
+    host.component()->activateBus(kAudio, kInput, 1, false);
+    host.SetActive(true);
+    for (int block = 0; block < 20; ++block)
+        host.Process(in, 2, silentKey, 2, out, 2, 512);
+    peak = 0;
+    for (float v : ol)
+        peak = std::max(peak, std::fabs(v));
+    EXPECT_GT(peak, 0.45f);
 }
 
 TEST_F(Adapter, ControllerStateIs257Bytes)

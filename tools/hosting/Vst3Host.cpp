@@ -220,7 +220,9 @@ bool CVst3Host::Process(float** in, int inChannels, float** side, int sideChanne
     data.inputs = inputs;
     data.outputs = outputs;
     data.inputParameterChanges = changes;
-    return processor_->process(data) == kResultOk && outputs[0].silenceFlags == 0;
+    const bool processed = processor_->process(data) == kResultOk;
+    outputSilence_ = outputs[0].silenceFlags;
+    return processed;
 }
 
 int CVst3Host::FindParameter(const std::string& name) const

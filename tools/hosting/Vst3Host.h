@@ -49,6 +49,8 @@ public:
     // parameter changes that arrive with it (may be null).
     bool Process(float** in, int inChannels, float** side, int sideChannels, float** out, int outChannels, int frames,
                  Steinberg::uint64 silenceFlags = 0, Steinberg::Vst::IParameterChanges* changes = nullptr);
+    // The output silence flags the last Process call returned.
+    Steinberg::uint64 outputSilence() const { return outputSilence_; }
     // A call with no audio that only delivers parameter changes.
     bool Flush(Steinberg::Vst::IParameterChanges* changes);
 
@@ -65,6 +67,7 @@ public:
     void Release();
 
 private:
+    Steinberg::uint64 outputSilence_ = 0;
     std::string error_;
     void* library_ = nullptr;
     Steinberg::IPluginFactory* factory_ = nullptr;
