@@ -124,7 +124,15 @@ void CBasePlugIn::SetEngineRate(int32_t rate, int32_t factor)
 void CBasePlugIn::ApplyPendingRate()
 {
     const int64_t packed = pendingRate_.exchange(0, std::memory_order_acquire);
-    if (packed != 0)
+    // The audio thread may have switched to this rate itself already.
+    if (packed != 0 && packed != ((int64_t(activeRate_) << 8) | activeFactor_))
+        ApplyRate(packed);
+}
+
+void CBasePlugIn::SwitchEngineRateNow(int32_t rate, int32_t factor)
+{
+    const int64_t packed = (int64_t(rate) << 8) | factor;
+    if (packed != ((int64_t(activeRate_) << 8) | activeFactor_))
         ApplyRate(packed);
 }
 

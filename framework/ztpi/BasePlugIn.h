@@ -132,6 +132,10 @@ protected:
     // audio runs the change is handed to the audio thread and takes effect at the next
     // block boundary; then every parameter is applied again for the new rate.
     void SetEngineRate(int32_t rate, int32_t factor);
+    // Audio thread, at a block boundary: the engine runs at rate from this sub-block on,
+    // without waiting for the UI thread. Whatever must follow there (telling the host of
+    // a new latency) is the caller's; its later SetEngineRate to the same rate is free.
+    void SwitchEngineRateNow(int32_t rate, int32_t factor);
     // Applies and empties the event queue without processing audio.
     void ApplyQueuedEvents();
     // Engine rate ratio in force on the audio thread.

@@ -231,17 +231,32 @@ void CQuillstripPlugIn::ProcessSubBlock(float** outputs, float** inputs, int32_t
 bool CQuillstripPlugIn::ApplyRealTime(int32_t set, int32_t number, float value)
 {
     if (set == kSetProcessing) {
-        // Switching the rate and telling the host of the new latency is UI-thread work.
-        if (number == kOversampleEnable)
+        // The engine changes rate at this block boundary, so that an offline bounce (no
+        // UI-thread call until it ends) hears it; telling the host of the new latency
+        // and storing the rate follow on the UI thread.
+        if (number == kOversampleEnable) {
+            const int32_t factor = value != 0.0f ? 2 : 1;
+            if (active_ && hostRate_ > 0)
+                SwitchEngineRateNow(hostRate_ * factor, factor);
             return false;
-        // Listening takes effect now; turning the other monitor off and this key's
-        // filter on goes through the parameter manager on the UI thread.
+        }
+        // Listening, the other key falling silent and this key's filter switching on all
+        // take effect now in the engine; the parameter store (and so host and editor)
+        // follows on the UI thread.
         if (number == kGateScMonitor || number == kCompScMonitor) {
-            if (number == kGateScMonitor)
-                dsp_->SetGateKeyListen(value != 0.0f);
+            const bool gate = number == kGateScMonitor, on = value != 0.0f;
+            if (gate)
+                dsp_->SetGateKeyListen(on);
             else
-                dsp_->SetCompKeyListen(value != 0.0f);
-            return value == 0.0f;
+                dsp_->SetCompKeyListen(on);
+            if (!on)
+                return true;
+            if (gate)
+                dsp_->SetCompKeyListen(false);
+            else
+                dsp_->SetGateKeyListen(false);
+            ApplyKeyFilter(gate ? CQuillstripDSP::kGateKeyFilter : CQuillstripDSP::kCompKeyFilter, kBandEnable, 1.0f);
+            return false;
         }
     }
     ApplyParameter(set, number, value);

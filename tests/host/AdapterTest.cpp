@@ -472,6 +472,53 @@ TEST_F(Adapter, DamagedOrEmptyStatesChangeNothing)
     }
 }
 
+// A change that reaches only process() (an offline bounce, a host that does not also
+// tell the controller) takes its whole audible effect where it lands, exactly as the
+// same change made through the controller before that block.
+TEST(AdapterAutomation, ChangesWithTheAudioApplyAsFullyAsControllerChanges)
+{
+    struct SCase {
+        ParamID id;
+        double value;
+    };
+    for (const SCase change : {SCase{kCompScMonitor, 1.0}, SCase{kGateScMonitor, 1.0}, SCase{kOversample, 1.0}}) {
+        std::vector<std::vector<float>> rendered;
+        for (const bool throughProcess : {true, false}) {
+            CVst3Host host;
+            ASSERT_TRUE(host.Load(QS_BUNDLE) && host.CreateInstance());
+            ASSERT_TRUE(host.SetBuses(2, 0));
+            // Compressor and limiter on; the key filters as they come (off).
+            for (const auto& [id, value] : std::vector<std::pair<ParamID, double>>{
+                     {58, 1.0}, {61, 0.2}, {43, 1.0}, {89, 1.0}, {76, 1.0}, {86, 1.0}})
+                host.SetNormalized(id, value);
+            host.Setup(48000, 256);
+            host.SetActive(true);
+            std::vector<float> l(256), r(256), ol(256), or_(256), all;
+            float* in[2] = {l.data(), r.data()};
+            float* out[2] = {ol.data(), or_.data()};
+            for (int block = 0; block < 40; ++block) {
+                for (size_t i = 0; i < 256; ++i) {
+                    const double t = double(block * 256 + int(i)) / 48000.0;
+                    l[i] = static_cast<float>(0.6 * std::sin(2 * M_PI * 110 * t) + 0.2 * std::sin(2 * M_PI * 5000 * t));
+                    r[i] = static_cast<float>(0.5 * std::sin(2 * M_PI * 220 * t));
+                }
+                qs::hosting::CParameterChanges changes;
+                if (block == 10) {
+                    if (throughProcess)
+                        changes.Add(change.id, 0, change.value);
+                    else
+                        host.SetNormalized(change.id, change.value);
+                }
+                ASSERT_TRUE(host.Process(in, 2, nullptr, 0, out, 2, 256, 0, changes.Empty() ? nullptr : &changes));
+                if (block >= 10)
+                    all.insert(all.end(), ol.begin(), ol.end());
+            }
+            rendered.push_back(all);
+        }
+        EXPECT_EQ(rendered[0], rendered[1]) << "parameter " << change.id;
+    }
+}
+
 TEST_F(Adapter, AutomationWithTheAudioLandsAtItsSubBlock)
 {
     Start();

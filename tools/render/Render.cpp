@@ -459,12 +459,16 @@ int main(int argc, char** argv)
             }
         }
         blockChanges.Clear();
+        const size_t firstChange = nextChange;
         for (; nextChange < changes.size() && changes[nextChange].frame < at + n; ++nextChange)
             blockChanges.Add(changes[nextChange].id,
                              static_cast<int32>(changes[nextChange].frame - std::min(at, changes[nextChange].frame)),
                              changes[nextChange].value);
         host.Process(inPtr, in.channels, sideChannels ? sidePtr : nullptr, sideChannels, outPtr, in.channels,
                      static_cast<int>(n), 0, blockChanges.Empty() ? nullptr : &blockChanges);
+        // As hosts do, the controller hears of played automation after the audio has it.
+        for (size_t k = firstChange; k < nextChange; ++k)
+            host.SetNormalized(changes[k].id, changes[k].value);
         for (size_t c = 0; c < static_cast<size_t>(in.channels); ++c)
             std::copy_n(outBlock[c].begin(), n, out.data[c].begin() + static_cast<long>(at));
         at += n;
