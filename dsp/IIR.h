@@ -29,6 +29,7 @@
 
 class CIIR : public SFilterTerms {
 public:
+    // The display grid: 16 Hz to 20400 Hz in steps of 1.5 % (about 1/46 octave).
     static constexpr int32_t kDisplayPoints = 473;
     static constexpr int32_t kDisplayRate = filter::kDisplayRate;
 
@@ -65,7 +66,8 @@ public:
     // limit. freq <= filter::kDisplayMaxFreq.
     void DesignDisplay(int32_t type, int32_t rate, double freq, double gainDb, double q);
     // Magnitude of the display set at every grid point into out[0..472], then the first
-    // n of them converted to dB. out must hold kDisplayPoints floats.
+    // n of them converted to dB (0 <= n <= kDisplayPoints). out must hold kDisplayPoints
+    // floats.
     void GetDisplayResponse(float* out, int32_t n) const;
     // Frequency of grid point i: 16 Hz to 20400 Hz, logarithmic.
     static double DisplayFrequency(int32_t i);
