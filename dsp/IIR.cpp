@@ -4,6 +4,7 @@
 #include "dsp/IIRSeries.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -11,21 +12,15 @@
 
 namespace {
 
-constexpr double kPi = 3.141592653589793;
-constexpr double kTwoPi = 6.283185307179586;
-
 // Below this magnitude states and gliding coefficients are zeroed: keeps decaying
 // feedback out of the denormal range long before it gets there.
 constexpr double kDenormalFloor = 0x1p-32;  // 2.3283064365386963e-10
 // A gliding coefficient this close to its target is put on it, so a settled filter
 // runs exactly the designed set (and flat is bit-exact).
 constexpr double kSnap = 1e-11;
-
-// Audio designs stay below 20/21 of Nyquist, where the bilinear warping still leaves
-// a usable shape.
-constexpr double kNyquistFraction = 0.9523809523809523;
-// Display designs of most types stop at 21 kHz, just under the 44.1 kHz Nyquist.
-constexpr double kDisplayMaxFreq = 21000.0;
+// The glide's corner: a design change moves 1/e of the rest of the way every 64 ms,
+// slow enough not to click, quick enough to follow a control.
+constexpr double kGlideHz = 2.5;
 
 constexpr int32_t kBiquadCount = 5;  // b0 b1 b2 a1 a2
 constexpr int32_t kWithFirstOrderCount = 6;
@@ -36,143 +31,18 @@ constexpr Coefficients kIdentity = {1.0, 0.0, 0.0, 0.0, 0.0, 1.0};
 
 double GlideFactor(int32_t rate)
 {
-    // One-pole at 2.5 Hz with the framework's 6.283 constant.
-    return 1.0 - std::exp(-6.283 * 2.5 / double(rate));
+    assert(rate > 0);
+    return 1.0 - std::exp(-filter::kOnePoleTwoPi * kGlideHz / double(rate));
 }
 
-double AudioFrequency(int32_t rate, double freq) { return std::min(freq, double(rate) * 0.5 * kNyquistFraction); }
-
-double AudioAngle(int32_t rate, double freq) { return kTwoPi * AudioFrequency(rate, freq) / double(rate); }
-
-double DisplayAngle(double freq) { return kTwoPi * freq / double(CIIR::kDisplayRate); }
-
-Coefficients Normalised(double b0, double b1, double b2, double a0, double a1, double a2)
-{
-    return {b0 / a0, b1 / a0, b2 / a0, a1 / a0, a2 / a0, 1.0};
-}
-
-// Cookbook sections at angle w, alpha = sin w / (2Q).
-Coefficients HighPass(double w, double q)
-{
-    const double cw = std::cos(w), alpha = std::sin(w) / (2.0 * q);
-    const double b0 = (1.0 + cw) / 2.0;
-    return Normalised(b0, -(1.0 + cw), b0, 1.0 + alpha, -2.0 * cw, 1.0 - alpha);
-}
-
-Coefficients LowPass(double w, double q)
-{
-    const double cw = std::cos(w), alpha = std::sin(w) / (2.0 * q);
-    const double b0 = (1.0 - cw) / 2.0;
-    return Normalised(b0, 1.0 - cw, b0, 1.0 + alpha, -2.0 * cw, 1.0 - alpha);
-}
-
-// Peak gain 1 at w.
-Coefficients BandPass(double w, double q)
-{
-    const double cw = std::cos(w), alpha = std::sin(w) / (2.0 * q);
-    return Normalised(alpha, 0.0, -alpha, 1.0 + alpha, -2.0 * cw, 1.0 - alpha);
-}
-
-Coefficients BandStop(double w, double q)
-{
-    const double cw = std::cos(w), alpha = std::sin(w) / (2.0 * q);
-    return Normalised(1.0, -2.0 * cw, 1.0, 1.0 + alpha, -2.0 * cw, 1.0 - alpha);
-}
-
-// Shelves with A = 10^(gain/40) and slope S from Q (S = Q up to 1, then 1..1.7 over
-// Q 1..100); beta = sin w * sqrt((A^2 + 1)/S - (A - 1)^2), i.e. 2*sqrt(A)*alpha.
-Coefficients Shelf(bool low, double w, double gainDb, double q)
-{
-    if (gainDb == 0.0)
-        return kIdentity;
-    const double a = std::pow(10.0, gainDb / 40.0);
-    const double s = q <= 1.0 ? q : 1.0 + 0.7 * q / 100.0;
-    const double cw = std::cos(w);
-    const double beta = std::sin(w) * std::sqrt((a * a + 1.0) / s - (a - 1.0) * (a - 1.0));
-    if (low)
-        return Normalised(a * ((a + 1.0) - (a - 1.0) * cw + beta), 2.0 * a * ((a - 1.0) - (a + 1.0) * cw),
-                          a * ((a + 1.0) - (a - 1.0) * cw - beta), (a + 1.0) + (a - 1.0) * cw + beta,
-                          -2.0 * ((a - 1.0) + (a + 1.0) * cw), (a + 1.0) + (a - 1.0) * cw - beta);
-    return Normalised(a * ((a + 1.0) + (a - 1.0) * cw + beta), -2.0 * a * ((a - 1.0) + (a + 1.0) * cw),
-                      a * ((a + 1.0) + (a - 1.0) * cw - beta), (a + 1.0) - (a - 1.0) * cw + beta,
-                      2.0 * ((a - 1.0) - (a + 1.0) * cw), (a + 1.0) - (a - 1.0) * cw - beta);
-}
-
-// Orfanidis' peaking section with prescribed Nyquist gain (reference gain 1).
-// fn = f/fs; the bandwidth dw = pi*fn/Q is measured where the gain is 0.875 of the peak
-// in dB. Bandwidth ratios above 0.78 are limited (tan(dw/2) explodes towards 1); q
-// returns the Q actually used.
-Coefficients BellSection(double fn, double gainDb, double& q)
-{
-    double r = fn / q;
-    if (r > 0.78) {
-        q = fn / 0.78;
-        r = 0.78;
-    }
-    if (gainDb == 0.0)
-        return kIdentity;
-
-    const double w0 = kTwoPi * fn;
-    const double dw = kPi * r;
-    const double g = std::pow(10.0, gainDb / 20.0);
-    const double gbRoot = std::pow(10.0, 0.875 * gainDb / 20.0);
-    const double gb2 = gbRoot * gbRoot;
-    const double g2 = g * g;
-
-    const double f = std::fabs(g2 - gb2);
-    const double g00 = std::fabs(g2 - 1.0);
-    const double f00 = std::fabs(gb2 - 1.0);
-    const double p = (w0 * w0 - kPi * kPi) * (w0 * w0 - kPi * kPi);
-    // Nyquist gain G1 of the analogue prototype.
-    const double g1 = std::sqrt((g2 * kPi * kPi * f00 * dw * dw / f + p) / (f00 * kPi * kPi * dw * dw / f + p));
-    const double g11 = std::fabs(g2 - g1 * g1);
-    const double f11 = std::fabs(gb2 - g1 * g1);
-    const double g01 = std::fabs(g2 - g1);
-    const double f01 = std::fabs(gb2 - g1);
-    const double t = std::tan(w0 / 2.0);
-    const double w2 = std::sqrt(g11 / g00) * t * t;
-    const double dW = (1.0 + std::sqrt(f00 / f11) * w2) * std::tan(dw / 2.0);
-    const double c = f11 * dW * dW - 2.0 * w2 * (f01 - std::sqrt(f00 * f11));
-    const double d = 2.0 * w2 * (g01 - std::sqrt(g00 * g11));
-    const double a = std::sqrt((c + d) / f);
-    const double b = std::sqrt((g2 * c + gb2 * d) / f);
-    return Normalised(g1 + w2 + b, -2.0 * (g1 - w2), g1 + w2 - b, 1.0 + w2 + a, -2.0 * (1.0 - w2), 1.0 + w2 - a);
-}
-
-// The Q parameter's true-log mapping over 0.1..100 (bounds held as floats, as the
-// parameter's converter holds them). The steep cuts pull the user's Q towards 0.5 in
-// this domain (a weighted geometric mean), because every stage's resonance adds up.
-double QNorm(double q)
-{
-    const double lo = double(0.1f), hi = double(100.0f);
-    return std::log(double(float(q)) / lo) / std::log(hi / lo);
-}
-
-float QFromNorm(double t)
-{
-    const double lo = double(0.1f), hi = double(100.0f);
-    return float(lo * std::exp(std::log(hi / lo) * t));
-}
-
-double ThreeStageQ(double q) { return QFromNorm((QNorm(0.5) + QNorm(q)) * 0.5); }
-double FourStageQ(double q) { return QFromNorm((QNorm(0.5) * 1.333 + QNorm(q)) / 2.333); }
-
-// The single display grid shared by every instance (it depends on nothing).
+// The display grid shared by every instance (it depends on nothing).
 struct SDisplayGrid {
-    float cos1[CIIR::kDisplayPoints];
-    float sin1[CIIR::kDisplayPoints];
-    float cos2[CIIR::kDisplayPoints];
-    float sin2[CIIR::kDisplayPoints];
+    SResponsePoint points[CIIR::kDisplayPoints];
 
     SDisplayGrid()
     {
-        for (int32_t i = 0; i < CIIR::kDisplayPoints; ++i) {
-            const double w = DisplayAngle(CIIR::DisplayFrequency(i));
-            cos1[i] = float(std::cos(w));
-            sin1[i] = float(std::sin(w));
-            cos2[i] = float(std::cos(2.0 * w));
-            sin2[i] = float(std::sin(2.0 * w));
-        }
+        for (int32_t i = 0; i < CIIR::kDisplayPoints; ++i)
+            points[i] = SResponsePoint::At(CIIR::kDisplayRate, CIIR::DisplayFrequency(i));
     }
 };
 
@@ -180,19 +50,6 @@ const SDisplayGrid& DisplayGrid()
 {
     static const SDisplayGrid grid;
     return grid;
-}
-
-// |H(e^jw)| of one biquad, single precision, at grid point i:
-//   N = b0 + b1 e^-jw + b2 e^-j2w,  D = 1 + a1 e^-jw + a2 e^-j2w.
-float Magnitude(const Coefficients& c, const SDisplayGrid& g, int32_t i)
-{
-    const float b0 = float(c[CIIR::kB0]), b1 = float(c[CIIR::kB1]), b2 = float(c[CIIR::kB2]);
-    const float a1 = float(c[CIIR::kA1]), a2 = float(c[CIIR::kA2]);
-    const float nr = b0 + b1 * g.cos1[i] + b2 * g.cos2[i];
-    const float ni = -b1 * g.sin1[i] - b2 * g.sin2[i];
-    const float dr = 1.0f + a1 * g.cos1[i] + a2 * g.cos2[i];
-    const float di = -a1 * g.sin1[i] - a2 * g.sin2[i];
-    return std::sqrt((nr * nr + ni * ni) / (dr * dr + di * di));
 }
 
 inline void FlushValue(double& v)
@@ -397,254 +254,83 @@ bool AtFixedPoint(double c, double t, double g) { return SameBits(c + (t - c) * 
 
 }  // namespace
 
-CIIR::CIIR()
-    : target_(kIdentity), current_(kIdentity), glide_(GlideFactor(44100)), display_(kIdentity),
-      firstOrderDisplay_(kIdentity)
-{}
+CIIR::CIIR() : target_(kIdentity), current_(kIdentity), glide_(GlideFactor(44100)) {}
 
 double CIIR::DisplayFrequency(int32_t i)
 {
-    // 16 Hz .. 16 * 1275 = 20400 Hz.
-    return 16.0 * std::exp((double(i) / double(kDisplayPoints - 1)) * std::log(1275.0));
+    // The frequency parameter's range, 16 Hz .. 16 * 1275 = 20400 Hz.
+    constexpr double kLowest = 16.0, kSpan = 1275.0;
+    return kLowest * std::exp((double(i) / double(kDisplayPoints - 1)) * std::log(kSpan));
 }
 
 // ---------------------------------------------------------------- audio designs
 
-void CIIR::SetTarget(int32_t rate, const Coefficients& biquad, int32_t stageMode)
+void CIIR::SetTarget(int32_t rate, const SFilterDesign& design)
 {
-    target_ = biquad;
-    target_[kC] = 1.0;
-    stageMode_ = stageMode;
+    target_ = design.coefficients;
+    stageMode_ = design.stageMode;
+    firstOrderHighPass_ = design.onePoleHighPass;
     glide_ = GlideFactor(rate);
     settled_ = 0;
 }
 
-void CIIR::SetTarget18(int32_t rate, double freq, const Coefficients& biquad, bool highPass)
-{
-    SetTarget(rate, biquad, kWithFirstOrder);
-    // The one-pole uses the unclamped frequency.
-    target_[kC] = 1.0 - std::exp(-6.283 * freq / double(rate));
-    firstOrderHighPass_ = highPass;
-}
+void CIIR::DesignFlat(int32_t rate) { SetTarget(rate, filter::Flat()); }
 
-void CIIR::DesignFlat(int32_t rate) { SetTarget(rate, kIdentity, kSingle); }
+void CIIR::DesignLowCut12(int32_t rate, double freq, double q) { SetTarget(rate, filter::LowCut12(rate, freq, q)); }
 
-void CIIR::DesignLowCut12(int32_t rate, double freq, double q)
-{
-    SetTarget(rate, HighPass(AudioAngle(rate, freq), q), kSingle);
-}
+void CIIR::DesignLowCut18(int32_t rate, double freq, double q) { SetTarget(rate, filter::LowCut18(rate, freq, q)); }
 
-void CIIR::DesignLowCut18(int32_t rate, double freq, double q)
-{
-    SetTarget18(rate, freq, HighPass(AudioAngle(rate, freq), q), true);
-}
+void CIIR::DesignLowCut36(int32_t rate, double freq, double q) { SetTarget(rate, filter::LowCut36(rate, freq, q)); }
 
-void CIIR::DesignLowCut36(int32_t rate, double freq, double q)
-{
-    SetTarget(rate, HighPass(AudioAngle(rate, freq), ThreeStageQ(q)), kThreeStages);
-}
+void CIIR::DesignLowCut48(int32_t rate, double freq, double q) { SetTarget(rate, filter::LowCut48(rate, freq, q)); }
 
-void CIIR::DesignLowCut48(int32_t rate, double freq, double q)
-{
-    SetTarget(rate, HighPass(AudioAngle(rate, freq), FourStageQ(q)), kFourStages);
-}
+void CIIR::DesignHighCut12(int32_t rate, double freq, double q) { SetTarget(rate, filter::HighCut12(rate, freq, q)); }
 
-void CIIR::DesignHighCut12(int32_t rate, double freq, double q)
-{
-    SetTarget(rate, LowPass(AudioAngle(rate, freq), q), kSingle);
-}
+void CIIR::DesignHighCut18(int32_t rate, double freq, double q) { SetTarget(rate, filter::HighCut18(rate, freq, q)); }
 
-void CIIR::DesignHighCut18(int32_t rate, double freq, double q)
-{
-    SetTarget18(rate, freq, LowPass(AudioAngle(rate, freq), q), false);
-}
+void CIIR::DesignHighCut36(int32_t rate, double freq, double q) { SetTarget(rate, filter::HighCut36(rate, freq, q)); }
 
-void CIIR::DesignHighCut36(int32_t rate, double freq, double q)
-{
-    SetTarget(rate, LowPass(AudioAngle(rate, freq), ThreeStageQ(q)), kThreeStages);
-}
+void CIIR::DesignHighCut48(int32_t rate, double freq, double q) { SetTarget(rate, filter::HighCut48(rate, freq, q)); }
 
-void CIIR::DesignHighCut48(int32_t rate, double freq, double q)
-{
-    SetTarget(rate, LowPass(AudioAngle(rate, freq), FourStageQ(q)), kFourStages);
-}
+void CIIR::DesignBandPass(int32_t rate, double freq, double q) { SetTarget(rate, filter::BandPass(rate, freq, q)); }
 
-void CIIR::DesignBandPass(int32_t rate, double freq, double q)
-{
-    SetTarget(rate, BandPass(AudioAngle(rate, freq), q), kSingle);
-}
-
-void CIIR::DesignBandStop(int32_t rate, double freq, double q)
-{
-    SetTarget(rate, BandStop(AudioAngle(rate, freq), q), kSingle);
-}
+void CIIR::DesignBandStop(int32_t rate, double freq, double q) { SetTarget(rate, filter::BandStop(rate, freq, q)); }
 
 void CIIR::DesignLowShelf(int32_t rate, double freq, double gainDb, double q)
 {
-    SetTarget(rate, Shelf(true, AudioAngle(rate, freq), gainDb, q), kSingle);
+    SetTarget(rate, filter::LowShelf(rate, freq, gainDb, q));
 }
 
 void CIIR::DesignHighShelf(int32_t rate, double freq, double gainDb, double q)
 {
-    SetTarget(rate, Shelf(false, AudioAngle(rate, freq), gainDb, q), kSingle);
+    SetTarget(rate, filter::HighShelf(rate, freq, gainDb, q));
 }
 
 void CIIR::DesignBell(int32_t rate, double freq, double gainDb, double q)
 {
-    const double fn = AudioFrequency(rate, freq) / double(rate);
-    SetTarget(rate, BellSection(fn, gainDb, q), kSingle);
+    SetTarget(rate, filter::Bell(rate, freq, gainDb, q));
 }
 
 void CIIR::Design(int32_t type, int32_t rate, double freq, double gainDb, double q)
 {
-    switch (type) {
-    case kLowCut12:
-        DesignLowCut12(rate, freq, q);
-        break;
-    case kLowCut18:
-        DesignLowCut18(rate, freq, q);
-        break;
-    case kLowCut36:
-        DesignLowCut36(rate, freq, q);
-        break;
-    case kLowShelf:
-        DesignLowShelf(rate, freq, gainDb, q);
-        break;
-    case kBell:
-        DesignBell(rate, freq, gainDb, q);
-        break;
-    case kHighShelf:
-        DesignHighShelf(rate, freq, gainDb, q);
-        break;
-    case kHighCut12:
-        DesignHighCut12(rate, freq, q);
-        break;
-    case kHighCut18:
-        DesignHighCut18(rate, freq, q);
-        break;
-    case kHighCut36:
-        DesignHighCut36(rate, freq, q);
-        break;
-    case kBandPass:
-        DesignBandPass(rate, freq, q);
-        break;
-    case kBandStop:
-        DesignBandStop(rate, freq, q);
-        break;
-    case kLowCut48:
-        DesignLowCut48(rate, freq, q);
-        break;
-    case kHighCut48:
-        DesignHighCut48(rate, freq, q);
-        break;
-    default:
-        DesignFlat(rate);
-        break;
-    }
+    SetTarget(rate, filter::OfType(type, rate, freq, gainDb, q));
 }
 
 // ---------------------------------------------------------------- display
 
-void CIIR::DesignDisplayFlat()
-{
-    display_ = kIdentity;
-    firstOrderDisplay_ = kIdentity;
-    displayStageMode_ = kSingle;
-}
+void CIIR::DesignDisplayFlat() { display_ = filter::Flat(); }
 
 void CIIR::DesignDisplay(int32_t type, int32_t rate, double freq, double gainDb, double q)
 {
-    // Most types are drawn up to 21 kHz; the high cuts and the bell follow the set
-    // frequency all the way.
-    const double wClamped = DisplayAngle(std::min(freq, kDisplayMaxFreq));
-    const double wFree = DisplayAngle(freq);
-    // Very high Q would only draw a needle the grid cannot resolve.
-    const double qCapped = std::min(q, 50.0);
-
-    firstOrderDisplay_ = kIdentity;
-    displayStageMode_ = kSingle;
-    switch (type) {
-    case kLowCut12:
-        display_ = HighPass(wClamped, q);
-        break;
-    case kLowCut18:
-        display_ = HighPass(wClamped, q);
-        // A Q = 0.5 biquad is two coincident first-order sections: its square root
-        // draws the one-pole.
-        firstOrderDisplay_ = HighPass(wClamped, 0.5);
-        displayStageMode_ = kWithFirstOrder;
-        break;
-    case kLowCut36:
-        display_ = HighPass(wClamped, ThreeStageQ(q));
-        displayStageMode_ = kThreeStages;
-        break;
-    case kLowCut48:
-        display_ = HighPass(wClamped, FourStageQ(q));
-        displayStageMode_ = kFourStages;
-        break;
-    case kHighCut12:
-        display_ = LowPass(wFree, q);
-        break;
-    case kHighCut18:
-        display_ = LowPass(wFree, q);
-        firstOrderDisplay_ = LowPass(wClamped, 0.5);
-        displayStageMode_ = kWithFirstOrder;
-        break;
-    case kHighCut36:
-        display_ = LowPass(wFree, ThreeStageQ(q));
-        displayStageMode_ = kThreeStages;
-        break;
-    case kHighCut48:
-        display_ = LowPass(wFree, FourStageQ(q));
-        displayStageMode_ = kFourStages;
-        break;
-    case kBandPass:
-        display_ = BandPass(wClamped, qCapped);
-        break;
-    case kBandStop:
-        display_ = BandStop(wClamped, qCapped);
-        break;
-    case kLowShelf:
-        display_ = Shelf(true, wClamped, gainDb, qCapped);
-        break;
-    case kHighShelf:
-        display_ = Shelf(false, wClamped, gainDb, qCapped);
-        break;
-    case kBell: {
-        // The display inherits the audio design's bandwidth limit, then applies its
-        // own at 44.1 kHz with Q at most 25.
-        double qAudio = q;
-        BellSection(AudioFrequency(rate, freq) / double(rate), 0.0, qAudio);
-        double qDisplay = std::min(qAudio, 25.0);
-        display_ = BellSection(freq / double(kDisplayRate), gainDb, qDisplay);
-        break;
-    }
-    default:
-        DesignDisplayFlat();
-        break;
-    }
+    display_ = filter::ForDisplay(type, rate, freq, gainDb, q);
 }
 
 void CIIR::GetDisplayResponse(float* out, int32_t n) const
 {
     const SDisplayGrid& grid = DisplayGrid();
-    for (int32_t i = 0; i < kDisplayPoints; ++i) {
-        float m = Magnitude(display_, grid, i);
-        switch (displayStageMode_) {
-        case kWithFirstOrder:
-            m *= std::sqrt(Magnitude(firstOrderDisplay_, grid, i));
-            break;
-        case kThreeStages:
-            m = m * m * m;
-            break;
-        case kFourStages:
-            m = m * m * m * m;
-            break;
-        default:
-            break;
-        }
-        out[i] = m;
-    }
+    assert(n >= 0 && n <= kDisplayPoints);
+    for (int32_t i = 0; i < kDisplayPoints; ++i)
+        out[i] = display_.Magnitude(grid.points[i]);
     for (int32_t i = 0; i < n; ++i)
         out[i] = 20.0f * std::log10(out[i]);
 }

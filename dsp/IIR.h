@@ -3,7 +3,8 @@
 // giving the thirteen EQ filter types.
 //
 // Three coefficient sets:
-//   target   - written by the audio designs;
+//   target   - written by the audio designs (the designs themselves, as values, are in
+//              FilterDesign.h; the members here store them);
 //   current  - what the audio runs with; glides towards target with a 2.5 Hz one-pole
 //              law so a design change never clicks;
 //   display  - the same design at a fixed 44100 Hz, read by GetDisplayResponse on a fixed
@@ -22,39 +23,15 @@
 // while audio runs. Nothing allocates, locks or waits after construction.
 #pragma once
 
-#include <array>
+#include "dsp/FilterDesign.h"
+
 #include <cstdint>
 
-class CIIR {
+class CIIR : public SFilterTerms {
 public:
-    // Values of the "EQ Band %d Type" parameter.
-    enum EType : int32_t {
-        kLowCut12 = 0,
-        kLowCut18,
-        kLowCut36,
-        kLowShelf,
-        kBell,
-        kHighShelf,
-        kHighCut12,
-        kHighCut18,
-        kHighCut36,
-        kBandPass,
-        kBandStop,
-        kLowCut48,
-        kHighCut48,
-        kTypeCount
-    };
-
-    // Stage modes: how the one designed biquad is run.
-    enum EStageMode : int32_t { kSingle = 0, kWithFirstOrder = 1, kThreeStages = 2, kFourStages = 3 };
-
-    // b0, b1, b2, a1, a2 (a0 normalised to 1) and c, the one-pole coefficient of the
-    // 18 dB types (1.0 otherwise). Display sets leave c at 1.0.
-    enum ECoefficient : int32_t { kB0 = 0, kB1, kB2, kA1, kA2, kC };
-    using Coefficients = std::array<double, 6>;
-
+    // The display grid: 16 Hz to 20400 Hz in steps of 1.5 % (about 1/46 octave).
     static constexpr int32_t kDisplayPoints = 473;
-    static constexpr int32_t kDisplayRate = 44100;
+    static constexpr int32_t kDisplayRate = filter::kDisplayRate;
 
     CIIR();
 
@@ -63,6 +40,7 @@ public:
     int32_t GetSampleRate() const { return rate_; }
 
     // ---- Audio designs (target set, stage mode, glide). Never touch state or current.
+    // The filter:: design of the same name, stored; its preconditions apply.
     void DesignFlat(int32_t rate);
     void DesignLowCut12(int32_t rate, double freq, double q);
     void DesignLowCut18(int32_t rate, double freq, double q);
@@ -83,11 +61,13 @@ public:
 
     // ---- Display path (display set only).
     void DesignDisplayFlat();
-    // rate is the audio rate: only a very wide bell below 44100 Hz depends on it,
-    // because the display inherits the audio design's bandwidth limit.
+    // filter::ForDisplay, stored. rate is the audio rate: only a very wide bell below
+    // 44100 Hz depends on it, because the display inherits the audio design's bandwidth
+    // limit. freq <= filter::kDisplayMaxFreq.
     void DesignDisplay(int32_t type, int32_t rate, double freq, double gainDb, double q);
     // Magnitude of the display set at every grid point into out[0..472], then the first
-    // n of them converted to dB. out must hold kDisplayPoints floats.
+    // n of them converted to dB (0 <= n <= kDisplayPoints). out must hold kDisplayPoints
+    // floats.
     void GetDisplayResponse(float* out, int32_t n) const;
     // Frequency of grid point i: 16 Hz to 20400 Hz, logarithmic.
     static double DisplayFrequency(int32_t i);
@@ -122,9 +102,10 @@ public:
     const Coefficients& Current() const { return current_; }
     int32_t GetStageMode() const { return stageMode_; }
     double GetGlide() const { return glide_; }
-    const Coefficients& Display() const { return display_; }
-    const Coefficients& FirstOrderDisplay() const { return firstOrderDisplay_; }
-    int32_t GetDisplayStageMode() const { return displayStageMode_; }
+    // The display set; its c stays 1.0 (the one-pole is drawn from FirstOrderDisplay).
+    const Coefficients& Display() const { return display_.coefficients; }
+    const Coefficients& FirstOrderDisplay() const { return display_.onePoleSection; }
+    int32_t GetDisplayStageMode() const { return display_.stageMode; }
 
 private:
     friend class CIIRSeries;
@@ -133,8 +114,8 @@ private:
     // Per-stage state {x[n-1], x[n-2], y[n-1], y[n-2]}.
     using StageState = double[4];
 
-    void SetTarget(int32_t rate, const Coefficients& biquad, int32_t stageMode);
-    void SetTarget18(int32_t rate, double freq, const Coefficients& biquad, bool highPass);
+    // Stores an audio design: target set, stage mode, one-pole, glide factor for rate.
+    void SetTarget(int32_t rate, const SFilterDesign& design);
     // n glide steps of the first count current coefficients, then the snaps; nothing
     // once those coefficients sit at an exact fixed point of the glide.
     void Glide(int32_t count, int32_t steps);
@@ -181,7 +162,5 @@ private:
     int32_t rate_ = 44100;
 
     // Display side.
-    Coefficients display_;
-    Coefficients firstOrderDisplay_;
-    int32_t displayStageMode_ = kSingle;
+    SFilterDesign display_;
 };
