@@ -362,6 +362,18 @@ void CBasePlugIn::MarkBypass(int32_t set, int32_t number)
         automation_[static_cast<size_t>(index)].isBypass = true;
 }
 
+void CBasePlugIn::AssignGroup(int32_t set, int32_t number, int32_t group)
+{
+    const int32_t index = GetAutomationIndex(set, number);
+    if (index >= 0 && group >= 0 && group < GetNumGroups())
+        automation_[static_cast<size_t>(index)].group = group;
+}
+
+void CBasePlugIn::GetGroupName(int32_t group, char* text)
+{
+    zt::de::CopyText(group >= 0 && group < GetNumGroups() ? groups_[static_cast<size_t>(group)] : "", text, kTextSize);
+}
+
 int32_t CBasePlugIn::GetAutomationIndex(int32_t set, int32_t number) const
 {
     if (set < 0 || static_cast<size_t>(set) >= automationIndex_.size())

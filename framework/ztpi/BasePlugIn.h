@@ -73,6 +73,12 @@ public:
 
     // What audio-thread parameter changes left for the UI thread.
     void Idle() override { ServiceDeferred(); }
+    int32_t GetNumGroups() override { return static_cast<int32_t>(groups_.size()); }
+    void GetGroupName(int32_t group, char* text) override;
+    int32_t RescanPresets() override;
+    int32_t GetNumPresets() override { return static_cast<int32_t>(presetNames_.size()); }
+    bool GetPresetName(int32_t index, char* text) override;
+    bool LoadPresetAt(int32_t index) override;
 
     zt::de::IParameterManager* GetParameterManager() const { return parameters_.get(); }
     zt::dspe::CBaseDSPEngine* GetEngine() const { return engine_.get(); }
@@ -179,6 +185,9 @@ protected:
 
     // Marks the automation record of (set, number) as the plug-in's bypass switch.
     void MarkBypass(int32_t set, int32_t number);
+    // Names the parameter groups, then puts the record of (set, number) into one.
+    void SetGroups(std::vector<std::string> names) { groups_ = std::move(names); }
+    void AssignGroup(int32_t set, int32_t number, int32_t group);
     // Attaches a display converter to the last record of each list.
     void SetDisplayConverter(const zt::de::IDisplayConverter* longList, const zt::de::IDisplayConverter* shortList);
 
@@ -212,7 +221,8 @@ private:
     std::unique_ptr<zt::CChunkFileMemory> snapshot_;
     std::string presetName_;
     std::string presetPath_;
-    std::vector<std::string> presetNames_;
+    std::vector<std::string> presetNames_;  // file names, sorted
+    std::vector<std::string> groups_;
     IFileDialogs* dialogs_ = nullptr;
     bool loading_ = false;
 

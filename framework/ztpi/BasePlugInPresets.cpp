@@ -1,6 +1,10 @@
 // The plug-in object's preset files.
 #include "framework/ztpi/BasePlugIn.h"
 
+#include <algorithm>
+#include <cstring>
+
+#include "framework/de/DisplayConverter.h"
 #include "framework/ztpi/FileDialogs.h"
 #include "foundation/Chunk.h"
 #include "foundation/ChunkFile.h"
@@ -32,6 +36,39 @@ void CBasePlugIn::ScanPresets()
     for (const zt::SFoundFile& file : search.Results())
         if (!file.isFolder)
             presetNames_.push_back(file.name);
+    std::sort(presetNames_.begin(), presetNames_.end());
+}
+
+int32_t CBasePlugIn::RescanPresets()
+{
+    ScanPresets();
+    return GetNumPresets();
+}
+
+bool CBasePlugIn::GetPresetName(int32_t index, char* text)
+{
+    if (index < 0 || index >= GetNumPresets() || !text)
+        return false;
+    std::string name = presetNames_[static_cast<size_t>(index)];
+    const size_t extension = std::strlen(kPresetExtension);
+    if (name.size() > extension && name.compare(name.size() - extension, extension, kPresetExtension) == 0)
+        name.resize(name.size() - extension);
+    zt::de::CopyText(name, text, kTextSize);
+    return true;
+}
+
+bool CBasePlugIn::LoadPresetAt(int32_t index)
+{
+    if (index < 0 || index >= GetNumPresets())
+        return false;
+    const std::string path = GetPresetFolder() + presetNames_[static_cast<size_t>(index)];
+    // Checked first, so that a file that vanished or is damaged leaves even the current
+    // preset path as it was.
+    // A file without a single set of values is no preset a menu should offer to load.
+    std::vector<std::pair<int32_t, SSetValues>> sets;
+    if (!ReadPresetSets(path, sets, nullptr) || sets.empty())
+        return false;
+    return LoadPreset(path);
 }
 
 bool CBasePlugIn::WritePreset(zt::IChunkFile& file)

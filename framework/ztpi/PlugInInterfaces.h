@@ -56,6 +56,7 @@ struct SAutomationInfo {
     int32_t number = 0;
     const zt::de::IDisplayConverter* displayConverter = nullptr;
     bool isBypass = false;  // the switch a host's own bypass button should drive
+    int32_t group = -1;     // the parameter group a host may show it in, -1 for none
 };
 
 // Timed entry in the plug-in's event queue; offset counts frames from the block start.
@@ -103,6 +104,21 @@ public:
     // Runs work that the audio thread left for the UI thread; the host adapter calls it
     // from its UI-thread entry points.
     virtual void Idle() = 0;
+
+    // Parameter groups (sections) a host may show the parameters in; text holds kTextSize.
+    virtual int32_t GetNumGroups() = 0;
+    virtual void GetGroupName(int32_t group, char* text) = 0;
+
+    // The preset files in the plug-in's preset folder, as a host's preset menu lists
+    // them (UI thread). RescanPresets reads the folder again and returns the count.
+    virtual int32_t RescanPresets() = 0;
+    virtual int32_t GetNumPresets() = 0;
+    // The name without its extension; false for an index out of range.
+    virtual bool GetPresetName(int32_t index, char* text) = 0;
+    // Loads preset index as loading its file does, telling the host of every change.
+    // False, and every setting as it was, for an index out of range or a file that is
+    // missing or damaged.
+    virtual bool LoadPresetAt(int32_t index) = 0;
 };
 
 class IGUI {

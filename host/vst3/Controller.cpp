@@ -8,7 +8,9 @@
 #include "pluginterfaces/base/ustring.h"
 #include "pluginterfaces/vst/ivstmessage.h"
 
+#include <algorithm>
 #include <cstring>
+#include <strings.h>
 
 using namespace Steinberg;
 using namespace Steinberg::Vst;
@@ -92,11 +94,46 @@ int32 PLUGIN_API AGainController::getParameterCount()
             parameterCount_ = 0;
         }
     }
-    return static_cast<int32>(parameterCount_);
+    return parameterCount_ > 0 ? static_cast<int32>(parameterCount_) + 1 : 0;
+}
+
+bool AGainController::IsProgramChange(ParamID id)
+{
+    getParameterCount();
+    return parameterCount_ > 0 && parameterCount_ != 0xFFFFFFFF && id == static_cast<ParamID>(parameterCount_);
+}
+
+int32 AGainController::ProgramSteps()
+{
+    CEffect* processor = FetchProcessor();
+    const int32 presets = processor && processor->GetPlugIn() ? processor->GetPlugIn()->GetNumPresets() : 0;
+    return std::max(presets - 1, int32(0));
+}
+
+bool AGainController::SelectProgram(ParamValue normalized)
+{
+    CEffect* processor = FetchProcessor();
+    if (!processor || !processor->GetPlugIn() || !(normalized >= 0.0 && normalized <= 1.0))
+        return false;
+    const int32 program = static_cast<int32>(normalized * ProgramSteps() + 0.5);
+    if (!processor->GetPlugIn()->LoadPresetAt(program))
+        return false;
+    currentProgram_ = program;
+    return true;
 }
 
 tresult PLUGIN_API AGainController::getParameterInfo(int32 index, ParameterInfo& info)
 {
+    if (index >= 0 && IsProgramChange(static_cast<ParamID>(index))) {
+        std::memset(&info, 0, sizeof info);
+        info.id = static_cast<ParamID>(index);
+        UString(info.title, 128).fromAscii("Program");
+        UString(info.shortTitle, 128).fromAscii("Program");
+        info.stepCount = ProgramSteps();
+        info.unitId = kRootUnitId;
+        info.flags = ParameterInfo::kIsProgramChange | ParameterInfo::kIsList;
+        return kResultOk;
+    }
     CEffect* processor = index >= 0 ? ProcessorFor(static_cast<ParamID>(index)) : nullptr;
     if (!processor)
         return kInvalidArgument;
@@ -117,7 +154,7 @@ tresult PLUGIN_API AGainController::getParameterInfo(int32 index, ParameterInfo&
     info.stepCount = list ? static_cast<int32>(record.maximum + 0.5f) : 0;
     // The parameter's own default, so that a host's "reset to default" means it.
     info.defaultNormalizedValue = ConverterOf(record)->ToNormalized(record.defaultValue);
-    info.unitId = kRootUnitId;
+    info.unitId = record.group >= 0 ? record.group + 1 : kRootUnitId;
     info.flags = ParameterInfo::kCanAutomate;
     if (list)
         info.flags |= ParameterInfo::kIsList;
@@ -128,6 +165,15 @@ tresult PLUGIN_API AGainController::getParameterInfo(int32 index, ParameterInfo&
 
 tresult PLUGIN_API AGainController::getParamStringByValue(ParamID id, ParamValue normalized, String128 string)
 {
+    if (IsProgramChange(id)) {
+        CEffect* processor = FetchProcessor();
+        char name[zt::ztpi::kTextSize] = {};
+        const int32 program = static_cast<int32>(std::clamp(normalized, 0.0, 1.0) * ProgramSteps() + 0.5);
+        if (!processor || !processor->GetPlugIn()->GetPresetName(program, name))
+            return kResultFalse;
+        UString(string, 128).fromAscii(name);
+        return kResultOk;
+    }
     CEffect* processor = ProcessorFor(id);
     if (!processor)
         return kInvalidArgument;
@@ -142,6 +188,19 @@ tresult PLUGIN_API AGainController::getParamStringByValue(ParamID id, ParamValue
 
 tresult PLUGIN_API AGainController::getParamValueByString(ParamID id, TChar* string, ParamValue& normalized)
 {
+    if (IsProgramChange(id) && string) {
+        // A preset by its name.
+        char typed[zt::ztpi::kTextSize] = {}, name[zt::ztpi::kTextSize] = {};
+        UString(string, 128).toAscii(typed, zt::ztpi::kTextSize);
+        CEffect* processor = FetchProcessor();
+        const int32 steps = ProgramSteps();
+        for (int32 k = 0; processor && processor->GetPlugIn()->GetPresetName(k, name); ++k)
+            if (strcasecmp(name, typed) == 0) {
+                normalized = steps > 0 ? double(k) / steps : 0.0;
+                return kResultOk;
+            }
+        return kResultFalse;
+    }
     CEffect* processor = ProcessorFor(id);
     if (!processor || !string)
         return kResultFalse;
@@ -159,6 +218,10 @@ tresult PLUGIN_API AGainController::getParamValueByString(ParamID id, TChar* str
 
 ParamValue PLUGIN_API AGainController::getParamNormalized(ParamID id)
 {
+    if (IsProgramChange(id)) {
+        const int32 steps = ProgramSteps();
+        return steps > 0 ? std::min(1.0, double(currentProgram_) / steps) : 0.0;
+    }
     CEffect* processor = ProcessorFor(id);
     if (!processor)
         return 0.0;
@@ -170,6 +233,8 @@ ParamValue PLUGIN_API AGainController::getParamNormalized(ParamID id)
 
 tresult PLUGIN_API AGainController::setParamNormalized(ParamID id, ParamValue value)
 {
+    if (IsProgramChange(id))
+        return SelectProgram(value) ? kResultOk : kResultFalse;
     CEffect* processor = ProcessorFor(id);
     if (!processor)
         return kInvalidArgument;
@@ -186,6 +251,59 @@ IPlugView* PLUGIN_API AGainController::createView(FIDString)
     if (CEffect* processor = FetchProcessor())
         processor->SetController(this);
     return nullptr;
+}
+
+// --- units and the preset list -------------------------------------------------
+
+int32 PLUGIN_API AGainController::getUnitCount()
+{
+    CEffect* processor = FetchProcessor();
+    return 1 + (processor && processor->GetPlugIn() ? processor->GetPlugIn()->GetNumGroups() : 0);
+}
+
+tresult PLUGIN_API AGainController::getUnitInfo(int32 unitIndex, UnitInfo& info)
+{
+    if (unitIndex < 0 || unitIndex >= getUnitCount())
+        return kResultFalse;
+    std::memset(&info, 0, sizeof info);
+    info.id = unitIndex;  // unit k + 1 is group k; the root holds the preset list
+    if (unitIndex == 0) {
+        info.parentUnitId = kNoParentUnitId;
+        UString(info.name, 128).fromAscii("Root");
+        info.programListId = kPresetListId;
+        return kResultOk;
+    }
+    char name[zt::ztpi::kTextSize] = {};
+    FetchProcessor()->GetPlugIn()->GetGroupName(unitIndex - 1, name);
+    info.parentUnitId = kRootUnitId;
+    UString(info.name, 128).fromAscii(name);
+    info.programListId = kNoProgramListId;
+    return kResultOk;
+}
+
+int32 PLUGIN_API AGainController::getProgramListCount() { return FetchProcessor() ? 1 : 0; }
+
+tresult PLUGIN_API AGainController::getProgramListInfo(int32 listIndex, ProgramListInfo& info)
+{
+    CEffect* processor = FetchProcessor();
+    if (listIndex != 0 || !processor || !processor->GetPlugIn())
+        return kResultFalse;
+    std::memset(&info, 0, sizeof info);
+    info.id = kPresetListId;
+    UString(info.name, 128).fromAscii("Presets");
+    // Read the folder afresh: a preset saved or copied there since shows up now.
+    info.programCount = processor->GetPlugIn()->RescanPresets();
+    return kResultOk;
+}
+
+tresult PLUGIN_API AGainController::getProgramName(ProgramListID listId, int32 programIndex, String128 name)
+{
+    CEffect* processor = FetchProcessor();
+    char text[zt::ztpi::kTextSize] = {};
+    if (listId != kPresetListId || !processor || !processor->GetPlugIn()->GetPresetName(programIndex, text))
+        return kResultFalse;
+    UString(name, 128).fromAscii(text);
+    return kResultOk;
 }
 
 void AGainController::RestartWithLatency()

@@ -196,4 +196,35 @@ std::vector<const SParameterRow*> AutomationOrder()
     return order;
 }
 
+const std::vector<std::string>& ParameterGroups()
+{
+    static const std::vector<std::string> kGroups
+        = {"Global",    "Input", "EQ Band 1",  "EQ Band 2",    "EQ Band 3",  "EQ Band 4", "EQ Band 5",
+           "EQ Band 6", "Gate",  "Compressor", "Stereo Width", "Saturation", "Limiter",   "Output"};
+    return kGroups;
+}
+
+int32_t GroupOf(const char* automationName)
+{
+    struct SPrefix {
+        const char* prefix;
+        const char* group;
+    };
+    static const SPrefix kPrefixes[]
+        = {{"EQ Band 1 ", "EQ Band 1"}, {"EQ Band 2 ", "EQ Band 2"},   {"EQ Band 3 ", "EQ Band 3"},
+           {"EQ Band 4 ", "EQ Band 4"}, {"EQ Band 5 ", "EQ Band 5"},   {"EQ Band 6 ", "EQ Band 6"},
+           {"Gate ", "Gate"},           {"Comp ", "Compressor"},       {"Compressor ", "Compressor"},
+           {"Stereo ", "Stereo Width"}, {"Saturation ", "Saturation"}, {"Limiter ", "Limiter"},
+           {"Input ", "Input"},         {"Output ", "Output"}};
+    const std::string name = automationName ? automationName : "";
+    const char* group = "Global";
+    for (const SPrefix& p : kPrefixes)
+        if (name.rfind(p.prefix, 0) == 0) {
+            group = p.group;
+            break;
+        }
+    const std::vector<std::string>& groups = ParameterGroups();
+    return static_cast<int32_t>(std::find(groups.begin(), groups.end(), group) - groups.begin());
+}
+
 }  // namespace quillstrip

@@ -5,6 +5,7 @@
 #include "product/plugin/QuillstripParameterIds.h"
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace quillstrip {
@@ -35,6 +36,11 @@ const std::vector<SParameterRow>& ParameterRows(int32_t set);
 
 // The automated rows in automation-index order (kNumAutomated of them).
 std::vector<const SParameterRow*> AutomationOrder();
+
+// The sections a host may group the automated parameters in, as a user thinks of them,
+// and the section of an automation name (by its leading words).
+const std::vector<std::string>& ParameterGroups();
+int32_t GroupOf(const char* automationName);
 
 // Filter-type texts of the EQ bands and key filters.
 extern const char* const kFilterTypeTexts;

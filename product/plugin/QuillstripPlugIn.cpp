@@ -120,6 +120,9 @@ void CQuillstripPlugIn::DefineAutomation()
         SetDisplayConverter(nullptr, displayOf(*row, true));
     }
     MarkBypass(kSetPlugIn, kBypass);
+    SetGroups(ParameterGroups());
+    for (const SParameterRow* row : order)
+        AssignGroup(row->set, row->number, GroupOf(row->name));
 }
 
 float CQuillstripPlugIn::Value(int32_t number) const { return parameters_->GetValue(number, kSetProcessing); }

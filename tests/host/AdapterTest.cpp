@@ -9,6 +9,7 @@
 #include "tools/hosting/Vst3Host.h"
 
 #include "pluginterfaces/base/ustring.h"
+#include "pluginterfaces/vst/ivstunits.h"
 #include "public.sdk/source/common/memorystream.h"
 
 #include <dlfcn.h>
@@ -18,6 +19,8 @@
 #include <cmath>
 #include <cstring>
 #include <map>
+#include <cstdlib>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -185,7 +188,7 @@ TEST_F(Adapter, BusArrangements)
 TEST_F(Adapter, ParametersAsTheHostSeesThem)
 {
     IEditController* c = host.controller();
-    ASSERT_EQ(c->getParameterCount(), 93);
+    ASSERT_EQ(c->getParameterCount(), 94);  // 93 automated, then the program change
     ParameterInfo info;
     ASSERT_EQ(c->getParameterInfo(kBypass, info), kResultOk);
     EXPECT_EQ(Ascii(info.title), "Bypass");
@@ -197,7 +200,7 @@ TEST_F(Adapter, ParametersAsTheHostSeesThem)
     ASSERT_EQ(c->getParameterInfo(kCompThreshold, info), kResultOk);
     EXPECT_EQ(info.stepCount, 0);
     EXPECT_EQ(Ascii(info.units), "dB");
-    EXPECT_NE(c->getParameterInfo(93, info), kResultOk);  // out of range is refused, not read
+    EXPECT_NE(c->getParameterInfo(94, info), kResultOk);  // out of range is refused, not read
 
     EXPECT_EQ(c->setParamNormalized(kCompThreshold, 0.5), kResultOk);
     EXPECT_DOUBLE_EQ(c->getParamNormalized(kCompThreshold), 0.5);
@@ -206,14 +209,101 @@ TEST_F(Adapter, ParametersAsTheHostSeesThem)
     EXPECT_EQ(c->createView("editor"), nullptr);
 }
 
+// One unit per section, every automated parameter in one of them.
+TEST_F(Adapter, UnitsGroupTheParametersBySection)
+{
+    auto* units = FUnknownPtr<IUnitInfo>(host.controller()).getInterface();
+    ASSERT_NE(units, nullptr);
+    std::map<int32, std::string> names;
+    for (int32 u = 0; u < units->getUnitCount(); ++u) {
+        UnitInfo info{};
+        ASSERT_EQ(units->getUnitInfo(u, info), kResultOk);
+        names[info.id] = Ascii(info.name);
+        EXPECT_EQ(info.parentUnitId, u == 0 ? kNoParentUnitId : kRootUnitId);
+    }
+    EXPECT_EQ(names.size(), 15u);
+    auto unitOf = [&](ParamID id) {
+        ParameterInfo info{};
+        host.controller()->getParameterInfo(static_cast<int32>(id), info);
+        return names.count(info.unitId) ? names[info.unitId] : "?";
+    };
+    EXPECT_EQ(unitOf(kBypass), "Global");
+    EXPECT_EQ(unitOf(kInputGain), "Input");
+    EXPECT_EQ(unitOf(kBand1Type), "EQ Band 1");
+    EXPECT_EQ(unitOf(kGateScMonitor), "Gate");
+    EXPECT_EQ(unitOf(kCompThreshold), "Compressor");
+    EXPECT_EQ(unitOf(60), "Compressor");  // "Compressor Type"
+    EXPECT_EQ(unitOf(92), "Limiter");
+}
+
+// The host's preset menu lists every preset in the preset folder, and choosing one
+// loads it as the file does, telling the host of each change.
+TEST_F(Adapter, PresetsReachTheHostsPresetMenu)
+{
+    const std::string folder = std::string(std::getenv("HOME")) + "/.local/share/Kelmora/Quillstrip Pro/Presets/";
+    ASSERT_EQ(std::system(("mkdir -p '" + folder + "'").c_str()), 0);
+    auto copy = [&](const std::string& from, const std::string& to) {
+        std::ifstream in(from, std::ios::binary);
+        std::ofstream(folder + to, std::ios::binary) << in.rdbuf();
+    };
+    copy(std::string(QS_PRESET_DIR) + "/Vocal.preset", "Vocal.preset");
+    copy(std::string(QS_PRESET_DIR) + "/Kick.preset", "Kick.preset");
+
+    IEditController* c = host.controller();
+    auto* units = FUnknownPtr<IUnitInfo>(c).getInterface();
+    ASSERT_NE(units, nullptr);
+    ASSERT_EQ(units->getProgramListCount(), 1);
+    ProgramListInfo list{};
+    ASSERT_EQ(units->getProgramListInfo(0, list), kResultOk);
+    ASSERT_EQ(list.programCount, 2);
+    String128 name = {};
+    ASSERT_EQ(units->getProgramName(list.id, 0, name), kResultOk);
+    EXPECT_EQ(Ascii(name), "Kick");
+    ASSERT_EQ(units->getProgramName(list.id, 1, name), kResultOk);
+    EXPECT_EQ(Ascii(name), "Vocal");
+    EXPECT_NE(units->getProgramName(list.id, 2, name), kResultOk);
+
+    // The program-change parameter comes last.
+    const int32 program = c->getParameterCount() - 1;
+    ParameterInfo info{};
+    ASSERT_EQ(c->getParameterInfo(program, info), kResultOk);
+    EXPECT_NE(info.flags & ParameterInfo::kIsProgramChange, 0);
+    EXPECT_EQ(info.stepCount, 1);
+
+    std::vector<ParamValue> before;
+    for (int32 i = 0; i < program; ++i)
+        before.push_back(c->getParamNormalized(static_cast<ParamID>(i)));
+    host.clearHandlerLog();
+    ASSERT_EQ(c->setParamNormalized(info.id, 1.0), kResultOk);  // "Vocal"
+    const auto log = host.handlerLog();
+    EXPECT_GT(log.edits.size(), 3u);
+    EXPECT_EQ(log.begins, static_cast<int>(log.edits.size()));
+    int changed = 0;
+    for (int32 i = 0; i < program; ++i)
+        changed += c->getParamNormalized(static_cast<ParamID>(i)) != before[static_cast<size_t>(i)];
+    EXPECT_EQ(changed, static_cast<int>(log.edits.size()));
+
+    // A preset added to the folder shows up the next time the host asks; one that is
+    // damaged loads nothing and changes nothing.
+    std::ofstream(folder + "Broken.preset") << "ZTCF not a preset";
+    ASSERT_EQ(units->getProgramListInfo(0, list), kResultOk);
+    EXPECT_EQ(list.programCount, 3);
+    before.clear();
+    for (int32 i = 0; i < program; ++i)
+        before.push_back(c->getParamNormalized(static_cast<ParamID>(i)));
+    EXPECT_EQ(c->setParamNormalized(info.id, 0.0), kResultFalse);  // "Broken" sorts first
+    for (int32 i = 0; i < program; ++i)
+        EXPECT_EQ(c->getParamNormalized(static_cast<ParamID>(i)), before[static_cast<size_t>(i)]);
+}
+
 // Every parameter's default, flags and range as the table gives them.
 TEST_F(Adapter, DefaultsAndFlagsFollowTheParameterTable)
 {
     IEditController* c = host.controller();
     const std::vector<const SParameterRow*> rows = AutomationOrder();
-    ASSERT_EQ(c->getParameterCount(), static_cast<int32>(rows.size()));
+    ASSERT_EQ(c->getParameterCount(), static_cast<int32>(rows.size()) + 1);
     int bypasses = 0;
-    for (int32 i = 0; i < c->getParameterCount(); ++i) {
+    for (int32 i = 0; i < c->getParameterCount() - 1; ++i) {
         const SParameterRow& row = *rows[static_cast<size_t>(i)];
         ParameterInfo info;
         ASSERT_EQ(c->getParameterInfo(i, info), kResultOk);
@@ -240,7 +330,7 @@ TEST_F(Adapter, DefaultsAndFlagsFollowTheParameterTable)
 TEST_F(Adapter, TypedTextsRoundTrip)
 {
     IEditController* c = host.controller();
-    for (int32 i = 0; i < c->getParameterCount(); ++i) {
+    for (int32 i = 0; i < c->getParameterCount() - 1; ++i) {
         ParameterInfo info;
         ASSERT_EQ(c->getParameterInfo(i, info), kResultOk);
         const ParamID id = static_cast<ParamID>(i);
@@ -307,7 +397,7 @@ TEST_F(Adapter, PlugInEditsAndLatencyReachTheHost)
 {
     Start();
     IEditController* c = host.controller();
-    ASSERT_EQ(c->getParameterCount(), 93);
+    ASSERT_EQ(c->getParameterCount(), 94);  // 93 automated, then the program change
     host.clearHandlerLog();
     c->setParamNormalized(kGateScMonitor, 1.0);  // turns the gate key filter on for us
     auto log = host.handlerLog();
