@@ -75,7 +75,12 @@ CChunk::CChunk(IFile& file, uint64_t dataOffset, uint32_t id, uint32_t length)
 
 uint32_t CChunk::GetId() const { return m_id; }
 uint32_t CChunk::GetLength() const { return m_length; }
-uint64_t CChunk::GetSize() const { return m_length; }
+uint64_t CChunk::GetSize() const
+{
+    // What the file holds, not what the header claims: readers size their buffers by it.
+    const uint64_t fileSize = m_file.GetSize();
+    return fileSize > m_dataOffset ? std::min<uint64_t>(m_length, fileSize - m_dataOffset) : 0;
+}
 
 void CChunk::Destroy() { delete this; }
 void CChunk::Close() {}

@@ -68,6 +68,7 @@ public:
     void Close() override;
     uint32_t Read(void* buffer, uint32_t count) override;
     uint32_t Write(const void* buffer, uint32_t count) override;
+    // The bytes of the chunk that exist in the file: at most the declared length.
     uint64_t GetSize() const override;
 
 private:
