@@ -1,7 +1,5 @@
 #include "product/engine/Compressor.h"
 
-#include "dsp/Pair.h"
-
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -145,130 +143,20 @@ double SafeFloat(double g)
     return inRange && !nearMidpoint ? double(float(g)) : -1.0;
 }
 
-// ---- Level maxima, two neighbouring values at once.
-using pairs::AbsPair;
-using pairs::LoadPair;
-using pairs::MaxPair;
-using pairs::Pair;
-using pairs::StorePair;
-
-double Combine(Pair level) { return pairs::MaxOf(level); }
-
 }  // namespace
-
-// ---------------------------------------------------------------- shared front end
-
-namespace dynamics {
-
-void DesignDetectors(CIIR& power, CIIR& c165, int32_t rate)
-{
-    // alpha = sin(w) / (2Q): Q 0.5 gives sin(w) / 1.0, Q 0.62 gives sin(w) / 1.24.
-    power.DesignHighCut12(rate, 100.0, 0.5);
-    c165.DesignHighCut12(rate, 2.1, 0.62);
-}
-
-double RectifyStereo(double* l, double* r, const double* keyL, const double* keyR, int32_t n, int32_t stereoMode,
-                     double* dL, double* dR)
-{
-    const double* kl = keyL ? keyL : l;
-    const double* kr = keyL ? keyR : r;
-    Pair levels = {0.0, 0.0};
-    int32_t i = 0;
-    for (; i + 2 <= n; i += 2) {
-        const Pair a = AbsPair(LoadPair(kl + i)), b = AbsPair(LoadPair(kr + i));
-        StorePair(dL + i, a);
-        StorePair(dR + i, b);
-        levels = MaxPair(levels, (a + b) / 2.0);
-    }
-    double level = Combine(levels);
-    for (; i < n; ++i) {
-        dL[i] = std::fabs(kl[i]);
-        dR[i] = std::fabs(kr[i]);
-        level = std::max(level, (dL[i] + dR[i]) / 2.0);
-    }
-    if (stereoMode == kMidSide) {
-        // Both key values are read before the signal is written, so a key that is the
-        // signal itself still sees the original L and R.
-        for (int32_t i = 0; i < n; ++i) {
-            const double a = kl[i], b = kr[i];
-            dL[i] = std::fabs((a + b) / 2.0);
-            dR[i] = std::fabs((a - b) / 2.0);
-            const double left = l[i], right = r[i];
-            l[i] = (left + right) / 2.0;
-            r[i] = (left - right) / 2.0;
-        }
-    }
-    return level;
-}
-
-double RectifyMono(const double* x, const double* key, int32_t n, double* d)
-{
-    const double* k = key ? key : x;
-    Pair levels = {0.0, 0.0};
-    int32_t i = 0;
-    for (; i + 2 <= n; i += 2) {
-        const Pair a = AbsPair(LoadPair(k + i));
-        StorePair(d + i, a);
-        levels = MaxPair(levels, a);
-    }
-    double level = Combine(levels);
-    for (; i < n; ++i) {
-        d[i] = std::fabs(k[i]);
-        level = std::max(level, d[i]);
-    }
-    return level;
-}
-
-double Detect(int32_t mode, CIIR& power, CIIR& c165, double* dL, double* dR, int32_t n)
-{
-    // The fixed-coefficient block calls flush states below 2^-32 themselves.
-    CIIR* filter = mode == kPower ? &power : mode == kC165 ? &c165 : nullptr;
-    Pair levels = {0.0, 0.0};
-    int32_t i = 0;
-    if (dR == nullptr) {
-        if (filter)
-            filter->ProcessMonoFixed(dL, n);
-        for (; i + 2 <= n; i += 2)
-            levels = MaxPair(levels, LoadPair(dL + i));
-        double level = Combine(levels);
-        for (; i < n; ++i)
-            level = std::max(level, dL[i]);
-        return level;
-    }
-    if (filter)
-        filter->ProcessStereoFixed(dL, dR, n);
-    for (; i + 2 <= n; i += 2)
-        levels = MaxPair(levels, (LoadPair(dL + i) + LoadPair(dR + i)) / 2.0);
-    double level = Combine(levels);
-    for (; i < n; ++i)
-        level = std::max(level, (dL[i] + dR[i]) / 2.0);
-    return level;
-}
-
-void DecodeMidSide(double* l, double* r, int32_t n)
-{
-    for (int32_t i = 0; i < n; ++i) {
-        const double m = l[i], s = r[i];
-        l[i] = m + s;
-        r[i] = m - s;
-    }
-}
-
-}  // namespace dynamics
 
 // ---------------------------------------------------------------- CCompressor
 
 CCompressor::CCompressor()
 {
     table_.fill({1.0f, generation_});
-    dynamics::DesignDetectors(power_, c165_, rate_);
     Refresh(true);
 }
 
 void CCompressor::SetSampleRate(int32_t rate)
 {
     rate_ = rate;
-    dynamics::DesignDetectors(power_, c165_, rate_);
+    detector_.SetSampleRate(rate_);
     Refresh(true);
 }
 
@@ -437,10 +325,11 @@ void CCompressor::Process(double* l, double* r, const double* keyL, const double
     const int32_t stereoMode = stereoMode_.load(std::memory_order_relaxed);
     const int32_t detection = detection_.load(std::memory_order_relaxed);
     const double out = double(Load(outputGain_));
-    dynamics::RunInChunks(n, inputLevel_, detectedLevel_, minGain_, [&](int32_t done, int32_t m) {
-        ProcessBlock(l + done, r + done, keyL ? keyL + done : nullptr, keyR ? keyR + done : nullptr, m, stereoMode,
-                     detection, out);
-    });
+    CDetector::RunInChunks(n, CDetector::kMaxFrames, inputLevel_, detectedLevel_, minGain_,
+                           [&](int32_t done, int32_t m) {
+                               ProcessBlock(l + done, r + done, keyL ? keyL + done : nullptr,
+                                            keyR ? keyR + done : nullptr, m, stereoMode, detection, out);
+                           });
 }
 
 void CCompressor::ProcessMono(double* x, const double* key, int32_t n)
@@ -448,17 +337,17 @@ void CCompressor::ProcessMono(double* x, const double* key, int32_t n)
     Refresh(false);
     const int32_t detection = detection_.load(std::memory_order_relaxed);
     const double out = double(Load(outputGain_));
-    dynamics::RunInChunks(n, inputLevel_, detectedLevel_, minGain_, [&](int32_t done, int32_t m) {
-        ProcessMonoBlock(x + done, key ? key + done : nullptr, m, detection, out);
-    });
+    CDetector::RunInChunks(
+        n, CDetector::kMaxFrames, inputLevel_, detectedLevel_, minGain_,
+        [&](int32_t done, int32_t m) { ProcessMonoBlock(x + done, key ? key + done : nullptr, m, detection, out); });
 }
 
 void CCompressor::ProcessBlock(double* l, double* r, const double* keyL, const double* keyR, int32_t n,
                                int32_t stereoMode, int32_t detection, double out)
 {
-    double dL[dynamics::kMaxFrames], dR[dynamics::kMaxFrames];
-    inputLevel_ = dynamics::RectifyStereo(l, r, keyL, keyR, n, stereoMode, dL, dR);
-    detectedLevel_ = dynamics::Detect(detection, power_, c165_, dL, dR, n);
+    double dL[CDetector::kMaxFrames], dR[CDetector::kMaxFrames];
+    inputLevel_ = CDetector::RectifyStereo(l, r, keyL, keyR, n, stereoMode, dL, dR);
+    detectedLevel_ = detector_.Detect(detection, dL, dR, n);
 
     // Peak-style envelope per sample, towards d on the way up, towards 0 on the way down:
     //   d <= env: env = env * (1 - c_r);   else env = env + (d - env) * c_a
@@ -470,8 +359,8 @@ void CCompressor::ProcessBlock(double* l, double* r, const double* keyL, const d
     const double ca = attackCoef_, decay = 1.0 - releaseCoef_;
     double minGain = std::numeric_limits<double>::infinity();
     double envL = envL_, envR = envR_;
-    int32_t late[dynamics::kMaxFrames];
-    double lateL[dynamics::kMaxFrames], lateR[dynamics::kMaxFrames];
+    int32_t late[CDetector::kMaxFrames];
+    double lateL[CDetector::kMaxFrames], lateR[CDetector::kMaxFrames];
     int32_t lateCount = 0;
     if (stereoMode == dynamics::kLinked) {
         for (int32_t i = 0; i < n; ++i) {
@@ -523,21 +412,21 @@ void CCompressor::ProcessBlock(double* l, double* r, const double* keyL, const d
     minGain_ = minGain;
 
     if (stereoMode == dynamics::kMidSide)
-        dynamics::DecodeMidSide(l, r, n);
+        CDetector::DecodeMidSide(l, r, n);
 }
 
 void CCompressor::ProcessMonoBlock(double* x, const double* key, int32_t n, int32_t detection, double out)
 {
-    double d[dynamics::kMaxFrames];
-    inputLevel_ = dynamics::RectifyMono(x, key, n, d);
-    detectedLevel_ = dynamics::Detect(detection, power_, c165_, d, nullptr, n);
+    double d[CDetector::kMaxFrames];
+    inputLevel_ = CDetector::RectifyMono(x, key, n, d);
+    detectedLevel_ = detector_.Detect(detection, d, nullptr, n);
 
     // The stereo law on the left envelope alone.
     const double ca = attackCoef_, decay = 1.0 - releaseCoef_;
     double minGain = std::numeric_limits<double>::infinity();
     double env = envL_;
-    int32_t late[dynamics::kMaxFrames];
-    double lateEnv[dynamics::kMaxFrames];
+    int32_t late[CDetector::kMaxFrames];
+    double lateEnv[CDetector::kMaxFrames];
     int32_t lateCount = 0;
     for (int32_t i = 0; i < n; ++i) {
         env = d[i] <= env ? env * decay : env + (d[i] - env) * ca;
