@@ -53,10 +53,10 @@ public:
     // Runs block(offset, count) over n frames in pieces of at most chunk frames and folds
     // the pieces' meter results into the whole call's: the loudest input and detected
     // levels and the smallest gain (1 for an empty call, infinity when no gain was a
-    // number). The three references are the
-    // section's meter results, which each block overwrites. The chunk length is the
-    // section's own: the detector low-passes and the envelopes flush tiny values at
-    // every chunk end, so it is part of what a section computes.
+    // number). The three references are the section's meter results, which each block
+    // overwrites. The chunk length is the section's own: the detector low-passes and the
+    // envelopes flush tiny values at every chunk end, so it is part of what a section
+    // computes.
     template <class Block>
     static void RunInChunks(int32_t n, int32_t chunk, double& inputLevel, double& detectedLevel, double& minGain,
                             Block block)
