@@ -1,10 +1,9 @@
 #include "product/engine/Compressor.h"
 
-#include "dsp/Pair.h"
+#include "dsp/FastCurves.h"
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <limits>
 
 namespace {
@@ -21,7 +20,7 @@ float Load(const std::atomic<float>& v) { return v.load(std::memory_order_relaxe
 // One-pole time law: c = 1 - exp(-1 / (ms * 0.001 * fs)).
 double OnePole(double ms, int32_t rate) { return 1.0 - std::exp(-1.0 / (ms * 0.001 * double(rate))); }
 
-// ---- Fast curve above full scale.
+// ---- Fast curve: the fast log and exp of dsp/FastCurves.h, with the library as reference.
 // The curve's power laws are evaluated as exp(y) with y from a table-driven ln, and the
 // result is trusted only where that cannot change the gain: the gain is rounded to
 // float, so an approximation within relative error e of the exact expression rounds to
@@ -29,246 +28,54 @@ double OnePole(double ms, int32_t rate) { return 1.0 - std::exp(-1.0 / (ms * 0.0
 // two floats). Those rare values, and anything outside the analysed range, take the
 // exact expression.
 
-constexpr int32_t kLogBits = 7;
-constexpr int32_t kLogEntries = 1 << kLogBits;
-constexpr int32_t kExpEntries = 128;
 // x = 2^k m is accepted for 1 < x <= 2^16, so 0 <= ln x <= 11.1. The table's levels
-// 2^-13 <= x <= 1 (-9.1 <= ln x <= 0) take their ln from the library, stored.
-constexpr double kFastMax = 65536.0;
-constexpr double kFastMaxLog = 11.090354888959125;   // ln 2^16
+// 2^-13 <= x <= 1 (-9.1 <= ln x <= 0) take their ln from the library, stored; its error
+// there is within fastcurves::kLogError as well.
+constexpr double kFastMax = fastcurves::kLogMax;
+constexpr double kFastMaxLog = fastcurves::kLogMaxLog;
 constexpr double kTableMinLog = -9.010913347279288;  // ln 2^-13
-// |ln x - L| for the table-driven L and for the library's log alike, over either
-// range: at most a few units in the last place of 11.1 (2^-49 each).
-constexpr double kLogError = 1.2e-14;
-// Relative error of the exp below and of the library's pow, each well inside this.
-constexpr double kExpError = 1e-15;
+constexpr double kLogError = fastcurves::kLogError;
+// Relative error of the fast exp and of the library's pow.
+constexpr double kExpError = fastcurves::kExpError;
 constexpr double kPowError = 0x1p-51;  // two units in the last place
 constexpr double kUnit = 0x1p-53;
-// The largest |ln(approximation / exact)| a curve may have for the fast path...
+// The largest |ln(approximation / exact)| a curve may have for the fast path, inside
+// what SafeFloat's band around the float midpoints covers.
 constexpr double kMaxFastError = 1e-12;
-// ...and the band around a float midpoint that sends a value to the exact path, in
-// units of the last place of the double: 2^14 of them are at least 1.8e-12 relative.
-constexpr uint64_t kMidpointBand = 1u << 14;
+static_assert(kMaxFastError < fastcurves::kSafeFloatError, "the fast path must stay inside SafeFloat's band");
 // Exponent range kept far from float overflow and underflow.
 constexpr double kMaxExponent = 80.0;
+static_assert(kMaxExponent <= fastcurves::kExpMax, "the fast exp is analysed up to its range only");
 
-// ln 2 split so that k * kLn2High is exact for |k| < 2^20 (fdlibm's split).
-constexpr double kLn2High = 6.93147180369123816490e-01;
-constexpr double kLn2Low = 1.90821492927058770002e-10;
-// ln 2 / 128, split the same way, for the exp reduction.
-constexpr double kLn2By128High = kLn2High / 128.0;
-constexpr double kLn2By128Low = kLn2Low / 128.0;
-constexpr double k128ByLn2 = 184.6649652337873;
+// ln(i/8192), the gain table's levels, by the library (i = 0 gives -inf, never used).
+struct SLevelLogs {
+    double log[CCompressor::kTableSize];
 
-struct SFastTables {
-    // For m in [1 + j/128, 1 + (j+1)/128): inverse of the interval's start and ln of it.
-    double inverse[kLogEntries];
-    double logStart[kLogEntries];
-    // 2^(j/128).
-    double exp2[kExpEntries];
-    // ln(i/8192), the gain table's levels, by the library (i = 0 gives -inf, never used).
-    double tableLog[CCompressor::kTableSize];
-
-    SFastTables()
+    SLevelLogs()
     {
-        for (int32_t j = 0; j < kLogEntries; ++j) {
-            inverse[j] = 1.0 / (1.0 + double(j) / kLogEntries);
-            logStart[j] = -std::log(inverse[j]);
-        }
-        for (int32_t j = 0; j < kExpEntries; ++j)
-            exp2[j] = std::exp2(double(j) / kExpEntries);
         for (int32_t i = 0; i < CCompressor::kTableSize; ++i)
-            tableLog[i] = std::log(double(i) / kTableScale);
+            log[i] = std::log(double(i) / kTableScale);
     }
 };
 // Filled at load time, never on the audio thread.
-const SFastTables gFast;
+const SLevelLogs gLevelLogs;
 
-uint64_t Bits(double v)
-{
-    uint64_t b;
-    std::memcpy(&b, &v, sizeof b);
-    return b;
-}
-
-double FromBits(uint64_t b)
-{
-    double v;
-    std::memcpy(&v, &b, sizeof v);
-    return v;
-}
-
-// ln x for 1 < x <= 2^16, within kLogError. With x = 2^k m and c the table's inverse
-// of m's interval start, ln x = k ln 2 - ln c + ln(m c); m c lies in [1, 1 + 2^-7], its
-// rounding costs one unit and the series to r^7 leaves less than 2^-59.
-double FastLog(double x)
-{
-    const uint64_t b = Bits(x);
-    const int32_t k = int32_t(b >> 52) - 1023;
-    const int32_t j = int32_t((b >> (52 - kLogBits)) & (kLogEntries - 1));
-    const double m = FromBits((b & 0x000fffffffffffffull) | 0x3ff0000000000000ull);
-    const double r = m * gFast.inverse[j] - 1.0;
-    // ln(1 + r) = r - r^2 P, P's terms paired (Estrin) for a short dependency chain.
-    const double r2 = r * r;
-    const double p = ((0.5 - r * (1.0 / 3.0)) + r2 * (0.25 - r * 0.2)) + (r2 * r2) * (1.0 / 6.0 - r * (1.0 / 7.0));
-    const double kf = double(k);
-    return (kf * kLn2High + gFast.logStart[j]) + ((r - r2 * p) + kf * kLn2Low);
-}
-
-// exp y for |y| <= 80, within kExpError: y = n ln2/128 + t with |t| <= ln2/256, and
-// exp t by its series to t^5 (the rest is below 2^-60).
-inline __attribute__((always_inline)) double FastExp(double y)
-{
-    // Adding and removing 1.5 * 2^52 rounds to the nearest integer, which lands in the
-    // low bits of the sum.
-    constexpr double kShifter = 0x1.8p52;
-    const double shifted = y * k128ByLn2 + kShifter;
-    const double nf = shifted - kShifter;
-    const int32_t n = int32_t(uint32_t(Bits(shifted)));
-    const double t = (y - nf * kLn2By128High) - nf * kLn2By128Low;
-    const double t2 = t * t;
-    const double p = 1.0 + (t + t2 * ((0.5 + t * (1.0 / 6.0)) + t2 * (1.0 / 24.0 + t * (1.0 / 120.0))));
-    const int32_t whole = n >> 7;  // floor(n / 128)
-    const double scale = FromBits(uint64_t(int64_t(whole) + 1023) << 52);
-    return p * gFast.exp2[n & (kExpEntries - 1)] * scale;
-}
-
-// The float the gain g rounds to, or a negative value when g lies too close to a
-// rounding boundary or outside the normal float range for that to be decided.
-double SafeFloat(double g)
-{
-    const uint64_t b = Bits(g);
-    const uint64_t exponent = b >> 52;                   // sign clear: g > 0 or NaN
-    const uint64_t low = b & ((uint64_t(1) << 29) - 1);  // the bits float rounding drops
-    const bool inRange = exponent >= 1023 - 125 && exponent < 1023 + 127;
-    const bool nearMidpoint = low - ((uint64_t(1) << 28) - kMidpointBand) <= 2 * kMidpointBand;
-    return inRange && !nearMidpoint ? double(float(g)) : -1.0;
-}
-
-// ---- Level maxima, two neighbouring values at once.
-using pairs::AbsPair;
-using pairs::LoadPair;
-using pairs::MaxPair;
-using pairs::Pair;
-using pairs::StorePair;
-
-double Combine(Pair level) { return pairs::MaxOf(level); }
+using fastcurves::SafeFloat;
 
 }  // namespace
-
-// ---------------------------------------------------------------- shared front end
-
-namespace dynamics {
-
-void DesignDetectors(CIIR& power, CIIR& c165, int32_t rate)
-{
-    // alpha = sin(w) / (2Q): Q 0.5 gives sin(w) / 1.0, Q 0.62 gives sin(w) / 1.24.
-    power.DesignHighCut12(rate, 100.0, 0.5);
-    c165.DesignHighCut12(rate, 2.1, 0.62);
-}
-
-double RectifyStereo(double* l, double* r, const double* keyL, const double* keyR, int32_t n, int32_t stereoMode,
-                     double* dL, double* dR)
-{
-    const double* kl = keyL ? keyL : l;
-    const double* kr = keyL ? keyR : r;
-    Pair levels = {0.0, 0.0};
-    int32_t i = 0;
-    for (; i + 2 <= n; i += 2) {
-        const Pair a = AbsPair(LoadPair(kl + i)), b = AbsPair(LoadPair(kr + i));
-        StorePair(dL + i, a);
-        StorePair(dR + i, b);
-        levels = MaxPair(levels, (a + b) / 2.0);
-    }
-    double level = Combine(levels);
-    for (; i < n; ++i) {
-        dL[i] = std::fabs(kl[i]);
-        dR[i] = std::fabs(kr[i]);
-        level = std::max(level, (dL[i] + dR[i]) / 2.0);
-    }
-    if (stereoMode == kMidSide) {
-        // Both key values are read before the signal is written, so a key that is the
-        // signal itself still sees the original L and R.
-        for (int32_t i = 0; i < n; ++i) {
-            const double a = kl[i], b = kr[i];
-            dL[i] = std::fabs((a + b) / 2.0);
-            dR[i] = std::fabs((a - b) / 2.0);
-            const double left = l[i], right = r[i];
-            l[i] = (left + right) / 2.0;
-            r[i] = (left - right) / 2.0;
-        }
-    }
-    return level;
-}
-
-double RectifyMono(const double* x, const double* key, int32_t n, double* d)
-{
-    const double* k = key ? key : x;
-    Pair levels = {0.0, 0.0};
-    int32_t i = 0;
-    for (; i + 2 <= n; i += 2) {
-        const Pair a = AbsPair(LoadPair(k + i));
-        StorePair(d + i, a);
-        levels = MaxPair(levels, a);
-    }
-    double level = Combine(levels);
-    for (; i < n; ++i) {
-        d[i] = std::fabs(k[i]);
-        level = std::max(level, d[i]);
-    }
-    return level;
-}
-
-double Detect(int32_t mode, CIIR& power, CIIR& c165, double* dL, double* dR, int32_t n)
-{
-    // The fixed-coefficient block calls flush states below 2^-32 themselves.
-    CIIR* filter = mode == kPower ? &power : mode == kC165 ? &c165 : nullptr;
-    Pair levels = {0.0, 0.0};
-    int32_t i = 0;
-    if (dR == nullptr) {
-        if (filter)
-            filter->ProcessMonoFixed(dL, n);
-        for (; i + 2 <= n; i += 2)
-            levels = MaxPair(levels, LoadPair(dL + i));
-        double level = Combine(levels);
-        for (; i < n; ++i)
-            level = std::max(level, dL[i]);
-        return level;
-    }
-    if (filter)
-        filter->ProcessStereoFixed(dL, dR, n);
-    for (; i + 2 <= n; i += 2)
-        levels = MaxPair(levels, (LoadPair(dL + i) + LoadPair(dR + i)) / 2.0);
-    double level = Combine(levels);
-    for (; i < n; ++i)
-        level = std::max(level, (dL[i] + dR[i]) / 2.0);
-    return level;
-}
-
-void DecodeMidSide(double* l, double* r, int32_t n)
-{
-    for (int32_t i = 0; i < n; ++i) {
-        const double m = l[i], s = r[i];
-        l[i] = m + s;
-        r[i] = m - s;
-    }
-}
-
-}  // namespace dynamics
 
 // ---------------------------------------------------------------- CCompressor
 
 CCompressor::CCompressor()
 {
     table_.fill({1.0f, generation_});
-    dynamics::DesignDetectors(power_, c165_, rate_);
     Refresh(true);
 }
 
 void CCompressor::SetSampleRate(int32_t rate)
 {
     rate_ = rate;
-    dynamics::DesignDetectors(power_, c165_, rate_);
+    detector_.SetSampleRate(rate_);
     Refresh(true);
 }
 
@@ -371,7 +178,7 @@ inline double CCompressor::FastGain(double x, double lx, bool fastKnee) const
     const bool knee = x < upperEdge_;
     const double y = knee ? (lx * k1_ - k2_) * lx : exponentAbove_ * lx;
     if ((knee ? fastKnee : fastAbove_) && std::fabs(y) <= kMaxExponent)
-        return SafeFloat(FastExp(y) * (knee ? k3_ : factorAbove_));
+        return SafeFloat(fastcurves::Exp(y) * (knee ? k3_ : factorAbove_));
     return -1.0;
 }
 
@@ -381,7 +188,7 @@ inline double CCompressor::AboveFullScale(double x) const
     if (x <= lowerEdge_)
         return 1.0;
     if (x <= kFastMax) {
-        const double g = FastGain(x, FastLog(x), fastKnee_);
+        const double g = FastGain(x, fastcurves::Log(x), fastKnee_);
         if (g >= 0.0)
             return g;
     }
@@ -401,7 +208,7 @@ double CCompressor::FillEntry(int32_t i)
     // Entry i holds g(i/8192) rounded to float. Level 0 lies at or below lowerEdge_ (a
     // NaN edge fails the fast path), so that path only sees 2^-13 <= x <= 1.
     const double x = double(i) / kTableScale;
-    double g = x <= lowerEdge_ ? 1.0 : FastGain(x, gFast.tableLog[i], fastTableKnee_);
+    double g = x <= lowerEdge_ ? 1.0 : FastGain(x, gLevelLogs.log[i], fastTableKnee_);
     if (!(g >= 0.0))
         g = ExactGain(x);
     table_[size_t(i)] = {float(g), generation_};
@@ -437,10 +244,11 @@ void CCompressor::Process(double* l, double* r, const double* keyL, const double
     const int32_t stereoMode = stereoMode_.load(std::memory_order_relaxed);
     const int32_t detection = detection_.load(std::memory_order_relaxed);
     const double out = double(Load(outputGain_));
-    dynamics::RunInChunks(n, inputLevel_, detectedLevel_, minGain_, [&](int32_t done, int32_t m) {
-        ProcessBlock(l + done, r + done, keyL ? keyL + done : nullptr, keyR ? keyR + done : nullptr, m, stereoMode,
-                     detection, out);
-    });
+    CDetector::RunInChunks(n, CDetector::kMaxFrames, inputLevel_, detectedLevel_, minGain_,
+                           [&](int32_t done, int32_t m) {
+                               ProcessBlock(l + done, r + done, keyL ? keyL + done : nullptr,
+                                            keyR ? keyR + done : nullptr, m, stereoMode, detection, out);
+                           });
 }
 
 void CCompressor::ProcessMono(double* x, const double* key, int32_t n)
@@ -448,17 +256,17 @@ void CCompressor::ProcessMono(double* x, const double* key, int32_t n)
     Refresh(false);
     const int32_t detection = detection_.load(std::memory_order_relaxed);
     const double out = double(Load(outputGain_));
-    dynamics::RunInChunks(n, inputLevel_, detectedLevel_, minGain_, [&](int32_t done, int32_t m) {
-        ProcessMonoBlock(x + done, key ? key + done : nullptr, m, detection, out);
-    });
+    CDetector::RunInChunks(
+        n, CDetector::kMaxFrames, inputLevel_, detectedLevel_, minGain_,
+        [&](int32_t done, int32_t m) { ProcessMonoBlock(x + done, key ? key + done : nullptr, m, detection, out); });
 }
 
 void CCompressor::ProcessBlock(double* l, double* r, const double* keyL, const double* keyR, int32_t n,
                                int32_t stereoMode, int32_t detection, double out)
 {
-    double dL[dynamics::kMaxFrames], dR[dynamics::kMaxFrames];
-    inputLevel_ = dynamics::RectifyStereo(l, r, keyL, keyR, n, stereoMode, dL, dR);
-    detectedLevel_ = dynamics::Detect(detection, power_, c165_, dL, dR, n);
+    double dL[CDetector::kMaxFrames], dR[CDetector::kMaxFrames];
+    inputLevel_ = CDetector::RectifyStereo(l, r, keyL, keyR, n, stereoMode, dL, dR);
+    detectedLevel_ = detector_.Detect(detection, dL, dR, n);
 
     // Peak-style envelope per sample, towards d on the way up, towards 0 on the way down:
     //   d <= env: env = env * (1 - c_r);   else env = env + (d - env) * c_a
@@ -470,8 +278,8 @@ void CCompressor::ProcessBlock(double* l, double* r, const double* keyL, const d
     const double ca = attackCoef_, decay = 1.0 - releaseCoef_;
     double minGain = std::numeric_limits<double>::infinity();
     double envL = envL_, envR = envR_;
-    int32_t late[dynamics::kMaxFrames];
-    double lateL[dynamics::kMaxFrames], lateR[dynamics::kMaxFrames];
+    int32_t late[CDetector::kMaxFrames];
+    double lateL[CDetector::kMaxFrames], lateR[CDetector::kMaxFrames];
     int32_t lateCount = 0;
     if (stereoMode == dynamics::kLinked) {
         for (int32_t i = 0; i < n; ++i) {
@@ -523,21 +331,21 @@ void CCompressor::ProcessBlock(double* l, double* r, const double* keyL, const d
     minGain_ = minGain;
 
     if (stereoMode == dynamics::kMidSide)
-        dynamics::DecodeMidSide(l, r, n);
+        CDetector::DecodeMidSide(l, r, n);
 }
 
 void CCompressor::ProcessMonoBlock(double* x, const double* key, int32_t n, int32_t detection, double out)
 {
-    double d[dynamics::kMaxFrames];
-    inputLevel_ = dynamics::RectifyMono(x, key, n, d);
-    detectedLevel_ = dynamics::Detect(detection, power_, c165_, d, nullptr, n);
+    double d[CDetector::kMaxFrames];
+    inputLevel_ = CDetector::RectifyMono(x, key, n, d);
+    detectedLevel_ = detector_.Detect(detection, d, nullptr, n);
 
     // The stereo law on the left envelope alone.
     const double ca = attackCoef_, decay = 1.0 - releaseCoef_;
     double minGain = std::numeric_limits<double>::infinity();
     double env = envL_;
-    int32_t late[dynamics::kMaxFrames];
-    double lateEnv[dynamics::kMaxFrames];
+    int32_t late[CDetector::kMaxFrames];
+    double lateEnv[CDetector::kMaxFrames];
     int32_t lateCount = 0;
     for (int32_t i = 0; i < n; ++i) {
         env = d[i] <= env ? env * decay : env + (d[i] - env) * ca;

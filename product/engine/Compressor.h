@@ -18,64 +18,13 @@
 // so it may come from the fast log/exp wherever that provably rounds the same.
 #pragma once
 
-#include "dsp/IIR.h"
+#include "product/engine/Detector.h"
 
 #include <array>
 #include <atomic>
 #include <cstdint>
 
-// Detection front end shared by both compressor types.
-namespace dynamics {
-
-// "Comp Detection Mode" / "Gate Detection Mode".
-enum EDetection : int32_t { kPeak = 0, kPower = 1, kC165 = 2 };
-// "Comp Mode".
-enum EStereoMode : int32_t { kLinked = 0, kStereo = 1, kMidSide = 2 };
-
-// Largest block a process call handles in one pass (the detector buffers).
-constexpr int32_t kMaxFrames = 64;
-
-// Cookbook low-passes: Power 100 Hz with alpha = sin(w) / 1.0 (Q 0.5), C-165 2.1 Hz with
-// alpha = sin(w) / 1.24 (Q 0.62); CIIR keeps both below 20/21 of Nyquist.
-void DesignDetectors(CIIR& power, CIIR& c165, int32_t rate);
-
-// dL = |keyL|, dR = |keyR| (the signal when keyL is null; keys come in pairs). In M/S
-// mode the detector becomes |(kL + kR)/2|, |(kL - kR)/2| and the signal is replaced in
-// place by M = (L + R)/2, S = (L - R)/2. Returns the input level, max (|kL| + |kR|)/2,
-// taken before the transform. Keys may alias the signal.
-double RectifyStereo(double* l, double* r, const double* keyL, const double* keyR, int32_t n, int32_t stereoMode,
-                     double* dL, double* dR);
-// d = |key| (the signal when key is null); returns max d.
-double RectifyMono(const double* x, const double* key, int32_t n, double* d);
-
-// Runs the detector of the mode over the rectified buffers (left state for mono, dR
-// null) and returns the detected level, max (dL + dR)/2 (max dL in mono).
-double Detect(int32_t mode, CIIR& power, CIIR& c165, double* dL, double* dR, int32_t n);
-
-// L = M + S, R = M - S.
-void DecodeMidSide(double* l, double* r, int32_t n);
-
-// Runs block(offset, count) over n frames in pieces of at most kMaxFrames and folds
-// the pieces' meter results into the whole call's: the loudest input and detected
-// levels and the smallest gain (1 for an empty call). The three references are the
-// section's meter results, which each block overwrites.
-template <class Block>
-void RunInChunks(int32_t n, double& inputLevel, double& detectedLevel, double& minGain, Block block)
-{
-    double input = 0.0, detected = 0.0, smallest = 1e300;
-    for (int32_t done = 0; done < n; done += kMaxFrames) {
-        block(done, n - done < kMaxFrames ? n - done : kMaxFrames);
-        input = inputLevel > input ? inputLevel : input;
-        detected = detectedLevel > detected ? detectedLevel : detected;
-        smallest = minGain < smallest ? minGain : smallest;
-    }
-    inputLevel = input;
-    detectedLevel = detected;
-    minGain = n > 0 ? smallest : 1.0;
-}
-
-}  // namespace dynamics
-
+// Compressor type "1" of "Compressor Type", and the limiter's first stage.
 class CCompressor {
 public:
     static constexpr int32_t kTableSize = 8193;  // gain at level i/8192, i = 0..8192
@@ -144,7 +93,7 @@ private:
     // Whether each power law of the current curve is close enough to its fast
     // evaluation to be used, from the natural logs of lowerEdge_ and upperEdge_.
     void CheckFastCurve(double lowerLog, double upperLog);
-    // At most dynamics::kMaxFrames; settings as read at the start of the call.
+    // At most CDetector::kMaxFrames; settings as read at the start of the call.
     void ProcessBlock(double* l, double* r, const double* keyL, const double* keyR, int32_t n, int32_t stereoMode,
                       int32_t detection, double out);
     void ProcessMonoBlock(double* x, const double* key, int32_t n, int32_t detection, double out);
@@ -182,7 +131,7 @@ private:
     };
     std::array<STableEntry, kTableSize> table_;
     uint32_t generation_ = 0;
-    CIIR power_, c165_;  // one design, separate left and right state
+    CDetector detector_;
 
     double inputLevel_ = 0.0, detectedLevel_ = 0.0, minGain_ = 1.0;
 };

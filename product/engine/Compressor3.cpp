@@ -64,7 +64,7 @@ void CCompressor3::Refresh(bool force)
 {
     const float attack = Load(attackMs_), release = Load(releaseMs_);
     if (force) {
-        dynamics::DesignDetectors(power_, c165_, rate_);
+        detector_.SetSampleRate(rate_);
         fastDecay_ = Decay40dB(0.032, rate_);
     }
     if (force || attack != appliedAttackMs_) {
@@ -144,10 +144,11 @@ void CCompressor3::Process(double* l, double* r, const double* keyL, const doubl
     const int32_t stereoMode = stereoMode_.load(std::memory_order_relaxed);
     const int32_t detection = detection_.load(std::memory_order_relaxed);
     const SLevels levels = LoadLevels();
-    dynamics::RunInChunks(n, inputLevel_, detectedLevel_, minGain_, [&](int32_t done, int32_t m) {
-        ProcessBlock(l + done, r + done, keyL ? keyL + done : nullptr, keyR ? keyR + done : nullptr, m, stereoMode,
-                     detection, levels);
-    });
+    CDetector::RunInChunks(n, CDetector::kMaxFrames, inputLevel_, detectedLevel_, minGain_,
+                           [&](int32_t done, int32_t m) {
+                               ProcessBlock(l + done, r + done, keyL ? keyL + done : nullptr,
+                                            keyR ? keyR + done : nullptr, m, stereoMode, detection, levels);
+                           });
 }
 
 void CCompressor3::ProcessMono(double* x, const double* key, int32_t n)
@@ -155,17 +156,17 @@ void CCompressor3::ProcessMono(double* x, const double* key, int32_t n)
     Refresh(false);
     const int32_t detection = detection_.load(std::memory_order_relaxed);
     const SLevels levels = LoadLevels();
-    dynamics::RunInChunks(n, inputLevel_, detectedLevel_, minGain_, [&](int32_t done, int32_t m) {
-        ProcessMonoBlock(x + done, key ? key + done : nullptr, m, detection, levels);
-    });
+    CDetector::RunInChunks(
+        n, CDetector::kMaxFrames, inputLevel_, detectedLevel_, minGain_,
+        [&](int32_t done, int32_t m) { ProcessMonoBlock(x + done, key ? key + done : nullptr, m, detection, levels); });
 }
 
 void CCompressor3::ProcessBlock(double* l, double* r, const double* keyL, const double* keyR, int32_t n,
                                 int32_t stereoMode, int32_t detection, const SLevels& v)
 {
-    double dL[dynamics::kMaxFrames], dR[dynamics::kMaxFrames];
-    inputLevel_ = dynamics::RectifyStereo(l, r, keyL, keyR, n, stereoMode, dL, dR);
-    detectedLevel_ = dynamics::Detect(detection, power_, c165_, dL, dR, n);
+    double dL[CDetector::kMaxFrames], dR[CDetector::kMaxFrames];
+    inputLevel_ = CDetector::RectifyStereo(l, r, keyL, keyR, n, stereoMode, dL, dR);
+    detectedLevel_ = detector_.Detect(detection, dL, dR, n);
 
     // Local copies so the envelope sets and coefficients stay in registers.
     const SBiquad a = attackA_, b = attackB_;
@@ -197,14 +198,14 @@ void CCompressor3::ProcessBlock(double* l, double* r, const double* keyL, const 
     minGain_ = minGain;
 
     if (stereoMode == dynamics::kMidSide)
-        dynamics::DecodeMidSide(l, r, n);
+        CDetector::DecodeMidSide(l, r, n);
 }
 
 void CCompressor3::ProcessMonoBlock(double* x, const double* key, int32_t n, int32_t detection, const SLevels& v)
 {
-    double d[dynamics::kMaxFrames];
-    inputLevel_ = dynamics::RectifyMono(x, key, n, d);
-    detectedLevel_ = dynamics::Detect(detection, power_, c165_, d, nullptr, n);
+    double d[CDetector::kMaxFrames];
+    inputLevel_ = CDetector::RectifyMono(x, key, n, d);
+    detectedLevel_ = detector_.Detect(detection, d, nullptr, n);
 
     const SBiquad a = attackA_, b = attackB_;
     const double fast = fastDecay_, slow = slowDecay_;

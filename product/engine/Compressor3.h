@@ -3,8 +3,8 @@
 // that recovers 40 dB in 32 ms and a slow part that recovers 40 dB in the release time)
 // and never below 0.01 (-40 dB). It has no knee.
 //
-// Shares the detection front end (key, "Comp Mode", detector) with CCompressor, and the
-// same setters so the engine can give every setting to both types.
+// Shares the detection front end (key, "Comp Mode", detector: CDetector) with CCompressor,
+// and the same setters so the engine can give every setting to both types.
 //
 // Threads: as CCompressor: one atomic per setting, read at the start of each process
 // call; filters and decay factors are redesigned there when a time changed.
@@ -12,12 +12,13 @@
 
 #include "dsp/BiquadKernel.h"
 
-#include "product/engine/Compressor.h"
 #include "dsp/IIR.h"
+#include "product/engine/Detector.h"
 
 #include <atomic>
 #include <cstdint>
 
+// Compressor type "2" of "Compressor Type" (the 3 in its name is not the type).
 class CCompressor3 {
 public:
     CCompressor3();
@@ -76,7 +77,7 @@ private:
     // One sample of one envelope set; returns the gain for this sample.
     static double Step(double dv, const SLevels& v, double fastDecay, double slowDecay, const SBiquad& a,
                        const SBiquad& b, SEnvelope& s);
-    // At most dynamics::kMaxFrames.
+    // At most CDetector::kMaxFrames.
     void ProcessBlock(double* l, double* r, const double* keyL, const double* keyR, int32_t n, int32_t stereoMode,
                       int32_t detection, const SLevels& v);
     void ProcessMonoBlock(double* x, const double* key, int32_t n, int32_t detection, const SLevels& v);
@@ -99,7 +100,7 @@ private:
     SBiquad attackA_{}, attackB_{};
     SEnvelope env_[2] = {};  // [0] left, mid, linked or mono; [1] right or side
     double fastDecay_ = 1.0, slowDecay_ = 1.0;
-    CIIR power_, c165_;
+    CDetector detector_;
 
     double inputLevel_ = 0.0, detectedLevel_ = 0.0, minGain_ = 1.0;
 };

@@ -44,10 +44,7 @@ CGate::CGate() { SetSampleRate(rate_); }
 void CGate::SetSampleRate(int32_t rate)
 {
     rate_ = rate;
-    // Cookbook low-passes: Power 100 Hz with alpha = sin(w) / 1.0 (Q 0.5), C-165 2.1 Hz
-    // with alpha = sin(w) / 1.24 (Q 0.62).
-    power_.DesignHighCut12(rate_, 100.0, 0.5);
-    c165_.DesignHighCut12(rate_, 2.1, 0.62);
+    detector_.SetSampleRate(rate_);
     Refresh(true);
 }
 
@@ -86,65 +83,26 @@ void CGate::Process(double* l, double* r, const double* keyL, const double* keyR
 {
     Refresh(false);
     const int32_t detection = detection_.load(std::memory_order_relaxed);
-    const double* kl = keyL ? keyL : l;
-    const double* kr = keyL ? keyR : r;
-    double input = 0.0, detected = 0.0, minGain = std::numeric_limits<double>::infinity();
-    // Levels are never -0, so lanes that each keep their own maximum agree with one
-    // running maximum.
-    Pair inputs = {0.0, 0.0};
-    for (int32_t done = 0; done < n; done += kMaxFrames) {
-        const int32_t m = std::min(n - done, kMaxFrames);
-        // Rectify; the input level is taken before the detector.
+    CDetector::RunInChunks(n, kMaxFrames, inputLevel_, detectedLevel_, minGain_, [&](int32_t done, int32_t m) {
+        // The input level is taken before the detector. No M/S: the gate is linked.
         double dL[kMaxFrames], dR[kMaxFrames];
-        int32_t i = 0;
-        for (; i + 2 <= m; i += 2) {
-            const Pair a = pairs::AbsPair(LoadPair(kl + done + i)), b = pairs::AbsPair(LoadPair(kr + done + i));
-            StorePair(dL + i, a);
-            StorePair(dR + i, b);
-            inputs = pairs::MaxPair(inputs, (a + b) / 2.0);
-        }
-        for (; i < m; ++i) {
-            dL[i] = std::fabs(kl[done + i]);
-            dR[i] = std::fabs(kr[done + i]);
-            input = std::max(input, (dL[i] + dR[i]) / 2.0);
-        }
-        if (detection == kPower)
-            power_.ProcessStereoFixed(dL, dR, m);
-        else if (detection == kC165)
-            c165_.ProcessStereoFixed(dL, dR, m);
+        inputLevel_ = CDetector::RectifyStereo(l + done, r + done, keyL ? keyL + done : nullptr,
+                                               keyR ? keyR + done : nullptr, m, dynamics::kLinked, dL, dR);
+        detector_.Filter(detection, dL, dR, m);
         Run(l + done, r + done, dL, dR, m, mix);
-        detected = std::max(detected, detectedLevel_);
-        minGain = std::min(minGain, minGain_);
-    }
-    inputLevel_ = std::max(input, pairs::MaxOf(inputs));
-    detectedLevel_ = detected;
-    minGain_ = n > 0 ? minGain : 1.0;
+    });
 }
 
 void CGate::ProcessMono(double* x, const double* key, int32_t n, double mix)
 {
     Refresh(false);
     const int32_t detection = detection_.load(std::memory_order_relaxed);
-    const double* k = key ? key : x;
-    double input = 0.0, detected = 0.0, minGain = std::numeric_limits<double>::infinity();
-    for (int32_t done = 0; done < n; done += kMaxFrames) {
-        const int32_t m = std::min(n - done, kMaxFrames);
+    CDetector::RunInChunks(n, kMaxFrames, inputLevel_, detectedLevel_, minGain_, [&](int32_t done, int32_t m) {
         double d[kMaxFrames];
-        for (int32_t i = 0; i < m; ++i) {
-            d[i] = std::fabs(k[done + i]);
-            input = std::max(input, d[i]);
-        }
-        if (detection == kPower)
-            power_.ProcessMonoFixed(d, m);
-        else if (detection == kC165)
-            c165_.ProcessMonoFixed(d, m);
+        inputLevel_ = CDetector::RectifyMono(x + done, key ? key + done : nullptr, m, d);
+        detector_.Filter(detection, d, nullptr, m);
         Run(x + done, nullptr, d, nullptr, m, mix);
-        detected = std::max(detected, detectedLevel_);
-        minGain = std::min(minGain, minGain_);
-    }
-    inputLevel_ = input;
-    detectedLevel_ = detected;
-    minGain_ = n > 0 ? minGain : 1.0;
+    });
 }
 
 void CGate::Run(double* l, double* r, const double* dL, const double* dR, int32_t n, double mix)

@@ -9,21 +9,22 @@
 // Reset run while audio is stopped. Nothing allocates.
 #pragma once
 
-#include "dsp/IIR.h"
+#include "product/engine/Detector.h"
 
 #include <atomic>
 #include <cstdint>
 
 class CGate {
 public:
-    // "Gate Detection Mode".
-    enum EDetection : int32_t { kPeak = 0, kPower = 1, kC165 = 2 };
+    // "Gate Detection Mode": the detector's modes.
+    using EDetection = dynamics::EDetection;
+    static constexpr EDetection kPeak = dynamics::kPeak, kPower = dynamics::kPower, kC165 = dynamics::kC165;
     // Largest block handled in one pass; longer calls are split.
     static constexpr int32_t kMaxFrames = 32;
 
     CGate();
 
-    // Set-up: stores the rate, designs both detectors and re-applies the time settings.
+    // Set-up: stores the rate, designs the detector and re-applies the time settings.
     void SetSampleRate(int32_t rate);
     // Envelope 0 (closed) and hold counter 0.
     void Reset();
@@ -67,7 +68,7 @@ private:
     // Audio side.
     int32_t rate_ = 44100;
     float appliedThresholdDb_ = 0.0f, appliedAttackMs_ = 0.0f, appliedReleaseMs_ = 0.0f, appliedHoldMs_ = 0.0f;
-    CIIR power_, c165_;  // one design each, separate left and right state
+    CDetector detector_;
     int32_t holdCounter_ = 0;
     int32_t holdLength_ = 0;
     double envelope_ = 0.0;

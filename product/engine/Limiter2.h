@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 
+// The limiter's second stage, its ceiling (the first is a CCompressor in the engine).
 class CLimiter2 {
 public:
     virtual ~CLimiter2() = default;

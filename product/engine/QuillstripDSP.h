@@ -42,9 +42,16 @@ public:
     CWidth& Width() { return width_; }
     CSaturator& Saturator() { return saturator_; }
     CGate& Gate() { return gate_; }
-    // Both compressor types get every setting, so switching type takes effect at once.
-    CCompressor& Compressor1() { return compressor1_; }
-    CCompressor3& Compressor2() { return compressor2_; }
+    // The one way a compressor setting reaches the sections: set(section) runs on both
+    // types, so switching type takes effect at once. Both have the same setters, and a
+    // setter only one of them has does not compile here:
+    // SetCompressors([&](auto& c) { c.SetRatio(ratio); }).
+    template <class Set>
+    void SetCompressors(Set set)
+    {
+        set(compressor1_);
+        set(compressor2_);
+    }
     // The limiter's input gain and ceiling come together: the compressor stage rounds
     // off 6 dB below the ceiling. Release is the compressor stage's, 100 ms shorter.
     void SetLimiter(float inputDb, float thresholdDb);
@@ -140,9 +147,9 @@ private:
     CWidth width_;
     CSaturator saturator_;
     CGate gate_;
-    CCompressor compressor1_;
-    CCompressor3 compressor2_;
-    CCompressor limiterStage_;
+    CCompressor compressor1_;   // type "1"
+    CCompressor3 compressor2_;  // type "2"
+    CCompressor limiterStage_;  // the limiter's first stage, before limiter2_'s ceiling
     CLimiter2 limiter2_;
 
     // Level for the section meters: what goes in, or what the detector sees.

@@ -563,24 +563,19 @@ void CQuillstripPlugIn::ApplyProcessing(int32_t number, float value)
         break;
 
     case kCompKnee:
-        dsp_->Compressor1().SetKneePercent(value);
-        dsp_->Compressor2().SetKneePercent(value);
+        dsp_->SetCompressors([&](auto& c) { c.SetKneePercent(value); });
         break;
     case kCompAttack:
-        dsp_->Compressor1().SetAttackMs(value);
-        dsp_->Compressor2().SetAttackMs(value);
+        dsp_->SetCompressors([&](auto& c) { c.SetAttackMs(value); });
         break;
     case kCompRelease:
-        dsp_->Compressor1().SetReleaseMs(value);
-        dsp_->Compressor2().SetReleaseMs(value);
+        dsp_->SetCompressors([&](auto& c) { c.SetReleaseMs(value); });
         break;
     case kCompMode:
-        dsp_->Compressor1().SetStereoMode(Rounded(value));
-        dsp_->Compressor2().SetStereoMode(Rounded(value));
+        dsp_->SetCompressors([&](auto& c) { c.SetStereoMode(Rounded(value)); });
         break;
     case kCompDetection:
-        dsp_->Compressor1().SetDetectionMode(Rounded(value));
-        dsp_->Compressor2().SetDetectionMode(Rounded(value));
+        dsp_->SetCompressors([&](auto& c) { c.SetDetectionMode(Rounded(value)); });
         break;
 
     case kLimiterInput:
@@ -625,16 +620,13 @@ void CQuillstripPlugIn::OnSmoothedValue(int32_t id, float value)
         dsp_->Width().SetWidth(CWidth::kHigh, value);
         break;
     case kCompThreshold:
-        dsp_->Compressor1().SetThresholdDb(value);
-        dsp_->Compressor2().SetThresholdDb(value);
+        dsp_->SetCompressors([&](auto& c) { c.SetThresholdDb(value); });
         break;
     case kCompRatio:
-        dsp_->Compressor1().SetRatio(value);
-        dsp_->Compressor2().SetRatio(value);
+        dsp_->SetCompressors([&](auto& c) { c.SetRatio(value); });
         break;
     case kCompOutput:
-        dsp_->Compressor1().SetOutputGainDb(value);
-        dsp_->Compressor2().SetOutputGainDb(value);
+        dsp_->SetCompressors([&](auto& c) { c.SetOutputGainDb(value); });
         break;
     default:
         break;
