@@ -2,7 +2,7 @@
 // of biquads in series, as scalars (mono) or Pairs (stereo). Internal to the dsp library.
 #pragma once
 
-#include "dsp/Pair.h"
+#include "dsp/simd/Pair.h"
 
 #include <cstdint>
 

@@ -1,5 +1,8 @@
 #include "dsp/BiquadSeries.h"
 
+#include "dsp/simd/Cpu.h"
+#include "dsp/simd/Vector.h"
+
 #include "dsp/BiquadKernel.h"
 
 #include <algorithm>
@@ -77,13 +80,13 @@ void RunRest(const SStereoBiquad* stages, int32_t count, Samples x, int32_t n)
 // back to where it was when it starts, and taken when it ends.
 //
 // Instantiated only inside functions built for AVX-512F (narrower vectors gained little
-// over the pairs once the ramps are paid for). This file is compiled
-// without contraction (AVX-512F includes fused multiply-add), so every lane still rounds
-// each product and each sum.
+// over the pairs once the ramps are paid for). Nothing is contracted (AVX-512F includes
+// fused multiply-add, but every target builds with -ffp-contract=off), so every lane
+// still rounds each product and each sum.
 template <int32_t W>
 struct SWide {
-    typedef double Vec __attribute__((vector_size(16 * W)));
-    typedef int64_t Bits __attribute__((vector_size(16 * W)));
+    typedef typename simd::SVector<double, 2 * W>::V Vec;
+    typedef typename simd::SVector<int64_t, 2 * W>::V Bits;
 };
 
 template <int32_t W, int32_t NV>
@@ -241,18 +244,13 @@ __attribute__((target("avx512f"))) void RunOctetsFour(const SStereoBiquad* stage
     RunSkewed<4, 1>(stages, x, n);
 }
 
-const bool kCpuHasAvx512 = [] {
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx512f") != 0;
-}();
-
 }  // namespace
 
 bool CpuRuns(ESeriesKernel kernel)
 {
     switch (kernel) {
     case ESeriesKernel::kOctets:
-        return kCpuHasAvx512;
+        return simd::HasAvx512f();
     default:
         return true;
     }
@@ -266,7 +264,7 @@ void RunSeries(const SStereoBiquad* stages, int32_t count, double* left, double*
         return;
     }
     if (kernel == ESeriesKernel::kBest)
-        kernel = kCpuHasAvx512 ? ESeriesKernel::kOctets : ESeriesKernel::kPairs;
+        kernel = simd::HasAvx512f() ? ESeriesKernel::kOctets : ESeriesKernel::kPairs;
     Pair x[kBlock];
     for (int32_t start = 0; start < n; start += kBlock) {
         const int32_t m = std::min(kBlock, n - start);

@@ -1,5 +1,8 @@
 #include "dsp/MultirateFir.h"
 
+#include "dsp/simd/Cpu.h"
+#include "dsp/simd/Vector.h"
+
 #include <algorithm>
 #include <cassert>
 #include <cstring>
@@ -9,13 +12,14 @@ namespace {
 
 // The symmetric kernels are written once on GCC's generic vectors and instantiated
 // inside functions built for each instruction set, which the CPU check picks at run
-// time; the library itself stays built for baseline x86-64. Where the target has
-// FMA, the compiler contracts acc += c * (p + q) into one fused multiply-add.
+// time; the library itself stays built for baseline x86-64. Nothing is contracted into
+// a fused multiply-add (-ffp-contract=off on every target), so every variant rounds
+// acc += c * (p + q) as written and gives the same bits.
 template <int W>
 struct SVec {
-    typedef float F __attribute__((vector_size(4 * W)));
-    typedef float U __attribute__((vector_size(4 * W), aligned(4)));  // any float address
-    typedef int32_t I __attribute__((vector_size(4 * W)));
+    typedef typename simd::SVector<float, W>::V F;
+    typedef typename simd::SVector<float, W>::Unaligned U;  // any float address
+    typedef typename simd::SVector<int32_t, W>::V I;
 };
 
 constexpr int32_t kMaxLanes = 16;  // widest vector: the most a kernel reads past the input
@@ -91,7 +95,7 @@ __attribute__((always_inline)) inline void UpKernel(const float* sum, const floa
 // B * W consecutive down-sampler outputs y[m] = sum over t < K of
 // h[2t] (odd[m-t] + even[m-K+1+t]): the odd taps are the even ones reversed.
 // The sum runs in two halves, each from the small outer taps inwards: that rounds
-// less, and gives the FMA units twice as many independent chains to overlap.
+// less, and gives the vector units twice as many independent chains to overlap.
 template <int W, int B>
 __attribute__((always_inline)) inline void DownTile(const float* taps, int32_t count, const float* even,
                                                     const float* odd, float* out, int32_t valid)
@@ -167,12 +171,11 @@ __attribute__((target("avx512f"))) void DownAvx512(const float* taps, int32_t co
 
 bool MultirateFir::CpuRuns(EKernel kernel)
 {
-    __builtin_cpu_init();
     switch (kernel) {
     case EKernel::kSymmetricAvx2:
-        return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+        return simd::HasAvx2AndFma();
     case EKernel::kSymmetricAvx512:
-        return __builtin_cpu_supports("avx512f");
+        return simd::HasAvx512f();
     default:
         return true;
     }

@@ -1,6 +1,6 @@
 #include "product/engine/Limiter2.h"
 
-#include "dsp/Pair.h"
+#include "dsp/simd/Pair.h"
 
 #include <algorithm>
 #include <cmath>

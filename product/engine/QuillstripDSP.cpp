@@ -1,7 +1,7 @@
 #include "product/engine/QuillstripDSP.h"
 
 #include "dsp/IIRSeries.h"
-#include "dsp/Pair.h"
+#include "dsp/simd/Pair.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,9 @@
 #include "product/engine/Width.h"
 
-#include "dsp/Pair.h"
+#include "dsp/simd/Cpu.h"
+#include "dsp/simd/Vector.h"
+
+#include "dsp/simd/Pair.h"
 
 #include <algorithm>
 #include <cmath>
@@ -27,7 +30,7 @@ using pairs::Pair;
 
 template <int W>
 struct SFrames {
-    typedef double V __attribute__((vector_size(8 * W)));
+    typedef typename simd::SVector<double, W>::V V;
 };
 
 struct SBandFactors {
@@ -94,11 +97,6 @@ void FramesSse2(double* left, double* right, int32_t count, const SBandFactors& 
 {
     Frames<2>(left, right, count, f, lp1, lp2);
 }
-
-const bool kCpuHasAvx = [] {
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx") != 0;
-}();
 
 }  // namespace
 
@@ -174,8 +172,8 @@ void CWidth::Process(double* left, double* right, int32_t n)
 
     const SBandFactors factors = {cLow, cHigh, wLow, wMid, wHigh, mLow, mMid, mHigh};
     Pair lp1 = {lp1L, lp1R}, lp2 = {lp2L, lp2R};
-    int32_t i = kCpuHasAvx ? n / 4 * 4 : n / 2 * 2;
-    if (kCpuHasAvx)
+    int32_t i = simd::HasAvx() ? n / 4 * 4 : n / 2 * 2;
+    if (simd::HasAvx())
         FramesAvx(left, right, i, factors, lp1, lp2);
     else
         FramesSse2(left, right, i, factors, lp1, lp2);
