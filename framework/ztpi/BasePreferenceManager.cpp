@@ -4,6 +4,7 @@
 
 #include <tinyxml.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <sys/stat.h>
@@ -16,6 +17,33 @@ namespace {
 constexpr const char* kRoot = "PreferenceManager";
 // Big enough for the XML parser and printf; the platform minimum is not.
 constexpr size_t kTimerStack = 128 * 1024;
+
+// The deepest element nesting of an XML text, counted without parsing it: an opening tag
+// goes one level down unless it closes itself, a closing tag one up. Declarations,
+// comments and processing instructions do not count. Conservative: a confusing text can
+// only seem deeper than it is.
+int NestingDepth(const std::string& text)
+{
+    int depth = 0, deepest = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '<' || i + 1 >= text.size())
+            continue;
+        const char next = text[i + 1];
+        if (next == '!' || next == '?')
+            continue;
+        if (next == '/') {
+            depth = depth > 0 ? depth - 1 : 0;
+            continue;
+        }
+        const size_t close = text.find('>', i);
+        if (close == std::string::npos)
+            break;
+        if (text[close - 1] != '/')
+            deepest = std::max(deepest, ++depth);
+        i = close;
+    }
+    return deepest;
+}
 
 std::string FormatValue(float value)
 {
@@ -79,7 +107,10 @@ void CBasePreferenceManager::Load()
         loadedOnce_ = true;
         lastStamp_ = stamp;
         TiXmlDocument document;
-        if (!systemPath_.empty() && document.LoadFile(systemPath_.c_str()) && document.RootElement()) {
+        const EReadResult read = Read(document);
+        if (read == EReadResult::kDamaged)
+            SetAsideDamaged();
+        if (read == EReadResult::kRead) {
             usable = true;
             for (const SBinding& binding : bindings_) {
                 const TiXmlElement* element = document.RootElement()->FirstChildElement(binding.key.c_str());
@@ -104,7 +135,10 @@ void CBasePreferenceManager::Write(const std::vector<std::pair<std::string, std:
     if (systemPath_.empty())
         return;
     TiXmlDocument document;
-    if (!document.LoadFile(systemPath_.c_str()) || !document.RootElement()) {
+    const EReadResult read = Read(document);
+    if (read == EReadResult::kDamaged)
+        SetAsideDamaged();
+    if (read != EReadResult::kRead) {
         document = TiXmlDocument();
         document.LinkEndChild(new TiXmlDeclaration("1.0", "", ""));
         document.LinkEndChild(new TiXmlElement(kRoot));
@@ -134,6 +168,43 @@ void CBasePreferenceManager::Write(const std::vector<std::pair<std::string, std:
     }
 }
 
+CBasePreferenceManager::EReadResult CBasePreferenceManager::Read(TiXmlDocument& document) const
+{
+    if (systemPath_.empty())
+        return EReadResult::kMissing;
+    FILE* file = std::fopen(systemPath_.c_str(), "rb");
+    if (!file)
+        return EReadResult::kMissing;
+    std::string text;
+    char buffer[4096];
+    size_t got = 0;
+    while (text.size() <= kMaxFileBytes && (got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+        text.append(buffer, got);
+    std::fclose(file);
+    if (text.size() > kMaxFileBytes || NestingDepth(text) > kMaxDepth)
+        return EReadResult::kDamaged;
+    document.Parse(text.c_str());
+    return !document.Error() && document.RootElement() ? EReadResult::kRead : EReadResult::kDamaged;
+}
+
+void CBasePreferenceManager::SetAsideDamaged()
+{
+    const std::string bad = systemPath_ + ".bad";
+    if (std::rename(systemPath_.c_str(), bad.c_str()) != 0)
+        return;
+    notice_ = "The preference file " + systemPath_ + " could not be read. It was kept as " + bad
+        + " and a fresh one with default settings was written.";
+    std::fprintf(stderr, "%s\n", notice_.c_str());
+}
+
+std::string CBasePreferenceManager::TakeNotice()
+{
+    zt::CAutoLock lock(mutex_);
+    std::string notice;
+    notice.swap(notice_);
+    return notice;
+}
+
 CBasePreferenceManager::SFileStamp CBasePreferenceManager::Stamp() const
 {
     struct stat st {};
@@ -161,7 +232,7 @@ std::string CBasePreferenceManager::GetString(const char* key, const char* defau
 {
     zt::CAutoLock lock(mutex_);
     TiXmlDocument document;
-    if (systemPath_.empty() || !document.LoadFile(systemPath_.c_str()) || !document.RootElement())
+    if (Read(document) != EReadResult::kRead)
         return defaultValue ? defaultValue : "";
     const TiXmlElement* element = document.RootElement()->FirstChildElement(key);
     if (!element)

@@ -9,6 +9,8 @@
 #include "foundation/Timer.h"
 
 #include <memory>
+
+class TiXmlDocument;
 #include <string>
 #include <vector>
 
@@ -39,6 +41,13 @@ public:
     void OnTimer(int id) override;
 
     const std::string& GetSystemPath() const { return systemPath_; }
+    // A message for the user, once, after a damaged file was set aside; empty otherwise.
+    std::string TakeNotice();
+
+    // Larger files and deeper nesting than a preference file ever has are refused
+    // unparsed: the parser recurses once per level, on a timer thread's small stack.
+    static constexpr size_t kMaxFileBytes = 1 << 20;
+    static constexpr int kMaxDepth = 16;
 
 private:
     struct SBinding {
@@ -48,6 +57,12 @@ private:
     };
     // Writes value texts for keys into the file, keeping every other element.
     void Write(const std::vector<std::pair<std::string, std::string>>& values);
+    enum class EReadResult { kRead, kMissing, kDamaged };
+    // Parses the file into document within the size and depth limits (mutex_ held).
+    EReadResult Read(TiXmlDocument& document) const;
+    // Keeps a file that does not parse as "<file>.bad" and tells the user, so that the
+    // fresh file written next loses nothing of theirs for good (mutex_ held).
+    void SetAsideDamaged();
 
     struct SFileStamp {
         bool exists = false;
@@ -68,6 +83,7 @@ private:
     std::unique_ptr<zt::ITimer> timer_;
     bool loadedOnce_ = false;
     SFileStamp lastStamp_;
+    std::string notice_;
 };
 
 }  // namespace zt::ztpi

@@ -85,12 +85,44 @@ TEST_F(Preferences, ValuesAreReadAndOtherContentKept)
     EXPECT_EQ(text.find("Nested"), std::string::npos) << text;
 }
 
-TEST_F(Preferences, BrokenFileIsReplacedByDefaults)
+TEST_F(Preferences, BrokenFileIsKeptAsideAndReplacedByDefaults)
 {
-    Write("<PreferenceManager><Hue>45</Hu");
+    const std::string broken = "<PreferenceManager><Hue>45</Hu><Theirs>keep me</Theirs></PreferenceManager>";
+    Write(broken);
     PlugInHarness h;
     EXPECT_FLOAT_EQ(h.parameters().GetValue(kHue, kSetEditor), 0.0f);
     EXPECT_NE(Read().find("<Hue>0.000000</Hue>"), std::string::npos);
+    // Nothing of the user's is lost for good: the damaged file is kept beside.
+    std::ifstream bad(File() + ".bad");
+    std::stringstream kept;
+    kept << bad.rdbuf();
+    EXPECT_EQ(kept.str(), broken);
+}
+
+// The parser recurses once per level on the reload timer's small stack: deep nesting,
+// written while the plug-in runs or there from the start, is refused, never parsed.
+TEST_F(Preferences, DeeplyNestedFilesAreRefusedWithoutCrashing)
+{
+    auto nested = [](int levels) {
+        std::string text = "<PreferenceManager><Hue>45</Hue>";
+        for (int i = 0; i < levels; ++i)
+            text += "<a>";
+        for (int i = 0; i < levels; ++i)
+            text += "</a>";
+        return text + "</PreferenceManager>";
+    };
+    Write(nested(50000));
+    PlugInHarness h;
+    EXPECT_FLOAT_EQ(h.parameters().GetValue(kHue, kSetEditor), 0.0f);
+    EXPECT_TRUE(std::filesystem::exists(File() + ".bad"));
+
+    std::filesystem::remove(File() + ".bad");
+    Write(nested(1000));  // while running: the timer thread reads it
+    EXPECT_TRUE(Eventually([&] { return std::filesystem::exists(File() + ".bad"); }));
+    EXPECT_TRUE(Eventually([&] { return Read().find("<Hue>0.000000</Hue>") != std::string::npos; }));
+
+    Write(nested(3));  // shallow nesting of someone else's is fine
+    EXPECT_TRUE(Eventually([&] { return h.parameters().GetValue(kHue, kSetEditor) == 45.0f; }));
 }
 
 TEST_F(Preferences, InstancesFollowEachOther)
