@@ -1,6 +1,6 @@
 #include "framework/ztpi/BasePlugIn.h"
 
-#include "framework/de/TypedNumber.h"
+#include "framework/ztpi/ParameterText.h"
 
 #include "framework/de/ParameterManager.h"
 #include "framework/ztpi/BasePreferenceManager.h"
@@ -441,55 +441,7 @@ bool CBasePlugIn::GetParameterFromText(int32_t index, const char* text, float* p
 {
     if (index < 0 || index >= GetNumParameters() || !text || !plainValue)
         return false;
-    const SAutomationInfo& info = automation_[static_cast<size_t>(index)];
-    std::string typed(text);
-    const auto notSpace = [](unsigned char c) { return !std::isspace(c); };
-    typed.erase(typed.begin(), std::find_if(typed.begin(), typed.end(), notSpace));
-    typed.erase(std::find_if(typed.rbegin(), typed.rend(), notSpace).base(), typed.end());
-
-    if (info.kind == SAutomationInfo::kList) {
-        // An entry by its text first: some lists name their entries with numbers.
-        const int64_t last = static_cast<int64_t>(info.maximum + 0.5f);
-        for (int64_t k = static_cast<int64_t>(info.minimum + 0.5f); k <= last; ++k) {
-            char entry[kTextSize];
-            GetParameterText(index, static_cast<float>(k), entry);
-            if (entry[0] != '\0' && strcasecmp(entry, typed.c_str()) == 0) {
-                *plainValue = static_cast<float>(k);
-                return true;
-            }
-        }
-        // Then an entry by its number.
-        if (typed.empty() || typed.size() > 9 || !std::all_of(typed.begin(), typed.end(), ::isdigit))
-            return false;
-        const int64_t k = std::atoll(typed.c_str());
-        if (k < static_cast<int64_t>(info.minimum + 0.5f) || k > last)
-            return false;
-        *plainValue = static_cast<float>(k);
-        return true;
-    }
-
-    const char* units[] = {info.unit, info.displayConverter ? info.displayConverter->GetUnit() : "", nullptr};
-    double shown = 0.0;
-    if (!zt::de::ParseTypedNumber(typed.c_str(), units, shown))
-        return false;
-    float value = 0.0f;
-    if (info.displayConverter) {
-        if (!info.displayConverter->FromShown(shown, value))
-            return false;
-    } else {
-        if (!std::isfinite(shown))
-            return false;
-        value = static_cast<float>(shown);
-    }
-    // The ends of the range, typed as the display prints them, may miss them by a rounding
-    // of the display ("1.0" for a minimum of 1.01).
-    float slack = (info.maximum - info.minimum) * 1e-5f;
-    if (!info.displayConverter)
-        slack = std::max(slack, 0.5f * std::pow(10.0f, -static_cast<float>(info.displayDecimals)));
-    if (!(value >= info.minimum - slack && value <= info.maximum + slack))
-        return false;
-    *plainValue = std::clamp(value, info.minimum, info.maximum);
-    return true;
+    return PlainFromText(automation_[static_cast<size_t>(index)], text, *plainValue);
 }
 
 // --- parameter-change path --------------------------------------------------

@@ -10,6 +10,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include <sys/wait.h>
+
 namespace fs = std::filesystem;
 using namespace quillstrip;
 
@@ -76,4 +78,39 @@ TEST(FactoryPresets, InstallLeavesTheUsersChangesAlone)
     const auto vocal = fs::file_size(folder / "Vocal.preset");
     ASSERT_EQ(std::system(install.c_str()), 0);
     EXPECT_EQ(fs::file_size(folder / "Vocal.preset"), vocal);
+}
+
+// Descriptions read values as the editor shows them; what means nothing is refused, and
+// folders that are not there are reported, not thrown at the user.
+TEST(FactoryPresets, DescriptionsTakeShownValuesAndRefuseNonsense)
+{
+    const fs::path home = std::getenv("HOME");
+    const fs::path texts = home / "texts", built = home / "built";
+    fs::create_directories(texts);
+    auto build = [&](const std::string& description) {
+        std::ofstream(texts / "Mine.txt", std::ios::trunc) << description;
+        const std::string command = std::string("\"") + QS_PRESET_TOOL + "\" build \"" + texts.string() + "\" \""
+            + built.string() + "\" > /dev/null 2>&1";
+        return std::system(command.c_str());
+    };
+    ASSERT_EQ(build("Output Gain = 0 dB\nInput Gain = -6\nEQ Band 3 Freq = 1.5K\nEQ Band 3 Type = bell\n"), 0);
+    PlugInHarness h;
+    auto& pm = h.parameters();
+    ASSERT_TRUE(h.product().LoadPreset(Framework(built / "Mine.preset")));
+    EXPECT_FLOAT_EQ(pm.GetValue(kOutputGain, kSetProcessing), 1.0f);      // unity, not silence
+    EXPECT_NEAR(pm.GetValue(kInputGain, kSetProcessing), 0.7079f, 1e-3);  // -6 dB on the fader law
+    EXPECT_EQ(pm.GetValue(2 * kBandStride + kBandFreq, kSetProcessing), 1500.0f);
+    EXPECT_EQ(pm.GetValue(2 * kBandStride + kBandType, kSetProcessing), 4.0f);
+
+    for (const char* nonsense : {"Comp Threshold = nan\n", "Comp Threshold = inf\n", "Comp Threshold = 5\n",
+                                 "Comp Threshold = -20abc\n", "EQ Band 3 Type = Shelf\n", "No Such = 1\n"})
+        EXPECT_NE(build(nonsense), 0) << nonsense;
+
+    for (const std::string& args : {"build \"" + (home / "missing").string() + "\" \"" + built.string() + "\"",
+                                    "build \"" + (texts / "Mine.txt").string() + "\" \"" + built.string() + "\"",
+                                    "install \"" + (home / "missing").string() + "\""}) {
+        const int status
+            = std::system((std::string("\"") + QS_PRESET_TOOL + "\" " + args + " > /dev/null 2>&1").c_str());
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << args;
+    }
 }

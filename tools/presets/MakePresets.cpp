@@ -3,16 +3,19 @@
 //
 //   quillstrip-presets build DESCRIPTIONS_DIR OUTPUT_DIR
 //       Each NAME.txt becomes NAME.preset. A description holds lines
-//       "Parameter Name = value" with host parameter names and plain values (dB, Hz,
-//       percent, ms) or, for lists, the entry's text ("Bell") or number. Anything after
-//       "#" is a comment. Parameters not named keep their defaults.
+//       "Parameter Name = value" with host parameter names and values as the editor
+//       and the host show them, with or without their units ("-3 dB", "2.5K", "Bell"),
+//       read by the same parser a host's typed values go through. Anything after "#"
+//       is a comment. Parameters not named keep their defaults.
 //   quillstrip-presets install BUILT_DIR [PRESET_DIR]
 //       Copies the built presets into the preset folder (default: the plug-in's). A file
 //       the user has changed since it was installed is left alone; the folder's
 //       ".factory-presets" file remembers what was installed.
+#include "product/plugin/GainDisplayConverter.h"
 #include "product/plugin/Parm.h"
 #include "product/plugin/QuillstripParameterTable.h"
 #include "framework/de/ParameterManager.h"
+#include "framework/ztpi/ParameterText.h"
 #include "framework/ztpi/SetChunk.h"
 #include "foundation/ChunkFile.h"
 #include "foundation/Paths.h"
@@ -39,26 +42,23 @@ std::string Trim(std::string s)
     return first == std::string::npos ? "" : s.substr(first, last - first + 1);
 }
 
-// The value of a row from its text: a number, or one of a list's entries.
+// The value of a row from its text, read as the host reads a typed value: the number the
+// display shows, with or without its unit ("Output Gain = -3 dB" is the fader position
+// that shows -3.0 dB), "K" for thousands, or a list entry by its text or number. NaN,
+// infinities and values outside the range are refused.
 bool ParseValue(const SParameterRow& row, const std::string& text, float& value)
 {
-    char* end = nullptr;
-    const float number = std::strtof(text.c_str(), &end);
-    if (end != text.c_str() && Trim(end).empty()) {
-        value = number;
-        return true;
-    }
-    if (row.scale == EScale::kList) {
-        std::stringstream entries(row.texts);
-        std::string entry;
-        for (int k = 0; std::getline(entries, entry, '@'); ++k) {
-            if (entry == text) {
-                value = static_cast<float>(k);
-                return true;
-            }
-        }
-    }
-    return false;
+    zt::ztpi::SAutomationInfo info;
+    info.kind = row.scale == EScale::kList ? zt::ztpi::SAutomationInfo::kList : zt::ztpi::SAutomationInfo::kContinuous;
+    info.minimum = row.minimum;
+    info.maximum = row.maximum;
+    info.displayDecimals = row.displayDecimals;
+    std::snprintf(info.unit, sizeof info.unit, "%s", row.unit ? row.unit : "");
+    std::snprintf(info.valueTexts, sizeof info.valueTexts, "%s", row.texts ? row.texts : "");
+    static CGainDisplayConverter gain;  // as the plug-in shows its gains: in dB
+    gain.SetUnit("dB");
+    info.displayConverter = row.display == EDisplay::kGain ? &gain : nullptr;
+    return zt::ztpi::PlainFromText(info, text.c_str(), value);
 }
 
 std::string FrameworkPath(const fs::path& path)
@@ -93,12 +93,12 @@ bool BuildOne(const fs::path& description, const fs::path& output)
         float value = 0;
         if (eq == std::string::npos || row == byName.end()
             || !ParseValue(*row->second, Trim(line.substr(eq + 1)), value)) {
-            std::fprintf(stderr, "%s:%d: cannot read \"%s\"\n", description.c_str(), lineNumber, line.c_str());
-            return false;
-        }
-        if (value < row->second->minimum || value > row->second->maximum) {
-            std::fprintf(stderr, "%s:%d: %s is outside %g..%g\n", description.c_str(), lineNumber, name.c_str(),
-                         row->second->minimum, row->second->maximum);
+            if (row == byName.end())
+                std::fprintf(stderr, "%s:%d: cannot read \"%s\"\n", description.c_str(), lineNumber, line.c_str());
+            else
+                std::fprintf(stderr, "%s:%d: cannot read \"%s\" (%s takes %g to %g%s%s)\n", description.c_str(),
+                             lineNumber, line.c_str(), name.c_str(), row->second->minimum, row->second->maximum,
+                             row->second->unit && *row->second->unit ? " " : "", row->second->unit);
             return false;
         }
         parameters.SetValue(false, row->second->number, value, 0);
@@ -188,10 +188,17 @@ int Install(const fs::path& built, fs::path folder)
 int main(int argc, char** argv)
 {
     const std::string command = argc > 1 ? argv[1] : "";
-    if (command == "build" && argc == 4)
-        return Build(argv[2], argv[3]);
-    if (command == "install" && (argc == 3 || argc == 4))
-        return Install(argv[2], argc == 4 ? argv[3] : "");
+    // A missing folder, a file where a folder should be, or one we may not write: said,
+    // not thrown at the user.
+    try {
+        if (command == "build" && argc == 4)
+            return Build(argv[2], argv[3]);
+        if (command == "install" && (argc == 3 || argc == 4))
+            return Install(argv[2], argc == 4 ? argv[3] : "");
+    } catch (const fs::filesystem_error& e) {
+        std::fprintf(stderr, "quillstrip-presets: %s\n", e.what());
+        return 1;
+    }
     std::fprintf(stderr,
                  "usage: quillstrip-presets build DESCRIPTIONS_DIR OUTPUT_DIR\n"
                  "       quillstrip-presets install BUILT_DIR [PRESET_DIR]\n");
