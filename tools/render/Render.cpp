@@ -1,12 +1,14 @@
 // quillstrip-render: renders audio files through a VST 3 effect bundle offline, the
 // way a host does, through the VST 3 interfaces only.
 #include "tools/hosting/ParameterChanges.h"
+#include "AudioStream.h"
 #include "tools/hosting/Vst3Host.h"
 
 #include "pluginterfaces/base/ustring.h"
 
 #include <sndfile.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
@@ -16,6 +18,7 @@
 #include <cstring>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -27,10 +30,13 @@ namespace {
 const char* const kHelp
     = "usage: quillstrip-render [options] [INPUT [OUTPUT]]\n"
       "\n"
-      "Renders INPUT (any file libsndfile reads) through a VST 3 effect into OUTPUT. With no\n"
-      "INPUT it renders a built-in example (a few seconds of drums, bass and noise) to\n"
-      "example-out.wav. OUTPUT defaults to INPUT's name with \"-out.wav\"; its format follows its\n"
-      "extension (.wav 32-bit float, .flac 24-bit, .aiff 32-bit float, .ogg Vorbis).\n"
+      "Renders INPUT (any mono or stereo file libsndfile reads, 8 to 384 kHz; \"-\" reads a pipe)\n"
+      "through a VST 3 effect into OUTPUT, a block at a time. With no INPUT it renders a built-in\n"
+      "example (a few seconds of drums, bass and noise) to example-out.wav. OUTPUT defaults to\n"
+      "INPUT's name with \"-out.wav\"; its extension sets the format (.wav 32-bit float, .flac\n"
+      "24-bit, clipped at full scale with a warning, .aiff 32-bit float, .ogg Vorbis). OUTPUT is\n"
+      "written beside its final name and only replaces it when complete, so rendering a file\n"
+      "onto itself is safe.\n"
       "\n"
       "  --plugin PATH            the .vst3 bundle (default: ~/.vst3/Quillstrip Pro Small.vst3)\n"
       "  --set \"TITLE=VALUE\"      a parameter by its title and a value as the host shows it:\n"
@@ -43,9 +49,9 @@ const char* const kHelp
       "  --sidechain FILE         feeds FILE to the side-chain bus (same rate and channels)\n"
       "  --state-in FILE          loads the component state from FILE first\n"
       "  --state-out FILE         saves the component state to FILE afterwards\n"
-      "  --block N|random         host block size (default 512); random varies it per call\n"
+      "  --block N|random         host block size, 1 to 8192 (default 512); random varies it\n"
       "  --rate HZ                sample rate of the built-in example (default 48000)\n"
-      "  --no-compensate          keep the plug-in's latency in the output\n"
+      "  --no-compensate          keep the plug-in's latency at the start (the output is longer)\n"
       "  --force                  overwrite OUTPUT when it exists\n"
       "  --list                   print every parameter and stop\n"
       "  --info                   print the classes, buses and latency and stop\n";
@@ -58,13 +64,6 @@ struct SOptions {
     bool randomBlocks = false;
     int rate = 48000;
     bool compensate = true, force = false, list = false, info = false;
-};
-
-struct SAudio {
-    int rate = 48000;
-    int channels = 2;
-    std::vector<std::vector<float>> data;  // [channel][frame]
-    size_t frames() const { return data.empty() ? 0 : data[0].size(); }
 };
 
 std::string Ascii(const TChar* text)
@@ -80,92 +79,48 @@ bool FileExists(const std::string& path)
     return ::stat(path.c_str(), &st) == 0;
 }
 
-bool ReadAudio(const std::string& path, SAudio& audio)
-{
-    SF_INFO info{};
-    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
-    if (!file) {
-        std::fprintf(stderr, "cannot read %s: %s\n", path.c_str(), sf_strerror(nullptr));
-        return false;
+// A few seconds of drums, a bass line and noise, slightly different on each side, made a
+// block at a time.
+class CExample {
+public:
+    explicit CExample(int rate) : rate_(rate) {}
+    uint64_t Frames() const { return static_cast<uint64_t>(4 * rate_); }
+    // The next frames, zeros after the end; returns how many were the example's.
+    size_t Read(render::SBlock& block, size_t frames)
+    {
+        static const double kBassNotes[4] = {55.0, 55.0, 65.41, 49.0};
+        block.frames = std::min(frames, block.channels[0].size());
+        size_t real = 0;
+        for (size_t i = 0; i < block.frames; ++i, ++frame_) {
+            if (frame_ >= Frames()) {
+                block.channels[0][i] = block.channels[1][i] = 0.0f;
+                continue;
+            }
+            ++real;
+            const double t = double(frame_) / rate_;
+            const double beat = std::fmod(t, 0.5);
+            const double kick
+                = 0.55 * std::exp(-beat * 18.0) * std::sin(2.0 * M_PI * (48.0 + 100.0 * std::exp(-beat * 30.0)) * beat);
+            const double offbeat = std::fmod(t + 0.25, 0.5);
+            seed_ = seed_ * 1664525u + 1013904223u;
+            const double noise = static_cast<int32_t>(seed_) / 2147483648.0;
+            const double snare
+                = std::fmod(t, 1.0) >= 0.5 ? 0.3 * std::exp(-std::fmod(t - 0.5, 1.0) * 25.0) * noise : 0.0;
+            const double hat = 0.12 * std::exp(-offbeat * 70.0) * noise;
+            const double note = kBassNotes[static_cast<size_t>(t) % 4];
+            const double bass = 0.25 * std::tanh(2.0 * std::sin(2.0 * M_PI * note * t));
+            const double hiss = 0.01 * noise;
+            block.channels[0][i] = static_cast<float>(kick + snare + hat + bass + hiss);
+            block.channels[1][i] = static_cast<float>(kick + 0.8 * snare + 0.6 * hat + bass + 0.7 * hiss);
+        }
+        return real;
     }
-    if (info.channels < 1 || info.channels > 2) {
-        std::fprintf(stderr, "%s: only mono and stereo files are supported\n", path.c_str());
-        sf_close(file);
-        return false;
-    }
-    std::vector<float> interleaved(static_cast<size_t>(info.frames) * static_cast<size_t>(info.channels));
-    const sf_count_t got = sf_readf_float(file, interleaved.data(), info.frames);
-    sf_close(file);
-    audio.rate = info.samplerate;
-    audio.channels = info.channels;
-    audio.data.assign(static_cast<size_t>(info.channels), std::vector<float>(static_cast<size_t>(got)));
-    for (size_t i = 0; i < static_cast<size_t>(got); ++i)
-        for (size_t c = 0; c < static_cast<size_t>(info.channels); ++c)
-            audio.data[c][i] = interleaved[i * static_cast<size_t>(info.channels) + c];
-    return true;
-}
 
-int FormatFor(const std::string& path)
-{
-    std::string ext = path.substr(path.find_last_of('.') + 1);
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
-    if (ext == "flac")
-        return SF_FORMAT_FLAC | SF_FORMAT_PCM_24;
-    if (ext == "aif" || ext == "aiff")
-        return SF_FORMAT_AIFF | SF_FORMAT_FLOAT;
-    if (ext == "ogg")
-        return SF_FORMAT_OGG | SF_FORMAT_VORBIS;
-    return SF_FORMAT_WAV | SF_FORMAT_FLOAT;
-}
-
-bool WriteAudio(const std::string& path, const SAudio& audio)
-{
-    SF_INFO info{};
-    info.samplerate = audio.rate;
-    info.channels = audio.channels;
-    info.format = FormatFor(path);
-    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
-    if (!file) {
-        std::fprintf(stderr, "cannot write %s: %s\n", path.c_str(), sf_strerror(nullptr));
-        return false;
-    }
-    std::vector<float> interleaved(audio.frames() * static_cast<size_t>(audio.channels));
-    for (size_t i = 0; i < audio.frames(); ++i)
-        for (size_t c = 0; c < static_cast<size_t>(audio.channels); ++c)
-            interleaved[i * static_cast<size_t>(audio.channels) + c] = audio.data[c][i];
-    const bool ok = sf_writef_float(file, interleaved.data(), static_cast<sf_count_t>(audio.frames()))
-        == static_cast<sf_count_t>(audio.frames());
-    sf_close(file);
-    return ok;
-}
-
-// A few seconds of drums, a bass line and noise, slightly different on each side.
-SAudio ExampleInput(int rate)
-{
-    SAudio audio;
-    audio.rate = rate;
-    const size_t frames = static_cast<size_t>(4 * rate);
-    audio.data.assign(2, std::vector<float>(frames));
-    const double bassNotes[4] = {55.0, 55.0, 65.41, 49.0};
-    uint32_t seed = 12345;
-    for (size_t i = 0; i < frames; ++i) {
-        const double t = double(i) / rate;
-        const double beat = std::fmod(t, 0.5);
-        const double kick
-            = 0.55 * std::exp(-beat * 18.0) * std::sin(2.0 * M_PI * (48.0 + 100.0 * std::exp(-beat * 30.0)) * beat);
-        const double offbeat = std::fmod(t + 0.25, 0.5);
-        seed = seed * 1664525u + 1013904223u;
-        const double noise = static_cast<int32_t>(seed) / 2147483648.0;
-        const double snare = std::fmod(t, 1.0) >= 0.5 ? 0.3 * std::exp(-std::fmod(t - 0.5, 1.0) * 25.0) * noise : 0.0;
-        const double hat = 0.12 * std::exp(-offbeat * 70.0) * noise;
-        const double note = bassNotes[static_cast<size_t>(t) % 4];
-        const double bass = 0.25 * std::tanh(2.0 * std::sin(2.0 * M_PI * note * t));
-        const double hiss = 0.01 * noise;
-        audio.data[0][i] = static_cast<float>(kick + snare + hat + bass + hiss);
-        audio.data[1][i] = static_cast<float>(kick + 0.8 * snare + 0.6 * hat + bass + 0.7 * hiss);
-    }
-    return audio;
-}
+private:
+    int rate_;
+    uint64_t frame_ = 0;
+    uint32_t seed_ = 12345;
+};
 
 struct SParameter {
     ParamID id;
@@ -227,10 +182,54 @@ std::string DefaultPlugin()
     return FileExists(installed) ? installed : QS_DEFAULT_BUNDLE;
 }
 
+// Whether path can be written later: its folder exists and takes new files, and it is
+// not a folder itself.
+bool CanWrite(const std::string& path, std::string& error)
+{
+    const size_t slash = path.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+        error = path + " is a folder";
+    else if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+        error = "cannot write " + path + ": the folder " + folder + " does not exist";
+    else if (::access(folder.c_str(), W_OK) != 0)
+        error = "cannot write " + path + ": the folder " + folder + " is not writable";
+    else
+        return true;
+    return false;
+}
+
 int Fail(const char* text)
 {
     std::fprintf(stderr, "quillstrip-render: %s\n", text);
     return 1;
+}
+
+constexpr int kMinRate = 8000, kMaxRate = 384000, kMaxBlock = 8192;
+
+// A whole number in [low, high] and nothing else ("12abc" is not 12).
+bool ParseWhole(const std::string& text, int low, int high, int& value)
+{
+    if (text.empty() || text.size() > 9 || !std::all_of(text.begin(), text.end(), ::isdigit))
+        return false;
+    const long v = std::strtol(text.c_str(), nullptr, 10);
+    if (v < low || v > high)
+        return false;
+    value = static_cast<int>(v);
+    return true;
+}
+
+// Seconds as a plain decimal number from 0 ("1.5"; not "abc", "-5", "1e30" or "inf").
+bool ParseSeconds(const std::string& text, double& seconds)
+{
+    if (text.empty() || text.size() > 20
+        || !std::all_of(text.begin(), text.end(),
+                        [](char c) { return std::isdigit(static_cast<unsigned char>(c)) || c == '.'; })
+        || std::count(text.begin(), text.end(), '.') > 1 || text == ".")
+        return false;
+    seconds = std::strtod(text.c_str(), nullptr);
+    return std::isfinite(seconds);
 }
 
 bool ParseOptions(int argc, char** argv, SOptions& o)
@@ -264,14 +263,16 @@ bool ParseOptions(int argc, char** argv, SOptions& o)
             o.stateIn = value();
         else if (arg == "--state-out")
             o.stateOut = value();
-        else if (arg == "--rate")
-            o.rate = std::atoi(value().c_str());
-        else if (arg == "--block") {
+        else if (arg == "--rate") {
+            if (!ParseWhole(value(), kMinRate, kMaxRate, o.rate))
+                throw std::runtime_error("--rate takes a whole number of Hz from 8000 to 384000");
+        } else if (arg == "--block") {
             const std::string v = value();
             o.randomBlocks = v == "random";
-            o.block = o.randomBlocks ? 4096 : std::atoi(v.c_str());
-            if (o.block < 1)
-                throw std::runtime_error("--block takes a size from 1 up, or random");
+            if (o.randomBlocks)
+                o.block = 4096;
+            else if (!ParseWhole(v, 1, kMaxBlock, o.block))
+                throw std::runtime_error("--block takes a size from 1 to 8192, or random");
         } else if (arg == "--no-compensate")
             o.compensate = false;
         else if (arg == "--force")
@@ -280,19 +281,17 @@ bool ParseOptions(int argc, char** argv, SOptions& o)
             o.list = true;
         else if (arg == "--info")
             o.info = true;
-        else if (!arg.empty() && arg[0] == '-')
+        else if (arg.size() > 1 && arg[0] == '-')
             throw std::runtime_error("unknown option " + arg);
         else
             positional.push_back(arg);
     }
     if (positional.size() > 2)
         throw std::runtime_error("too many files");
-    if (o.rate < 8000 || o.rate > 384000)
-        throw std::runtime_error("--rate takes 8000 to 384000");
     o.input = positional.empty() ? "" : positional[0];
     o.output = positional.size() > 1 ? positional[1]
         : o.input.empty()            ? "example-out.wav"
-                                     : o.input.substr(0, o.input.find_last_of('.')) + "-out.wav";
+                                     : render::DefaultOutputFor(o.input);
     if (o.plugin.empty())
         o.plugin = DefaultPlugin();
     return true;
@@ -331,6 +330,61 @@ void PrintList(const qs::hosting::CVst3Host& host)
 
 }  // namespace
 
+// The input: a file (or standard input), or the built-in example.
+class CInput {
+public:
+    bool Open(const std::string& path, int exampleRate, std::string& error)
+    {
+        if (path.empty()) {
+            example_ = std::make_unique<CExample>(exampleRate);
+            exampleRate_ = exampleRate;
+            return true;
+        }
+        if (!reader_.Open(path)) {
+            error = reader_.error();
+            return false;
+        }
+        if (reader_.Rate() < kMinRate || reader_.Rate() > kMaxRate) {
+            error = path + " is at " + std::to_string(reader_.Rate()) + " Hz; the renderer takes 8000 to 384000 Hz";
+            return false;
+        }
+        return true;
+    }
+    int Rate() const { return example_ ? exampleRate_ : reader_.Rate(); }
+    int Channels() const { return example_ ? 2 : reader_.Channels(); }
+    bool Read(render::SBlock& block, size_t frames, std::string& error)
+    {
+        if (example_) {
+            real_ = example_->Read(block, frames);
+            framesRead_ += real_;
+            finished_ = framesRead_ >= example_->Frames();
+            return true;
+        }
+        const uint64_t before = reader_.FramesRead();
+        if (!reader_.Read(block, frames)) {
+            error = reader_.error();
+            return false;
+        }
+        framesRead_ = reader_.FramesRead();
+        finished_ = reader_.Finished();
+        real_ = static_cast<size_t>(framesRead_ - before);
+        return true;
+    }
+    // After a Read: the frames of the block that came from the input, not the zeros after it.
+    size_t RealFrames() const { return real_; }
+    uint64_t FramesRead() const { return framesRead_; }
+    // True once the whole input has been read (and FramesRead is its length).
+    bool Finished() const { return finished_; }
+
+private:
+    std::unique_ptr<CExample> example_;
+    int exampleRate_ = 0;
+    render::CAudioReader reader_;
+    uint64_t framesRead_ = 0;
+    size_t real_ = 0;
+    bool finished_ = false;
+};
+
 int main(int argc, char** argv)
 {
     SOptions o;
@@ -340,28 +394,29 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "quillstrip-render: %s\n\n%s", e.what(), kHelp);
         return 2;
     }
-
     const bool rendering = !o.list && !o.info;
-    SAudio in;
-    if (o.input.empty())
-        in = ExampleInput(o.rate);
-    else if (!ReadAudio(o.input, in))
-        return 1;
-    SAudio key;
+    if (rendering && render::CAudioWriter::FormatFor(o.output) == 0)
+        return Fail(
+            (o.output + ": the name should end in .wav, .flac, .aiff or .ogg, which decides the format").c_str());
+
+    std::string error;
+    CInput in;
+    if (!in.Open(o.input, o.rate, error))
+        return Fail(error.c_str());
+    render::CAudioReader key;
     if (!o.sidechain.empty()) {
-        if (!ReadAudio(o.sidechain, key))
-            return 1;
-        if (key.rate != in.rate || key.channels != in.channels)
+        if (!key.Open(o.sidechain))
+            return Fail(key.error().c_str());
+        if (key.Rate() != in.Rate() || key.Channels() != in.Channels())
             return Fail("the side-chain file must have the input's rate and channels");
-        for (auto& c : key.data)
-            c.resize(in.frames(), 0.0f);
     }
 
     qs::hosting::CVst3Host host;
     if (!host.Load(o.plugin) || !host.CreateInstance())
         return Fail(("cannot load " + o.plugin + ": " + host.error()).c_str());
-    const int sideChannels = o.sidechain.empty() ? 0 : key.channels;
-    if (!host.SetBuses(in.channels, sideChannels))
+    const int channels = in.Channels();
+    const int sideChannels = o.sidechain.empty() ? 0 : key.Channels();
+    if (!host.SetBuses(channels, sideChannels))
         return Fail("the plug-in refuses this channel layout");
     if (!o.stateIn.empty()) {
         std::vector<char> state;
@@ -377,7 +432,7 @@ int main(int argc, char** argv)
     for (const auto& [title, text] : o.settings) {
         const SParameter* p = find(title);
         double n = 0;
-        std::string error = "no parameter is called \"" + title + "\" (--list shows them all)";
+        error = "no parameter is called \"" + title + "\" (--list shows them all)";
         if (!p || !ValueFromText(host, *p, text, n, error))
             return Fail(error.c_str());
         host.SetNormalized(p->id, n);
@@ -386,7 +441,7 @@ int main(int argc, char** argv)
     }
 
     struct SChange {
-        size_t frame;
+        uint64_t frame;
         ParamID id;
         double value;
     };
@@ -396,18 +451,18 @@ int main(int argc, char** argv)
         if (!p)
             return Fail(("no parameter is called \"" + title + "\"").c_str());
         size_t start = 0;
-        while (start < list.size()) {
+        while (start <= list.size()) {
             const size_t end = std::min(list.find(',', start), list.size());
             const std::string item = list.substr(start, end - start);
             const size_t at = item.rfind('@');
-            double n = 0;
-            std::string error;
+            double n = 0, seconds = 0;
             if (at == std::string::npos)
                 return Fail(("\"" + item + "\" should read VALUE@SECONDS").c_str());
+            if (!ParseSeconds(item.substr(at + 1), seconds) || seconds * in.Rate() > 1e15)
+                return Fail(("\"" + item + "\": the time should be a number of seconds from 0").c_str());
             if (!ValueFromText(host, *p, item.substr(0, at), n, error))
                 return Fail(error.c_str());
-            const double seconds = std::atof(item.c_str() + at + 1);
-            changes.push_back({static_cast<size_t>(std::max(0.0, seconds) * in.rate), p->id, n});
+            changes.push_back({static_cast<uint64_t>(seconds * in.Rate()), p->id, n});
             start = end + 1;
         }
     }
@@ -422,41 +477,56 @@ int main(int argc, char** argv)
         return 0;
     if (FileExists(o.output) && !o.force)
         return Fail((o.output + " exists; --force overwrites it").c_str());
+    if (o.input == "-" && o.output == "-")
+        return Fail("the output must be a file");
+    // Everything that can refuse the output does so before any audio is processed.
+    render::CAudioWriter writer;
+    if (!writer.Open(o.output, in.Rate(), channels))
+        return Fail(writer.error().c_str());
+    if (!o.stateOut.empty() && !CanWrite(o.stateOut, error))
+        return Fail(error.c_str());
 
-    host.Setup(in.rate, o.block);
+    host.Setup(in.Rate(), o.block);
     host.SetActive(true);
-    const size_t latency = host.processor()->getLatencySamples();
-    const size_t total = in.frames() + (o.compensate ? latency : 0);
-    SAudio out;
-    out.rate = in.rate;
-    out.channels = in.channels;
-    out.data.assign(static_cast<size_t>(in.channels), std::vector<float>(total));
+    const uint64_t latency = host.processor()->getLatencySamples();
 
-    std::vector<std::vector<float>> inBlock(2, std::vector<float>(static_cast<size_t>(o.block)));
-    std::vector<std::vector<float>> sideBlock(2, std::vector<float>(static_cast<size_t>(o.block)));
-    std::vector<std::vector<float>> outBlock(2, std::vector<float>(static_cast<size_t>(o.block)));
-    float* inPtr[2] = {inBlock[0].data(), inBlock[1].data()};
-    float* sidePtr[2] = {sideBlock[0].data(), sideBlock[1].data()};
-    float* outPtr[2] = {outBlock[0].data(), outBlock[1].data()};
+    const size_t capacity = static_cast<size_t>(o.block);
+    render::SBlock inBlock(2, capacity), sideBlock(2, capacity), outBlock(2, capacity);
+    float* inPtr[2] = {inBlock.channels[0].data(), inBlock.channels[1].data()};
+    float* sidePtr[2] = {sideBlock.channels[0].data(), sideBlock.channels[1].data()};
+    float* outPtr[2] = {outBlock.channels[0].data(), outBlock.channels[1].data()};
+    render::SLevels inLevels, outLevels;
     qs::hosting::CParameterChanges blockChanges;
     size_t nextChange = 0;
     uint32_t seed = 2024;
-    int shownPercent = -10;
-    const bool showProgress = total > static_cast<size_t>(in.rate) * 30;
-    for (size_t at = 0; at < total;) {
-        size_t n = static_cast<size_t>(o.block);
+    uint64_t at = 0, written = 0;
+    // The input, then the latency's worth of silence so that the tail comes out too;
+    // compensating drops the first latency frames instead.
+    auto total = [&] { return in.Finished() ? in.FramesRead() + latency : UINT64_MAX; };
+    const bool showProgress = !o.input.empty() && o.input != "-";
+    int shownSeconds = 0;
+    while (at < total()) {
+        size_t n = capacity;
         if (o.randomBlocks) {
             seed = seed * 1664525u + 1013904223u;
             n = 1 + (seed >> 8) % static_cast<uint32_t>(o.block);
         }
-        n = std::min(n, total - at);
-        for (size_t c = 0; c < static_cast<size_t>(in.channels); ++c) {
-            for (size_t i = 0; i < n; ++i) {
-                const size_t f = at + i;
-                inBlock[c][i] = f < in.frames() ? in.data[c][f] : 0.0f;
-                if (sideChannels)
-                    sideBlock[c][i] = f < key.frames() ? key.data[c][f] : 0.0f;
-            }
+        // Where the length is known, blocks stop exactly at the end, as a host's would.
+        const uint64_t knownTotal = in.Finished() ? total() : UINT64_MAX;
+        n = static_cast<size_t>(std::min<uint64_t>(n, knownTotal - at));
+        if (!in.Read(inBlock, n, error))
+            return Fail(error.c_str());
+        // The input may have ended inside this block: nothing past its tail is processed.
+        if (in.Finished())
+            n = static_cast<size_t>(std::min<uint64_t>(n, total() - at));
+        if (n == 0)
+            break;
+        inLevels.Add(inBlock, channels, 0, in.RealFrames());
+        if (sideChannels) {
+            const uint64_t before = key.FramesRead();
+            if (!key.Read(sideBlock, n))
+                return Fail(key.error().c_str());
+            inLevels.Add(sideBlock, sideChannels, 0, static_cast<size_t>(key.FramesRead() - before));
         }
         blockChanges.Clear();
         const size_t firstChange = nextChange;
@@ -464,41 +534,55 @@ int main(int argc, char** argv)
             blockChanges.Add(changes[nextChange].id,
                              static_cast<int32>(changes[nextChange].frame - std::min(at, changes[nextChange].frame)),
                              changes[nextChange].value);
-        host.Process(inPtr, in.channels, sideChannels ? sidePtr : nullptr, sideChannels, outPtr, in.channels,
+        host.Process(inPtr, channels, sideChannels ? sidePtr : nullptr, sideChannels, outPtr, channels,
                      static_cast<int>(n), 0, blockChanges.Empty() ? nullptr : &blockChanges);
         // As hosts do, the controller hears of played automation after the audio has it.
         for (size_t k = firstChange; k < nextChange; ++k)
             host.SetNormalized(changes[k].id, changes[k].value);
-        for (size_t c = 0; c < static_cast<size_t>(in.channels); ++c)
-            std::copy_n(outBlock[c].begin(), n, out.data[c].begin() + static_cast<long>(at));
+
+        // What goes to the file: the block, less what falls in the latency when compensating.
+        const size_t skip = o.compensate && at < latency ? static_cast<size_t>(std::min<uint64_t>(latency - at, n)) : 0;
+        if (skip < n) {
+            outLevels.Add(outBlock, channels, skip, n);
+            if (!writer.Write(outBlock, skip, n))
+                return Fail(writer.error().c_str());
+            written += n - skip;
+        }
         at += n;
-        const int percent = static_cast<int>(100 * at / total);
-        if (showProgress && percent >= shownPercent + 10) {
-            shownPercent = percent - percent % 10;
-            std::fprintf(stderr, "\r%3d %%", shownPercent);
+        if (showProgress && static_cast<int>(at / static_cast<uint64_t>(in.Rate()) / 60) > shownSeconds) {
+            shownSeconds = static_cast<int>(at / static_cast<uint64_t>(in.Rate()) / 60);
+            std::fprintf(stderr, "\r%d min", shownSeconds);
         }
     }
-    if (showProgress)
+    if (showProgress && shownSeconds > 0)
         std::fprintf(stderr, "\n");
     host.SetActive(false);
-    if (o.compensate)
-        for (auto& c : out.data)
-            c.erase(c.begin(), c.begin() + static_cast<long>(latency));
+    if (!writer.Commit())
+        return Fail(writer.error().c_str());
 
-    if (!o.stateOut.empty()) {
-        const std::vector<char> state = host.GetState();
-        std::ofstream(o.stateOut, std::ios::binary).write(state.data(), static_cast<long>(state.size()));
-    }
-    if (!WriteAudio(o.output, out))
-        return 1;
+    if (nextChange < changes.size())
+        std::fprintf(
+            stderr, "quillstrip-render: warning: %zu automation point(s) after the end of the input were not applied\n",
+            changes.size() - nextChange);
+    if (writer.Clipped() > 0)
+        std::fprintf(stderr, "quillstrip-render: warning: %llu sample(s) beyond full scale were clipped to fit %s\n",
+                     static_cast<unsigned long long>(writer.Clipped()), o.output.c_str());
+    if (!o.stateOut.empty() && !render::WriteFileAtomically(o.stateOut, host.GetState(), error))
+        return Fail(error.c_str());
 
-    float peak = 0.0f;
-    for (const auto& c : out.data)
-        for (float v : c)
-            peak = std::max(peak, std::fabs(v));
-    std::printf("%s: %s, %zu frames at %d Hz, %d channel(s); latency %zu samples%s; output peak %.2f dBFS\n",
-                o.output.c_str(), o.input.empty() ? "built-in example" : o.input.c_str(), out.frames(), out.rate,
-                out.channels, latency, o.compensate ? " (compensated)" : "",
-                peak > 0 ? 20.0 * std::log10(peak) : -INFINITY);
+    // A NaN would slip past a running maximum, so non-finite samples are counted instead,
+    // and a file with any has no peak to speak of.
+    char peakText[64];
+    if (outLevels.nonFinite != 0)
+        std::snprintf(peakText, sizeof peakText, "not finite");
+    else
+        std::snprintf(peakText, sizeof peakText, "%.2f dBFS",
+                      outLevels.peak > 0 ? 20.0 * std::log10(outLevels.peak) : -INFINITY);
+    std::printf("%s: %s, %llu frames at %d Hz, %d channel(s); latency %llu samples%s; output peak %s; "
+                "non-finite samples: %llu in, %llu out\n",
+                o.output.c_str(), o.input.empty() ? "built-in example" : o.input.c_str(),
+                static_cast<unsigned long long>(written), in.Rate(), channels, static_cast<unsigned long long>(latency),
+                o.compensate ? " (compensated)" : "", peakText, static_cast<unsigned long long>(inLevels.nonFinite),
+                static_cast<unsigned long long>(outLevels.nonFinite));
     return 0;
 }
