@@ -38,3 +38,7 @@ void COversampler::Reset()
     for (auto& f : down_)
         f.Reset();
 }
+
+void COversampler::ResetUp(int32_t channel) { up_[static_cast<size_t>(channel)].Reset(); }
+
+void COversampler::ResetDown(int32_t channel) { down_[static_cast<size_t>(channel)].Reset(); }

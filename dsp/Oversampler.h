@@ -25,6 +25,9 @@ public:
     void Down(int32_t channel, const float* in, float* out, int32_t n);
     // Forgets every history, so nothing from an earlier rate plays out.
     void Reset();
+    // Forgets one converter's history (one that went non-finite).
+    void ResetUp(int32_t channel);
+    void ResetDown(int32_t channel);
 
 private:
     std::vector<MultirateFir> up_;

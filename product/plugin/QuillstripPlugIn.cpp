@@ -3,6 +3,7 @@
 #include "product/plugin/Parm.h"
 #include "product/plugin/QuillstripParameterTable.h"
 #include "product/engine/QuillstripDSP.h"
+#include "dsp/Finite.h"
 
 #include <algorithm>
 #include <cmath>
@@ -195,8 +196,17 @@ void CQuillstripPlugIn::ProcessSubBlock(float** outputs, float** inputs, int32_t
     float up[COversampler::kInputs][2 * kMaxSubBlock];
     float down[COversampler::kOutputs][2 * kMaxSubBlock];
     const int32_t channels = inputs_ + sidechains_;
-    for (int32_t c = 0; c < channels; ++c)
-        oversampler_.Up(c < inputs_ ? c : 2 + (c - inputs_), inputs[c], up[c], frames);
+    for (int32_t c = 0; c < channels; ++c) {
+        const int32_t converter = c < inputs_ ? c : 2 + (c - inputs_);
+        oversampler_.Up(converter, inputs[c], up[c], frames);
+        // A non-finite input, or a finite one so large that the filter overflows, comes
+        // out non-finite for as long as the converter holds it: those samples reach the
+        // engine as silence, and the converter starts afresh.
+        if (!finiteness::AllFinite(up[c], 2 * frames)) {
+            finiteness::ZeroNonFinite(up[c], 2 * frames);
+            oversampler_.ResetUp(converter);
+        }
+    }
 
     // The engine sees 2n samples per host chunk, in two calls of n.
     float* in[COversampler::kInputs];
@@ -224,6 +234,19 @@ void CQuillstripPlugIn::ProcessSubBlock(float** outputs, float** inputs, int32_t
         for (int32_t c = 0; c < outputs_; ++c)
             for (int32_t i = 0; i < frames; ++i)
                 outputs[c][i] = static_cast<float>(y[c][i]);
+    }
+
+    // The engine's output may still overflow the down-sampler (huge samples with every
+    // section off): nothing non-finite leaves, and what held it starts afresh.
+    bool finiteOut = true;
+    for (int32_t c = 0; c < outputs_; ++c)
+        finiteOut = finiteOut && finiteness::AllFinite(outputs[c], frames);
+    if (!finiteOut) {
+        for (int32_t c = 0; c < outputs_; ++c) {
+            std::fill(outputs[c], outputs[c] + frames, 0.0f);
+            oversampler_.ResetDown(c);
+        }
+        hostCeiling_.Reset();
     }
 }
 

@@ -544,13 +544,28 @@ int main(int argc, char** argv)
     if (!WriteAudio(o.output, out))
         return 1;
 
+    // A NaN would slip past a running maximum, so non-finite samples are counted
+    // instead, and a file with any has no peak to speak of.
+    auto countNonFinite = [](const SAudio& audio) {
+        size_t count = 0;
+        for (const auto& c : audio.data)
+            count += static_cast<size_t>(std::count_if(c.begin(), c.end(), [](float v) { return !std::isfinite(v); }));
+        return count;
+    };
+    const size_t nonFiniteIn = countNonFinite(in) + (sideChannels ? countNonFinite(key) : 0);
+    const size_t nonFiniteOut = countNonFinite(out);
     float peak = 0.0f;
     for (const auto& c : out.data)
         for (float v : c)
             peak = std::max(peak, std::fabs(v));
-    std::printf("%s: %s, %zu frames at %d Hz, %d channel(s); latency %zu samples%s; output peak %.2f dBFS\n",
+    char peakText[64];
+    if (nonFiniteOut != 0)
+        std::snprintf(peakText, sizeof peakText, "not finite");
+    else
+        std::snprintf(peakText, sizeof peakText, "%.2f dBFS", peak > 0 ? 20.0 * std::log10(peak) : -INFINITY);
+    std::printf("%s: %s, %zu frames at %d Hz, %d channel(s); latency %zu samples%s; output peak %s; "
+                "non-finite samples: %zu in, %zu out\n",
                 o.output.c_str(), o.input.empty() ? "built-in example" : o.input.c_str(), out.frames(), out.rate,
-                out.channels, latency, o.compensate ? " (compensated)" : "",
-                peak > 0 ? 20.0 * std::log10(peak) : -INFINITY);
+                out.channels, latency, o.compensate ? " (compensated)" : "", peakText, nonFiniteIn, nonFiniteOut);
     return 0;
 }
