@@ -1,5 +1,5 @@
-// What the whole plug-in does with input no channel strip should meet: non-finite and
-// huge samples.
+// What the whole plug-in does with input no channel strip should meet, and with moments
+// that used to be heard: non-finite and huge samples, and the start from silence.
 #include "tests/support/PlugInHarness.h"
 
 #include <gtest/gtest.h>
@@ -83,6 +83,14 @@ bool AllFinite(const Block& b)
     return true;
 }
 
+float Peak(const std::vector<float>& v)
+{
+    float peak = 0;
+    for (float x : v)
+        peak = std::max(peak, std::fabs(x));
+    return peak;
+}
+
 }  // namespace
 
 TEST(EngineRecovery, NonFiniteInputIsSilencedAndForgottenWithin50Ms)
@@ -156,4 +164,19 @@ TEST(EngineRecovery, HugeInputNeverBecomesNaN)
     for (const auto& c : Render(off, in))
         for (float v : c)
             ASSERT_FALSE(std::isnan(v));
+}
+
+TEST(EngineRecovery, SilenceInIsExactSilenceOut)
+{
+    // The saturator's even curve turns silence into an offset; its low cut must not
+    // let that out as a thump when audio starts.
+    const Block silence(4, std::vector<float>(kRate / 2, 0.0f));
+    for (float mode : {1.0f, 2.0f})
+        for (bool oversample : {false, true}) {
+            PlugInHarness h(kRate, 2, 2);
+            EverySectionOn(h, oversample, mode);
+            const Block out = Render(h, silence);
+            EXPECT_EQ(Peak(out[0]), 0.0f) << mode << " " << oversample;
+            EXPECT_EQ(Peak(out[1]), 0.0f) << mode << " " << oversample;
+        }
 }
