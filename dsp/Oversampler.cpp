@@ -4,6 +4,8 @@
 
 #include <cstddef>
 
+static_assert(COversampler::kDownSpan * 2 == kOversamplingTapCount, "the down-sampler spans its taps");
+
 COversampler::COversampler()
 {
     up_.reserve(kInputs);

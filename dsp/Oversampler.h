@@ -15,6 +15,8 @@ public:
     static constexpr int32_t kLatency = 279;  // host samples, up + down
     static constexpr int32_t kInputs = 4;     // main L, R, side-chain L, R
     static constexpr int32_t kOutputs = 2;
+    // Host samples before a down-sampled one that it still depends on (the FIR's span).
+    static constexpr int32_t kDownSpan = 280;
 
     COversampler();
 

@@ -177,7 +177,7 @@ void CQuillstripPlugIn::Process(float** outputs, float** inputs, int32_t frames)
 
 void CQuillstripPlugIn::OnEngineRate(int32_t rate, int32_t factor)
 {
-    hostCeiling_.Setup(std::max(outputs_, 1), static_cast<float>(rate / factor), 100.0f);
+    hostCeiling_.Setup(std::max(outputs_, 1), static_cast<float>(rate / factor), COversampler::kDownSpan);
     // A history from the other rate must not play out when the converters start again.
     if (factor != oversamplerFactor_) {
         oversampler_.Reset();
@@ -226,11 +226,7 @@ void CQuillstripPlugIn::ProcessSubBlock(float** outputs, float** inputs, int32_t
         for (int32_t c = 0; c < outputs_; ++c)
             for (int32_t i = 0; i < frames; ++i)
                 y[c][i] = outputs[c][i];
-        hostCeiling_.SetCeiling(dsp_->GetOutputCeiling());
-        if (outputs_ == 2)
-            hostCeiling_.ProcessStereo(y[0], y[1], frames);
-        else
-            hostCeiling_.ProcessMono(y[0], frames);
+        hostCeiling_.Process(y[0], outputs_ == 2 ? y[1] : nullptr, frames, dsp_->GetOutputCeiling());
         for (int32_t c = 0; c < outputs_; ++c)
             for (int32_t i = 0; i < frames; ++i)
                 outputs[c][i] = static_cast<float>(y[c][i]);

@@ -1,5 +1,6 @@
 // What the whole plug-in does with input no channel strip should meet, and with moments
-// that used to be heard: non-finite and huge samples, and the start from silence.
+// that used to be heard: non-finite and huge samples, the start from silence, and a
+// lowered limiter ceiling while oversampling.
 #include "tests/support/PlugInHarness.h"
 
 #include <gtest/gtest.h>
@@ -7,6 +8,7 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 
 using namespace quillstrip;
@@ -83,11 +85,11 @@ bool AllFinite(const Block& b)
     return true;
 }
 
-float Peak(const std::vector<float>& v)
+float Peak(const std::vector<float>& v, size_t from = 0, size_t to = SIZE_MAX)
 {
     float peak = 0;
-    for (float x : v)
-        peak = std::max(peak, std::fabs(x));
+    for (size_t i = from; i < std::min(to, v.size()); ++i)
+        peak = std::max(peak, std::fabs(v[i]));
     return peak;
 }
 
@@ -179,4 +181,42 @@ TEST(EngineRecovery, SilenceInIsExactSilenceOut)
             EXPECT_EQ(Peak(out[0]), 0.0f) << mode << " " << oversample;
             EXPECT_EQ(Peak(out[1]), 0.0f) << mode << " " << oversample;
         }
+}
+
+TEST(EngineRecovery, LoweringTheCeilingWhileOversamplingActsAsWithout)
+{
+    // 0 dB -> -24 dB under a loud signal: the level follows the same course with and
+    // without oversampling (latency aside) and never sinks far below the new ceiling.
+    std::vector<float> sine(kRate * 3 / 2);
+    for (size_t i = 0; i < sine.size(); ++i)
+        sine[i] = static_cast<float>(0.9 * std::sin(2 * M_PI * 1000.0 * double(i) / kRate));
+    const Block loud = {sine, sine};
+    auto render = [&](bool oversample) {
+        PlugInHarness h(kRate);
+        h.plugIn().Suspend();
+        h.parameters().SetValue(false, kLimiterEnable, 1, kSetProcessing);
+        h.parameters().SetValue(false, kLimiterThreshold, 0, kSetProcessing);
+        h.parameters().SetValue(false, kOversampleEnable, oversample ? 1.0f : 0.0f, kSetProcessing);
+        h.plugIn().Resume();
+        const size_t latency = oversample ? CQuillstripPlugIn::kOversamplingLatency : 0;
+        Block first = {std::vector<float>(loud[0].begin(), loud[0].begin() + kRate / 2),
+                       std::vector<float>(loud[1].begin(), loud[1].begin() + kRate / 2)};
+        Block out = h.Run(first);
+        h.parameters().SetValue(false, kLimiterThreshold, -24, kSetProcessing);
+        const Block rest = Render(h,
+                                  {std::vector<float>(loud[0].begin() + kRate / 2, loud[0].end()),
+                                   std::vector<float>(loud[1].begin() + kRate / 2, loud[1].end())});
+        out[0].insert(out[0].end(), rest[0].begin(), rest[0].end());
+        out[0].erase(out[0].begin(), out[0].begin() + long(latency));
+        return out[0];
+    };
+    const std::vector<float> plain = render(false), oversampled = render(true);
+    const float ceiling = static_cast<float>(std::pow(10.0, -24.0 / 20.0));
+    // 10 ms windows from 10 ms after the change on.
+    for (size_t at = kRate / 2 + 480; at + 480 <= oversampled.size(); at += 480) {
+        const float a = Peak(plain, at, at + 480), b = Peak(oversampled, at, at + 480);
+        ASSERT_NEAR(20 * std::log10(b / a), 0.0, 1.0) << at;
+        ASSERT_GT(b, ceiling * 0.5f) << at;
+        ASSERT_LE(b, ceiling) << at;
+    }
 }
