@@ -4,23 +4,37 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstring>
+#include <type_traits>
 
 namespace finiteness {
 
-// Whether every x[0..n) is finite. x - x is exactly 0 for a finite x and NaN for any
-// other, so each running sum stays exactly 0 until a non-finite sample comes; four
-// sums keep the additions independent.
+// Whether every x[0..n) is finite: no value has an exponent field of all ones. Whole
+// vectors of lanes are tested and the results ORed, so nothing waits on a comparison.
 template <class T>
 bool AllFinite(const T* x, int32_t n)
 {
-    T sum[4] = {};
+    static_assert(std::is_same_v<T, float> || std::is_same_v<T, double>);
+    using Bits = std::conditional_t<sizeof(T) == 4, int32_t, int64_t>;
+    typedef Bits Lanes __attribute__((vector_size(16)));
+    constexpr int32_t kLanes = 16 / sizeof(T);
+    const Bits exponent = sizeof(T) == 4 ? Bits(0x7f800000) : Bits(0x7ff0000000000000);
+    Lanes odd{};
     int32_t i = 0;
-    for (; i + 4 <= n; i += 4)
-        for (int32_t k = 0; k < 4; ++k)
-            sum[k] += x[i + k] - x[i + k];
-    for (; i < n; ++i)
-        sum[0] += x[i] - x[i];
-    return (sum[0] + sum[1]) + (sum[2] + sum[3]) == T(0);
+    for (; i + kLanes <= n; i += kLanes) {
+        Lanes v;
+        std::memcpy(&v, x + i, sizeof v);
+        odd |= (v & exponent) == exponent;
+    }
+    Bits any = 0;
+    for (int32_t k = 0; k < kLanes; ++k)
+        any |= odd[k];
+    for (; i < n; ++i) {
+        Bits v;
+        std::memcpy(&v, x + i, sizeof v);
+        any |= (v & exponent) == exponent;
+    }
+    return any == 0;
 }
 
 // Every non-finite x[0..n) becomes 0. Meant for the rare block that AllFinite refused.

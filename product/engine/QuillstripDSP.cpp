@@ -17,8 +17,8 @@ struct SBlockScan {
 };
 
 // Eight running maxima instead of one, so the comparisons do not wait on each other:
-// the maximum of a set does not depend on the order it is taken in. Beside them, sums of
-// x - x, which stay exactly 0 while every sample is finite (see finiteness::AllFinite).
+// the maximum of a set does not depend on the order it is taken in. Beside them, the
+// lanes whose exponent field is all ones (infinity, NaN) are ORed together.
 SBlockScan ScanBlock(const float* samples, int32_t frames)
 {
     using Floats = float __attribute__((vector_size(16)));
@@ -30,24 +30,27 @@ SBlockScan ScanBlock(const float* samples, int32_t frames)
         return Floats(FloatBits(v) & magnitude);
     };
     // peak < x ? x : peak, as std::max(peak, x): a NaN x leaves the peak.
-    Floats a{}, b{}, zero{};
+    const FloatBits exponent = FloatBits{} + 0x7f800000;
+    Floats a{}, b{};
+    FloatBits odd{};
     int32_t i = 0;
     for (; i + 8 <= frames; i += 8) {
         const Floats x = absolute(samples + i), y = absolute(samples + i + 4);
         a = a < x ? x : a;
         b = b < y ? y : b;
-        zero += (x - x) + (y - y);
+        odd |= ((FloatBits(x) & exponent) == exponent) | ((FloatBits(y) & exponent) == exponent);
     }
-    float peak = 0.0f, sum = 0.0f;
+    float peak = 0.0f;
+    bool finite = true;
     for (int32_t k = 0; k < 4; ++k) {
         peak = std::max(peak, std::max(a[k], b[k]));
-        sum += zero[k];
+        finite = finite && odd[k] == 0;
     }
     for (; i < frames; ++i) {
         peak = std::max(peak, std::fabs(samples[i]));
-        sum += samples[i] - samples[i];
+        finite = finite && std::isfinite(samples[i]);
     }
-    return {peak, sum == 0.0f};
+    return {peak, finite};
 }
 
 // out = gain * double(in), two samples per instruction.
