@@ -350,6 +350,25 @@ void CIIR::Prime(double v)
     dirty_ = kAllSlots;
 }
 
+void CIIR::Settle(double input)
+{
+    current_ = target_;
+    const double gain = (target_[kB0] + target_[kB1] + target_[kB2]) / (1.0 + target_[kA1] + target_[kA2]);
+    for (auto& channel : state_) {
+        double level = input;
+        for (auto& stage : channel) {
+            stage[0] = stage[1] = level;
+            level *= gain;
+            stage[2] = stage[3] = level;
+        }
+    }
+    // The one-pole (18 dB types, after their one biquad) settles with its state at its
+    // input.
+    firstOrderState_[0] = firstOrderState_[1] = input * gain;
+    settled_ = 0;
+    dirty_ = kAllSlots;
+}
+
 void CIIR::FlushState()
 {
     dirty_ = kAllSlots;

@@ -78,6 +78,11 @@ public:
     // Every state value set to v (a settled DC level for unity-gain filters); current
     // jumps to target.
     void Prime(double v);
+    // Every stage's state set to where a constant input leaves it once settled: its
+    // inputs at the stage's input level, its outputs at that level times the target's DC
+    // gain (b0 + b1 + b2) / (1 + a1 + a2), which is exactly 0 for the low cuts; current
+    // jumps to target.
+    void Settle(double input);
 
     // One glide step, then one biquad sample (stage mode ignored), mono state.
     double ProcessSample(double x);

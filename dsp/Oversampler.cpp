@@ -4,6 +4,8 @@
 
 #include <cstddef>
 
+static_assert(COversampler::kDownSpan * 2 == kOversamplingTapCount, "the down-sampler spans its taps");
+
 COversampler::COversampler()
 {
     up_.reserve(kInputs);
@@ -38,3 +40,7 @@ void COversampler::Reset()
     for (auto& f : down_)
         f.Reset();
 }
+
+void COversampler::ResetUp(int32_t channel) { up_[static_cast<size_t>(channel)].Reset(); }
+
+void COversampler::ResetDown(int32_t channel) { down_[static_cast<size_t>(channel)].Reset(); }

@@ -15,6 +15,8 @@ public:
     static constexpr int32_t kLatency = 279;  // host samples, up + down
     static constexpr int32_t kInputs = 4;     // main L, R, side-chain L, R
     static constexpr int32_t kOutputs = 2;
+    // Host samples before a down-sampled one that it still depends on (the FIR's span).
+    static constexpr int32_t kDownSpan = 280;
 
     COversampler();
 
@@ -25,6 +27,9 @@ public:
     void Down(int32_t channel, const float* in, float* out, int32_t n);
     // Forgets every history, so nothing from an earlier rate plays out.
     void Reset();
+    // Forgets one converter's history (one that went non-finite).
+    void ResetUp(int32_t channel);
+    void ResetDown(int32_t channel);
 
 private:
     std::vector<MultirateFir> up_;

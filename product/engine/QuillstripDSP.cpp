@@ -1,5 +1,6 @@
 #include "product/engine/QuillstripDSP.h"
 
+#include "dsp/Finite.h"
 #include "dsp/IIRSeries.h"
 #include "dsp/simd/Pair.h"
 
@@ -9,10 +10,16 @@
 
 namespace {
 
-// The largest |sample|; NaNs are passed over. Eight running maxima instead of one, so
-// the comparisons do not wait on each other: the maximum of a set does not depend on
-// the order it is taken in.
-float BlockPeak(const float* samples, int32_t frames)
+// The largest |sample| (NaNs are passed over), and whether every sample is finite.
+struct SBlockScan {
+    float peak;
+    bool finite;
+};
+
+// Eight running maxima instead of one, so the comparisons do not wait on each other:
+// the maximum of a set does not depend on the order it is taken in. Beside them, the
+// lanes whose exponent field is all ones (infinity, NaN) are ORed together.
+SBlockScan ScanBlock(const float* samples, int32_t frames)
 {
     using Floats = float __attribute__((vector_size(16)));
     using FloatBits = int32_t __attribute__((vector_size(16)));
@@ -23,19 +30,27 @@ float BlockPeak(const float* samples, int32_t frames)
         return Floats(FloatBits(v) & magnitude);
     };
     // peak < x ? x : peak, as std::max(peak, x): a NaN x leaves the peak.
+    const FloatBits exponent = FloatBits{} + 0x7f800000;
     Floats a{}, b{};
+    FloatBits odd{};
     int32_t i = 0;
     for (; i + 8 <= frames; i += 8) {
         const Floats x = absolute(samples + i), y = absolute(samples + i + 4);
         a = a < x ? x : a;
         b = b < y ? y : b;
+        odd |= ((FloatBits(x) & exponent) == exponent) | ((FloatBits(y) & exponent) == exponent);
     }
     float peak = 0.0f;
-    for (int32_t k = 0; k < 4; ++k)
+    bool finite = true;
+    for (int32_t k = 0; k < 4; ++k) {
         peak = std::max(peak, std::max(a[k], b[k]));
-    for (; i < frames; ++i)
+        finite = finite && odd[k] == 0;
+    }
+    for (; i < frames; ++i) {
         peak = std::max(peak, std::fabs(samples[i]));
-    return peak;
+        finite = finite && std::isfinite(samples[i]);
+    }
+    return {peak, finite};
 }
 
 // out = gain * double(in), two samples per instruction.
@@ -147,6 +162,13 @@ void CQuillstripDSP::Reset()
 {
     // Settings made while stopped take effect at once, without a glide from the old ones.
     DesignDirtyFilters();
+    ResetSectionStates();
+    // The delay lines keep their contents: a delay of 0 never reads them, and a new
+    // delay reads what the line held, as it would have without a reset.
+}
+
+void CQuillstripDSP::ResetSectionStates()
+{
     for (int32_t i = 0; i < kFilters; ++i)
         FilterAt(i).Reset();
     width_.Reset();
@@ -156,8 +178,18 @@ void CQuillstripDSP::Reset()
     compressor2_.Reset();
     limiterStage_.Reset();
     limiter2_.Reset();
-    // The delay lines keep their contents: a delay of 0 never reads them, and a new
-    // delay reads what the line held, as it would have without a reset.
+}
+
+bool CQuillstripDSP::AnySectionOn() const
+{
+    for (int32_t b = 0; b < kBands; ++b)
+        if (filters_[b].on.load(std::memory_order_relaxed))
+            return true;
+    for (const std::atomic<bool>* on :
+         {&gateOn_, &compOn_, &widthOn_, &saturationOn_, &limiterOn_, &gateListen_, &compListen_})
+        if (on->load(std::memory_order_relaxed))
+            return true;
+    return false;
 }
 
 void CQuillstripDSP::SetInputDelay(int32_t samples)
@@ -188,8 +220,12 @@ void CQuillstripDSP::ProcessChunk(float** outputs, float** inputs, int32_t frame
     DesignDirtyFilters();
 
     // Input meter.
-    for (int32_t c = 0; c < channels; ++c)
-        HoldPeak(kPeakInL + c, BlockPeak(inputs[c], frames));
+    bool finiteIn = true;
+    for (int32_t c = 0; c < channels; ++c) {
+        const SBlockScan scan = ScanBlock(inputs[c], frames);
+        HoldPeak(kPeakInL + c, scan.peak);
+        finiteIn = finiteIn && scan.finite;
+    }
     if (channels == 1)
         HoldPeak(kPeakInR, GetPeak(kPeakInL));
 
@@ -212,6 +248,24 @@ void CQuillstripDSP::ProcessChunk(float** outputs, float** inputs, int32_t frame
             for (int32_t c = 0; c < channels; ++c)
                 delay_[c].Process(x[c], frames, delay);
 
+        // A non-finite sample would stay in every filter and envelope it reached. While
+        // any section works on the signal it comes in as silence; with none, the block
+        // passes as it is, without the flat filters (cleared instead), so that the
+        // samples beside it pass unchanged too. Looked for after the delay line, which
+        // may hold one from a block passed through.
+        bool passThrough = false;
+        if (!finiteIn || delay != 0) {
+            bool finiteX = true;
+            for (int32_t c = 0; c < channels; ++c)
+                finiteX = finiteX && finiteness::AllFinite(x[c], frames);
+            if (!finiteX) {
+                passThrough = !AnySectionOn();
+                if (!passThrough)
+                    for (int32_t c = 0; c < channels; ++c)
+                        finiteness::ZeroNonFinite(x[c], frames);
+            }
+        }
+
         // Key capture. A section whose key filter is on gets a key of its own: the signal
         // as it stands here, or the side-chain input when the section listens to the
         // external key. Without its filter a section detects on the signal itself, so no
@@ -224,6 +278,9 @@ void CQuillstripDSP::ProcessChunk(float** outputs, float** inputs, int32_t frame
                 const float* sideIn = side ? inputs[channels + c] : nullptr;
                 for (int32_t i = 0; i < frames; ++i)
                     key[c][i] = side ? double(sideIn[i]) : x[c][i];
+                // The key only drives detection: a non-finite one is silence.
+                if (side && !finiteness::AllFinite(sideIn, frames))
+                    finiteness::ZeroNonFinite(key[c], frames);
             }
             return key;
         };
@@ -238,7 +295,9 @@ void CQuillstripDSP::ProcessChunk(float** outputs, float** inputs, int32_t frame
         // dynamics and the output sections are skipped, so the key is heard as it is.
         const bool keyListen
             = gateListen_.load(std::memory_order_relaxed) || compListen_.load(std::memory_order_relaxed);
-        if (routing_.load(std::memory_order_relaxed) == 0) {
+        if (passThrough) {
+            ResetSectionStates();
+        } else if (routing_.load(std::memory_order_relaxed) == 0) {
             RunEqualiser(x, frames);
             RunDynamics(x, gateKeyIn, compKeyIn, frames);
         } else {
@@ -255,9 +314,26 @@ void CQuillstripDSP::ProcessChunk(float** outputs, float** inputs, int32_t frame
             ScaleToFloat(x[c], outGain, outputs[c], frames);
     }
 
-    // Output meter.
+    // Output meter, and the one check that nothing non-finite stays in the chain: a
+    // sample can still overflow to infinity (a huge input raised by the EQ) or come
+    // through with every section off. Whatever went non-finite starts afresh, and while
+    // any section is on the block becomes silence.
+    SBlockScan outScan[2] = {};
+    bool finiteOut = true;
+    for (int32_t c = 0; c < channels; ++c) {
+        outScan[c] = ScanBlock(outputs[c], frames);
+        finiteOut = finiteOut && outScan[c].finite;
+    }
+    if (!finiteOut && !IsBypassed()) {
+        ResetSectionStates();
+        if (AnySectionOn())
+            for (int32_t c = 0; c < channels; ++c) {
+                std::fill(outputs[c], outputs[c] + frames, 0.0f);
+                outScan[c].peak = 0.0f;
+            }
+    }
     for (int32_t c = 0; c < channels; ++c)
-        HoldPeak(kPeakOutL + c, BlockPeak(outputs[c], frames));
+        HoldPeak(kPeakOutL + c, outScan[c].peak);
     if (channels == 1)
         HoldPeak(kPeakOutR, GetPeak(kPeakOutL));
 }

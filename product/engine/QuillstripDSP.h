@@ -114,6 +114,10 @@ private:
     // Scales a key by its output gain and runs it through its filter.
     void FilterKey(CIIR& filter, float gain, double (*key)[kChunk], int32_t frames);
 
+    // Every filter and section back to its start (not the delay lines).
+    void ResetSectionStates();
+    // Whether any section works on the signal (with none, the chain passes it through).
+    bool AnySectionOn() const;
     // One chunk of at most kChunk frames.
     void ProcessChunk(float** outputs, float** inputs, int32_t frames);
     // Chain steps on the working signal x[channel][frame].

@@ -163,11 +163,7 @@ const bool kCpuHasAvx = [] {
 
 }  // namespace
 
-CSaturator::CSaturator()
-{
-    ApplyRate();
-    lowCut_.Reset();
-}
+CSaturator::CSaturator() { Reset(); }
 
 void CSaturator::ApplyRate()
 {
@@ -183,7 +179,21 @@ void CSaturator::Reset()
 {
     // A pending design first, so the cleared filter starts on it instead of gliding.
     ApplyRate();
-    lowCut_.Reset();
+    // Silence still shapes to the even curve's offset, w(0) = -0.25 or -0.125. The low
+    // cut starts where that constant leaves it (output exactly 0), so silence in is
+    // silence out: from a cleared state the offset would leak out as a step decaying
+    // over some 100 ms, a thump whenever audio starts.
+    switch (mode_.load(std::memory_order_relaxed)) {
+    case kMode2:
+        lowCut_.Settle(Wet<1>(0.0));
+        break;
+    case kMode3:
+        lowCut_.Settle(Wet<2>(0.0));
+        break;
+    default:
+        lowCut_.Reset();
+        break;
+    }
 }
 
 void CSaturator::Process(double* left, double* right, double mix, int32_t n)

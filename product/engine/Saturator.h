@@ -32,7 +32,8 @@ public:
     // 0..2; takes effect on the next call, the low cut keeps its state.
     void SetMode(int32_t mode) { mode_.store(mode, std::memory_order_relaxed); }
 
-    // Clears the low-cut state (call while audio is stopped).
+    // Starts the low cut settled for silence in the current mode (call while audio is
+    // stopped, or from the audio thread).
     virtual void Reset();
 
     // In place. mix is the wet fraction, 0..1: out = x * (1 - mix) + w * mix.

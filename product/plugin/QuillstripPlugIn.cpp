@@ -3,6 +3,7 @@
 #include "product/plugin/Parm.h"
 #include "product/plugin/QuillstripParameterTable.h"
 #include "product/engine/QuillstripDSP.h"
+#include "dsp/Finite.h"
 
 #include <algorithm>
 #include <cmath>
@@ -180,7 +181,7 @@ void CQuillstripPlugIn::Process(float** outputs, float** inputs, int32_t frames)
 
 void CQuillstripPlugIn::OnEngineRate(int32_t rate, int32_t factor)
 {
-    hostCeiling_.Setup(std::max(outputs_, 1), static_cast<float>(rate / factor), 100.0f);
+    hostCeiling_.Setup(std::max(outputs_, 1), static_cast<float>(rate / factor), COversampler::kDownSpan);
     // A history from the other rate must not play out when the converters start again.
     if (factor != oversamplerFactor_) {
         oversampler_.Reset();
@@ -199,8 +200,17 @@ void CQuillstripPlugIn::ProcessSubBlock(float** outputs, float** inputs, int32_t
     float up[COversampler::kInputs][2 * kMaxSubBlock];
     float down[COversampler::kOutputs][2 * kMaxSubBlock];
     const int32_t channels = inputs_ + sidechains_;
-    for (int32_t c = 0; c < channels; ++c)
-        oversampler_.Up(c < inputs_ ? c : 2 + (c - inputs_), inputs[c], up[c], frames);
+    for (int32_t c = 0; c < channels; ++c) {
+        const int32_t converter = c < inputs_ ? c : 2 + (c - inputs_);
+        oversampler_.Up(converter, inputs[c], up[c], frames);
+        // A non-finite input, or a finite one so large that the filter overflows, comes
+        // out non-finite for as long as the converter holds it: those samples reach the
+        // engine as silence, and the converter starts afresh.
+        if (!finiteness::AllFinite(up[c], 2 * frames)) {
+            finiteness::ZeroNonFinite(up[c], 2 * frames);
+            oversampler_.ResetUp(converter);
+        }
+    }
 
     // The engine sees 2n samples per host chunk, in two calls of n.
     float* in[COversampler::kInputs];
@@ -220,14 +230,23 @@ void CQuillstripPlugIn::ProcessSubBlock(float** outputs, float** inputs, int32_t
         for (int32_t c = 0; c < outputs_; ++c)
             for (int32_t i = 0; i < frames; ++i)
                 y[c][i] = outputs[c][i];
-        hostCeiling_.SetCeiling(dsp_->GetOutputCeiling());
-        if (outputs_ == 2)
-            hostCeiling_.ProcessStereo(y[0], y[1], frames);
-        else
-            hostCeiling_.ProcessMono(y[0], frames);
+        hostCeiling_.Process(y[0], outputs_ == 2 ? y[1] : nullptr, frames, dsp_->GetOutputCeiling());
         for (int32_t c = 0; c < outputs_; ++c)
             for (int32_t i = 0; i < frames; ++i)
                 outputs[c][i] = static_cast<float>(y[c][i]);
+    }
+
+    // The engine's output may still overflow the down-sampler (huge samples with every
+    // section off): nothing non-finite leaves, and what held it starts afresh.
+    bool finiteOut = true;
+    for (int32_t c = 0; c < outputs_; ++c)
+        finiteOut = finiteOut && finiteness::AllFinite(outputs[c], frames);
+    if (!finiteOut) {
+        for (int32_t c = 0; c < outputs_; ++c) {
+            std::fill(outputs[c], outputs[c] + frames, 0.0f);
+            oversampler_.ResetDown(c);
+        }
+        hostCeiling_.Reset();
     }
 }
 

@@ -4,7 +4,7 @@
 
 #include "product/plugin/GainDisplayConverter.h"
 #include "framework/ztpi/BasePlugIn.h"
-#include "product/engine/Limiter2.h"
+#include "product/engine/HostCeiling.h"
 #include "dsp/Oversampler.h"
 #include "framework/dspe/BaseDezipper.h"
 
@@ -73,7 +73,7 @@ private:
     COversampler oversampler_;
     // Down-sampling can ring a little above a limited peak; this keeps the ceiling at the
     // host rate too (audio thread only).
-    CLimiter2 hostCeiling_;
+    CHostCeiling hostCeiling_;
     int32_t oversamplerFactor_ = 1;  // audio thread: the factor the converters' histories belong to
 
     CGainDisplayConverter gainDisplay_;

@@ -1,5 +1,6 @@
 // The final ceiling: exact landing, constant-rate recovery, independent channels, and
 // no output sample above the ceiling whatever comes in.
+#include "product/engine/HostCeiling.h"
 #include "product/engine/Limiter2.h"
 
 #include <gtest/gtest.h>
@@ -63,4 +64,29 @@ TEST(Limiter2, QuietSignalsPassAndResetRestoresUnity)
     l.assign(32, 0.4);
     EXPECT_EQ(limiter.ProcessStereo(l.data(), r.data(), 32), 1.0f);
     EXPECT_EQ(limiter.ProcessStereo(l.data(), r.data(), 0), 1.0f);
+}
+
+TEST(HostCeiling, ALoweredCeilingWaitsOutTheSpanARaisedOneActsAtOnce)
+{
+    // Blocks of 0.9 under a ceiling that drops from 1 to 0.5 and comes back, with a
+    // span of 100 frames: the old ceiling holds while a block or the 100 frames before
+    // it were limited at it, then the new one does.
+    CHostCeiling ceiling;
+    ceiling.Setup(1, 48000.0f, 100);
+    auto block = [&](float limit, int32_t n = 20) {
+        std::vector<double> x(static_cast<size_t>(n), 0.9);
+        ceiling.Process(x.data(), nullptr, n, limit);
+        return x.back();
+    };
+    EXPECT_EQ(block(1.0f), 0.9);
+    int32_t frames = 0;
+    while (block(0.5f) == 0.9)
+        frames += 20;
+    EXPECT_GE(frames, 100);
+    EXPECT_LE(frames, 120);
+    EXPECT_LE(static_cast<float>(block(0.5f)), 0.5f);
+    // Raised again: the gain recovers from now on (held at 0.5 it could not pass it),
+    // back to unity within its 0.57 s.
+    EXPECT_GT(static_cast<float>(block(1.0f, 100)), 0.5f);
+    EXPECT_EQ(block(1.0f, 28000), 0.9);
 }
