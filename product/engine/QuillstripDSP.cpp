@@ -1,8 +1,9 @@
 #include "product/engine/QuillstripDSP.h"
 
-#include "dsp/Finite.h"
+#include "dsp/simd/Finite.h"
 #include "dsp/IIRSeries.h"
 #include "dsp/simd/Pair.h"
+#include "dsp/simd/Vector.h"
 
 #include <algorithm>
 #include <cmath>
@@ -21,8 +22,8 @@ struct SBlockScan {
 // lanes whose exponent field is all ones (infinity, NaN) are ORed together.
 SBlockScan ScanBlock(const float* samples, int32_t frames)
 {
-    using Floats = float __attribute__((vector_size(16)));
-    using FloatBits = int32_t __attribute__((vector_size(16)));
+    using Floats = simd::SVector<float, 4>::V;
+    using FloatBits = simd::SVector<int32_t, 4>::V;
     const FloatBits magnitude = FloatBits{} + 0x7fffffff;
     auto absolute = [&](const float* p) {
         Floats v;
@@ -56,7 +57,7 @@ SBlockScan ScanBlock(const float* samples, int32_t frames)
 // out = gain * double(in), two samples per instruction.
 void ScaleToDouble(const float* in, double gain, double* out, int32_t n)
 {
-    using Floats = float __attribute__((vector_size(8)));
+    using Floats = simd::SVector<float, 2>::V;
     int32_t i = 0;
     for (; i + 2 <= n; i += 2) {
         Floats v;
@@ -70,7 +71,7 @@ void ScaleToDouble(const float* in, double gain, double* out, int32_t n)
 // out = float(gain * in), two samples per instruction.
 void ScaleToFloat(const double* in, double gain, float* out, int32_t n)
 {
-    using Floats = float __attribute__((vector_size(8)));
+    using Floats = simd::SVector<float, 2>::V;
     int32_t i = 0;
     for (; i + 2 <= n; i += 2) {
         const Floats v = __builtin_convertvector(gain * pairs::LoadPair(in + i), Floats);

@@ -1,5 +1,8 @@
 #include "product/engine/Saturator.h"
 
+#include "dsp/simd/Cpu.h"
+#include "dsp/simd/Vector.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -26,8 +29,8 @@ double Even(double x) { return x + (2.0 * x * x - 1.0) / 4.0; }
 // order, so it holds exactly the scalar result.
 template <int W>
 struct SLanes {
-    typedef double V __attribute__((vector_size(8 * W)));
-    typedef int64_t M __attribute__((vector_size(8 * W)));
+    typedef typename simd::SVector<double, W>::V V;
+    typedef typename simd::SVector<int64_t, W>::V M;
 };
 
 template <class V>
@@ -156,11 +159,6 @@ __attribute__((target("avx"))) void MixAvx(double* x, const double* w, int32_t n
 
 void MixSse2(double* x, const double* w, int32_t n, double dry, double mix) { MixWet<2>(x, w, n, dry, mix); }
 
-const bool kCpuHasAvx = [] {
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx") != 0;
-}();
-
 }  // namespace
 
 CSaturator::CSaturator() { Reset(); }
@@ -222,7 +220,7 @@ void CSaturator::ProcessBlock(double* const* channels, int32_t channelCount, dou
     const double dry = 1.0 - mix;
     double w[2][kMaxFrames];
     for (int32_t c = 0; c < channelCount; ++c) {
-        if (kCpuHasAvx)
+        if (simd::HasAvx())
             ShapeAvx(mode, channels[c], w[c], n, dry, mix);
         else
             ShapeSse2(mode, channels[c], w[c], n, dry, mix);
@@ -237,7 +235,7 @@ void CSaturator::ProcessBlock(double* const* channels, int32_t channelCount, dou
         lowCut_.ProcessMono(w[0], n);
 
     for (int32_t c = 0; c < channelCount; ++c) {
-        if (kCpuHasAvx)
+        if (simd::HasAvx())
             MixAvx(channels[c], w[c], n, dry, mix);
         else
             MixSse2(channels[c], w[c], n, dry, mix);

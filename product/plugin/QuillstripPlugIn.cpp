@@ -3,7 +3,7 @@
 #include "product/plugin/Parm.h"
 #include "product/plugin/QuillstripParameterTable.h"
 #include "product/engine/QuillstripDSP.h"
-#include "dsp/Finite.h"
+#include "dsp/simd/Finite.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
 // The block check for non-finite samples: every position of a block, whole vectors and
 // the tail, in float and double; huge and tiny finite values are not caught.
-#include "dsp/Finite.h"
+#include "dsp/simd/Finite.h"
 
 #include <gtest/gtest.h>
 

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <type_traits>
 
+#include "dsp/simd/Vector.h"
+
 namespace finiteness {
 
 // Whether every x[0..n) is finite: no value has an exponent field of all ones. Whole
@@ -16,7 +18,7 @@ bool AllFinite(const T* x, int32_t n)
 {
     static_assert(std::is_same_v<T, float> || std::is_same_v<T, double>);
     using Bits = std::conditional_t<sizeof(T) == 4, int32_t, int64_t>;
-    typedef Bits Lanes __attribute__((vector_size(16)));
+    typedef typename simd::SVector<Bits, 16 / sizeof(Bits)>::V Lanes;
     constexpr int32_t kLanes = 16 / sizeof(T);
     const Bits exponent = sizeof(T) == 4 ? Bits(0x7f800000) : Bits(0x7ff0000000000000);
     Lanes odd{};
