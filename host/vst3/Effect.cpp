@@ -181,6 +181,10 @@ tresult PLUGIN_API CEffect::notify(IMessage* message)
 
 tresult PLUGIN_API CEffect::setupProcessing(ProcessSetup& setup)
 {
+    // The rates the engine is made for; the rate arithmetic (twice the rate while
+    // oversampling) stays far from overflow. Anything else changes nothing.
+    if (!(setup.sampleRate >= kMinSampleRate && setup.sampleRate <= kMaxSampleRate) || setup.maxSamplesPerBlock < 1)
+        return kResultFalse;
     ConnectOnce();
     if (plugIn_) {
         plugIn_->Idle();

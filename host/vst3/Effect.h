@@ -17,6 +17,9 @@ class AGainController;
 
 class CEffect : public AudioEffect, public virtual zt::ztpi::IHost {
 public:
+    // Sample rates setupProcessing accepts.
+    static constexpr double kMinSampleRate = 8000.0, kMaxSampleRate = 384000.0;
+
     explicit CEffect(const SProductInfo& product);
     ~CEffect() override;
 

@@ -432,6 +432,24 @@ TEST_F(Adapter, SilentInputsReachThePlugInAsZerosAndSilentOutputIsFlagged)
 
 // Hosts that hand fewer channels than arranged, or null buffers, get no read through a
 // null pointer: the missing main channel reads as the first, a missing output is a flush.
+TEST_F(Adapter, RatesOutsideEightTo384KHzAreRefused)
+{
+    Start(2, 0, 48000);
+    ASSERT_TRUE(host.SetActive(false));
+    for (const double rate : {0.0, 1.0, 7999.0, 384001.0, 2147483647.0, std::nan("")}) {
+        ProcessSetup setup{kRealtime, kSample32, 256, rate};
+        EXPECT_EQ(host.processor()->setupProcessing(setup), kResultFalse) << rate;
+    }
+    ProcessSetup setup{kRealtime, kSample32, 256, 384000.0};
+    EXPECT_EQ(host.processor()->setupProcessing(setup), kResultOk);
+    ASSERT_TRUE(host.SetActive(true));
+    std::vector<float> l(256, 0.25f), ol(256), or_(256);
+    float* in[2] = {l.data(), l.data()};
+    float* out[2] = {ol.data(), or_.data()};
+    EXPECT_TRUE(host.Process(in, 2, nullptr, 0, out, 2, 256));
+    EXPECT_EQ(ol, l);
+}
+
 TEST_F(Adapter, MissingChannelsAndNullBuffersAreSurvived)
 {
     Start(2, 2);
