@@ -157,7 +157,7 @@ void CQuillstripPlugIn::SetSampleRate(int32_t rate)
     if (inSetSampleRate_)
         return;
     inSetSampleRate_ = true;
-    hostRate_ = rate;
+    hostRate_.store(rate, std::memory_order_relaxed);
     const int32_t factor = (parameters_ && Rounded(Value(kOversampleEnable)) != 0) ? 2 : 1;
     SetEngineRate(rate * factor, factor);
     inSetSampleRate_ = false;
@@ -258,8 +258,9 @@ bool CQuillstripPlugIn::ApplyRealTime(int32_t set, int32_t number, float value)
         // and storing the rate follow on the UI thread.
         if (number == kOversampleEnable) {
             const int32_t factor = value != 0.0f ? 2 : 1;
-            if (active_ && hostRate_ > 0)
-                SwitchEngineRateNow(hostRate_ * factor, factor);
+            const int32_t hostRate = hostRate_.load(std::memory_order_relaxed);
+            if (active_ && hostRate > 0)
+                SwitchEngineRateNow(hostRate * factor, factor);
             return false;
         }
         // Listening, the other key falling silent and this key's filter switching on all
@@ -607,7 +608,7 @@ void CQuillstripPlugIn::ApplyProcessing(int32_t number, float value)
 
     case kOversampleEnable:
         ReportLatencyIfChanged();
-        SetSampleRate(hostRate_);
+        SetSampleRate(hostRate_.load(std::memory_order_relaxed));
         break;
     default:
         break;  // the remaining section parameters reach their sections

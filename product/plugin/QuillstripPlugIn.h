@@ -67,7 +67,7 @@ private:
     void ReportLatencyIfChanged();
 
     CQuillstripDSP* dsp_;
-    int32_t hostRate_ = 44100;
+    std::atomic<int32_t> hostRate_{44100};  // read by the audio thread when automation switches oversampling
     bool inSetSampleRate_ = false;
     int32_t reportedLatency_ = 0;
     COversampler oversampler_;
