@@ -14,10 +14,10 @@ void CHostCeiling::Reset()
     first_ = count_ = frames_ = 0;
 }
 
-void CHostCeiling::Process(double* left, double* right, int32_t n, float ceiling)
+float CHostCeiling::Process(double* left, double* right, int32_t n, float ceiling)
 {
     if (n < 1)
-        return;
+        return 1.0f;
     // This block's ceiling joins the history; the oldest blocks leave while the rest
     // still cover the block and the span before it.
     if (count_ == kMaxBlocks) {
@@ -38,8 +38,5 @@ void CHostCeiling::Process(double* left, double* right, int32_t n, float ceiling
         highest = std::max(highest, blocks_[static_cast<size_t>((first_ + k) % kMaxBlocks)].ceiling);
 
     limiter_.SetCeiling(highest);
-    if (right)
-        limiter_.ProcessStereo(left, right, n);
-    else
-        limiter_.ProcessMono(left, n);
+    return right ? limiter_.ProcessStereo(left, right, n) : limiter_.ProcessMono(left, n);
 }

@@ -23,8 +23,8 @@ public:
     void Setup(int32_t channels, float hostRate, int32_t span);
     void Reset();
     // In place; ceiling is what the engine limited this block's samples to (linear).
-    // right is null for mono.
-    void Process(double* left, double* right, int32_t n, float ceiling);
+    // right is null for mono. Returns the smallest gain used (1 when n < 1).
+    float Process(double* left, double* right, int32_t n, float ceiling);
 
 private:
     struct SBlock {

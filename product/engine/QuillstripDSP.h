@@ -60,6 +60,9 @@ public:
     // The level no output sample may pass while the limiter is on: its ceiling times
     // the output gain that follows it.
     float GetOutputCeiling() const { return limiter2_.GetCeiling() * GetOutputGain(); }
+    // Folds a gain the host-rate ceiling applied after the engine into the limiter's
+    // reduction meter (audio thread).
+    void HoldLimiterReduction(float gain) { HoldGainReduction(kGainLimiter, gain); }
     void Process(float** outputs, float** inputs, int32_t frames) override;
     void Reset() override;
     void Suspend(int32_t) override {}

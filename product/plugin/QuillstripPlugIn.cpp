@@ -179,6 +179,14 @@ void CQuillstripPlugIn::Process(float** outputs, float** inputs, int32_t frames)
     CBasePlugIn::Process(outputs, inputs, frames);
 }
 
+void CQuillstripPlugIn::Resume()
+{
+    CBasePlugIn::Resume();
+    // Everything that runs at the host rate around the engine starts afresh with it.
+    oversampler_.Reset();
+    hostCeiling_.Reset();
+}
+
 void CQuillstripPlugIn::OnEngineRate(int32_t rate, int32_t factor)
 {
     hostCeiling_.Setup(std::max(outputs_, 1), static_cast<float>(rate / factor), COversampler::kDownSpan);
@@ -230,7 +238,9 @@ void CQuillstripPlugIn::ProcessSubBlock(float** outputs, float** inputs, int32_t
         for (int32_t c = 0; c < outputs_; ++c)
             for (int32_t i = 0; i < frames; ++i)
                 y[c][i] = outputs[c][i];
-        hostCeiling_.Process(y[0], outputs_ == 2 ? y[1] : nullptr, frames, dsp_->GetOutputCeiling());
+        // What this stage takes off is part of the limiter's reduction as the meter shows it.
+        dsp_->HoldLimiterReduction(
+            hostCeiling_.Process(y[0], outputs_ == 2 ? y[1] : nullptr, frames, dsp_->GetOutputCeiling()));
         for (int32_t c = 0; c < outputs_; ++c)
             for (int32_t i = 0; i < frames; ++i)
                 outputs[c][i] = static_cast<float>(y[c][i]);

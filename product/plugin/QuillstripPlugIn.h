@@ -22,6 +22,7 @@ public:
     int32_t GetLatency() override;
     int32_t GetNumChannelConfigs() override { return 4; }
     void GetChannelConfigs(int32_t* inputs, int32_t* outputs, int32_t* sidechains) override;
+    void Resume() override;
     void SetChannelConfig(int32_t inputs, int32_t outputs, int32_t sidechain) override;
     void SetSampleRate(int32_t rate) override;
     void Process(float** outputs, float** inputs, int32_t frames) override;

@@ -220,3 +220,28 @@ TEST(EngineRecovery, LoweringTheCeilingWhileOversamplingActsAsWithout)
         ASSERT_LE(b, ceiling) << at;
     }
 }
+
+// Activation starts everything at the host rate afresh too: the converters' history and
+// the ceiling's gains of a loud passage before deactivation are not heard after it.
+TEST(EngineRecovery, ActivationForgetsTheHostRateStages)
+{
+    PlugInHarness h(kRate, 2, 0), fresh(kRate, 2, 0);
+    for (PlugInHarness* p : {&h, &fresh}) {
+        p->plugIn().SetParameter(kIdxOversample, 1);
+        p->plugIn().SetParameter(89, 1);  // "Limiter Enable"
+        p->plugIn().SetParameter(90, 12);  // "Limiter Input"
+        p->plugIn().Idle();
+    }
+    std::vector<float> loud(512), quiet(512);
+    for (size_t i = 0; i < 512; ++i) {
+        loud[i] = (i % 2) ? 1.0f : -1.0f;
+        quiet[i] = 0.01f * static_cast<float>(std::sin(0.03 * double(i)));
+    }
+    for (int k = 0; k < 20; ++k)
+        h.Run({loud, loud});
+    h.plugIn().Suspend();
+    h.plugIn().Resume();
+    fresh.plugIn().Suspend();
+    fresh.plugIn().Resume();
+    EXPECT_EQ(h.Run({quiet, quiet}), fresh.Run({quiet, quiet}));
+}
