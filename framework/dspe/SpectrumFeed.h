@@ -7,6 +7,14 @@
 // so at most kRingBlocks - 1 complete blocks wait. Update windows (Hann) and transforms
 // each waiting block, oldest first; the spectrum is the mean of the channels' magnitudes
 // |X[k]| / N, and the peak of a bin is held for kHoldMs after it last rose, then falls.
+//
+// The hand-over takes no lock. The audio thread owns the count of complete blocks and
+// publishes it with release; the GUI thread owns the read position, which the audio
+// thread never touches, so there is nothing for the two to fight over: "dropping the
+// oldest" is the GUI thread skipping to the newest kRingBlocks - 1 when it finds more.
+// What remains is a block the audio thread starts to overwrite while the GUI thread
+// copies it; the GUI thread reads the count again after the copy (a sequence lock) and
+// drops such a block, as it would have been had the copy come a moment later.
 #pragma once
 
 #include "framework/dspe/FFTWin.h"

@@ -1,6 +1,7 @@
 // The analyser's window, transform and feed: levels, the ring's overflow, the decay
 // and hold laws with a stepped clock, and the audio thread racing the display.
 #include "framework/dspe/FFTWin.h"
+#include "framework/dspe/PublishedPointer.h"
 #include "framework/dspe/SpectrumFeed.h"
 #include "framework/dspe/Window.h"
 
@@ -12,7 +13,6 @@
 #include <thread>
 #include <vector>
 
-using zt::dspe::CFFTWin;
 using zt::dspe::CSpectrumFeed;
 using zt::dspe::CWindow;
 
@@ -23,11 +23,11 @@ struct SteppedClock : zt::dspe::IMillisecondClock {
     uint32_t NowMs() const override { return now; }
 };
 
-std::vector<float> BinSine(int32_t n, int32_t bin, size_t frames)
+std::vector<float> BinSine(int32_t n, int32_t bin)
 {
-    std::vector<float> v(frames);
-    for (size_t i = 0; i < frames; ++i)
-        v[i] = static_cast<float>(std::sin(2.0 * M_PI * bin * double(i % size_t(n)) / n));
+    std::vector<float> v(static_cast<size_t>(n));
+    for (size_t i = 0; i < v.size(); ++i)
+        v[i] = static_cast<float>(std::sin(2.0 * M_PI * bin * double(i) / n));
     return v;
 }
 
@@ -41,67 +41,45 @@ void Push(CSpectrumFeed& feed, const std::vector<float>& left, const std::vector
 
 }  // namespace
 
-TEST(SpectrumWindow, PeriodicHannAndBlackmanHarris)
+TEST(SpectrumFeed, WindowsAndTransformLevels)
 {
-    CWindow hann, bh, none;
+    CWindow hann, bh;
     hann.Init(CWindow::kHann, 0, 16);
     bh.Init(CWindow::kBlackmanHarris, 0, 16);
-    none.Init(7, 0, 16);
-    // Periodic: zero at 0, the peak at N/2, and sums of N times the constant term.
+    // Periodic: the peak at N/2, and sums of N times the constant term.
     EXPECT_EQ(hann.GetData()[0], 0.0f);
     EXPECT_FLOAT_EQ(hann.GetData()[8], 1.0f);
-    EXPECT_FLOAT_EQ(hann.GetData()[4], 0.5f);
-    EXPECT_NEAR(bh.GetData()[0], 0.00006f, 1e-7f);
     EXPECT_FLOAT_EQ(bh.GetData()[8], 1.0f);
     double sumHann = 0, sumBh = 0;
     for (int32_t i = 0; i < 16; ++i) {
         sumHann += hann.GetData()[i];
         sumBh += bh.GetData()[i];
-        EXPECT_EQ(none.GetData()[i], 0.0f);
     }
     EXPECT_NEAR(sumHann, 8.0, 1e-6);
     EXPECT_NEAR(sumBh, 16 * 0.35875, 1e-6);
-}
 
-TEST(SpectrumTransform, ScaledMagnitudesAndTheTailKept)
-{
+    // Through Hann, a full-scale sine at the centre of bin k reads 1/4 there and 1/8
+    // beside; past N/2 the windowed samples stay.
     constexpr int32_t n = 1024, bin = 37;
-    CWindow hann;
-    hann.Init(CWindow::kHann, 0, n);
-    CFFTWin fft;
+    zt::dspe::CFFTWin fft;
     ASSERT_TRUE(fft.Init(10));
-    std::vector<float> x = BinSine(n, bin, n);
+    hann.Init(CWindow::kHann, 0, n);
+    std::vector<float> x = BinSine(n, bin);
     hann.Apply(x.data());
     const std::vector<float> windowed = x;
     fft.Transform(x.data());
-    // Hann spreads a bin-centre sine of amplitude 1 over three bins: 1/4, 1/8 beside.
     EXPECT_NEAR(x[bin], 0.25f, 1e-6f);
-    EXPECT_NEAR(x[bin - 1], 0.125f, 1e-6f);
     EXPECT_NEAR(x[bin + 1], 0.125f, 1e-6f);
-    EXPECT_LT(x[bin + 3], 1e-6f);
-    EXPECT_LT(x[0], 1e-6f);
-    for (int32_t i = n / 2 + 1; i < n; ++i)
-        ASSERT_EQ(x[i], windowed[i]) << i;
-
-    // A constant, unwindowed: everything in bin 0, at its own level.
-    std::vector<float> dc(n, 0.5f);
-    fft.Transform(dc.data());
-    EXPECT_FLOAT_EQ(dc[0], 0.5f);
-    EXPECT_LT(dc[n / 2], 1e-7f);
+    EXPECT_LT(x[bin + 3] + x[0], 1e-6f);
+    EXPECT_TRUE(std::equal(x.begin() + n / 2 + 1, x.end(), windowed.begin() + n / 2 + 1));
 }
 
 TEST(SpectrumFeed, BlockSizeFollowsRateAndOption)
 {
-    for (int32_t rate : {44100, 48000}) {
-        EXPECT_EQ(CSpectrumFeed::BlockSize(rate, 0), 16384);
-        EXPECT_EQ(CSpectrumFeed::BlockSize(rate, 1), 8192);
-        EXPECT_EQ(CSpectrumFeed::BlockSize(rate, 2), 2048);
-    }
-    for (int32_t rate : {88200, 96000}) {
-        EXPECT_EQ(CSpectrumFeed::BlockSize(rate, 0), 32768);
-        EXPECT_EQ(CSpectrumFeed::BlockSize(rate, 1), 16384);
-        EXPECT_EQ(CSpectrumFeed::BlockSize(rate, 2), 4096);
-    }
+    const int32_t expected[2][3] = {{16384, 8192, 2048}, {32768, 16384, 4096}};
+    for (int32_t rate : {44100, 48000, 88200, 96000})
+        for (int32_t option = 0; option < 3; ++option)
+            EXPECT_EQ(CSpectrumFeed::BlockSize(rate, option), expected[rate > 48000][option]) << rate;
 }
 
 TEST(SpectrumFeed, WholeBlocksOnlyAndTheMeanOfTheChannels)
@@ -110,19 +88,16 @@ TEST(SpectrumFeed, WholeBlocksOnlyAndTheMeanOfTheChannels)
     CSpectrumFeed feed(&clock);
     ASSERT_TRUE(feed.Init(8000, 2, 1));
     const int32_t n = feed.GetBlockSize(), bin = 100;
-    ASSERT_EQ(n, 1024);
-    const std::vector<float> sine = BinSine(n, bin, size_t(n)), silence(size_t(n), 0.0f);
-
+    const std::vector<float> sine = BinSine(n, bin), silence(size_t(n), 0.0f);
     // Pieces that do not divide the block; one sample short leaves the display as it was.
-    std::vector<float> shortL(sine.begin(), sine.end() - 1), shortR = shortL;
-    Push(feed, shortL, shortR, 100);
+    const std::vector<float> most(sine.begin(), sine.end() - 1);
+    Push(feed, most, most, 100);
     feed.Update(true);
     EXPECT_EQ(feed.GetSpectrum()[bin], 0.0f);
-    const float* tail[2] = {&sine.back(), &sine.back()};
-    feed.PushAudio(tail, 1);
+    const float* last[2] = {&sine.back(), &sine.back()};
+    feed.PushAudio(last, 1);
     feed.Update(true);
     EXPECT_NEAR(feed.GetSpectrum()[bin], 0.25f, 1e-6f);
-    EXPECT_EQ(feed.GetPeak()[bin], feed.GetSpectrum()[bin]);
 
     Push(feed, sine, silence, 333);
     feed.Update(true);
@@ -135,12 +110,10 @@ TEST(SpectrumFeed, KeepsOnlyTheNewest31Blocks)
     // Block b of `total` holds the constant total - b, which reads (total - b) / 2 in
     // bin 0 through Hann: the peak tells the oldest block analysed, the spectrum the newest.
     for (int32_t total : {31, 32, 40}) {
-        SteppedClock clock;
-        CSpectrumFeed feed(&clock);
+        CSpectrumFeed feed;
         ASSERT_TRUE(feed.Init(8000, 2, 2));
-        const int32_t n = feed.GetBlockSize();
         for (int32_t b = 0; b < total; ++b) {
-            const std::vector<float> block(size_t(n), float(total - b));
+            const std::vector<float> block(size_t(feed.GetBlockSize()), float(total - b));
             Push(feed, block, block, 64);
         }
         feed.Update(true);
@@ -151,87 +124,88 @@ TEST(SpectrumFeed, KeepsOnlyTheNewest31Blocks)
 
 TEST(SpectrumFeed, DecayAndPeakHoldLaws)
 {
-    SteppedClock clock;
-    CSpectrumFeed feed(&clock);
-    ASSERT_TRUE(feed.Init(8000, 2, 2));
-    const int32_t n = feed.GetBlockSize(), bin = 20;
-    const std::vector<float> sine = BinSine(n, bin, size_t(n));
-    Push(feed, sine, sine, n);
-    feed.Update(false);
-    const float level = feed.GetSpectrum()[bin];
-    ASSERT_NEAR(level, 0.25f, 1e-6f);
-
-    // Stopped host: every tick decays. The spectrum falls by 0.997 per ms; the peak
-    // stands for 2000 ms after its last rise, then falls by 0.999 per ms.
-    for (int32_t tick = 1; tick <= 60; ++tick) {
-        clock.now += 50;
+    for (bool active : {false, true}) {
+        SteppedClock clock;
+        CSpectrumFeed feed(&clock);
+        ASSERT_TRUE(feed.Init(8000, 2, 2));
+        const int32_t bin = 20;
+        const std::vector<float> sine = BinSine(feed.GetBlockSize(), bin);
+        Push(feed, sine, sine, 256);
+        feed.Update(active);
+        const float level = feed.GetSpectrum()[bin];
+        ASSERT_NEAR(level, 0.25f, 1e-6f);
+        for (int32_t ms = 50; ms <= 3000; ms += 50) {
+            clock.now += 50;
+            feed.Update(active);
+            // Stopped host: the spectrum falls by 0.997 per ms; the peak stands for
+            // 2000 ms after its last rise, then falls by 0.999 per ms. Running host: the
+            // last push is recent enough for the display to stand until 2000 ms, and then
+            // both fall for all the time since the block.
+            const double spectrum = !active || ms > 2000 ? std::pow(0.997, ms) : 1.0;
+            const double peak
+                = active ? (ms > 2000 ? std::pow(0.999, ms) : 1.0) : (ms >= 2000 ? std::pow(0.999, ms - 1950) : 1.0);
+            ASSERT_NEAR(feed.GetSpectrum()[bin] / level, spectrum, 1e-4) << active << " " << ms;
+            ASSERT_NEAR(feed.GetPeak()[bin] / level, peak, 1e-4) << active << " " << ms;
+        }
+        // A block as loud as the fallen peak raises it and holds it again.
+        Push(feed, sine, sine, 256);
+        feed.Update(active);
+        clock.now += 1950;
         feed.Update(false);
-        const int32_t ms = 50 * tick;
-        EXPECT_NEAR(feed.GetSpectrum()[bin] / level, std::pow(0.997, ms), 1e-4) << ms;
-        const double held = ms < 2000 ? 1.0 : std::pow(0.999, ms - 1950);
-        ASSERT_NEAR(feed.GetPeak()[bin] / level, held, 1e-4) << ms;
+        EXPECT_EQ(feed.GetPeak()[bin], level);
     }
-    // A new block as loud as the fallen peak raises it and holds it again.
-    Push(feed, sine, sine, n);
-    feed.Update(false);
-    EXPECT_EQ(feed.GetPeak()[bin], level);
-    clock.now += 1950;
-    feed.Update(false);
-    EXPECT_EQ(feed.GetPeak()[bin], level);
-    EXPECT_LT(feed.GetSpectrum()[bin], level * 0.01f);
 }
 
-TEST(SpectrumFeed, StandsWhileTheSourceIsLiveAndFallsOnceItIsSilent)
-{
-    SteppedClock clock;
-    CSpectrumFeed feed(&clock);
-    ASSERT_TRUE(feed.Init(8000, 2, 2));
-    const int32_t n = feed.GetBlockSize(), bin = 20;
-    const std::vector<float> sine = BinSine(n, bin, size_t(n));
-    Push(feed, sine, sine, n);
-    feed.Update(true);
-    const float level = feed.GetSpectrum()[bin];
-    // No new block, but a push within 2000 ms: the display stands, peak hold included.
-    while (clock.now < 3000) {
-        clock.now += 50;
-        feed.Update(true);
-        ASSERT_EQ(feed.GetSpectrum()[bin], level) << clock.now;
-        ASSERT_EQ(feed.GetPeak()[bin], level) << clock.now;
-    }
-    // Silent now: spectrum and peak fall for all the time since the last block.
-    clock.now += 50;
-    feed.Update(true);
-    EXPECT_NEAR(feed.GetSpectrum()[bin] / level, std::pow(0.997, 2050), 1e-4);
-    EXPECT_NEAR(feed.GetPeak()[bin] / level, std::pow(0.999, 2050), 1e-4);
-}
-
-// The audio thread laps the display while it copies: a block the audio thread began to
-// overwrite must be dropped, not analysed half old and half new. Every block is one
-// constant, which Hann leaves in bins 0 and 1 only; a torn block spreads over all bins.
+// The audio thread laps the display while it copies: a block it began to overwrite must
+// be dropped, not analysed half old and half new. Every block is one constant, which
+// Hann leaves in bins 0 and 1 only; a torn block would leave a peak in every bin. How
+// often the threads overlap is up to the scheduler, so a fault shows in some runs only.
 TEST(SpectrumFeed, BlocksOverwrittenWhileCopiedAreDropped)
 {
     CSpectrumFeed feed;
     ASSERT_TRUE(feed.Init(8000, 2, 2));
-    const int32_t n = feed.GetBlockSize();
     std::atomic<bool> done{false};
     std::thread audio([&] {
-        std::vector<float> block(static_cast<size_t>(n));
+        std::vector<float> block(static_cast<size_t>(feed.GetBlockSize()));
         for (int32_t b = 0; b < 200000; ++b) {
             std::fill(block.begin(), block.end(), float(1 + b % 7));
             Push(feed, block, block, 32);
         }
         done = true;
     });
-    int32_t updates = 0;
-    while (!done) {
+    while (!done)
         feed.Update(true);
-        ++updates;
-    }
     audio.join();
-    // Every analysed block left its mark in the peaks (held far longer than this runs).
-    float worst = 0.0f;
-    for (int32_t k = 3; k < feed.GetBins(); ++k)
-        worst = std::max(worst, feed.GetPeak()[k]);
-    EXPECT_GT(updates, 1);
-    EXPECT_LT(worst, 1e-5f);
+    EXPECT_LT(*std::max_element(feed.GetPeak() + 3, feed.GetPeak() + feed.GetBins()), 1e-5f);
+}
+
+// Publishing returns only once no reader can still hold the old pointer: the object is
+// marked dead right after, and a reader must never see that.
+TEST(SpectrumFeed, PublishWaitsForTheBlockHoldingTheOldPointer)
+{
+    zt::dspe::CPublishedPointer<std::atomic<int>> published;
+    std::atomic<bool> done{false};
+    std::atomic<int> deadSeen{0}, held{0};
+    std::thread audio([&] {
+        while (!done) {
+            if (std::atomic<int>* p = published.Enter()) {
+                for (int i = 0; i < 200; ++i)
+                    deadSeen += p->load() == 0;
+                ++held;
+                published.Leave();
+            }
+        }
+    });
+    for (int round = 0; round < 2000; ++round) {
+        std::atomic<int> object{1};
+        published.Publish(&object);
+        while (held.load() == 0 && round == 0)
+            std::this_thread::yield();
+        published.Publish(nullptr);
+        object = 0;
+    }
+    done = true;
+    audio.join();
+    EXPECT_GT(held.load(), 0);
+    EXPECT_EQ(deadSeen.load(), 0);
 }

@@ -76,41 +76,34 @@ void Boost(PlugInHarness& h)
 
 TEST(AnalyserHandOver, SourceAndSizeChooseWhatGoesWhere)
 {
-    for (int32_t source : {CQuillstripDSP::kAnalyserInput, CQuillstripDSP::kAnalyserOutput})
-        for (int32_t size = 0; size < 3; ++size) {
-            PlugInHarness h(kRate), plain(kRate);
-            Boost(h);
-            Boost(plain);
-            AttachedFeeds feeds(h.product());
-            SetPlugIn(h, kAnalyserSource, float(source));
-            SetPlugIn(h, kAnalyserSize, float(size));
-            const size_t n = size_t(feeds.feed[size].GetBlockSize());
-            const std::vector<std::vector<float>> in = {Noise(n, 1), Noise(n, 2)};
-            const auto out = h.Run(in);
-            // Watching changes nothing that is heard.
-            EXPECT_EQ(out, plain.Run(in));
+    for (int32_t channels : {2, 1})
+        for (int32_t source : {CQuillstripDSP::kAnalyserInput, CQuillstripDSP::kAnalyserOutput})
+            for (int32_t size = 0; size < 3; ++size) {
+                PlugInHarness h(kRate, channels), plain(kRate, channels);
+                Boost(h);
+                Boost(plain);
+                AttachedFeeds feeds(h.product());
+                SetPlugIn(h, kAnalyserSource, float(source));
+                SetPlugIn(h, kAnalyserSize, float(size));
+                const size_t n = size_t(feeds.feed[size].GetBlockSize());
+                std::vector<std::vector<float>> in = {Noise(n, 1), Noise(n, 2)};
+                in.resize(size_t(channels));
+                const auto out = h.Run(in, channels);
+                // Watching changes nothing that is heard.
+                EXPECT_EQ(out, plain.Run(in, channels));
 
-            const auto& expected = source == CQuillstripDSP::kAnalyserInput ? in : out;
-            const auto& other = source == CQuillstripDSP::kAnalyserInput ? out : in;
-            const std::vector<float> shown = Spectrum(feeds.feed[size]);
-            EXPECT_EQ(shown, Reference(kRate, size, expected)) << source << " " << size;
-            EXPECT_NE(shown, Reference(kRate, size, other));
-            for (int32_t unused = 0; unused < 3; ++unused) {
-                if (unused == size)
-                    continue;
-                EXPECT_TRUE(AllZero(Spectrum(feeds.feed[unused]))) << size << " " << unused;
+                // Mono reads as the channel's own spectrum: the reference feed has one channel.
+                const auto& expected = source == CQuillstripDSP::kAnalyserInput ? in : out;
+                const auto& other = source == CQuillstripDSP::kAnalyserInput ? out : in;
+                const std::vector<float> shown = Spectrum(feeds.feed[size]);
+                EXPECT_EQ(shown, Reference(kRate, size, expected)) << channels << source << size;
+                EXPECT_NE(shown, Reference(kRate, size, other));
+                for (int32_t unused = 0; unused < 3; ++unused) {
+                    if (unused == size)
+                        continue;
+                    EXPECT_TRUE(AllZero(Spectrum(feeds.feed[unused]))) << size << " " << unused;
+                }
             }
-        }
-}
-
-TEST(AnalyserHandOver, MonoShowsTheChannelsOwnSpectrum)
-{
-    PlugInHarness h(kRate, 1);
-    AttachedFeeds feeds(h.product());
-    SetPlugIn(h, kAnalyserSource, CQuillstripDSP::kAnalyserInput);
-    const std::vector<float> in = Noise(1024, 3);
-    h.Run({in}, 1);
-    EXPECT_EQ(Spectrum(feeds.feed[1]), Reference(kRate, 1, {in}));
 }
 
 TEST(AnalyserHandOver, OffOrDetachedPushesNothingAndTheDisplayFalls)
@@ -148,15 +141,17 @@ TEST(AnalyserHandOver, OversamplingFeedsEngineRateBlocks)
     AttachedFeeds feeds(h.product());
     CSpectrumFeed& feed = feeds.feed[1];
     ASSERT_EQ(feed.GetBlockSize(), 2048);
-    // 1 kHz sits on bin 1000 / 16000 * 2048 = 128 at the engine rate.
-    std::vector<float> sine(1024);
-    for (size_t i = 0; i < sine.size(); ++i)
-        sine[i] = static_cast<float>(0.5 * std::sin(2.0 * M_PI * 1000.0 * double(i) / kRate));
-    // 1000 host frames are 2000 engine samples: not yet a block.
-    h.Run(
-        {std::vector<float>(sine.begin(), sine.begin() + 1000), std::vector<float>(sine.begin(), sine.begin() + 1000)});
+    // 1 kHz sits on bin 1000 / 16000 * 2048 = 128 at the engine rate; 1000 host frames
+    // are 2000 engine samples, not yet a block.
+    auto sine = [](int32_t from, int32_t to) {
+        std::vector<float> v;
+        for (int32_t i = from; i < to; ++i)
+            v.push_back(static_cast<float>(0.5 * std::sin(2.0 * M_PI * 1000.0 * i / kRate)));
+        return std::vector<std::vector<float>>{v, v};
+    };
+    h.Run(sine(0, 1000));
     EXPECT_TRUE(AllZero(Spectrum(feed)));
-    h.Run({std::vector<float>(sine.begin() + 1000, sine.end()), std::vector<float>(sine.begin() + 1000, sine.end())});
+    h.Run(sine(1000, 1024));
     const std::vector<float> shown = Spectrum(feed);
     EXPECT_EQ(std::max_element(shown.begin(), shown.end()) - shown.begin(), 128);
 }
