@@ -9,7 +9,7 @@ PACKAGES=(
   build-essential cmake pkg-config
   googletest libgtest-dev libbenchmark-dev
   juce-modules-source-data
-  libtinyxml-dev libsndfile1-dev
+  libtinyxml-dev libsndfile1-dev libfftw3-dev
   libx11-dev libxext-dev libcairo2-dev libfreetype-dev libpng-dev fonts-dejavu-core
   xvfb xauth clang
 )

@@ -198,8 +198,27 @@ void CQuillstripDSP::SetInputDelay(int32_t samples)
     inputDelay_.store(std::clamp(samples, 0, DelayLine::kMaxDelay), std::memory_order_relaxed);
 }
 
+void CQuillstripDSP::SetAnalyserSize(int32_t option)
+{
+    analyserSize_.store(std::clamp(option, 0, zt::dspe::CSpectrumFeed::kSizeOptions - 1), std::memory_order_relaxed);
+}
+
 void CQuillstripDSP::Process(float** outputs, float** inputs, int32_t frames)
 {
+    // The selected feed, looked up once per block; with the analyser off the published
+    // pointer is not even read.
+    const int32_t source = analyserSource_.load(std::memory_order_relaxed);
+    const bool analysing = source == kAnalyserInput || source == kAnalyserOutput;
+    const AnalyserFeeds* feeds = analysing ? analyserFeeds_.Enter() : nullptr;
+    zt::dspe::CSpectrumFeed* feed = feeds ? (*feeds)[size_t(analyserSize_.load(std::memory_order_relaxed))] : nullptr;
+    // Mono is given to the feed as the one channel twice.
+    auto handOver = [&](float** channels) {
+        const float* pair[2] = {channels[0], channels[channels_ == 2 ? 1 : 0]};
+        feed->PushAudio(pair, frames);
+    };
+    if (feed && source == kAnalyserInput)
+        handOver(inputs);
+
     // Callers keep to kChunk; longer blocks are taken in chunks all the same.
     const int32_t inputChannels = channels_ + (sideChainPresent_ ? channels_ : 0);
     float* in[4] = {};
@@ -211,6 +230,11 @@ void CQuillstripDSP::Process(float** outputs, float** inputs, int32_t frames)
             out[c] = outputs[c] + start;
         ProcessChunk(out, in, std::min(kChunk, frames - start));
     }
+
+    if (feed && source == kAnalyserOutput)
+        handOver(outputs);
+    if (feeds)
+        analyserFeeds_.Leave();
 }
 
 void CQuillstripDSP::ProcessChunk(float** outputs, float** inputs, int32_t frames)

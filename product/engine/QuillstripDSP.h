@@ -5,6 +5,9 @@
 //   -> EQ and dynamics in "Routing" order -> width -> saturation -> limiter
 //   -> output gain -> output meter
 //
+// The analyser feed selected by source and size gets the input before any of it
+// (bypass included) or the output after all of it.
+//
 // Every value the parameter-change path writes is a single atomic (relaxed): the UI
 // thread writes while the audio thread runs, and a change takes effect at the next chunk.
 #pragma once
@@ -19,7 +22,10 @@
 #include "product/engine/Saturator.h"
 #include "product/engine/Width.h"
 #include "framework/dspe/BaseDSPEngine.h"
+#include "framework/dspe/PublishedPointer.h"
+#include "framework/dspe/SpectrumFeed.h"
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 
@@ -34,6 +40,10 @@ public:
     enum EPeakSlot : int32_t { kPeakInL = 0, kPeakInR, kPeakOutL, kPeakOutR, kPeakGate, kPeakComp };
     // Gain-reduction meter slots.
     enum EGainSlot : int32_t { kGainGate = 0, kGainComp, kGainLimiter };
+    // What the analyser is given.
+    enum EAnalyserSource : int32_t { kAnalyserInput = 0, kAnalyserOutput, kAnalyserOff };
+    // The analyser's feeds, one per size option (entries may be null).
+    using AnalyserFeeds = std::array<zt::dspe::CSpectrumFeed*, zt::dspe::CSpectrumFeed::kSizeOptions>;
 
     CQuillstripDSP();
 
@@ -100,6 +110,12 @@ public:
     void SetLimiterInputGain(float gain) { limiterInputGain_.store(gain, std::memory_order_relaxed); }
     void SetMeterSource(int32_t source) { meterSource_.store(source, std::memory_order_relaxed); }
     void SetAnalyserSource(int32_t source) { analyserSource_.store(source, std::memory_order_relaxed); }
+    // Size option 0..2: which feed gets the blocks.
+    void SetAnalyserSize(int32_t option);
+    // UI thread: the feeds blocks go to from the next block on (null: none). Returns once
+    // the audio thread can no longer be using the previous ones, so they may be
+    // destroyed then; that takes at most one block.
+    void PublishAnalyserFeeds(const AnalyserFeeds* feeds) { analyserFeeds_.Publish(feeds); }
 
     float GetInputGain() const { return inputGain_.load(std::memory_order_relaxed); }
     float GetOutputGain() const { return outputGain_.load(std::memory_order_relaxed); }
@@ -146,7 +162,9 @@ private:
     std::atomic<int32_t> inputDelay_{0};
     std::atomic<float> inputGain_{1.0f}, outputGain_{1.0f};
     std::atomic<bool> phaseInverted_{false};
-    std::atomic<int32_t> analyserSource_{1};
+    std::atomic<int32_t> analyserSource_{kAnalyserOutput};
+    std::atomic<int32_t> analyserSize_{1};
+    zt::dspe::CPublishedPointer<const AnalyserFeeds> analyserFeeds_;
     std::atomic<bool> gateExternal_{false}, compExternal_{false};
     std::atomic<float> gateMix_{1.0f}, saturationMix_{1.0f};
     std::atomic<float> limiterInputGain_{1.0f};

@@ -187,6 +187,8 @@ void CQuillstripPlugIn::Resume()
     hostCeiling_.Reset();
 }
 
+void CQuillstripPlugIn::AttachAnalyser(const AnalyserFeeds* feeds) { dsp_->PublishAnalyserFeeds(feeds); }
+
 void CQuillstripPlugIn::OnEngineRate(int32_t rate, int32_t factor)
 {
     hostCeiling_.Setup(std::max(outputs_, 1), static_cast<float>(rate / factor), COversampler::kDownSpan);
@@ -372,6 +374,8 @@ void CQuillstripPlugIn::ApplyParameter(int32_t set, int32_t number, float value)
             dsp_->SetBypass(value != 0.0f);
         else if (number == kAnalyserSource)
             dsp_->SetAnalyserSource(Rounded(value));
+        else if (number == kAnalyserSize)
+            dsp_->SetAnalyserSize(Rounded(value));
         break;
     case kSetEditor:
         if (number == kMeterMode)
