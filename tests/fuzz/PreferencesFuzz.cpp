@@ -37,7 +37,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const std::vector<float> before = Values(pm);
 
     WriteFile(preferences->GetSystemPath(), data, size);
-    preferences->Load();
+    {
+        CAllocationBound bound(2 * size + 65536);
+        preferences->Load();
+    }
     const bool damaged = !preferences->TakeNotice().empty();
     (void)preferences->GetString("Fuzz", "none");
 

@@ -12,12 +12,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     const std::string text(reinterpret_cast<const char*>(data) + 1, size - 1);  // to its first NUL
 
+    auto& p = Plug().plugIn();
+    CAllocationBound bound(size + 4096);
     static const char* const units[] = {"dB", "Hz", "ms", "%", "", nullptr};
     double number = 1.5;
     if (zt::de::ParseTypedNumber(text.c_str(), units, number))
         Require(!std::isnan(number) && number != HUGE_VAL, "a typed number is a number");
 
-    auto& p = Plug().plugIn();
     zt::ztpi::SAutomationInfo info;
     p.GetAutomationInfo(data[0] % p.GetNumParameters(), &info);
     float plain = 12345.0f;
