@@ -144,10 +144,10 @@ struct SSkewed {
         VecBits pick;
         for (int32_t l = 0; l < kLanes; ++l)
             pick[l] = l == first || l == first + 1 ? l + kLanes : l;
-        to.x1[j] = __builtin_shuffle(to.x1[j], from.x1[j], pick);
-        to.x2[j] = __builtin_shuffle(to.x2[j], from.x2[j], pick);
-        to.y1[j] = __builtin_shuffle(to.y1[j], from.y1[j], pick);
-        to.y2[j] = __builtin_shuffle(to.y2[j], from.y2[j], pick);
+        simd::Shuffle(to.x1[j], to.x1[j], from.x1[j], pick);
+        simd::Shuffle(to.x2[j], to.x2[j], from.x2[j], pick);
+        simd::Shuffle(to.y1[j], to.y1[j], from.y1[j], pick);
+        simd::Shuffle(to.y2[j], to.y2[j], from.y2[j], pick);
     }
 
     // Ramp-up step T: stage s starts at step 2s from its stored state.
@@ -189,10 +189,10 @@ struct SSkewed {
         head[kLanes - 2] = in[0];
         head[kLanes - 1] = in[1];
         Vec input[NV];
-        input[0] = __builtin_shuffle(head, earlier[0], shift);
+        simd::Shuffle(input[0], head, earlier[0], shift);
 #pragma GCC unroll 4
         for (int32_t j = 1; j < NV; ++j)
-            input[j] = __builtin_shuffle(earlier[j - 1], earlier[j], shift);
+            simd::Shuffle(input[j], earlier[j - 1], earlier[j], shift);
 #pragma GCC unroll 4
         for (int32_t j = 0; j < NV; ++j) {
             // y = b0·in + b1·x1 + b2·x2 − a1·y1 − a2·y2, left to right, in every lane.

@@ -74,8 +74,11 @@ __attribute__((always_inline)) inline void UpTile(const float* sum, const float*
 #pragma GCC unroll 8
     for (int b = 0; b < B; ++b) {
         const F even = s[b] + d[b], odd = s[b] - d[b];
-        *reinterpret_cast<U*>(dst + 2 * W * b) = __builtin_shuffle(even, odd, low);
-        *reinterpret_cast<U*>(dst + 2 * W * b + W) = __builtin_shuffle(even, odd, high);
+        F first, second;
+        simd::Shuffle(first, even, odd, low);
+        simd::Shuffle(second, even, odd, high);
+        *reinterpret_cast<U*>(dst + 2 * W * b) = first;
+        *reinterpret_cast<U*>(dst + 2 * W * b + W) = second;
     }
     if (dst == partial)
         std::memcpy(out, partial, sizeof(float) * 2 * static_cast<size_t>(valid));

@@ -11,7 +11,7 @@ PACKAGES=(
   juce-modules-source-data
   libtinyxml-dev libsndfile1-dev libfftw3-dev
   libx11-dev libxext-dev libcairo2-dev libfreetype-dev libpng-dev fonts-dejavu-core
-  xvfb xauth clang
+  xvfb xauth clang libclang-rt-14-dev llvm
 )
 
 missing=()

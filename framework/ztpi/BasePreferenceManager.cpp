@@ -183,6 +183,9 @@ CBasePreferenceManager::EReadResult CBasePreferenceManager::Read(TiXmlDocument& 
     std::fclose(file);
     if (text.size() > kMaxFileBytes || NestingDepth(text) > kMaxDepth)
         return EReadResult::kDamaged;
+    // TinyXML steps over a UTF-8 character whole, even one the file cuts off, and then
+    // reads on past the end; a few more NULs keep that step inside the text.
+    text.append(4, '\0');
     document.Parse(text.c_str());
     return !document.Error() && document.RootElement() ? EReadResult::kRead : EReadResult::kDamaged;
 }

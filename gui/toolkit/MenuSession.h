@@ -45,7 +45,7 @@ struct SMenuItem {
 // When the menu closes, done is called once, with the command (truncated to
 // an integer) or without one. The session must not be destroyed from
 // inside done; its owner drops it later (IsFinished).
-class CMenuSession : public INativePopupListener {
+class CMenuSession final : public INativePopupListener {
 public:
     using FDone = std::function<void(bool chosen, int32_t command)>;
 

@@ -35,6 +35,8 @@ bool Decode(const uint8_t* data, std::size_t size, SImage& image)
         return false;
     const bool topDown = (descriptor & kDescriptorTopDown) != 0;
     const int32_t width = U16(data + 12), height = U16(data + 14);
+    if (width == 0 || height == 0)
+        return false;  // nothing to draw, and the encoder never writes it
     const std::size_t start = kHeaderSize + data[0];
     const std::size_t sourceStride = std::size_t(width) * std::size_t(depth / 8);
     // The pixels must lie between the header (and image id) and the footer;

@@ -28,7 +28,7 @@ struct SImage {
 
 // Decodes data (size bytes). False, with image untouched, when the data is
 // too short, lacks the footer signature, is not an uncompressed true-colour
-// image of 24 or 32 bits, is stored right to left, or holds fewer pixel
+// image of 24 or 32 bits, is empty, is stored right to left, or holds fewer pixel
 // bytes than its header promises. 24-bit pixels get a fourth byte of 0;
 // 32-bit pixels keep theirs. The alpha-bit count of the descriptor is ignored.
 bool Decode(const uint8_t* data, std::size_t size, SImage& image);

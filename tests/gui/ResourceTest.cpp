@@ -63,6 +63,8 @@ TEST(TgaTest, RefusedVariantsAndDamagedFilesStayUndecoded)
     EXPECT_TRUE(refused(with(good.size() - 5, 'x')));  // signature damaged
     EXPECT_TRUE(refused(with(13, 0xFF)));              // a width far beyond the data
     EXPECT_TRUE(refused(with(0, 255)));                // an image id that swallows the pixels
+    EXPECT_TRUE(refused(with(12, 0)));                 // no columns
+    EXPECT_TRUE(refused(with(14, 0)));                 // no rows
     for (std::size_t size = 0; size < good.size(); ++size)
         EXPECT_FALSE(tga::Decode(good.data(), size, image)) << "cut to " << size;
     EXPECT_FALSE(tga::Decode(nullptr, 100, image));

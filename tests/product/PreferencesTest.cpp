@@ -99,6 +99,16 @@ TEST_F(Preferences, BrokenFileIsKeptAsideAndReplacedByDefaults)
     EXPECT_EQ(kept.str(), broken);
 }
 
+// A file that ends inside a multi-byte character is damaged, and never read beyond.
+TEST_F(Preferences, AFileCutInsideACharacterIsKeptAside)
+{
+    const std::string cut = "<PreferenceManager>\n    <Hue>45</Hue>\n \xe0\xdf\xc3\xdf";
+    Write(cut);
+    PlugInHarness h;
+    EXPECT_FLOAT_EQ(h.parameters().GetValue(kHue, kSetEditor), 0.0f);
+    EXPECT_TRUE(std::filesystem::exists(File() + ".bad"));
+}
+
 // The parser recurses once per level on the reload timer's small stack: deep nesting,
 // written while the plug-in runs or there from the start, is refused, never parsed.
 TEST_F(Preferences, DeeplyNestedFilesAreRefusedWithoutCrashing)
