@@ -45,10 +45,10 @@ public:
     uint64_t GetSize() const override;
 
 private:
-    uint32_t m_id;
-    const uint8_t* m_borrowed = nullptr;  // the caller's bytes until the first write
-    uint32_t m_length = 0;
-    std::vector<uint8_t> m_owned;  // used once m_borrowed is null
+    uint32_t id_;
+    const uint8_t* borrowed_ = nullptr;  // the caller's bytes until the first write
+    uint32_t length_ = 0;
+    std::vector<uint8_t> owned_;  // used once borrowed_ is null
 };
 
 // A window onto one chunk's data inside an open file. It reads and writes
@@ -74,10 +74,10 @@ public:
 private:
     uint32_t Clamp(uint32_t count) const;
 
-    IFile& m_file;
-    uint64_t m_dataOffset;
-    uint32_t m_id;
-    uint32_t m_length;
+    IFile& file_;
+    uint64_t dataOffset_;
+    uint32_t id_;
+    uint32_t length_;
 };
 
 }  // namespace zt

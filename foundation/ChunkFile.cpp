@@ -17,20 +17,20 @@ bool CChunkFile::Open(const char* path, int mode, uint32_t& type)
         fileMode = kFileModeRead;
     if (mode == kChunkFileCreate)
         fileMode = kFileModeCreate;
-    if (!m_file.Open(path, fileMode))
+    if (!file_.Open(path, fileMode))
         return false;
 
     bool ok = true;
     if (mode == kChunkFileRead)
-        ok = chunkformat::ReadContainerHeader(m_file, type);
+        ok = chunkformat::ReadContainerHeader(file_, type);
     else if (mode == kChunkFileUpdate || mode == kChunkFileCreate)
-        ok = chunkformat::WriteContainerHeader(m_file, type);
+        ok = chunkformat::WriteContainerHeader(file_, type);
     if (!ok)
-        m_file.Close();
+        file_.Close();
     return ok;
 }
 
-void CChunkFile::Close() { m_file.Close(); }
+void CChunkFile::Close() { file_.Close(); }
 
 std::unique_ptr<IChunk> CChunkFile::FindChunk(uint32_t id)
 {
@@ -41,13 +41,13 @@ std::unique_ptr<IChunk> CChunkFile::FindChunk(uint32_t id)
 std::unique_ptr<IChunk> CChunkFile::FindNextChunk(uint64_t& cursor, uint32_t id)
 {
     chunkformat::SChunkLocation found;
-    if (!chunkformat::FindChunk(m_file, cursor, id, found))
+    if (!chunkformat::FindChunk(file_, cursor, id, found))
         return nullptr;
-    return std::make_unique<CChunk>(m_file, found.dataOffset, found.id, found.length);
+    return std::make_unique<CChunk>(file_, found.dataOffset, found.id, found.length);
 }
 
-bool CChunkFile::WriteChunk(IChunk& chunk) { return chunkformat::WriteChunk(m_file, chunk); }
+bool CChunkFile::WriteChunk(IChunk& chunk) { return chunkformat::WriteChunk(file_, chunk); }
 
-IFile& CChunkFile::GetFile() { return m_file; }
+IFile& CChunkFile::GetFile() { return file_; }
 
 }  // namespace zt

@@ -64,7 +64,7 @@ public:
     IFile& GetFile() override;
 
 private:
-    CFile m_file;
+    CFile file_;
 };
 
 }  // namespace zt

@@ -17,26 +17,26 @@ bool CChunkFileMemory::Open(const void* data, uint64_t size, int mode, uint32_t&
     if (data == nullptr && mode != kChunkFileCreate)
         throw CreateException(kExceptionTypeFile, kExceptionReasonFileGeneric);
     Close();
-    m_copyChunks = copyChunks;
+    copyChunks_ = copyChunks;
 
     bool ok = false;
     if (mode == kChunkFileRead)
-        ok = m_file.OpenView(data, size) && chunkformat::ReadContainerHeader(m_file, type);
+        ok = file_.OpenView(data, size) && chunkformat::ReadContainerHeader(file_, type);
     else if (mode == kChunkFileCreate)
-        ok = m_file.OpenBuffer(nullptr, 0) && chunkformat::WriteContainerHeader(m_file, type);
+        ok = file_.OpenBuffer(nullptr, 0) && chunkformat::WriteContainerHeader(file_, type);
     else if (mode == kChunkFileUpdate)
-        ok = m_file.OpenBuffer(data, size) && chunkformat::WriteContainerHeader(m_file, type);
+        ok = file_.OpenBuffer(data, size) && chunkformat::WriteContainerHeader(file_, type);
     else
-        ok = m_file.OpenBuffer(data, size);
+        ok = file_.OpenBuffer(data, size);
     if (!ok)
-        m_file.Close();
+        file_.Close();
     return ok;
 }
 
-const uint8_t* CChunkFileMemory::GetData() const { return m_file.GetData(); }
-uint64_t CChunkFileMemory::GetSize() const { return m_file.GetSize(); }
+const uint8_t* CChunkFileMemory::GetData() const { return file_.GetData(); }
+uint64_t CChunkFileMemory::GetSize() const { return file_.GetSize(); }
 
-void CChunkFileMemory::Close() { m_file.Close(); }
+void CChunkFileMemory::Close() { file_.Close(); }
 
 std::unique_ptr<IChunk> CChunkFileMemory::FindChunk(uint32_t id)
 {
@@ -47,16 +47,16 @@ std::unique_ptr<IChunk> CChunkFileMemory::FindChunk(uint32_t id)
 std::unique_ptr<IChunk> CChunkFileMemory::FindNextChunk(uint64_t& cursor, uint32_t id)
 {
     chunkformat::SChunkLocation found;
-    if (!chunkformat::FindChunk(m_file, cursor, id, found))
+    if (!chunkformat::FindChunk(file_, cursor, id, found))
         return nullptr;
     // The header was read whole, so the data offset lies within the image.
-    const uint64_t present = std::min<uint64_t>(found.length, m_file.GetSize() - found.dataOffset);
-    return std::make_unique<CChunkMemory>(m_file.GetData() + found.dataOffset, static_cast<uint32_t>(present), found.id,
-                                          m_copyChunks);
+    const uint64_t present = std::min<uint64_t>(found.length, file_.GetSize() - found.dataOffset);
+    return std::make_unique<CChunkMemory>(file_.GetData() + found.dataOffset, static_cast<uint32_t>(present), found.id,
+                                          copyChunks_);
 }
 
-bool CChunkFileMemory::WriteChunk(IChunk& chunk) { return chunkformat::WriteChunk(m_file, chunk); }
+bool CChunkFileMemory::WriteChunk(IChunk& chunk) { return chunkformat::WriteChunk(file_, chunk); }
 
-IFile& CChunkFileMemory::GetFile() { return m_file; }
+IFile& CChunkFileMemory::GetFile() { return file_; }
 
 }  // namespace zt

@@ -49,8 +49,8 @@ public:
     IFile& GetFile() override;
 
 private:
-    CFileMemory m_file;
-    bool m_copyChunks = true;
+    CFileMemory file_;
+    bool copyChunks_ = true;
 };
 
 }  // namespace zt

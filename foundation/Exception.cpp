@@ -32,17 +32,17 @@ const char* const kReasonTexts[kExceptionReasonCount] = {
 }  // namespace
 
 CException::CException(uint32_t type, uint32_t reason, const char* description)
-    : m_type(type), m_reason(reason), m_hasDescription(description != nullptr),
-      m_description(description != nullptr ? description : "")
+    : type_(type), reason_(reason), hasDescription_(description != nullptr),
+      description_(description != nullptr ? description : "")
 {
     ComposeMessage();
 }
 
 void CException::Destroy() { delete this; }
-uint32_t CException::Type() const { return m_type; }
-uint32_t CException::Reason() const { return m_reason; }
-const char* CException::Description() const { return m_hasDescription ? m_description.c_str() : nullptr; }
-const char* CException::Message() const { return m_message.c_str(); }
+uint32_t CException::Type() const { return type_; }
+uint32_t CException::Reason() const { return reason_; }
+const char* CException::Description() const { return hasDescription_ ? description_.c_str() : nullptr; }
+const char* CException::Message() const { return message_.c_str(); }
 
 const char* CException::TypeText(uint32_t type)
 {
@@ -56,29 +56,29 @@ const char* CException::ReasonText(uint32_t reason)
 
 void CException::ComposeMessage()
 {
-    m_message = "Exception\n\n";
-    m_message += "Type: ";
+    message_ = "Exception\n\n";
+    message_ += "Type: ";
     AppendTypeText();
-    m_message += "\n\n";
-    m_message += "Reason: ";
+    message_ += "\n\n";
+    message_ += "Reason: ";
     AppendReasonText();
-    if (m_hasDescription) {
-        m_message += "\n\n";
-        m_message += "Description: ";
-        m_message += m_description;
+    if (hasDescription_) {
+        message_ += "\n\n";
+        message_ += "Description: ";
+        message_ += description_;
     }
 }
 
 void CException::AppendTypeText()
 {
-    if (const char* text = TypeText(m_type))
-        m_message += text;
+    if (const char* text = TypeText(type_))
+        message_ += text;
 }
 
 void CException::AppendReasonText()
 {
-    if (const char* text = ReasonText(m_reason))
-        m_message += text;
+    if (const char* text = ReasonText(reason_))
+        message_ += text;
 }
 
 IException* CreateException(uint32_t type, uint32_t reason, const char* description)

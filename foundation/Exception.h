@@ -76,13 +76,13 @@ protected:
     virtual void AppendTypeText();
     virtual void AppendReasonText();
 
-    std::string m_message;
+    std::string message_;
 
 private:
-    uint32_t m_type;
-    uint32_t m_reason;
-    bool m_hasDescription;
-    std::string m_description;
+    uint32_t type_;
+    uint32_t reason_;
+    bool hasDescription_;
+    std::string description_;
 };
 
 // The one way to make an exception: throw zt::CreateException(type, reason, text);

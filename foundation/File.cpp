@@ -10,11 +10,11 @@ namespace zt {
 
 bool CFileCP::SetPosition(uint64_t position)
 {
-    m_position = position;
+    position_ = position;
     return true;
 }
 
-uint64_t CFileCP::GetPosition() const { return m_position; }
+uint64_t CFileCP::GetPosition() const { return position_; }
 
 CFile::CFile() = default;
 CFile::~CFile() { Close(); }
@@ -44,83 +44,82 @@ bool CFile::Open(const char* path, int mode)
     // Some systems open a folder for reading; its "contents" are no file's.
     if (platform::IsFolder(system))
         return false;
-    m_file = std::fopen(system.c_str(), how);
-    if (m_file == nullptr)
+    file_ = std::fopen(system.c_str(), how);
+    if (file_ == nullptr)
         return false;
 
     long size = -1;
-    if (std::fseek(m_file, 0, SEEK_END) == 0)
-        size = std::ftell(m_file);
-    if (size < 0 || std::fseek(m_file, 0, SEEK_SET) != 0) {
+    if (std::fseek(file_, 0, SEEK_END) == 0)
+        size = std::ftell(file_);
+    if (size < 0 || std::fseek(file_, 0, SEEK_SET) != 0) {
         Close();
         return false;
     }
-    m_size = static_cast<uint64_t>(size);
-    m_position = 0;
-    m_streamPosition = 0;
-    m_streamValid = true;
-    m_lastWasWrite = false;
+    size_ = static_cast<uint64_t>(size);
+    position_ = 0;
+    streamPosition_ = 0;
+    streamValid_ = true;
+    lastWasWrite_ = false;
     return true;
 }
 
-bool CFile::IsOpen() const { return m_file != nullptr; }
+bool CFile::IsOpen() const { return file_ != nullptr; }
 
 void CFile::Close()
 {
-    if (m_file != nullptr)
-        std::fclose(m_file);
-    m_file = nullptr;
-    m_size = 0;
-    m_position = 0;
-    m_streamValid = false;
+    if (file_ != nullptr)
+        std::fclose(file_);
+    file_ = nullptr;
+    size_ = 0;
+    position_ = 0;
+    streamValid_ = false;
 }
 
 bool CFile::SeekFor(bool writing)
 {
-    if (m_streamValid && m_streamPosition == m_position && m_lastWasWrite == writing)
+    if (streamValid_ && streamPosition_ == position_ && lastWasWrite_ == writing)
         return true;
-    m_streamValid = false;
-    if (m_position > static_cast<uint64_t>(LONG_MAX)
-        || std::fseek(m_file, static_cast<long>(m_position), SEEK_SET) != 0)
+    streamValid_ = false;
+    if (position_ > static_cast<uint64_t>(LONG_MAX) || std::fseek(file_, static_cast<long>(position_), SEEK_SET) != 0)
         return false;
-    m_streamPosition = m_position;
-    m_streamValid = true;
-    m_lastWasWrite = writing;
+    streamPosition_ = position_;
+    streamValid_ = true;
+    lastWasWrite_ = writing;
     return true;
 }
 
 uint32_t CFile::Read(void* buffer, uint32_t count)
 {
-    if (m_file == nullptr || buffer == nullptr || count == 0 || !SeekFor(false))
+    if (file_ == nullptr || buffer == nullptr || count == 0 || !SeekFor(false))
         return 0;
-    std::size_t n = std::fread(buffer, 1, count, m_file);
+    std::size_t n = std::fread(buffer, 1, count, file_);
     // After a short read the stream's state (end-of-file, error) is uncertain;
     // the next access seeks afresh.
     if (n < count) {
-        std::clearerr(m_file);
-        m_streamValid = false;
+        std::clearerr(file_);
+        streamValid_ = false;
     }
-    m_position += n;
-    m_streamPosition += n;
+    position_ += n;
+    streamPosition_ += n;
     return static_cast<uint32_t>(n);
 }
 
 uint32_t CFile::Write(const void* buffer, uint32_t count)
 {
-    if (m_file == nullptr || buffer == nullptr || count == 0 || !SeekFor(true))
+    if (file_ == nullptr || buffer == nullptr || count == 0 || !SeekFor(true))
         return 0;
-    std::size_t n = std::fwrite(buffer, 1, count, m_file);
+    std::size_t n = std::fwrite(buffer, 1, count, file_);
     if (n < count) {
-        std::clearerr(m_file);
-        m_streamValid = false;
+        std::clearerr(file_);
+        streamValid_ = false;
     }
-    m_position += n;
-    m_streamPosition += n;
-    if (m_position > m_size)
-        m_size = m_position;
+    position_ += n;
+    streamPosition_ += n;
+    if (position_ > size_)
+        size_ = position_;
     return static_cast<uint32_t>(n);
 }
 
-uint64_t CFile::GetSize() const { return m_size; }
+uint64_t CFile::GetSize() const { return size_; }
 
 }  // namespace zt

@@ -29,7 +29,7 @@ public:
     uint64_t GetPosition() const override;
 
 protected:
-    uint64_t m_position = 0;
+    uint64_t position_ = 0;
 };
 
 // How CFile::Open treats the file.
@@ -62,13 +62,13 @@ public:
 private:
     bool SeekFor(bool writing);
 
-    std::FILE* m_file = nullptr;
-    uint64_t m_size = 0;
+    std::FILE* file_ = nullptr;
+    uint64_t size_ = 0;
     // Where the C stream stands and what it did last: a seek is only needed
     // when either differs (the C library requires one between a write and a read).
-    uint64_t m_streamPosition = 0;
-    bool m_streamValid = false;
-    bool m_lastWasWrite = false;
+    uint64_t streamPosition_ = 0;
+    bool streamValid_ = false;
+    bool lastWasWrite_ = false;
 };
 
 }  // namespace zt

@@ -19,10 +19,10 @@ bool CFileMemory::OpenView(const void* data, uint64_t size)
     if (data == nullptr)
         throw CreateException(kExceptionTypeFile, kExceptionReasonFileGeneric);
     Close();
-    m_buffer.clear();
-    m_view = static_cast<const uint8_t*>(data);
-    m_viewSize = size;
-    m_open = true;
+    buffer_.clear();
+    view_ = static_cast<const uint8_t*>(data);
+    viewSize_ = size;
+    open_ = true;
     return true;
 }
 
@@ -33,33 +33,33 @@ bool CFileMemory::OpenBuffer(const void* data, uint64_t size)
     Close();
     const auto* bytes = static_cast<const uint8_t*>(data);
     try {
-        m_buffer.assign(bytes, bytes + size);
+        buffer_.assign(bytes, bytes + size);
     } catch (const std::bad_alloc&) {
-        m_buffer.clear();
+        buffer_.clear();
         return false;
     }
-    m_open = true;
+    open_ = true;
     return true;
 }
 
 const uint8_t* CFileMemory::GetData() const
 {
-    if (m_view != nullptr)
-        return m_view;
-    return m_buffer.empty() ? nullptr : m_buffer.data();
+    if (view_ != nullptr)
+        return view_;
+    return buffer_.empty() ? nullptr : buffer_.data();
 }
 
 void CFileMemory::Close()
 {
-    m_open = false;
-    m_view = nullptr;
-    m_viewSize = 0;
-    m_position = 0;
+    open_ = false;
+    view_ = nullptr;
+    viewSize_ = 0;
+    position_ = 0;
 }
 
 void CFileMemory::RequireMemory() const
 {
-    if (!m_open)
+    if (!open_)
         throw CreateException(kExceptionTypeFile, kExceptionReasonFileGeneric);
 }
 
@@ -67,36 +67,36 @@ uint32_t CFileMemory::Read(void* buffer, uint32_t count)
 {
     RequireMemory();
     const uint64_t size = GetSize();
-    if (buffer == nullptr || m_position >= size)
+    if (buffer == nullptr || position_ >= size)
         return 0;
-    const auto n = static_cast<uint32_t>(std::min<uint64_t>(count, size - m_position));
+    const auto n = static_cast<uint32_t>(std::min<uint64_t>(count, size - position_));
     if (n > 0)
-        std::memcpy(buffer, GetData() + m_position, n);
-    m_position += n;
+        std::memcpy(buffer, GetData() + position_, n);
+    position_ += n;
     return n;
 }
 
 uint32_t CFileMemory::Write(const void* buffer, uint32_t count)
 {
     RequireMemory();
-    if (m_view != nullptr || buffer == nullptr || count == 0)
+    if (view_ != nullptr || buffer == nullptr || count == 0)
         return 0;
-    const uint64_t end = m_position + count;
-    if (end > m_buffer.size()) {
+    const uint64_t end = position_ + count;
+    if (end > buffer_.size()) {
         // Growth may be refused (a position far past the end, or no memory):
         // report a short write instead of taking the host down.
-        if (end > m_buffer.max_size())
+        if (end > buffer_.max_size())
             return 0;
         try {
-            m_buffer.resize(static_cast<std::size_t>(end));
+            buffer_.resize(static_cast<std::size_t>(end));
         } catch (const std::bad_alloc&) {
             return 0;
         } catch (const std::length_error&) {
             return 0;
         }
     }
-    std::memcpy(m_buffer.data() + m_position, buffer, count);
-    m_position = end;
+    std::memcpy(buffer_.data() + position_, buffer, count);
+    position_ = end;
     return count;
 }
 
@@ -106,6 +106,6 @@ bool CFileMemory::SetPosition(uint64_t position)
     return CFileCP::SetPosition(position);
 }
 
-uint64_t CFileMemory::GetSize() const { return m_view != nullptr ? m_viewSize : m_buffer.size(); }
+uint64_t CFileMemory::GetSize() const { return view_ != nullptr ? viewSize_ : buffer_.size(); }
 
 }  // namespace zt

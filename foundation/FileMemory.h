@@ -45,10 +45,10 @@ public:
 private:
     void RequireMemory() const;
 
-    bool m_open = false;
-    const uint8_t* m_view = nullptr;  // set in view mode only
-    uint64_t m_viewSize = 0;
-    std::vector<uint8_t> m_buffer;  // buffer mode
+    bool open_ = false;
+    const uint8_t* view_ = nullptr;  // set in view mode only
+    uint64_t viewSize_ = 0;
+    std::vector<uint8_t> buffer_;  // buffer mode
 };
 
 }  // namespace zt

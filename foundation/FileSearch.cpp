@@ -28,7 +28,7 @@ void CopyErrorText(const std::string& text, char* buffer, int bufferSize)
 
 bool CFileSearch::Search(const char* path, char* errorText, int bufferSize)
 {
-    m_results.clear();
+    results_.clear();
     std::string system;
     if (!ConvertPath(EPathDirection::kToSystem, path, system, true)) {
         CopyErrorText(std::string("Uninterpretable path:\n  ") + (path != nullptr ? path : ""), errorText, bufferSize);
@@ -43,10 +43,10 @@ bool CFileSearch::Search(const char* path, char* errorText, int bufferSize)
         return false;
     }
     for (platform::SFoundEntry& entry : entries)
-        m_results.push_back({std::move(entry.name), entry.isFolder});
+        results_.push_back({std::move(entry.name), entry.isFolder});
     return true;
 }
 
-const std::vector<SFoundFile>& CFileSearch::Results() const { return m_results; }
+const std::vector<SFoundFile>& CFileSearch::Results() const { return results_; }
 
 }  // namespace zt

@@ -26,7 +26,7 @@ public:
     const std::vector<SFoundFile>& Results() const;
 
 private:
-    std::vector<SFoundFile> m_results;
+    std::vector<SFoundFile> results_;
 };
 
 }  // namespace zt

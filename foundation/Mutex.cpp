@@ -2,18 +2,18 @@
 
 namespace zt {
 
-CMutex::CMutex() : m_owner(std::thread::id()), m_depth(0) {}
+CMutex::CMutex() : owner_(std::thread::id()), depth_(0) {}
 CMutex::~CMutex() = default;
 
 void CMutex::Lock()
 {
-    m_mutex.lock();
+    mutex_.lock();
     Acquired();
 }
 
 bool CMutex::TryLock()
 {
-    if (!m_mutex.try_lock())
+    if (!mutex_.try_lock())
         return false;
     Acquired();
     return true;
@@ -21,23 +21,23 @@ bool CMutex::TryLock()
 
 void CMutex::Acquired()
 {
-    m_owner.store(std::this_thread::get_id());
-    m_depth.fetch_add(1);
+    owner_.store(std::this_thread::get_id());
+    depth_.fetch_add(1);
 }
 
 void CMutex::Unlock()
 {
-    if (m_owner.load() != std::this_thread::get_id() || m_depth.load() == 0)
+    if (owner_.load() != std::this_thread::get_id() || depth_.load() == 0)
         return;
     // Clear the owner before the final release, while this thread still holds it.
-    if (m_depth.fetch_sub(1) == 1)
-        m_owner.store(std::thread::id());
-    m_mutex.unlock();
+    if (depth_.fetch_sub(1) == 1)
+        owner_.store(std::thread::id());
+    mutex_.unlock();
 }
 
-int CMutex::Depth() const { return m_depth.load(); }
+int CMutex::Depth() const { return depth_.load(); }
 
-CAutoLock::CAutoLock(CMutex& mutex) : m_mutex(mutex) { m_mutex.Lock(); }
-CAutoLock::~CAutoLock() { m_mutex.Unlock(); }
+CAutoLock::CAutoLock(CMutex& mutex) : mutex_(mutex) { mutex_.Lock(); }
+CAutoLock::~CAutoLock() { mutex_.Unlock(); }
 
 }  // namespace zt

@@ -25,9 +25,9 @@ public:
 private:
     void Acquired();
 
-    std::recursive_mutex m_mutex;
-    std::atomic<std::thread::id> m_owner;
-    std::atomic<int> m_depth;
+    std::recursive_mutex mutex_;
+    std::atomic<std::thread::id> owner_;
+    std::atomic<int> depth_;
 };
 
 // Holds a CMutex for the rest of the scope: zt::CAutoLock lock(mutex);
@@ -39,7 +39,7 @@ public:
     CAutoLock& operator=(const CAutoLock&) = delete;
 
 private:
-    CMutex& m_mutex;
+    CMutex& mutex_;
 };
 
 }  // namespace zt

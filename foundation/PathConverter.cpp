@@ -10,22 +10,22 @@ namespace {
 // The components of a path after its root, built one at a time.
 class CComponents {
 public:
-    explicit CComponents(bool rooted) : m_rooted(rooted) {}
+    explicit CComponents(bool rooted) : rooted_(rooted) {}
 
     // ".." removes the component before it. A relative path keeps a ".." it
     // cannot resolve; at a root there is nothing above to go to.
     void Add(std::string part)
     {
         if (part == "..") {
-            if (!m_parts.empty() && m_parts.back() != "..")
-                m_parts.pop_back();
-            else if (!m_rooted)
-                m_parts.push_back(std::move(part));
-            m_endsWithDotDot = true;
+            if (!parts_.empty() && parts_.back() != "..")
+                parts_.pop_back();
+            else if (!rooted_)
+                parts_.push_back(std::move(part));
+            endsWithDotDot_ = true;
             return;
         }
-        m_parts.push_back(std::move(part));
-        m_endsWithDotDot = false;
+        parts_.push_back(std::move(part));
+        endsWithDotDot_ = false;
     }
 
     // Splits text at any of the separators; empty components stay (a trailing
@@ -44,7 +44,7 @@ public:
 
     bool AnyContains(char c) const
     {
-        for (const std::string& part : m_parts)
+        for (const std::string& part : parts_)
             if (part.find(c) != std::string::npos)
                 return true;
         return false;
@@ -52,8 +52,8 @@ public:
 
     std::string Join(char separator) const
     {
-        std::vector<std::string> parts = m_parts;
-        if (m_endsWithDotDot)
+        std::vector<std::string> parts = parts_;
+        if (endsWithDotDot_)
             parts.push_back("");  // "A:B:.." names the folder A
         std::string out;
         for (std::size_t i = 0; i < parts.size(); ++i) {
@@ -62,15 +62,15 @@ public:
             out += parts[i];
         }
         // A relative path that resolved to nothing means the current folder.
-        if (out.empty() && !m_rooted)
+        if (out.empty() && !rooted_)
             out = std::string(".") + separator;
         return out;
     }
 
 private:
-    bool m_rooted;
-    bool m_endsWithDotDot = false;
-    std::vector<std::string> m_parts;
+    bool rooted_;
+    bool endsWithDotDot_ = false;
+    std::vector<std::string> parts_;
 };
 
 bool IsDriveLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
@@ -83,7 +83,7 @@ bool HasWindowsDrive(const std::string& path)
 
 }  // namespace
 
-CWindowsPathConverter::CWindowsPathConverter(std::string currentFolder) : m_currentFolder(std::move(currentFolder)) {}
+CWindowsPathConverter::CWindowsPathConverter(std::string currentFolder) : currentFolder_(std::move(currentFolder)) {}
 
 bool CWindowsPathConverter::Convert(EPathDirection direction, const char* src, std::string& dst,
                                     bool makeAbsolute) const
@@ -94,7 +94,7 @@ bool CWindowsPathConverter::Convert(EPathDirection direction, const char* src, s
 
     bool absolute = path[0] == ':' || HasWindowsDrive(path);
     if (!absolute && makeAbsolute) {
-        const std::string& cwd = m_currentFolder;
+        const std::string& cwd = currentFolder_;
         if (!HasWindowsDrive(cwd))
             return false;
         if (path[0] == '\\')
@@ -128,10 +128,10 @@ bool CWindowsPathConverter::Convert(EPathDirection direction, const char* src, s
     return true;
 }
 
-CPosixPathConverter::CPosixPathConverter(CurrentFolderSource currentFolder) : m_currentFolder(std::move(currentFolder))
+CPosixPathConverter::CPosixPathConverter(CurrentFolderSource currentFolder) : currentFolder_(std::move(currentFolder))
 {
-    if (!m_currentFolder)
-        m_currentFolder = platform::GetCurrentFolder;
+    if (!currentFolder_)
+        currentFolder_ = platform::GetCurrentFolder;
 }
 
 bool CPosixPathConverter::Convert(EPathDirection direction, const char* src, std::string& dst, bool makeAbsolute) const
@@ -147,7 +147,7 @@ bool CPosixPathConverter::Convert(EPathDirection direction, const char* src, std
     CComponents parts(rooted || makeAbsolute);
     if (!rooted && makeAbsolute) {
         std::string cwd;
-        if (!m_currentFolder(cwd) || cwd.empty() || cwd[0] != '/')
+        if (!currentFolder_(cwd) || cwd.empty() || cwd[0] != '/')
             return false;
         std::size_t start = 1;
         while (start < cwd.size()) {

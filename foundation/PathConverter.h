@@ -38,7 +38,7 @@ public:
     bool Convert(EPathDirection direction, const char* src, std::string& dst, bool makeAbsolute) const override;
 
 private:
-    std::string m_currentFolder;
+    std::string currentFolder_;
 };
 
 // POSIX rules: ":home:ann:Documents:" <-> "/home/ann/Documents/". A framework
@@ -53,7 +53,7 @@ public:
     bool Convert(EPathDirection direction, const char* src, std::string& dst, bool makeAbsolute) const override;
 
 private:
-    CurrentFolderSource m_currentFolder;
+    CurrentFolderSource currentFolder_;
 };
 
 }  // namespace zt

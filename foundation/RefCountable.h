@@ -21,7 +21,7 @@ protected:
     virtual ~CRefCountable();  // only Release deletes
 
 private:
-    std::atomic<int> m_refCount;
+    std::atomic<int> refCount_;
 };
 
 }  // namespace zt

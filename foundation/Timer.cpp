@@ -13,7 +13,7 @@ thread_local const CTimer* t_loopOwner = nullptr;
 
 }  // namespace
 
-CTimer::CTimer(std::size_t stackBytes) : m_stackBytes(stackBytes) {}
+CTimer::CTimer(std::size_t stackBytes) : stackBytes_(stackBytes) {}
 
 CTimer::~CTimer() { Stop(); }
 
@@ -24,20 +24,19 @@ bool CTimer::Start(ITimerCallback* callback, uint32_t intervalMs, int id)
     // Restarting from inside the callback would leave the old loop running.
     if (callback == nullptr || t_loopOwner == this)
         return false;
-    CAutoLock lock(m_control);
+    CAutoLock lock(control_);
     Stop();
     {
-        std::lock_guard<std::mutex> state(m_stateLock);
-        m_id = id;
-        m_interval = intervalMs;
-        m_stopRequested = false;
-        m_running = true;
+        std::lock_guard<std::mutex> state(stateLock_);
+        id_ = id;
+        interval_ = intervalMs;
+        stopRequested_ = false;
+        running_ = true;
     }
-    m_thread
-        = platform::StartThread([this, callback, intervalMs, id] { Loop(callback, intervalMs, id); }, m_stackBytes);
-    if (!m_thread) {
-        std::lock_guard<std::mutex> state(m_stateLock);
-        m_running = false;
+    thread_ = platform::StartThread([this, callback, intervalMs, id] { Loop(callback, intervalMs, id); }, stackBytes_);
+    if (!thread_) {
+        std::lock_guard<std::mutex> state(stateLock_);
+        running_ = false;
         return false;
     }
     return true;
@@ -47,58 +46,58 @@ void CTimer::Stop()
 {
     // The callback may stop its own timer: the loop then ends after it returns
     // and the thread is joined by the next Start, Stop or the destructor. It
-    // must not wait for m_control, which a joining Stop may hold.
+    // must not wait for control_, which a joining Stop may hold.
     if (t_loopOwner == this) {
         RequestStop();
         return;
     }
-    CAutoLock lock(m_control);
+    CAutoLock lock(control_);
     RequestStop();
-    if (!m_thread)
+    if (!thread_)
         return;
-    m_thread->Join();
-    m_thread.reset();
+    thread_->Join();
+    thread_.reset();
 }
 
 void CTimer::RequestStop()
 {
     {
-        std::lock_guard<std::mutex> state(m_stateLock);
-        m_stopRequested = true;
+        std::lock_guard<std::mutex> state(stateLock_);
+        stopRequested_ = true;
     }
-    m_wake.notify_all();
+    wake_.notify_all();
 }
 
 void CTimer::Loop(ITimerCallback* callback, uint32_t intervalMs, int id)
 {
     t_loopOwner = this;
-    std::unique_lock<std::mutex> state(m_stateLock);
-    while (!m_stopRequested) {
+    std::unique_lock<std::mutex> state(stateLock_);
+    while (!stopRequested_) {
         state.unlock();
         callback->OnTimer(id);
         state.lock();
-        if (m_wake.wait_for(state, std::chrono::milliseconds(intervalMs), [this] { return m_stopRequested; }))
+        if (wake_.wait_for(state, std::chrono::milliseconds(intervalMs), [this] { return stopRequested_; }))
             break;
     }
-    m_running = false;
+    running_ = false;
 }
 
 bool CTimer::IsRunning() const
 {
-    std::lock_guard<std::mutex> state(m_stateLock);
-    return m_running;
+    std::lock_guard<std::mutex> state(stateLock_);
+    return running_;
 }
 
 int CTimer::GetId() const
 {
-    std::lock_guard<std::mutex> state(m_stateLock);
-    return m_id;
+    std::lock_guard<std::mutex> state(stateLock_);
+    return id_;
 }
 
 uint32_t CTimer::GetInterval() const
 {
-    std::lock_guard<std::mutex> state(m_stateLock);
-    return m_interval;
+    std::lock_guard<std::mutex> state(stateLock_);
+    return interval_;
 }
 
 ITimer* CreateTimer() { return new CTimer(); }

@@ -59,16 +59,16 @@ private:
     void Loop(ITimerCallback* callback, uint32_t intervalMs, int id);
     void RequestStop();
 
-    const std::size_t m_stackBytes;
-    CMutex m_control;  // serialises Start and Stop
-    std::unique_ptr<platform::IThread> m_thread;
+    const std::size_t stackBytes_;
+    CMutex control_;  // serialises Start and Stop
+    std::unique_ptr<platform::IThread> thread_;
 
-    mutable std::mutex m_stateLock;  // guards the fields below; also the sleep's lock
-    std::condition_variable m_wake;  // ends the sleep early when a stop is requested
-    bool m_stopRequested = false;
-    bool m_running = false;
-    int m_id = -1;
-    uint32_t m_interval = 0;
+    mutable std::mutex stateLock_;  // guards the fields below; also the sleep's lock
+    std::condition_variable wake_;  // ends the sleep early when a stop is requested
+    bool stopRequested_ = false;
+    bool running_ = false;
+    int id_ = -1;
+    uint32_t interval_ = 0;
 };
 
 ITimer* CreateTimer();

@@ -4,18 +4,18 @@
 
 namespace zt::ge {
 
-C2D::C2D(const SRect& rect, int32_t id, FDraw draw) : CControl(rect, id), m_draw(std::move(draw)) {}
+C2D::C2D(const SRect& rect, int32_t id, FDraw draw) : CControl(rect, id), draw_(std::move(draw)) {}
 
 void C2D::SetDrawFunction(FDraw draw)
 {
-    m_draw = std::move(draw);
+    draw_ = std::move(draw);
     Invalidate();
 }
 
 void C2D::Draw(IDrawContext& context)
 {
-    if (m_draw)
-        m_draw(context.GetPrimitives(), GetAbsoluteRect());
+    if (draw_)
+        draw_(context.GetPrimitives(), GetAbsoluteRect());
 }
 
 }  // namespace zt::ge

@@ -24,7 +24,7 @@ public:
     void Draw(IDrawContext& context) override;
 
 private:
-    FDraw m_draw;
+    FDraw draw_;
 };
 
 }  // namespace zt::ge

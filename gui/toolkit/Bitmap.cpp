@@ -15,14 +15,14 @@ CBitmap::~CBitmap() = default;
 
 void CBitmap::SetFrame(int32_t index, int32_t frameCount)
 {
-    if (index == m_frame && frameCount == m_frames)
+    if (index == frame_ && frameCount == frames_)
         return;
-    m_frames = frameCount < 1 ? 1 : frameCount;
-    m_frame = index < 0 ? 0 : index >= m_frames ? m_frames - 1 : index;
+    frames_ = frameCount < 1 ? 1 : frameCount;
+    frame_ = index < 0 ? 0 : index >= frames_ ? frames_ - 1 : index;
     Invalidate();
 }
 
-int32_t CBitmap::GetFrame() const { return m_frame; }
+int32_t CBitmap::GetFrame() const { return frame_; }
 
 void CBitmap::Draw(IDrawContext& context)
 {
@@ -30,7 +30,7 @@ void CBitmap::Draw(IDrawContext& context)
     if (!bitmap)
         return;
     const SRect area = GetAbsoluteRect();
-    bitmap->DrawFrame(context.GetPrimitives(), m_frame, m_frames, area.position, area);
+    bitmap->DrawFrame(context.GetPrimitives(), frame_, frames_, area.position, area);
 }
 
 }  // namespace zt::ge

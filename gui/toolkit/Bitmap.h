@@ -24,8 +24,8 @@ protected:
     ~CBitmap() override;
 
 private:
-    int32_t m_frame = 0;
-    int32_t m_frames = 1;
+    int32_t frame_ = 0;
+    int32_t frames_ = 1;
 };
 
 }  // namespace zt::ge

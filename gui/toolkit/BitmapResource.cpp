@@ -21,16 +21,16 @@ bool CBitmapResource::Decode()
     tga::SImage image;
     if (!tga::Decode(GetData(), GetSize(), image))
         return false;
-    m_width = image.width;
-    m_height = image.height;
-    m_bitsPerPixel = image.bitsPerPixel;
-    m_pixels = std::move(image.pixels);
-    m_opaque = m_bitsPerPixel == 24;
-    if (!m_opaque) {
-        m_opaque = true;
-        for (std::size_t i = 3; i < m_pixels.size(); i += 4)
-            if (m_pixels[i] != 255) {
-                m_opaque = false;
+    width_ = image.width;
+    height_ = image.height;
+    bitsPerPixel_ = image.bitsPerPixel;
+    pixels_ = std::move(image.pixels);
+    opaque_ = bitsPerPixel_ == 24;
+    if (!opaque_) {
+        opaque_ = true;
+        for (std::size_t i = 3; i < pixels_.size(); i += 4)
+            if (pixels_[i] != 255) {
+                opaque_ = false;
                 break;
             }
     }
@@ -38,23 +38,23 @@ bool CBitmapResource::Decode()
     return true;
 }
 
-int32_t CBitmapResource::GetWidth() const { return m_width; }
-int32_t CBitmapResource::GetHeight() const { return m_height; }
-int32_t CBitmapResource::GetBitsPerPixel() const { return m_bitsPerPixel; }
-int32_t CBitmapResource::GetStride() const { return m_width * 4; }
-const uint8_t* CBitmapResource::GetPixels() const { return m_pixels.empty() ? nullptr : m_pixels.data(); }
-bool CBitmapResource::IsOpaque() const { return m_opaque; }
+int32_t CBitmapResource::GetWidth() const { return width_; }
+int32_t CBitmapResource::GetHeight() const { return height_; }
+int32_t CBitmapResource::GetBitsPerPixel() const { return bitsPerPixel_; }
+int32_t CBitmapResource::GetStride() const { return width_ * 4; }
+const uint8_t* CBitmapResource::GetPixels() const { return pixels_.empty() ? nullptr : pixels_.data(); }
+bool CBitmapResource::IsOpaque() const { return opaque_; }
 
-SPixelView CBitmapResource::GetView() const { return {GetPixels(), {m_width, m_height}, GetStride()}; }
+SPixelView CBitmapResource::GetView() const { return {GetPixels(), {width_, height_}, GetStride()}; }
 
 SPixelView CBitmapResource::GetFrame(int32_t index, int32_t frameCount) const
 {
-    if (!GetPixels() || frameCount < 1 || m_height < frameCount)
+    if (!GetPixels() || frameCount < 1 || height_ < frameCount)
         return {};
-    const int32_t frameHeight = m_height / frameCount;
+    const int32_t frameHeight = height_ / frameCount;
     index = std::clamp(index, 0, frameCount - 1);
     return {GetPixels() + std::size_t(index) * std::size_t(frameHeight) * std::size_t(GetStride()),
-            {m_width, frameHeight},
+            {width_, frameHeight},
             GetStride()};
 }
 
@@ -64,7 +64,7 @@ void CBitmapResource::DrawFrame(IDrawPrimitives& primitives, int32_t index, int3
     const SPixelView frame = GetFrame(index, frameCount);
     if (!frame.bits)
         return;
-    if (m_opaque)
+    if (opaque_)
         primitives.CopyPixels(frame, topLeft, clip);
     else
         primitives.BlendPixels(frame, topLeft, clip);

@@ -56,11 +56,11 @@ protected:
     ~CBitmapResource() override;
 
 private:
-    int32_t m_width = 0;
-    int32_t m_height = 0;
-    int32_t m_bitsPerPixel = 0;
-    bool m_opaque = false;
-    std::vector<uint8_t> m_pixels;
+    int32_t width_ = 0;
+    int32_t height_ = 0;
+    int32_t bitsPerPixel_ = 0;
+    bool opaque_ = false;
+    std::vector<uint8_t> pixels_;
 };
 
 }  // namespace zt::ge

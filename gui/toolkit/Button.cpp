@@ -14,14 +14,14 @@ CButton::CButton(const SRect& rect, int32_t id, int32_t bitmapId) : CControl(rec
 
 CButton::~CButton() = default;
 
-void CButton::SetLatched(bool latched) { m_latched = latched; }
-bool CButton::IsLatched() const { return m_latched; }
-void CButton::SetHandCursor(bool hand) { m_handCursor = hand; }
-bool CButton::IsPressed() const { return m_pressed; }
+void CButton::SetLatched(bool latched) { latched_ = latched; }
+bool CButton::IsLatched() const { return latched_; }
+void CButton::SetHandCursor(bool hand) { handCursor_ = hand; }
+bool CButton::IsPressed() const { return pressed_; }
 
 void CButton::SetFrameCount(int32_t frames)
 {
-    m_frames = frames == 1 ? 1 : 2;
+    frames_ = frames == 1 ? 1 : 2;
     Invalidate();
 }
 
@@ -30,9 +30,9 @@ void CButton::Draw(IDrawContext& context)
     IBitmapResource* bitmap = GetBitmap();
     if (!bitmap)
         return;
-    const bool down = m_pressed || GetValue() > 0.5f;
+    const bool down = pressed_ || GetValue() > 0.5f;
     const SRect area = GetAbsoluteRect();
-    bitmap->DrawFrame(context.GetPrimitives(), down && m_frames > 1 ? 1 : 0, m_frames, area.position, area);
+    bitmap->DrawFrame(context.GetPrimitives(), down && frames_ > 1 ? 1 : 0, frames_, area.position, area);
 }
 
 void CButton::SendValue()
@@ -54,36 +54,36 @@ bool CButton::Mouse(EMouseEvent event, SPoint point)
     case kMouseLeftDoubleClick:
         if (!IsInside(point))
             return false;
-        m_pressed = true;
+        pressed_ = true;
         window->CaptureMouse(this);  // the release belongs to us wherever it happens
         Invalidate();
-        if (!m_latched)
+        if (!latched_)
             SendValue();
         return true;
     case kMouseLeftUp: {
-        if (!m_pressed)
+        if (!pressed_)
             return false;
-        m_pressed = false;
+        pressed_ = false;
         window->ReleaseMouse(this);
         Invalidate();
         // A press dragged off the button and let go is a change of mind.
         if (!IsInside(point))
             return true;
-        if (m_latched)
+        if (latched_)
             SendValue();
         Clicked();
         return true;
     }
     case kMouseMove: {
-        if (!m_handCursor)
+        if (!handCursor_)
             return false;
         const bool inside = IsInside(point);
         if (inside) {
             window->SetCursorShape(kCursorHand);
-        } else if (m_hovering) {
+        } else if (hovering_) {
             window->SetCursorShape(kCursorArrow);
         }
-        m_hovering = inside;
+        hovering_ = inside;
         return false;  // hovering takes nothing away from the controls beneath
     }
     default:

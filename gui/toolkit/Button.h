@@ -39,11 +39,11 @@ protected:
 private:
     void SendValue();
 
-    bool m_pressed = false;
-    bool m_latched = false;
-    bool m_handCursor = false;
-    bool m_hovering = false;
-    int32_t m_frames = 2;
+    bool pressed_ = false;
+    bool latched_ = false;
+    bool handCursor_ = false;
+    bool hovering_ = false;
+    int32_t frames_ = 2;
 };
 
 }  // namespace zt::ge

@@ -6,13 +6,13 @@
 
 namespace zt::ge {
 
-CContext::CContext(std::string moduleFolder) : m_moduleFolder(std::move(moduleFolder))
+CContext::CContext(std::string moduleFolder) : moduleFolder_(std::move(moduleFolder))
 {
-    if (!m_moduleFolder.empty() && m_moduleFolder.back() != '/')
-        m_moduleFolder += '/';
+    if (!moduleFolder_.empty() && moduleFolder_.back() != '/')
+        moduleFolder_ += '/';
 }
 
-const std::string& CContext::GetModuleFolder() const { return m_moduleFolder; }
+const std::string& CContext::GetModuleFolder() const { return moduleFolder_; }
 
 void CContext::ShowMessage(const char* text, const char* caption) { GetSystemDesktop().ShowMessage(text, caption, 0); }
 

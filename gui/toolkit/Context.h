@@ -24,22 +24,22 @@ public:
     void ShowMessage(const char* text, const char* caption) override;
 
 private:
-    std::string m_moduleFolder;
+    std::string moduleFolder_;
 };
 
 // Carries the context into the objects that need it; the object that sets
 // it (usually the window) outlives them.
 class CInContext {
 public:
-    IContext* GetContext() const { return m_context; }
+    IContext* GetContext() const { return context_; }
 
 protected:
-    IContext* m_context = nullptr;
+    IContext* context_ = nullptr;
 };
 
 class CSetContext : public virtual CInContext {
 public:
-    void SetContext(IContext* context) { m_context = context; }
+    void SetContext(IContext* context) { context_ = context; }
 };
 
 }  // namespace zt::ge

@@ -10,7 +10,7 @@
 
 namespace zt::ge {
 
-CControl::CControl(const SRect& rect, int32_t id) : m_position(rect.position), m_size(rect.size), m_id(id) {}
+CControl::CControl(const SRect& rect, int32_t id) : position_(rect.position), size_(rect.size), id_(id) {}
 
 CControl::~CControl()
 {
@@ -22,77 +22,77 @@ void CControl::Destroy() { delete this; }
 
 IWindow* CControl::GetWindow() const
 {
-    if (m_window)
-        return m_window;
-    return m_parent ? m_parent->GetWindow() : nullptr;
+    if (window_)
+        return window_;
+    return parent_ ? parent_->GetWindow() : nullptr;
 }
 
-IPane* CControl::GetParent() const { return m_parent; }
-void CControl::SetParent(IPane* parent) { m_parent = parent; }
-void CControl::SetWindow(IWindow* window) { m_window = window; }
-SPoint CControl::GetPosition() const { return m_position; }
-SSize CControl::GetSize() const { return m_size; }
-int32_t CControl::GetId() const { return m_id; }
-void CControl::SetId(int32_t id) { m_id = id; }
+IPane* CControl::GetParent() const { return parent_; }
+void CControl::SetParent(IPane* parent) { parent_ = parent; }
+void CControl::SetWindow(IWindow* window) { window_ = window; }
+SPoint CControl::GetPosition() const { return position_; }
+SSize CControl::GetSize() const { return size_; }
+int32_t CControl::GetId() const { return id_; }
+void CControl::SetId(int32_t id) { id_ = id; }
 
 void CControl::SetPosition(SPoint position)
 {
-    if (position == m_position)
+    if (position == position_)
         return;
     Invalidate();  // where it was
-    m_position = position;
+    position_ = position;
     Invalidate();
 }
 
 void CControl::SetSize(SSize size)
 {
-    if (size == m_size)
+    if (size == size_)
         return;
     Invalidate();
-    m_size = size;
+    size_ = size;
     Invalidate();
 }
 
 SPoint CControl::GetAbsolutePosition() const
 {
-    return m_parent ? m_parent->GetAbsolutePosition() + m_position : m_position;
+    return parent_ ? parent_->GetAbsolutePosition() + position_ : position_;
 }
 
-SRect CControl::GetAbsoluteRect() const { return SRect(GetAbsolutePosition(), m_size); }
+SRect CControl::GetAbsoluteRect() const { return SRect(GetAbsolutePosition(), size_); }
 
 bool CControl::IsInside(SPoint point) const { return GetAbsoluteRect().Contains(point); }
 
-bool CControl::IsVisible() const { return m_visible; }
-bool CControl::IsEnabled() const { return m_enabled; }
-void CControl::SetEnabled(bool enabled) { m_enabled = enabled; }
+bool CControl::IsVisible() const { return visible_; }
+bool CControl::IsEnabled() const { return enabled_; }
+void CControl::SetEnabled(bool enabled) { enabled_ = enabled; }
 
 void CControl::SetVisible(bool visible)
 {
-    if (visible == m_visible)
+    if (visible == visible_)
         return;
     // What lies beneath has to be drawn again, so invalidate while shown.
     if (!visible)
         Invalidate();
-    m_visible = visible;
+    visible_ = visible;
     if (visible)
         Invalidate();
 }
 
-bool CControl::IsShown() const { return m_visible && (m_parent == nullptr || m_parent->IsShown()); }
-bool CControl::TakesInput() const { return m_enabled && IsShown(); }
+bool CControl::IsShown() const { return visible_ && (parent_ == nullptr || parent_->IsShown()); }
+bool CControl::TakesInput() const { return enabled_ && IsShown(); }
 
 float CControl::LimitValue(float value) const
 {
     if (std::isnan(value))
         value = 0.0f;
-    if (m_clamped) {
+    if (clamped_) {
         if (value >= 1.0f)
             value = 1.0f;
         if (value <= 0.0f)
             value = 0.0f;
     }
-    if (m_steps >= 2) {
-        const float last = float(m_steps - 1);
+    if (steps_ >= 2) {
+        const float last = float(steps_ - 1);
         value = std::round(last * value) / last;  // std::round rounds halves away from zero
     }
     return value;
@@ -100,39 +100,39 @@ float CControl::LimitValue(float value) const
 
 void CControl::SetValue(float value, bool notify)
 {
-    m_value = LimitValue(value);
+    value_ = LimitValue(value);
     if (notify)
         ValueChangedByUser();
     Invalidate();
 }
 
-float CControl::GetValue() const { return m_value; }
+float CControl::GetValue() const { return value_; }
 
 void CControl::SetDefaultValue(float value)
 {
-    m_defaultValue = value;
-    m_hasDefault = true;
+    defaultValue_ = value;
+    hasDefault_ = true;
 }
 
-float CControl::GetDefaultValue() const { return m_defaultValue; }
-bool CControl::HasDefaultValue() const { return m_hasDefault; }
+float CControl::GetDefaultValue() const { return defaultValue_; }
+bool CControl::HasDefaultValue() const { return hasDefault_; }
 
 void CControl::ResetToDefault()
 {
-    if (m_hasDefault)
-        SetValue(m_defaultValue, true);
+    if (hasDefault_)
+        SetValue(defaultValue_, true);
 }
 
-void CControl::SetClamped(bool clamped) { m_clamped = clamped; }
-bool CControl::IsClamped() const { return m_clamped; }
-void CControl::SetSteps(int32_t count) { m_steps = count >= 2 ? count : 0; }
-int32_t CControl::GetSteps() const { return m_steps; }
+void CControl::SetClamped(bool clamped) { clamped_ = clamped; }
+bool CControl::IsClamped() const { return clamped_; }
+void CControl::SetSteps(int32_t count) { steps_ = count >= 2 ? count : 0; }
+int32_t CControl::GetSteps() const { return steps_; }
 
 template <class F>
 void CControl::NotifyReceivers(F&& f)
 {
     // A copy, so a receiver may unregister itself while it is told.
-    const std::vector<IEventReceiver*> receivers = m_receivers;
+    const std::vector<IEventReceiver*> receivers = receivers_;
     for (IEventReceiver* receiver : receivers)
         f(receiver);
 }
@@ -159,13 +159,13 @@ void CControl::Clicked()
 
 void CControl::AddReceiver(IEventReceiver* receiver)
 {
-    if (receiver && std::find(m_receivers.begin(), m_receivers.end(), receiver) == m_receivers.end())
-        m_receivers.push_back(receiver);
+    if (receiver && std::find(receivers_.begin(), receivers_.end(), receiver) == receivers_.end())
+        receivers_.push_back(receiver);
 }
 
 void CControl::RemoveReceiver(IEventReceiver* receiver)
 {
-    m_receivers.erase(std::remove(m_receivers.begin(), m_receivers.end(), receiver), m_receivers.end());
+    receivers_.erase(std::remove(receivers_.begin(), receivers_.end(), receiver), receivers_.end());
 }
 
 void CControl::Draw(IDrawContext&) {}
@@ -175,23 +175,23 @@ bool CControl::Key(int32_t) { return false; }
 
 void CControl::Tick()
 {
-    if (m_tooltip.empty() || !IsShown())
+    if (tooltip_.empty() || !IsShown())
         return;
     IWindow* window = GetWindow();
     if (!window)
         return;
     const uint32_t now = window->GetTimeMs();
     const SPoint pointer = window->GetMousePosition();
-    if (pointer != m_lastPointer) {
-        m_lastPointer = pointer;
-        m_lastMoveMs = now;
-        if (m_tooltipShowing) {
+    if (pointer != lastPointer_) {
+        lastPointer_ = pointer;
+        lastMoveMs_ = now;
+        if (tooltipShowing_) {
             window->HideTooltip(this);
-            m_tooltipShowing = false;
+            tooltipShowing_ = false;
         }
-    } else if (uint32_t(now - m_lastMoveMs) > kTooltipDelayMs && !m_tooltipShowing && IsInside(pointer)) {
-        window->ShowTooltip(this, m_tooltip.c_str(), {pointer.x + kTooltipOffset, pointer.y - kTooltipOffset});
-        m_tooltipShowing = true;
+    } else if (uint32_t(now - lastMoveMs_) > kTooltipDelayMs && !tooltipShowing_ && IsInside(pointer)) {
+        window->ShowTooltip(this, tooltip_.c_str(), {pointer.x + kTooltipOffset, pointer.y - kTooltipOffset});
+        tooltipShowing_ = true;
     }
 }
 
@@ -203,47 +203,47 @@ void CControl::Invalidate()
     if (!window)
         return;
     // One pixel more to the right and down, for drawing that touches the far edges.
-    window->GetInvalidater()->AddRect(SRect(GetAbsolutePosition(), {m_size.width + 1, m_size.height + 1}));
+    window->GetInvalidater()->AddRect(SRect(GetAbsolutePosition(), {size_.width + 1, size_.height + 1}));
 }
 
 void CControl::SetTooltipText(const char* text)
 {
-    m_tooltip = text ? text : "";
-    if (m_tooltip.empty() && m_tooltipShowing) {
+    tooltip_ = text ? text : "";
+    if (tooltip_.empty() && tooltipShowing_) {
         if (IWindow* window = GetWindow())
             window->HideTooltip(this);
-        m_tooltipShowing = false;
+        tooltipShowing_ = false;
     }
 }
 
-const std::string& CControl::GetTooltipText() const { return m_tooltip; }
+const std::string& CControl::GetTooltipText() const { return tooltip_; }
 
 void CControl::SetBitmapId(int32_t resourceId)
 {
-    m_bitmap.Reset();
-    m_bitmapId = resourceId;
+    bitmap_.Reset();
+    bitmapId_ = resourceId;
     GetBitmap();  // now if the window is known, else when first drawn
     Invalidate();
 }
 
 void CControl::SetBitmap(IBitmapResource* bitmap)
 {
-    m_bitmap = TResourceRef<IBitmapResource>::Share(bitmap);
-    m_bitmapId = -1;
+    bitmap_ = TResourceRef<IBitmapResource>::Share(bitmap);
+    bitmapId_ = -1;
     Invalidate();
 }
 
 IBitmapResource* CControl::GetBitmap()
 {
-    if (!m_bitmap && m_bitmapId >= 0) {
+    if (!bitmap_ && bitmapId_ >= 0) {
         IWindow* window = GetWindow();
         IResourceManager* resources = window ? window->GetResourceManager() : nullptr;
         if (resources) {
-            m_bitmap = TResourceRef<IBitmapResource>::Adopt(resources->GetBitmap(m_bitmapId));
-            m_bitmapId = -1;  // asked once: an id the file does not list stays without a bitmap
+            bitmap_ = TResourceRef<IBitmapResource>::Adopt(resources->GetBitmap(bitmapId_));
+            bitmapId_ = -1;  // asked once: an id the file does not list stays without a bitmap
         }
     }
-    return m_bitmap.Get();
+    return bitmap_.Get();
 }
 
 std::optional<bool> CControl::DragPressOrRelease(EMouseEvent event, SPoint point, CValueDrag& drag)

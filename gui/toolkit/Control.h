@@ -156,7 +156,7 @@ public:
 
     void SetTooltipText(const char* text) override;
     const std::string& GetTooltipText() const override;
-    bool IsTooltipShowing() const { return m_tooltipShowing; }
+    bool IsTooltipShowing() const { return tooltipShowing_; }
 
     void SetBitmapId(int32_t resourceId) override;
     void SetBitmap(IBitmapResource* bitmap) override;
@@ -182,33 +182,33 @@ protected:
     // The value rules of SetValue (clamp, steps) without telling anybody or
     // invalidating, for controls that decide themselves what to redraw.
     float LimitValue(float value) const;
-    void StoreValue(float value) { m_value = LimitValue(value); }
+    void StoreValue(float value) { value_ = LimitValue(value); }
 
 private:
     template <class F>
     void NotifyReceivers(F&& f);
 
-    IPane* m_parent = nullptr;
-    IWindow* m_window = nullptr;
-    SPoint m_position;
-    SSize m_size;
-    int32_t m_id = -1;
-    float m_value = 0.0f;
-    float m_defaultValue = 0.0f;
-    bool m_hasDefault = false;
-    bool m_clamped = true;
-    int32_t m_steps = 0;
-    bool m_visible = true;
-    bool m_enabled = true;
-    std::string m_tooltip;
-    std::vector<IEventReceiver*> m_receivers;
-    int32_t m_bitmapId = -1;
-    TResourceRef<IBitmapResource> m_bitmap;
+    IPane* parent_ = nullptr;
+    IWindow* window_ = nullptr;
+    SPoint position_;
+    SSize size_;
+    int32_t id_ = -1;
+    float value_ = 0.0f;
+    float defaultValue_ = 0.0f;
+    bool hasDefault_ = false;
+    bool clamped_ = true;
+    int32_t steps_ = 0;
+    bool visible_ = true;
+    bool enabled_ = true;
+    std::string tooltip_;
+    std::vector<IEventReceiver*> receivers_;
+    int32_t bitmapId_ = -1;
+    TResourceRef<IBitmapResource> bitmap_;
 
     // Tooltip timing, from one tick to the next.
-    SPoint m_lastPointer{INT32_MIN, INT32_MIN};
-    uint32_t m_lastMoveMs = 0;
-    bool m_tooltipShowing = false;
+    SPoint lastPointer_{INT32_MIN, INT32_MIN};
+    uint32_t lastMoveMs_ = 0;
+    bool tooltipShowing_ = false;
 };
 
 }  // namespace zt::ge

@@ -17,24 +17,24 @@ CDialog::~CDialog() { Close(); }
 
 void CDialog::Open(IWindow* window)
 {
-    if (!window || m_openIn)
+    if (!window || openIn_)
         return;
-    m_openIn = window;
+    openIn_ = window;
     SetVisible(true);
     window->AddOverlay(this);
 }
 
 void CDialog::Close()
 {
-    if (!m_openIn)
+    if (!openIn_)
         return;
-    IWindow* window = m_openIn;
-    m_openIn = nullptr;
+    IWindow* window = openIn_;
+    openIn_ = nullptr;
     window->RemoveOverlay(this);
     SetVisible(false);
 }
 
-bool CDialog::IsOpen() const { return m_openIn != nullptr; }
+bool CDialog::IsOpen() const { return openIn_ != nullptr; }
 
 void CDialog::DrawBackground(IDrawContext& context)
 {

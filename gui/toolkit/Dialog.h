@@ -32,7 +32,7 @@ protected:
     void DrawBackground(IDrawContext& context) override;
 
 private:
-    IWindow* m_openIn = nullptr;
+    IWindow* openIn_ = nullptr;
 };
 
 }  // namespace zt::ge

@@ -17,15 +17,15 @@ public:
 
 class CDrawContext : public virtual IDrawContext {
 public:
-    explicit CDrawContext(IDC& dc) : m_dc(dc), m_primitives(dc) {}
+    explicit CDrawContext(IDC& dc) : dc_(dc), primitives_(dc) {}
 
-    IDC& GetDC() override { return m_dc; }
-    IDrawPrimitives& GetPrimitives() override { return m_primitives; }
-    CDrawPrimitives& GetDrawPrimitives() { return m_primitives; }
+    IDC& GetDC() override { return dc_; }
+    IDrawPrimitives& GetPrimitives() override { return primitives_; }
+    CDrawPrimitives& GetDrawPrimitives() { return primitives_; }
 
 private:
-    IDC& m_dc;
-    CDrawPrimitives m_primitives;
+    IDC& dc_;
+    CDrawPrimitives primitives_;
 };
 
 }  // namespace zt::ge

@@ -69,21 +69,21 @@ inline bool VisibleSteps(int64_t from, int64_t step, int64_t steps, int64_t low,
 }  // namespace
 
 CDrawPrimitives::CDrawPrimitives(IDC& dc)
-    : m_dc(dc), m_perfGradientLine("Primitive DrawLineVertGradiant"),
-      m_perfGradientLine2("Primitive DrawLineVertGradiant 2"), m_perfLine("Primitive DrawLine"),
-      m_perfRectGradient("Primitive DrawRectGradiant")
+    : dc_(dc), perfGradientLine_("Primitive DrawLineVertGradiant"),
+      perfGradientLine2_("Primitive DrawLineVertGradiant 2"), perfLine_("Primitive DrawLine"),
+      perfRectGradient_("Primitive DrawRectGradiant")
 {}
 
 std::vector<const CPerfMon*> CDrawPrimitives::GetPerfMons() const
 {
-    return {&m_perfGradientLine, &m_perfGradientLine2, &m_perfLine, &m_perfRectGradient};
+    return {&perfGradientLine_, &perfGradientLine2_, &perfLine_, &perfRectGradient_};
 }
 
 SRect CDrawPrimitives::Limit(const SRect& clip) const
 {
-    if (m_dc.GetBits() == nullptr)
+    if (dc_.GetBits() == nullptr)
         return {};
-    return Intersect(clip, SRect({0, 0}, m_dc.GetSize()));
+    return Intersect(clip, SRect({0, 0}, dc_.GetSize()));
 }
 
 void CDrawPrimitives::FillRect(const SRect& rect, SColour colour, const SRect& clip)
@@ -92,7 +92,7 @@ void CDrawPrimitives::FillRect(const SRect& rect, SColour colour, const SRect& c
     if (area.IsEmpty())
         return;
     for (int64_t y = area.Top(); y <= area.Bottom(); ++y) {
-        uint8_t* p = PixelAt(m_dc, area.Left(), y);
+        uint8_t* p = PixelAt(dc_, area.Left(), y);
         for (int32_t i = 0; i < area.size.width; ++i, p += 4)
             Put(p, colour);
     }
@@ -118,7 +118,7 @@ void CDrawPrimitives::FrameRect(const SRect& rect, SColour colour, const SRect& 
 
 void CDrawPrimitives::DrawLine(SPoint from, SPoint to, SColour colour, const SRect& clip)
 {
-    CPerfMon::CScope timing(m_perfLine);
+    CPerfMon::CScope timing(perfLine_);
     const SRect area = Limit(clip);
     if (area.IsEmpty())
         return;
@@ -138,7 +138,7 @@ void CDrawPrimitives::DrawLine(SPoint from, SPoint to, SColour colour, const SRe
         const auto m = int64_t(std::floor(minor0 + slope * float(k) + 0.5f));
         const SPoint p = alongX ? SPoint{int32_t(major), int32_t(m)} : SPoint{int32_t(m), int32_t(major)};
         if (area.Contains(p))
-            Put(PixelAt(m_dc, p.x, p.y), colour);
+            Put(PixelAt(dc_, p.x, p.y), colour);
     }
 }
 
@@ -171,7 +171,7 @@ void CDrawPrimitives::DrawLineAA(SPoint from, SPoint to, SColour colour, const S
             const int64_t m = nearPixel + side;
             const SPoint p = alongX ? SPoint{int32_t(major), int32_t(m)} : SPoint{int32_t(m), int32_t(major)};
             if (area.Contains(p))
-                PutWeighted(PixelAt(m_dc, p.x, p.y), colour, side == 0 ? weight : 255 - weight);
+                PutWeighted(PixelAt(dc_, p.x, p.y), colour, side == 0 ? weight : 255 - weight);
         }
     }
 }
@@ -184,7 +184,7 @@ void CDrawPrimitives::Gradient(SPoint top, int32_t height, SColour first, SColou
         const float t = float(y - top.y) / float(height);
         const uint8_t b = Mix(first.b, second.b, t), g = Mix(first.g, second.g, t), r = Mix(first.r, second.r, t);
         const uint32_t alpha = alphaRuns ? Mix(first.a, second.a, t) : first.a;
-        uint8_t* p = PixelAt(m_dc, area.Left(), y);
+        uint8_t* p = PixelAt(dc_, area.Left(), y);
         if (alpha == 255) {
             const SColour c{b, g, r, 255};
             for (int32_t i = 0; i < area.size.width; ++i, p += 4)
@@ -201,7 +201,7 @@ void CDrawPrimitives::Gradient(SPoint top, int32_t height, SColour first, SColou
 
 void CDrawPrimitives::DrawLineVertGradient(SPoint top, int32_t height, SColour first, SColour second, const SRect& clip)
 {
-    CPerfMon::CScope timing(m_perfGradientLine);
+    CPerfMon::CScope timing(perfGradientLine_);
     const SRect area = Intersect(SRect(top, {1, height}), Limit(clip));
     if (!area.IsEmpty())
         Gradient(top, height, first, second, false, area);
@@ -210,7 +210,7 @@ void CDrawPrimitives::DrawLineVertGradient(SPoint top, int32_t height, SColour f
 void CDrawPrimitives::DrawLineVertGradient2(SPoint top, int32_t height, SColour first, SColour second,
                                             const SRect& clip)
 {
-    CPerfMon::CScope timing(m_perfGradientLine2);
+    CPerfMon::CScope timing(perfGradientLine2_);
     const SRect area = Intersect(SRect(top, {1, height}), Limit(clip));
     if (!area.IsEmpty())
         Gradient(top, height, first, second, true, area);
@@ -218,7 +218,7 @@ void CDrawPrimitives::DrawLineVertGradient2(SPoint top, int32_t height, SColour 
 
 void CDrawPrimitives::DrawRectGradient(const SRect& rect, SColour first, SColour second, const SRect& clip)
 {
-    CPerfMon::CScope timing(m_perfRectGradient);
+    CPerfMon::CScope timing(perfRectGradient_);
     const SRect area = Intersect(rect, Limit(clip));
     if (!area.IsEmpty())
         Gradient(rect.position, rect.size.height, first, second, false, area);
@@ -233,7 +233,7 @@ void CDrawPrimitives::CopyPixels(const SPixelView& source, SPoint destination, c
         return;
     for (int64_t y = area.Top(); y <= area.Bottom(); ++y) {
         const uint8_t* s = source.bits + (y - destination.y) * source.stride + (area.Left() - destination.x) * 4;
-        std::memcpy(PixelAt(m_dc, area.Left(), y), s, std::size_t(area.size.width) * 4);
+        std::memcpy(PixelAt(dc_, area.Left(), y), s, std::size_t(area.size.width) * 4);
     }
 }
 
@@ -246,7 +246,7 @@ void CDrawPrimitives::BlendPixels(const SPixelView& source, SPoint destination, 
         return;
     for (int64_t y = area.Top(); y <= area.Bottom(); ++y) {
         const uint8_t* s = source.bits + (y - destination.y) * source.stride + (area.Left() - destination.x) * 4;
-        uint8_t* p = PixelAt(m_dc, area.Left(), y);
+        uint8_t* p = PixelAt(dc_, area.Left(), y);
         for (int32_t i = 0; i < area.size.width; ++i, p += 4, s += 4) {
             // A transparent skin pixel must not touch what lies beneath.
             if (s[3] != 0)

@@ -62,11 +62,11 @@ private:
     SRect Limit(const SRect& clip) const;  // clip within the surface
     void Gradient(SPoint top, int32_t height, SColour first, SColour second, bool alphaRuns, const SRect& area);
 
-    IDC& m_dc;
-    CPerfMon m_perfGradientLine;
-    CPerfMon m_perfGradientLine2;
-    CPerfMon m_perfLine;
-    CPerfMon m_perfRectGradient;
+    IDC& dc_;
+    CPerfMon perfGradientLine_;
+    CPerfMon perfGradientLine2_;
+    CPerfMon perfLine_;
+    CPerfMon perfRectGradient_;
 };
 
 }  // namespace zt::ge

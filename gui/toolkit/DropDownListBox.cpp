@@ -17,13 +17,13 @@ const std::string kNoEntry;
 // The open list as the window sees it: drawn over everything, after the tree.
 class CDropDownListBox::CList : public CControl {
 public:
-    explicit CList(CDropDownListBox& owner) : m_owner(owner) {}
-    void Draw(IDrawContext& context) override { m_owner.DrawList(context); }
+    explicit CList(CDropDownListBox& owner) : owner_(owner) {}
+    void Draw(IDrawContext& context) override { owner_.DrawList(context); }
     // Input reaches the box through its capture; the wheel comes here first.
-    bool Wheel(SPoint point, float notches) override { return m_owner.Wheel(point, notches); }
+    bool Wheel(SPoint point, float notches) override { return owner_.Wheel(point, notches); }
 
 private:
-    CDropDownListBox& m_owner;
+    CDropDownListBox& owner_;
 };
 
 CDropDownListBox::CDropDownListBox(const SRect& rect, int32_t id, int32_t bitmapId) : CControl(rect, id)
@@ -37,23 +37,23 @@ CDropDownListBox::~CDropDownListBox() { Close(); }
 void CDropDownListBox::SetEntries(const std::vector<std::string>& entries)
 {
     Close();
-    m_entries = entries;
-    SetSteps(int32_t(m_entries.size()));
+    entries_ = entries;
+    SetSteps(int32_t(entries_.size()));
     SetValue(GetValue(), false);
 }
 
 void CDropDownListBox::AddEntry(const char* text)
 {
-    std::vector<std::string> entries = m_entries;
+    std::vector<std::string> entries = entries_;
     entries.emplace_back(text ? text : "");
     SetEntries(entries);
 }
 
-int32_t CDropDownListBox::GetEntryCount() const { return int32_t(m_entries.size()); }
+int32_t CDropDownListBox::GetEntryCount() const { return int32_t(entries_.size()); }
 
 const std::string& CDropDownListBox::GetEntry(int32_t index) const
 {
-    return index >= 0 && index < GetEntryCount() ? m_entries[std::size_t(index)] : kNoEntry;
+    return index >= 0 && index < GetEntryCount() ? entries_[std::size_t(index)] : kNoEntry;
 }
 
 int32_t CDropDownListBox::GetSelected() const
@@ -66,21 +66,21 @@ int32_t CDropDownListBox::GetSelected() const
 
 void CDropDownListBox::SetFont(int32_t fontId, SColour colour)
 {
-    m_font.Set(fontId, colour);
+    font_.Set(fontId, colour);
     Invalidate();
 }
 
 void CDropDownListBox::SetFont(IFontResource* font)
 {
-    m_font.Set(font);
+    font_.Set(font);
     Invalidate();
 }
 
-bool CDropDownListBox::IsOpen() const { return m_list != nullptr; }
+bool CDropDownListBox::IsOpen() const { return list_ != nullptr; }
 
 int32_t CDropDownListBox::RowHeight()
 {
-    IFontResource* font = m_font.Get(GetWindow());
+    IFontResource* font = font_.Get(GetWindow());
     return font ? font->GetLineHeight() + kRowPadding : kFallbackRowHeight;
 }
 
@@ -89,59 +89,59 @@ void CDropDownListBox::Layout()
     IWindow* window = GetWindow();
     const SSize client = window ? window->GetClientSize() : SSize{};
     const SRect box = GetAbsoluteRect();
-    m_rowHeight = std::max(1, RowHeight());
+    rowHeight_ = std::max(1, RowHeight());
     const int32_t count = GetEntryCount();
 
     int32_t width = box.size.width;
-    if (IFontResource* font = m_font.Get(window))
-        for (const std::string& entry : m_entries)
+    if (IFontResource* font = font_.Get(window))
+        for (const std::string& entry : entries_)
             width = std::max(width, font->GetTextWidth(entry.data(), entry.size()) + 2 * kTextIndent + 2);
 
     // Below the box when it fits, else above, else wherever there is more room.
     const int32_t below = client.height - (box.position.y + box.size.height);
     const int32_t above = box.position.y;
-    const int32_t wanted = count * m_rowHeight + 2;
+    const int32_t wanted = count * rowHeight_ + 2;
     const bool downwards = wanted <= below || below >= above;
-    const int32_t room = std::max(downwards ? below : above, 3 * m_rowHeight + 2);
-    int32_t rows = std::min(count, (room - 2) / m_rowHeight);
-    m_paged = rows < count;
-    if (m_paged)
+    const int32_t room = std::max(downwards ? below : above, 3 * rowHeight_ + 2);
+    int32_t rows = std::min(count, (room - 2) / rowHeight_);
+    paged_ = rows < count;
+    if (paged_)
         rows = std::max(1, rows);
-    m_pageSize = m_paged ? std::max(1, rows - 1) : count;
-    if (m_first >= count)
-        m_first = 0;
-    const int32_t height = rows * m_rowHeight + 2;
+    pageSize_ = paged_ ? std::max(1, rows - 1) : count;
+    if (first_ >= count)
+        first_ = 0;
+    const int32_t height = rows * rowHeight_ + 2;
     const int32_t x = std::max(0, std::min(box.position.x, client.width - width));
     const int32_t y = downwards ? box.position.y + box.size.height : box.position.y - height;
-    m_listRect = SRect(x, y, width, height);
+    listRect_ = SRect(x, y, width, height);
 }
 
-SRect CDropDownListBox::GetListRect() const { return IsOpen() ? m_listRect : SRect(); }
+SRect CDropDownListBox::GetListRect() const { return IsOpen() ? listRect_ : SRect(); }
 
 int32_t CDropDownListBox::GetRowCount() const
 {
     if (!IsOpen())
         return 0;
-    if (!m_paged)
+    if (!paged_)
         return GetEntryCount();
-    return std::min(m_pageSize, GetEntryCount() - m_first) + 1;
+    return std::min(pageSize_, GetEntryCount() - first_) + 1;
 }
 
 SRect CDropDownListBox::GetRowRect(int32_t row) const
 {
     if (row < 0 || row >= GetRowCount())
         return {};
-    return SRect(m_listRect.position.x + 1, m_listRect.position.y + 1 + row * m_rowHeight, m_listRect.size.width - 2,
-                 m_rowHeight);
+    return SRect(listRect_.position.x + 1, listRect_.position.y + 1 + row * rowHeight_, listRect_.size.width - 2,
+                 rowHeight_);
 }
 
 int32_t CDropDownListBox::GetRowEntry(int32_t row) const
 {
     if (row < 0 || row >= GetRowCount())
         return -1;
-    if (m_paged && row == GetRowCount() - 1)
+    if (paged_ && row == GetRowCount() - 1)
         return -1;
-    return m_first + row;
+    return first_ + row;
 }
 
 int32_t CDropDownListBox::RowAt(SPoint point) const
@@ -158,26 +158,26 @@ void CDropDownListBox::Open()
     if (IsOpen() || !window || GetEntryCount() == 0)
         return;
     // Open on the page that holds the current entry.
-    m_first = 0;
+    first_ = 0;
     Layout();
-    if (m_paged)
-        m_first = GetSelected() / m_pageSize * m_pageSize;
-    m_list = new CList(*this);
-    m_list->SetPosition(m_listRect.position);
-    m_list->SetSize(m_listRect.size);
-    m_highlight = GetSelected() - m_first;
-    window->AddOverlay(m_list);
+    if (paged_)
+        first_ = GetSelected() / pageSize_ * pageSize_;
+    list_ = new CList(*this);
+    list_->SetPosition(listRect_.position);
+    list_->SetSize(listRect_.size);
+    highlight_ = GetSelected() - first_;
+    window->AddOverlay(list_);
     window->CaptureMouse(this);
     window->SetKeyFocus(this);
 }
 
 void CDropDownListBox::Close()
 {
-    if (!m_list)
+    if (!list_)
         return;
-    CList* list = m_list;
-    m_list = nullptr;
-    m_openingPress = false;
+    CList* list = list_;
+    list_ = nullptr;
+    openingPress_ = false;
     if (IWindow* window = list->GetWindow()) {
         window->RemoveOverlay(list);  // invalidates what the list covered
         if (window->GetCapture() == this)
@@ -201,11 +201,11 @@ void CDropDownListBox::Choose(int32_t entry)
 
 void CDropDownListBox::Scroll(int32_t rows)
 {
-    if (!m_paged)
+    if (!paged_)
         return;
-    const int32_t last = std::max(0, GetEntryCount() - m_pageSize);
-    m_first = std::clamp(m_first + rows, 0, last);
-    m_list->Invalidate();
+    const int32_t last = std::max(0, GetEntryCount() - pageSize_);
+    first_ = std::clamp(first_ + rows, 0, last);
+    list_->Invalidate();
 }
 
 void CDropDownListBox::Activate(int32_t row)
@@ -216,11 +216,11 @@ void CDropDownListBox::Activate(int32_t row)
         return;
     }
     // "(More)...": the next page, and after the last the first again.
-    m_first += m_pageSize;
-    if (m_first >= GetEntryCount())
-        m_first = 0;
-    m_highlight = 0;
-    m_list->Invalidate();
+    first_ += pageSize_;
+    if (first_ >= GetEntryCount())
+        first_ = 0;
+    highlight_ = 0;
+    list_->Invalidate();
 }
 
 void CDropDownListBox::Draw(IDrawContext& context)
@@ -228,7 +228,7 @@ void CDropDownListBox::Draw(IDrawContext& context)
     const SRect area = GetAbsoluteRect();
     if (IBitmapResource* bitmap = GetBitmap())
         bitmap->DrawFrame(context.GetPrimitives(), 0, 1, area.position, area);
-    IFontResource* font = m_font.Get(GetWindow());
+    IFontResource* font = font_.Get(GetWindow());
     const std::string& text = GetEntry(GetSelected());
     if (!font || text.empty())
         return;
@@ -244,14 +244,14 @@ void CDropDownListBox::DrawList(IDrawContext& context)
     if (!IsOpen())
         return;
     IDrawPrimitives& draw = context.GetPrimitives();
-    draw.FillRect(m_listRect, kListFill, m_listRect);
-    draw.FrameRect(m_listRect, kListBorder, m_listRect);
-    IFontResource* font = m_font.Get(GetWindow());
+    draw.FillRect(listRect_, kListFill, listRect_);
+    draw.FrameRect(listRect_, kListBorder, listRect_);
+    IFontResource* font = font_.Get(GetWindow());
     const int32_t selected = GetSelected();
     for (int32_t row = 0; row < GetRowCount(); ++row) {
         const SRect r = GetRowRect(row);
         const int32_t entry = GetRowEntry(row);
-        if (row == m_highlight)
+        if (row == highlight_)
             draw.FillRect(r, kRowHighlight, r);
         if (entry == selected)
             draw.FillRect(SRect(r.position.x, r.position.y + 2, 2, r.size.height - 4), kCurrentMark, r);
@@ -272,29 +272,29 @@ bool CDropDownListBox::Mouse(EMouseEvent event, SPoint point)
         if (!TakesInput() || (event != kMouseLeftDown && event != kMouseLeftDoubleClick) || !IsInside(point))
             return false;
         Open();
-        m_openingPress = IsOpen();
+        openingPress_ = IsOpen();
         return true;
     }
     switch (event) {
     case kMouseMove: {
         const int32_t row = RowAt(point);
-        if (row != m_highlight && row >= 0) {
-            m_highlight = row;
-            m_list->Invalidate();
+        if (row != highlight_ && row >= 0) {
+            highlight_ = row;
+            list_->Invalidate();
         }
         return true;
     }
     case kMouseLeftDown:
     case kMouseLeftDoubleClick:
         if (RowAt(point) < 0)
-            m_openingPress = false;  // the release that follows decides
+            openingPress_ = false;  // the release that follows decides
         return true;
     case kMouseLeftUp: {
         const int32_t row = RowAt(point);
         if (row >= 0) {
             Activate(row);
-        } else if (m_openingPress && IsInside(point)) {
-            m_openingPress = false;  // a plain click on the box: stay open
+        } else if (openingPress_ && IsInside(point)) {
+            openingPress_ = false;  // a plain click on the box: stay open
         } else {
             Close();
         }
@@ -307,7 +307,7 @@ bool CDropDownListBox::Mouse(EMouseEvent event, SPoint point)
 
 bool CDropDownListBox::Wheel(SPoint point, float notches)
 {
-    if (!IsOpen() || !m_listRect.Contains(point))
+    if (!IsOpen() || !listRect_.Contains(point))
         return false;
     Scroll(notches > 0 ? -1 : 1);
     return true;
@@ -320,14 +320,14 @@ bool CDropDownListBox::Key(int32_t keyCode)
     const int32_t rows = GetRowCount();
     switch (keyCode) {
     case kKeyUp:
-        m_highlight = std::max(0, m_highlight - 1);
+        highlight_ = std::max(0, highlight_ - 1);
         break;
     case kKeyDown:
-        m_highlight = std::min(rows - 1, m_highlight + 1);
+        highlight_ = std::min(rows - 1, highlight_ + 1);
         break;
     case kKeyEnter:
-        if (m_highlight >= 0 && m_highlight < rows)
-            Activate(m_highlight);
+        if (highlight_ >= 0 && highlight_ < rows)
+            Activate(highlight_);
         return true;
     case kKeyEscape:
         Close();
@@ -335,7 +335,7 @@ bool CDropDownListBox::Key(int32_t keyCode)
     default:
         return false;
     }
-    m_list->Invalidate();
+    list_->Invalidate();
     return true;
 }
 

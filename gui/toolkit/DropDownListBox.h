@@ -92,16 +92,16 @@ private:
     void Choose(int32_t entry);
     void Scroll(int32_t rows);
 
-    std::vector<std::string> m_entries;
-    CFontSlot m_font;
-    CList* m_list = nullptr;  // the overlay while open
-    bool m_openingPress = false;
-    int32_t m_first = 0;       // the first entry on the page
-    int32_t m_pageSize = 0;    // entries per page
-    bool m_paged = false;      // the last row is "(More)..."
-    int32_t m_highlight = -1;  // a row
-    SRect m_listRect;
-    int32_t m_rowHeight = kFallbackRowHeight;
+    std::vector<std::string> entries_;
+    CFontSlot font_;
+    CList* list_ = nullptr;  // the overlay while open
+    bool openingPress_ = false;
+    int32_t first_ = 0;       // the first entry on the page
+    int32_t pageSize_ = 0;    // entries per page
+    bool paged_ = false;      // the last row is "(More)..."
+    int32_t highlight_ = -1;  // a row
+    SRect listRect_;
+    int32_t rowHeight_ = kFallbackRowHeight;
 };
 
 }  // namespace zt::ge

@@ -58,14 +58,14 @@ protected:
     explicit CFileDialog(bool save);
     virtual ~CFileDialog();
 
-    SFileDialogRequest m_request;
+    SFileDialogRequest request_;
 
 private:
-    std::string m_defaultExtension;
-    std::string m_result;
-    std::unique_ptr<IFileDialogJob, void (*)(IFileDialogJob*)> m_job;
-    IWindow* m_window = nullptr;
-    FDone m_done;
+    std::string defaultExtension_;
+    std::string result_;
+    std::unique_ptr<IFileDialogJob, void (*)(IFileDialogJob*)> job_;
+    IWindow* window_ = nullptr;
+    FDone done_;
 };
 
 class COpenDialog : public virtual IOpenDialog, public CFileDialog {

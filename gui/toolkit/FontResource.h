@@ -63,16 +63,16 @@ protected:
     ~CFontResource() override;
 
 private:
-    SColour m_colour;
-    int32_t m_width = 0;
-    int32_t m_height = 0;
-    int32_t m_glyphCount = 0;
-    std::array<int32_t, 256> m_start{};
-    std::array<int32_t, 256> m_glyphWidth{};
-    std::array<int32_t, 256> m_offset1{};
-    std::array<int32_t, 256> m_offset2{};
-    std::array<int32_t, 2> m_metrics{};
-    std::vector<uint8_t> m_pixels;
+    SColour colour_;
+    int32_t width_ = 0;
+    int32_t height_ = 0;
+    int32_t glyphCount_ = 0;
+    std::array<int32_t, 256> start_{};
+    std::array<int32_t, 256> glyphWidth_{};
+    std::array<int32_t, 256> offset1_{};
+    std::array<int32_t, 256> offset2_{};
+    std::array<int32_t, 2> metrics_{};
+    std::vector<uint8_t> pixels_;
 };
 
 }  // namespace zt::ge

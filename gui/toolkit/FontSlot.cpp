@@ -7,28 +7,28 @@ namespace zt::ge {
 
 void CFontSlot::Set(int32_t resourceId, SColour colour)
 {
-    m_font.Reset();
-    m_id = resourceId;
-    m_colour = colour;
+    font_.Reset();
+    id_ = resourceId;
+    colour_ = colour;
 }
 
 void CFontSlot::Set(IFontResource* font)
 {
-    m_font = TResourceRef<IFontResource>::Share(font);
-    m_id = -1;
+    font_ = TResourceRef<IFontResource>::Share(font);
+    id_ = -1;
     if (font)
-        m_colour = font->GetColour();
+        colour_ = font->GetColour();
 }
 
 IFontResource* CFontSlot::Get(IWindow* window)
 {
-    if (!m_font && m_id >= 0 && window) {
+    if (!font_ && id_ >= 0 && window) {
         if (IResourceManager* resources = window->GetResourceManager()) {
-            m_font = TResourceRef<IFontResource>::Adopt(resources->GetFont(m_id, m_colour));
-            m_id = -1;
+            font_ = TResourceRef<IFontResource>::Adopt(resources->GetFont(id_, colour_));
+            id_ = -1;
         }
     }
-    return m_font.Get();
+    return font_.Get();
 }
 
 }  // namespace zt::ge

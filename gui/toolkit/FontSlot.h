@@ -18,12 +18,12 @@ public:
     void Set(IFontResource* font);  // takes a reference of its own
     // Null while there is no font (no id, no window, no manager, unknown id).
     IFontResource* Get(IWindow* window);
-    SColour GetColour() const { return m_colour; }
+    SColour GetColour() const { return colour_; }
 
 private:
-    int32_t m_id = -1;
-    SColour m_colour;
-    TResourceRef<IFontResource> m_font;
+    int32_t id_ = -1;
+    SColour colour_;
+    TResourceRef<IFontResource> font_;
 };
 
 }  // namespace zt::ge

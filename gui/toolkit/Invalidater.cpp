@@ -17,48 +17,48 @@ void CInvalidater::AddRect(const SRect& rect)
     }
     if (r.IsEmpty())
         return;
-    CAutoLock lock(m_lock);
-    if (std::find(m_rects.begin(), m_rects.end(), r) == m_rects.end())
-        m_rects.push_back(r);
+    CAutoLock lock(lock_);
+    if (std::find(rects_.begin(), rects_.end(), r) == rects_.end())
+        rects_.push_back(r);
 }
 
 bool CInvalidater::HasDirtyArea() const
 {
-    CAutoLock lock(m_lock);
-    return !m_rects.empty();
+    CAutoLock lock(lock_);
+    return !rects_.empty();
 }
 
 SRect CInvalidater::GetBoundingRect() const
 {
-    CAutoLock lock(m_lock);
+    CAutoLock lock(lock_);
     return BoundsLocked();
 }
 
 void CInvalidater::Reset()
 {
-    CAutoLock lock(m_lock);
-    m_rects.clear();
+    CAutoLock lock(lock_);
+    rects_.clear();
 }
 
 bool CInvalidater::TakeBoundingRect(SRect& bounds)
 {
-    CAutoLock lock(m_lock);
+    CAutoLock lock(lock_);
     bounds = BoundsLocked();
-    const bool any = !m_rects.empty();
-    m_rects.clear();
+    const bool any = !rects_.empty();
+    rects_.clear();
     return any;
 }
 
 std::size_t CInvalidater::GetRectCount() const
 {
-    CAutoLock lock(m_lock);
-    return m_rects.size();
+    CAutoLock lock(lock_);
+    return rects_.size();
 }
 
 SRect CInvalidater::BoundsLocked() const
 {
     SRect bounds;
-    for (const SRect& r : m_rects)
+    for (const SRect& r : rects_)
         bounds = Union(bounds, r);
     return bounds;
 }

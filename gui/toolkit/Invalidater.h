@@ -38,8 +38,8 @@ public:
 private:
     SRect BoundsLocked() const;
 
-    mutable CMutex m_lock;
-    std::vector<SRect> m_rects;
+    mutable CMutex lock_;
+    std::vector<SRect> rects_;
 };
 
 }  // namespace zt::ge

@@ -9,7 +9,7 @@
 namespace zt::ge {
 
 CKnob::CKnob(const SRect& rect, int32_t id, int32_t bitmapId, int32_t frames)
-    : CControl(rect, id), m_frames(frames < 1 ? 1 : frames)
+    : CControl(rect, id), frames_(frames < 1 ? 1 : frames)
 {
     if (bitmapId >= 0)
         SetBitmapId(bitmapId);
@@ -19,21 +19,21 @@ CKnob::~CKnob() = default;
 
 void CKnob::SetFrameCount(int32_t frames)
 {
-    m_frames = frames < 1 ? 1 : frames;
+    frames_ = frames < 1 ? 1 : frames;
     Invalidate();
 }
 
-int32_t CKnob::GetFrameCount() const { return m_frames; }
+int32_t CKnob::GetFrameCount() const { return frames_; }
 
 void CKnob::SetHorizontalStrip(bool horizontal)
 {
-    m_horizontal = horizontal;
+    horizontal_ = horizontal;
     Invalidate();
 }
 
-int32_t CKnob::GetFrameIndex() const { return int32_t(std::round(float(m_frames - 1) * GetValue())); }
+int32_t CKnob::GetFrameIndex() const { return int32_t(std::round(float(frames_ - 1) * GetValue())); }
 
-bool CKnob::IsDragging() const { return m_drag.IsDragging(); }
+bool CKnob::IsDragging() const { return drag_.IsDragging(); }
 
 void CKnob::Draw(IDrawContext& context)
 {
@@ -42,8 +42,8 @@ void CKnob::Draw(IDrawContext& context)
         return;
     const SRect area = GetAbsoluteRect();
     const int32_t frame = GetFrameIndex();
-    if (!m_horizontal) {
-        strip->DrawFrame(context.GetPrimitives(), frame, m_frames, area.position, area);
+    if (!horizontal_) {
+        strip->DrawFrame(context.GetPrimitives(), frame, frames_, area.position, area);
         return;
     }
     // Frames side by side: shift the strip left so the frame lands on the control.
@@ -75,9 +75,9 @@ bool CKnob::Mouse(EMouseEvent event, SPoint point)
     IWindow* window = GetWindow();
     if (!window)
         return false;
-    if (const std::optional<bool> handled = DragPressOrRelease(event, point, m_drag))
+    if (const std::optional<bool> handled = DragPressOrRelease(event, point, drag_))
         return *handled;
-    if (event != kMouseMove || !m_drag.IsDragging())
+    if (event != kMouseMove || !drag_.IsDragging())
         return false;
     if (window->GetOptions().knobMode == kModeCircular) {
         const SRect r = GetAbsoluteRect();
@@ -86,7 +86,7 @@ bool CKnob::Mouse(EMouseEvent event, SPoint point)
         return true;
     }
     const float units = CValueDrag::UnitsPerStep(kLinearSensitivity, 0);
-    SetValue(m_drag.Move(point, GetValue(), window->IsFineKeyDown(), units, true), true);
+    SetValue(drag_.Move(point, GetValue(), window->IsFineKeyDown(), units, true), true);
     return true;
 }
 

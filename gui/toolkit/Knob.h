@@ -50,9 +50,9 @@ protected:
     ~CKnob() override;
 
 private:
-    int32_t m_frames;
-    bool m_horizontal = false;
-    CValueDrag m_drag;
+    int32_t frames_;
+    bool horizontal_ = false;
+    CValueDrag drag_;
 };
 
 }  // namespace zt::ge

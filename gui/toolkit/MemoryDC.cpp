@@ -6,29 +6,29 @@ namespace zt::ge {
 
 CMemoryDC::CMemoryDC(SSize size) { Resize(size); }
 
-uint8_t* CMemoryDC::GetBits() { return m_size.width > 0 ? m_bits.get() : nullptr; }
-const uint8_t* CMemoryDC::GetBits() const { return m_size.width > 0 ? m_bits.get() : nullptr; }
-SSize CMemoryDC::GetSize() const { return m_size; }
-int32_t CMemoryDC::GetStride() const { return m_size.width * 4; }
-std::size_t CMemoryDC::GetCapacity() const { return m_capacity; }
+uint8_t* CMemoryDC::GetBits() { return size_.width > 0 ? bits_.get() : nullptr; }
+const uint8_t* CMemoryDC::GetBits() const { return size_.width > 0 ? bits_.get() : nullptr; }
+SSize CMemoryDC::GetSize() const { return size_; }
+int32_t CMemoryDC::GetStride() const { return size_.width * 4; }
+std::size_t CMemoryDC::GetCapacity() const { return capacity_; }
 
 bool CMemoryDC::Resize(SSize size)
 {
     const std::size_t needed = SurfaceBytes(size);
     if (needed == 0) {
-        m_size = {};
+        size_ = {};
         return size.width == 0 || size.height == 0;  // an empty surface is fine, a bad size is not
     }
-    if (needed > m_capacity) {
-        m_bits.reset();
-        m_capacity = 0;
-        m_size = {};
-        m_bits.reset(new (std::nothrow) uint8_t[needed]);
-        if (!m_bits)
+    if (needed > capacity_) {
+        bits_.reset();
+        capacity_ = 0;
+        size_ = {};
+        bits_.reset(new (std::nothrow) uint8_t[needed]);
+        if (!bits_)
             return false;
-        m_capacity = needed;
+        capacity_ = needed;
     }
-    m_size = size;
+    size_ = size;
     return true;
 }
 

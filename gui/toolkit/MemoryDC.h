@@ -23,9 +23,9 @@ public:
     bool Resize(SSize size) override;
 
 private:
-    std::unique_ptr<uint8_t[]> m_bits;
-    std::size_t m_capacity = 0;
-    SSize m_size;
+    std::unique_ptr<uint8_t[]> bits_;
+    std::size_t capacity_ = 0;
+    SSize size_;
 };
 
 }  // namespace zt::ge

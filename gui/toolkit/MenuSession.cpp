@@ -29,24 +29,21 @@ SMenuItem& SMenuItem::AddSubMenu(const char* itemText)
 }
 
 CMenuSession::CMenuSession(IWindow& window, SMenuItem root, IFontResource* font, FDone done)
-    : m_window(window), m_root(std::move(root)), m_font(font), m_done(std::move(done))
+    : window_(window), root_(std::move(root)), font_(font), done_(std::move(done))
 {}
 
-CMenuSession::~CMenuSession() { m_levels.clear(); }
+CMenuSession::~CMenuSession() { levels_.clear(); }
 
-int32_t CMenuSession::ItemHeight() const
-{
-    return m_font ? m_font->GetLineHeight() + kItemPadding : kFallbackItemHeight;
-}
+int32_t CMenuSession::ItemHeight() const { return font_ ? font_->GetLineHeight() + kItemPadding : kFallbackItemHeight; }
 
 bool CMenuSession::Open(SPoint point)
 {
-    if (m_root.items.empty() || !m_levels.empty() || m_finished)
+    if (root_.items.empty() || !levels_.empty() || finished_)
         return false;
-    m_openedAt = point;
-    if (!OpenLevel(m_root, point))
+    openedAt_ = point;
+    if (!OpenLevel(root_, point))
         return false;
-    m_levels.front().popup->GrabInput();
+    levels_.front().popup->GrabInput();
     return true;
 }
 
@@ -57,38 +54,38 @@ bool CMenuSession::OpenLevel(const SMenuItem& menu, SPoint at)
     int32_t width = kMinWidth;
     for (const SMenuItem& item : menu.items) {
         const int32_t text
-            = m_font ? m_font->GetTextWidth(item.text.data(), item.text.size()) : int32_t(item.text.size()) * 7;
+            = font_ ? font_->GetTextWidth(item.text.data(), item.text.size()) : int32_t(item.text.size()) * 7;
         width = std::max(width, text + 2 * kTextIndent + kArrowRoom);
     }
     const int32_t height = menu.Count() * ItemHeight() + 2;
-    std::unique_ptr<INativePopup> popup(m_window.CreatePopup(this));
+    std::unique_ptr<INativePopup> popup(window_.CreatePopup(this));
     if (!popup)
         return false;
     SLevel level;
     level.menu = &menu;
     level.rect = popup->Show(SRect(at, {width, height}));
     level.popup = std::move(popup);
-    m_levels.push_back(std::move(level));
-    Draw(m_levels.back());
+    levels_.push_back(std::move(level));
+    Draw(levels_.back());
     return true;
 }
 
 void CMenuSession::CloseLevelsAfter(std::size_t level)
 {
-    while (m_levels.size() > level + 1)
-        m_levels.pop_back();
+    while (levels_.size() > level + 1)
+        levels_.pop_back();
 }
 
 SRect CMenuSession::GetLevelRect(int32_t level) const
 {
-    return level >= 0 && level < GetLevelCount() ? m_levels[std::size_t(level)].rect : SRect();
+    return level >= 0 && level < GetLevelCount() ? levels_[std::size_t(level)].rect : SRect();
 }
 
 SRect CMenuSession::GetItemRect(int32_t level, int32_t item) const
 {
     if (level < 0 || level >= GetLevelCount())
         return {};
-    const SLevel& l = m_levels[std::size_t(level)];
+    const SLevel& l = levels_[std::size_t(level)];
     if (item < 0 || item >= l.menu->Count())
         return {};
     return SRect(l.rect.position.x + 1, l.rect.position.y + 1 + item * ItemHeight(), l.rect.size.width - 2,
@@ -97,18 +94,18 @@ SRect CMenuSession::GetItemRect(int32_t level, int32_t item) const
 
 int32_t CMenuSession::GetHighlight(int32_t level) const
 {
-    return level >= 0 && level < GetLevelCount() ? m_levels[std::size_t(level)].highlight : -1;
+    return level >= 0 && level < GetLevelCount() ? levels_[std::size_t(level)].highlight : -1;
 }
 
 bool CMenuSession::Hit(SPoint point, std::size_t& level, int32_t& item) const
 {
     // The deepest level first: sub-menus lie over their parents.
-    for (std::size_t l = m_levels.size(); l-- > 0;) {
-        if (!m_levels[l].rect.Contains(point))
+    for (std::size_t l = levels_.size(); l-- > 0;) {
+        if (!levels_[l].rect.Contains(point))
             continue;
         level = l;
         item = -1;
-        for (int32_t i = 0; i < m_levels[l].menu->Count(); ++i)
+        for (int32_t i = 0; i < levels_[l].menu->Count(); ++i)
             if (GetItemRect(int32_t(l), i).Contains(point))
                 item = i;
         return true;
@@ -119,7 +116,7 @@ bool CMenuSession::Hit(SPoint point, std::size_t& level, int32_t& item) const
 void CMenuSession::Highlight(std::size_t level, int32_t item, bool openSubMenu)
 {
     CloseLevelsAfter(level);
-    SLevel& l = m_levels[level];
+    SLevel& l = levels_[level];
     if (l.highlight != item) {
         l.highlight = item;
         Draw(l);
@@ -130,8 +127,8 @@ void CMenuSession::Highlight(std::size_t level, int32_t item, bool openSubMenu)
 
 void CMenuSession::OpenSubMenu(std::size_t level)
 {
-    SLevel& l = m_levels[level];
-    if (l.highlight < 0 || m_levels.size() > level + 1)
+    SLevel& l = levels_[level];
+    if (l.highlight < 0 || levels_.size() > level + 1)
         return;
     const SMenuItem& item = l.menu->At(l.highlight);
     if (!item.subMenu || item.items.empty())
@@ -149,24 +146,24 @@ void CMenuSession::Choose(const SMenuItem& item)
 
 void CMenuSession::Cancel()
 {
-    if (!m_finished)
+    if (!finished_)
         Finish(false, 0);
 }
 
 void CMenuSession::Finish(bool chosen, int32_t command)
 {
-    m_finished = true;
-    m_levels.clear();  // closes the popups and gives the input back
-    if (m_done) {
-        FDone done = std::move(m_done);
-        m_done = nullptr;
+    finished_ = true;
+    levels_.clear();  // closes the popups and gives the input back
+    if (done_) {
+        FDone done = std::move(done_);
+        done_ = nullptr;
         done(chosen, command);
     }
 }
 
 void CMenuSession::OnPopupMouse(EMouseEvent event, SPoint point)
 {
-    if (m_finished || m_levels.empty())
+    if (finished_ || levels_.empty())
         return;
     RunGuarded([&] {
         std::size_t level = 0;
@@ -174,8 +171,8 @@ void CMenuSession::OnPopupMouse(EMouseEvent event, SPoint point)
         const bool inside = Hit(point, level, item);
         switch (event) {
         case kMouseMove:
-            if (point != m_openedAt)
-                m_moved = true;
+            if (point != openedAt_)
+                moved_ = true;
             if (inside && item >= 0)
                 Highlight(level, item, true);
             break;
@@ -183,15 +180,15 @@ void CMenuSession::OnPopupMouse(EMouseEvent event, SPoint point)
         case kMouseRightDown:
         case kMouseLeftDoubleClick:
         case kMouseRightDoubleClick:
-            m_moved = true;  // a fresh press: its release counts
+            moved_ = true;  // a fresh press: its release counts
             if (!inside)
                 Cancel();
             break;
         case kMouseLeftUp:
         case kMouseRightUp: {
-            if (!inside || item < 0 || !m_moved)
+            if (!inside || item < 0 || !moved_)
                 break;
-            const SMenuItem& chosen = m_levels[level].menu->At(item);
+            const SMenuItem& chosen = levels_[level].menu->At(item);
             if (chosen.subMenu)
                 Highlight(level, item, true);
             else
@@ -206,11 +203,11 @@ void CMenuSession::OnPopupMouse(EMouseEvent event, SPoint point)
 
 void CMenuSession::OnPopupKey(int32_t keyCode)
 {
-    if (m_finished || m_levels.empty())
+    if (finished_ || levels_.empty())
         return;
     RunGuarded([&] {
-        const std::size_t deepest = m_levels.size() - 1;
-        SLevel& l = m_levels[deepest];
+        const std::size_t deepest = levels_.size() - 1;
+        SLevel& l = levels_[deepest];
         const int32_t count = l.menu->Count();
         switch (keyCode) {
         case kKeyDown:
@@ -222,7 +219,7 @@ void CMenuSession::OnPopupKey(int32_t keyCode)
         case kKeyRight:
             if (l.highlight >= 0) {
                 OpenSubMenu(deepest);
-                if (m_levels.size() > deepest + 1)
+                if (levels_.size() > deepest + 1)
                     Highlight(deepest + 1, 0, false);
             }
             break;
@@ -245,7 +242,7 @@ void CMenuSession::OnPopupKey(int32_t keyCode)
                 Choose(item);
             } else {
                 OpenSubMenu(deepest);
-                if (m_levels.size() > deepest + 1)
+                if (levels_.size() > deepest + 1)
                     Highlight(deepest + 1, 0, false);
             }
             break;
@@ -272,9 +269,9 @@ void CMenuSession::Draw(SLevel& level)
         const SRect row(1, 1 + i * itemHeight, all.size.width - 2, itemHeight);
         if (i == level.highlight)
             draw.FillRect(row, kHighlight, row);
-        if (m_font) {
-            const SPoint at{row.position.x + kTextIndent, row.position.y + (itemHeight - m_font->GetHeight()) / 2};
-            m_font->DrawText(context, at, item.text.data(), item.text.size(), row);
+        if (font_) {
+            const SPoint at{row.position.x + kTextIndent, row.position.y + (itemHeight - font_->GetHeight()) / 2};
+            font_->DrawText(context, at, item.text.data(), item.text.size(), row);
         }
         if (item.subMenu) {
             // A small solid triangle pointing right.

@@ -67,14 +67,14 @@ public:
     // Shows the menu with its top-left corner at point (window coordinates).
     // False, with done not called, when there is nothing to show or no popup.
     bool Open(SPoint point);
-    bool IsFinished() const { return m_finished; }
+    bool IsFinished() const { return finished_; }
     void Cancel();
 
     void OnPopupMouse(EMouseEvent event, SPoint point) override;
     void OnPopupKey(int32_t keyCode) override;
 
     // The open levels, for drawing and tests.
-    int32_t GetLevelCount() const { return int32_t(m_levels.size()); }
+    int32_t GetLevelCount() const { return int32_t(levels_.size()); }
     SRect GetLevelRect(int32_t level) const;
     SRect GetItemRect(int32_t level, int32_t item) const;
     int32_t GetHighlight(int32_t level) const;
@@ -97,14 +97,14 @@ private:
     int32_t ItemHeight() const;
     void Draw(SLevel& level);
 
-    IWindow& m_window;
-    SMenuItem m_root;
-    IFontResource* m_font;  // the owner keeps it alive
-    FDone m_done;
-    std::vector<SLevel> m_levels;
-    SPoint m_openedAt;
-    bool m_moved = false;
-    bool m_finished = false;
+    IWindow& window_;
+    SMenuItem root_;
+    IFontResource* font_;  // the owner keeps it alive
+    FDone done_;
+    std::vector<SLevel> levels_;
+    SPoint openedAt_;
+    bool moved_ = false;
+    bool finished_ = false;
 };
 
 }  // namespace zt::ge

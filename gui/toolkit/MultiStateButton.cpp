@@ -9,7 +9,7 @@
 namespace zt::ge {
 
 CMultiStateButton::CMultiStateButton(const SRect& rect, int32_t states, int32_t id, int32_t bitmapId)
-    : CControl(rect, id), m_states(states < 1 ? 1 : states)
+    : CControl(rect, id), states_(states < 1 ? 1 : states)
 {
     SetClamped(false);  // the value is a state index
     if (bitmapId >= 0)
@@ -18,18 +18,18 @@ CMultiStateButton::CMultiStateButton(const SRect& rect, int32_t states, int32_t 
 
 CMultiStateButton::~CMultiStateButton() = default;
 
-int32_t CMultiStateButton::GetStateCount() const { return m_states; }
+int32_t CMultiStateButton::GetStateCount() const { return states_; }
 
 int32_t CMultiStateButton::GetState() const
 {
     const float v = GetValue();
     if (!(v >= 0.0f))
         return 0;
-    const auto state = int32_t(std::trunc(std::fmin(v, float(m_states - 1))));
+    const auto state = int32_t(std::trunc(std::fmin(v, float(states_ - 1))));
     return state;
 }
 
-void CMultiStateButton::SetCaptureOnPress(bool capture) { m_captureOnPress = capture; }
+void CMultiStateButton::SetCaptureOnPress(bool capture) { captureOnPress_ = capture; }
 
 void CMultiStateButton::Draw(IDrawContext& context)
 {
@@ -37,7 +37,7 @@ void CMultiStateButton::Draw(IDrawContext& context)
     if (!bitmap)
         return;
     const SRect area = GetAbsoluteRect();
-    bitmap->DrawFrame(context.GetPrimitives(), GetState(), m_states, area.position, area);
+    bitmap->DrawFrame(context.GetPrimitives(), GetState(), states_, area.position, area);
 }
 
 bool CMultiStateButton::Mouse(EMouseEvent event, SPoint point)
@@ -47,8 +47,8 @@ bool CMultiStateButton::Mouse(EMouseEvent event, SPoint point)
     IWindow* window = GetWindow();
     if (!window)
         return false;
-    if (event == kMouseLeftUp && m_captured) {
-        m_captured = false;
+    if (event == kMouseLeftUp && captured_) {
+        captured_ = false;
         window->ReleaseMouse(this);
         return true;
     }
@@ -56,13 +56,13 @@ bool CMultiStateButton::Mouse(EMouseEvent event, SPoint point)
         return false;
     const float v = GetValue();
     float next = std::isfinite(v) ? std::trunc(v) + 1.0f : 0.0f;
-    if (!(next < float(m_states)) || next < 0.0f)
+    if (!(next < float(states_)) || next < 0.0f)
         next = 0.0f;
     BeginEdit();
     SetValue(next, true);
     EndEdit();
-    if (m_captureOnPress) {
-        m_captured = true;
+    if (captureOnPress_) {
+        captured_ = true;
         window->CaptureMouse(this);
     }
     return true;

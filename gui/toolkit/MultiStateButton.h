@@ -31,9 +31,9 @@ protected:
     ~CMultiStateButton() override;
 
 private:
-    int32_t m_states;
-    bool m_captureOnPress = false;
-    bool m_captured = false;
+    int32_t states_;
+    bool captureOnPress_ = false;
+    bool captured_ = false;
 };
 
 }  // namespace zt::ge

@@ -6,38 +6,38 @@
 namespace zt::ge {
 
 COffscreenPopup::COffscreenPopup(INativePopupListener* listener, std::vector<COffscreenPopup*>& registry)
-    : m_listener(listener), m_registry(registry)
+    : listener_(listener), registry_(registry)
 {
-    m_registry.push_back(this);
+    registry_.push_back(this);
 }
 
 COffscreenPopup::~COffscreenPopup()
 {
-    m_registry.erase(std::remove(m_registry.begin(), m_registry.end(), this), m_registry.end());
+    registry_.erase(std::remove(registry_.begin(), registry_.end(), this), registry_.end());
 }
 
 SRect COffscreenPopup::Show(const SRect& rect)
 {
-    m_rect = rect;
-    m_shown = true;
-    m_surface.Resize(rect.size);
+    rect_ = rect;
+    shown_ = true;
+    surface_.Resize(rect.size);
     return rect;
 }
 
-IDC& COffscreenPopup::GetSurface() { return m_surface; }
-void COffscreenPopup::Present() { ++m_presentCount; }
+IDC& COffscreenPopup::GetSurface() { return surface_; }
+void COffscreenPopup::Present() { ++presentCount_; }
 
 bool COffscreenPopup::GrabInput()
 {
-    m_grabbed = true;
+    grabbed_ = true;
     return true;
 }
 
-COffscreenPort::COffscreenPort(SSize size) : m_size(size) {}
+COffscreenPort::COffscreenPort(SSize size) : size_(size) {}
 
 bool COffscreenPort::Open(INativeWindowListener*, uintptr_t, const SRect& rect)
 {
-    m_size = rect.size;
+    size_ = rect.size;
     return true;
 }
 
@@ -45,23 +45,23 @@ uintptr_t COffscreenPort::GetNativeHandle() const { return 0; }
 int COffscreenPort::GetFileDescriptor() const { return -1; }
 void COffscreenPort::DispatchEvents() {}
 bool COffscreenPort::HasPendingEvents() { return false; }
-SSize COffscreenPort::GetClientSize() const { return m_size; }
-IDC& COffscreenPort::GetSurface() { return m_surface; }
-void COffscreenPort::Present(SSize) { ++m_presentCount; }
-void COffscreenPort::Show() { m_shown = true; }
-void COffscreenPort::GrabPointer() { m_grabbed = true; }
-void COffscreenPort::UngrabPointer() { m_grabbed = false; }
-void COffscreenPort::SetCursorShape(int32_t shape) { m_cursorShape = shape; }
-void COffscreenPort::SetCursorVisible(bool visible) { m_cursorVisible = visible; }
-void COffscreenPort::WarpPointer(SPoint point) { m_warpedTo = point; }
-uint32_t COffscreenPort::GetModifiers() { return m_modifiers; }
-uint32_t COffscreenPort::GetTimeMs() { return m_timeMs; }
-void COffscreenPort::SetTakeFocusOnClick(bool take) { m_takeFocusOnClick = take; }
+SSize COffscreenPort::GetClientSize() const { return size_; }
+IDC& COffscreenPort::GetSurface() { return surface_; }
+void COffscreenPort::Present(SSize) { ++presentCount_; }
+void COffscreenPort::Show() { shown_ = true; }
+void COffscreenPort::GrabPointer() { grabbed_ = true; }
+void COffscreenPort::UngrabPointer() { grabbed_ = false; }
+void COffscreenPort::SetCursorShape(int32_t shape) { cursorShape_ = shape; }
+void COffscreenPort::SetCursorVisible(bool visible) { cursorVisible_ = visible; }
+void COffscreenPort::WarpPointer(SPoint point) { warpedTo_ = point; }
+uint32_t COffscreenPort::GetModifiers() { return modifiers_; }
+uint32_t COffscreenPort::GetTimeMs() { return timeMs_; }
+void COffscreenPort::SetTakeFocusOnClick(bool take) { takeFocusOnClick_ = take; }
 bool COffscreenPort::IsConnected() const { return true; }
 
 INativePopup* COffscreenPort::CreatePopup(INativePopupListener* listener)
 {
-    return listener ? new COffscreenPopup(listener, m_popups) : nullptr;
+    return listener ? new COffscreenPopup(listener, popups_) : nullptr;
 }
 
 uintptr_t COffscreenPort::GetTopLevelHandle() { return 0; }
@@ -75,17 +75,17 @@ COffscreenWindow::COffscreenWindow(SSize size, IContext* context, const SWindowO
 COffscreenPort& COffscreenWindow::Port() { return static_cast<COffscreenPort&>(GetNative()); }
 const COffscreenPort& COffscreenWindow::Port() const { return static_cast<const COffscreenPort&>(GetNative()); }
 
-void COffscreenWindow::SetModifiers(uint32_t modifiers) { Port().m_modifiers = modifiers; }
-void COffscreenWindow::SetTimeMs(uint32_t timeMs) { Port().m_timeMs = timeMs; }
-void COffscreenWindow::AdvanceTimeMs(uint32_t milliseconds) { Port().m_timeMs += milliseconds; }
+void COffscreenWindow::SetModifiers(uint32_t modifiers) { Port().modifiers_ = modifiers; }
+void COffscreenWindow::SetTimeMs(uint32_t timeMs) { Port().timeMs_ = timeMs; }
+void COffscreenWindow::AdvanceTimeMs(uint32_t milliseconds) { Port().timeMs_ += milliseconds; }
 
 void COffscreenWindow::Resize(SSize size)
 {
-    Port().m_size = size;
+    Port().size_ = size;
     OnResize(size);
 }
 
-const IDC& COffscreenWindow::GetSurface() const { return Port().m_surface; }
+const IDC& COffscreenWindow::GetSurface() const { return Port().surface_; }
 
 SColour COffscreenWindow::GetPixel(SPoint point) const
 {
@@ -97,13 +97,13 @@ SColour COffscreenWindow::GetPixel(SPoint point) const
     return c;
 }
 
-int COffscreenWindow::GetPresentCount() const { return Port().m_presentCount; }
-bool COffscreenWindow::IsShownOnScreen() const { return Port().m_shown; }
-bool COffscreenWindow::IsPointerGrabbed() const { return Port().m_grabbed; }
-int32_t COffscreenWindow::GetShownCursorShape() const { return Port().m_cursorShape; }
-bool COffscreenWindow::IsCursorVisible() const { return Port().m_cursorVisible; }
-SPoint COffscreenWindow::GetWarpedPointer() const { return Port().m_warpedTo; }
-bool COffscreenWindow::TakesFocusOnClick() const { return Port().m_takeFocusOnClick; }
-const std::vector<COffscreenPopup*>& COffscreenWindow::GetPopups() const { return Port().m_popups; }
+int COffscreenWindow::GetPresentCount() const { return Port().presentCount_; }
+bool COffscreenWindow::IsShownOnScreen() const { return Port().shown_; }
+bool COffscreenWindow::IsPointerGrabbed() const { return Port().grabbed_; }
+int32_t COffscreenWindow::GetShownCursorShape() const { return Port().cursorShape_; }
+bool COffscreenWindow::IsCursorVisible() const { return Port().cursorVisible_; }
+SPoint COffscreenWindow::GetWarpedPointer() const { return Port().warpedTo_; }
+bool COffscreenWindow::TakesFocusOnClick() const { return Port().takeFocusOnClick_; }
+const std::vector<COffscreenPopup*>& COffscreenWindow::GetPopups() const { return Port().popups_; }
 
 }  // namespace zt::ge

@@ -20,23 +20,23 @@ public:
     void Present() override;
     bool GrabInput() override;
 
-    const SRect& GetRect() const { return m_rect; }
-    bool IsShown() const { return m_shown; }
-    bool HasGrab() const { return m_grabbed; }
-    int GetPresentCount() const { return m_presentCount; }
-    const IDC& GetPixels() const { return m_surface; }
+    const SRect& GetRect() const { return rect_; }
+    bool IsShown() const { return shown_; }
+    bool HasGrab() const { return grabbed_; }
+    int GetPresentCount() const { return presentCount_; }
+    const IDC& GetPixels() const { return surface_; }
     // What the platform reports; the popup may be destroyed by either.
-    void SendMouse(EMouseEvent event, SPoint point) { m_listener->OnPopupMouse(event, point); }
-    void SendKey(int32_t keyCode) { m_listener->OnPopupKey(keyCode); }
+    void SendMouse(EMouseEvent event, SPoint point) { listener_->OnPopupMouse(event, point); }
+    void SendKey(int32_t keyCode) { listener_->OnPopupKey(keyCode); }
 
 private:
-    INativePopupListener* m_listener;
-    std::vector<COffscreenPopup*>& m_registry;
-    CMemoryDC m_surface;
-    SRect m_rect;
-    bool m_shown = false;
-    bool m_grabbed = false;
-    int m_presentCount = 0;
+    INativePopupListener* listener_;
+    std::vector<COffscreenPopup*>& registry_;
+    CMemoryDC surface_;
+    SRect rect_;
+    bool shown_ = false;
+    bool grabbed_ = false;
+    int presentCount_ = 0;
 };
 
 // The platform half of an offscreen window: pixels in memory, and a record
@@ -69,18 +69,18 @@ public:
 private:
     friend class COffscreenWindow;
 
-    std::vector<COffscreenPopup*> m_popups;  // open ones, oldest first
-    SSize m_size;
-    CMemoryDC m_surface;
-    int m_presentCount = 0;
-    bool m_shown = false;
-    bool m_grabbed = false;
-    int32_t m_cursorShape = kCursorArrow;
-    bool m_cursorVisible = true;
-    SPoint m_warpedTo{-1, -1};
-    uint32_t m_modifiers = 0;
-    uint32_t m_timeMs = 0;
-    bool m_takeFocusOnClick = false;
+    std::vector<COffscreenPopup*> popups_;  // open ones, oldest first
+    SSize size_;
+    CMemoryDC surface_;
+    int presentCount_ = 0;
+    bool shown_ = false;
+    bool grabbed_ = false;
+    int32_t cursorShape_ = kCursorArrow;
+    bool cursorVisible_ = true;
+    SPoint warpedTo_{-1, -1};
+    uint32_t modifiers_ = 0;
+    uint32_t timeMs_ = 0;
+    bool takeFocusOnClick_ = false;
 };
 
 // A window that draws into memory only, with the same interface as the real

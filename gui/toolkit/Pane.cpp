@@ -21,7 +21,7 @@ CPane::CPane(const SRect& rect, int32_t id) : CControl(rect, id) {}
 
 CPane::~CPane()
 {
-    for (IControl* child : m_children)
+    for (IControl* child : children_)
         child->Destroy();
 }
 
@@ -29,34 +29,34 @@ void CPane::AddChild(IControl* child)
 {
     if (!child)
         return;
-    m_children.push_back(child);
+    children_.push_back(child);
     child->SetParent(this);
     child->Invalidate();
 }
 
 bool CPane::RemoveChild(IControl* child)
 {
-    auto it = std::find(m_children.begin(), m_children.end(), child);
-    if (it == m_children.end())
+    auto it = std::find(children_.begin(), children_.end(), child);
+    if (it == children_.end())
         return false;
     child->Invalidate();
     if (IWindow* window = GetWindow())
         ForgetTree(*window, child);
-    m_children.erase(it);
+    children_.erase(it);
     child->SetParent(nullptr);
     return true;
 }
 
-int32_t CPane::GetChildCount() const { return int32_t(m_children.size()); }
+int32_t CPane::GetChildCount() const { return int32_t(children_.size()); }
 
 IControl* CPane::GetChild(int32_t index) const
 {
-    return index >= 0 && std::size_t(index) < m_children.size() ? m_children[std::size_t(index)] : nullptr;
+    return index >= 0 && std::size_t(index) < children_.size() ? children_[std::size_t(index)] : nullptr;
 }
 
 IControl* CPane::FindControl(int32_t id) const
 {
-    for (IControl* child : m_children) {
+    for (IControl* child : children_) {
         if (child->GetId() == id)
             return child;
         if (auto* pane = dynamic_cast<IPane*>(child))
@@ -73,9 +73,9 @@ void CPane::Draw(IDrawContext& context)
     if (!IsVisible())
         return;
     DrawBackground(context);
-    for (std::size_t i = 0; i < m_children.size(); ++i)
-        if (m_children[i]->IsVisible())
-            m_children[i]->Draw(context);
+    for (std::size_t i = 0; i < children_.size(); ++i)
+        if (children_[i]->IsVisible())
+            children_[i]->Draw(context);
 }
 
 template <class F>
@@ -84,10 +84,10 @@ bool CPane::OfferTopmostFirst(F&& offer)
     if (!TakesInput())
         return false;
     // By index, so a handler that adds children does not pull the list from under us.
-    for (std::size_t i = m_children.size(); i-- > 0;) {
-        if (i >= m_children.size())
+    for (std::size_t i = children_.size(); i-- > 0;) {
+        if (i >= children_.size())
             continue;
-        IControl* child = m_children[i];
+        IControl* child = children_[i];
         if (child->IsVisible() && child->IsEnabled() && offer(child))
             return true;
     }
@@ -112,8 +112,8 @@ bool CPane::Key(int32_t keyCode)
 void CPane::Tick()
 {
     CControl::Tick();
-    for (std::size_t i = 0; i < m_children.size(); ++i)
-        m_children[i]->Tick();
+    for (std::size_t i = 0; i < children_.size(); ++i)
+        children_[i]->Tick();
 }
 
 }  // namespace zt::ge

@@ -51,7 +51,7 @@ private:
     template <class F>
     bool OfferTopmostFirst(F&& offer);
 
-    std::vector<IControl*> m_children;
+    std::vector<IControl*> children_;
 };
 
 }  // namespace zt::ge

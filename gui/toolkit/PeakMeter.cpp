@@ -10,7 +10,7 @@ namespace zt::ge {
 
 CPeakMeter::CPeakMeter(const SRect& rect, int32_t mode, int32_t startMargin, int32_t endMargin, int32_t bitmapId,
                        int32_t id)
-    : CControl(rect, id), m_mode(mode >= 0 && mode <= 3 ? mode : 0), m_startMargin(startMargin), m_endMargin(endMargin)
+    : CControl(rect, id), mode_(mode >= 0 && mode <= 3 ? mode : 0), startMargin_(startMargin), endMargin_(endMargin)
 {
     if (bitmapId >= 0)
         SetBitmapId(bitmapId);
@@ -21,11 +21,11 @@ CPeakMeter::~CPeakMeter() = default;
 int32_t CPeakMeter::BitmapLength()
 {
     if (IBitmapResource* bitmap = GetBitmap())
-        m_length = IsVertical() ? bitmap->GetHeight() : bitmap->GetWidth();
-    return m_length;
+        length_ = IsVertical() ? bitmap->GetHeight() : bitmap->GetWidth();
+    return length_;
 }
 
-int32_t CPeakMeter::GetLitLength() const { return std::max(0, m_length - m_startMargin - m_endMargin); }
+int32_t CPeakMeter::GetLitLength() const { return std::max(0, length_ - startMargin_ - endMargin_); }
 
 int32_t CPeakMeter::GetLitPixels() const
 {
@@ -40,7 +40,7 @@ SRect CPeakMeter::GetLitRect()
         return {};
     const int32_t unlit = GetLitLength() - lit;
     // Where the lit run starts, along the meter, from the bitmap's start.
-    const int32_t from = (m_mode == 0 || m_mode == 2) ? m_startMargin + unlit : m_startMargin;
+    const int32_t from = (mode_ == 0 || mode_ == 2) ? startMargin_ + unlit : startMargin_;
     const SRect r = GetAbsoluteRect();
     return IsVertical() ? SRect(r.position.x, r.position.y + from, r.size.width, lit)
                         : SRect(r.position.x + from, r.position.y, lit, r.size.height);
@@ -48,10 +48,10 @@ SRect CPeakMeter::GetLitRect()
 
 void CPeakMeter::Update(float reading, float decay)
 {
-    m_level *= decay;
-    if (reading > m_level)
-        m_level = reading;
-    SetValue(m_level, false);
+    level_ *= decay;
+    if (reading > level_)
+        level_ = reading;
+    SetValue(level_, false);
 }
 
 void CPeakMeter::SetValue(float value, bool notify)

@@ -38,14 +38,14 @@ protected:
     ~CPeakMeter() override;
 
 private:
-    bool IsVertical() const { return m_mode == 0 || m_mode == 1; }
+    bool IsVertical() const { return mode_ == 0 || mode_ == 1; }
     int32_t BitmapLength();
 
-    int32_t m_mode;
-    int32_t m_startMargin;
-    int32_t m_endMargin;
-    float m_level = 0.0f;
-    int32_t m_length = 0;  // the bitmap's length along the meter, once known
+    int32_t mode_;
+    int32_t startMargin_;
+    int32_t endMargin_;
+    float level_ = 0.0f;
+    int32_t length_ = 0;  // the bitmap's length along the meter, once known
 };
 
 }  // namespace zt::ge

@@ -4,34 +4,34 @@
 
 namespace zt::ge {
 
-CPerfMon::CPerfMon(std::string name) : m_name(std::move(name)) {}
+CPerfMon::CPerfMon(std::string name) : name_(std::move(name)) {}
 
 void CPerfMon::Start()
 {
-    m_started = std::chrono::steady_clock::now();
-    m_running = true;
+    started_ = std::chrono::steady_clock::now();
+    running_ = true;
 }
 
 void CPerfMon::Stop()
 {
-    if (!m_running)
+    if (!running_)
         return;
-    m_running = false;
-    const auto elapsed = std::chrono::steady_clock::now() - m_started;
-    m_totalNs += uint64_t(std::chrono::duration_cast<std::chrono::nanoseconds>(elapsed).count());
-    ++m_count;
+    running_ = false;
+    const auto elapsed = std::chrono::steady_clock::now() - started_;
+    totalNs_ += uint64_t(std::chrono::duration_cast<std::chrono::nanoseconds>(elapsed).count());
+    ++count_;
 }
 
 void CPerfMon::Reset()
 {
-    m_running = false;
-    m_count = 0;
-    m_totalNs = 0;
+    running_ = false;
+    count_ = 0;
+    totalNs_ = 0;
 }
 
 double CPerfMon::GetAverageMicroseconds() const
 {
-    return m_count == 0 ? 0.0 : double(m_totalNs) / double(m_count) / 1000.0;
+    return count_ == 0 ? 0.0 : double(totalNs_) / double(count_) / 1000.0;
 }
 
 }  // namespace zt::ge

@@ -17,29 +17,29 @@ public:
     void Stop();  // ignored unless started
     void Reset();
 
-    const std::string& GetName() const { return m_name; }
-    uint64_t GetCount() const { return m_count; }
-    uint64_t GetTotalNanoseconds() const { return m_totalNs; }
+    const std::string& GetName() const { return name_; }
+    uint64_t GetCount() const { return count_; }
+    uint64_t GetTotalNanoseconds() const { return totalNs_; }
     double GetAverageMicroseconds() const;
 
     // Times one scope: { CPerfMon::CScope timing(perfMon); ... }
     class CScope {
     public:
-        explicit CScope(CPerfMon& perfMon) : m_perfMon(perfMon) { m_perfMon.Start(); }
-        ~CScope() { m_perfMon.Stop(); }
+        explicit CScope(CPerfMon& perfMon) : perfMon_(perfMon) { perfMon_.Start(); }
+        ~CScope() { perfMon_.Stop(); }
         CScope(const CScope&) = delete;
         CScope& operator=(const CScope&) = delete;
 
     private:
-        CPerfMon& m_perfMon;
+        CPerfMon& perfMon_;
     };
 
 private:
-    std::string m_name;
-    std::chrono::steady_clock::time_point m_started;
-    bool m_running = false;
-    uint64_t m_count = 0;
-    uint64_t m_totalNs = 0;
+    std::string name_;
+    std::chrono::steady_clock::time_point started_;
+    bool running_ = false;
+    uint64_t count_ = 0;
+    uint64_t totalNs_ = 0;
 };
 
 }  // namespace zt::ge

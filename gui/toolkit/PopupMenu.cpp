@@ -15,20 +15,20 @@ CPopupMenu::CPopupMenu(const SRect& rect, int32_t id, int32_t bitmapId) : CContr
 
 CPopupMenu::~CPopupMenu()
 {
-    if (m_session)
-        m_session->Cancel();
+    if (session_)
+        session_->Cancel();
 }
 
-SMenuItem& CPopupMenu::GetItems() { return m_items; }
-void CPopupMenu::SetFont(int32_t fontId, SColour colour) { m_font.Set(fontId, colour); }
-void CPopupMenu::SetFont(IFontResource* font) { m_font.Set(font); }
-bool CPopupMenu::IsMenuOpen() const { return m_session && !m_session->IsFinished(); }
-CMenuSession* CPopupMenu::GetSession() { return IsMenuOpen() ? m_session.get() : nullptr; }
+SMenuItem& CPopupMenu::GetItems() { return items_; }
+void CPopupMenu::SetFont(int32_t fontId, SColour colour) { font_.Set(fontId, colour); }
+void CPopupMenu::SetFont(IFontResource* font) { font_.Set(font); }
+bool CPopupMenu::IsMenuOpen() const { return session_ && !session_->IsFinished(); }
+CMenuSession* CPopupMenu::GetSession() { return IsMenuOpen() ? session_.get() : nullptr; }
 
 void CPopupMenu::CloseMenu()
 {
-    if (m_session)
-        m_session->Cancel();
+    if (session_)
+        session_->Cancel();
 }
 
 void CPopupMenu::Draw(IDrawContext& context)
@@ -49,10 +49,10 @@ bool CPopupMenu::Mouse(EMouseEvent event, SPoint point)
     IWindow* window = GetWindow();
     if (!window || IsMenuOpen())
         return true;
-    m_session = std::make_unique<CMenuSession>(*window, m_items, m_font.Get(window),
-                                               [this](bool chosen, int32_t command) { OnMenuDone(chosen, command); });
-    if (!m_session->Open(point))
-        m_session.reset();
+    session_ = std::make_unique<CMenuSession>(*window, items_, font_.Get(window),
+                                              [this](bool chosen, int32_t command) { OnMenuDone(chosen, command); });
+    if (!session_->Open(point))
+        session_.reset();
     Invalidate();
     return true;
 }
@@ -68,8 +68,8 @@ void CPopupMenu::Tick()
 {
     CControl::Tick();
     // A finished menu cannot go away inside its own callback; it goes here.
-    if (m_session && m_session->IsFinished())
-        m_session.reset();
+    if (session_ && session_->IsFinished())
+        session_.reset();
 }
 
 }  // namespace zt::ge

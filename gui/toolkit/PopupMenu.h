@@ -44,9 +44,9 @@ protected:
 private:
     void OnMenuDone(bool chosen, int32_t command);
 
-    SMenuItem m_items;
-    CFontSlot m_font;
-    std::unique_ptr<CMenuSession> m_session;
+    SMenuItem items_;
+    CFontSlot font_;
+    std::unique_ptr<CMenuSession> session_;
 };
 
 }  // namespace zt::ge

@@ -7,25 +7,25 @@
 
 namespace zt::ge {
 
-CRect::CRect(const SRect& rect, SColour fill, int32_t id) : CControl(rect, id), m_fill(fill) {}
+CRect::CRect(const SRect& rect, SColour fill, int32_t id) : CControl(rect, id), fill_(fill) {}
 CRect::~CRect() = default;
 
 void CRect::SetFill(SColour colour)
 {
-    m_fill = colour;
+    fill_ = colour;
     Invalidate();
 }
 
 void CRect::SetOutline(SColour colour)
 {
-    m_outline = colour;
-    m_hasOutline = true;
+    outline_ = colour;
+    hasOutline_ = true;
     Invalidate();
 }
 
 void CRect::ClearOutline()
 {
-    m_hasOutline = false;
+    hasOutline_ = false;
     Invalidate();
 }
 
@@ -33,13 +33,13 @@ void CRect::Draw(IDrawContext& context)
 {
     const SRect area = GetAbsoluteRect();
     IDrawPrimitives& draw = context.GetPrimitives();
-    draw.FillRect(area, m_fill, area);
-    if (m_hasOutline)
-        draw.FrameRect(area, m_outline, area);
+    draw.FillRect(area, fill_, area);
+    if (hasOutline_)
+        draw.FrameRect(area, outline_, area);
 }
 
 CLine::CLine(SPoint start, SPoint end, SColour colour, int32_t id)
-    : CControl({}, id), m_start(start), m_end(end), m_colour(colour)
+    : CControl({}, id), start_(start), end_(end), colour_(colour)
 {
     Fit();
 }
@@ -49,26 +49,26 @@ CLine::~CLine() = default;
 void CLine::Fit()
 {
     // The control covers the line's bounding box, so it invalidates what it draws.
-    SetPosition({std::min(m_start.x, m_end.x), std::min(m_start.y, m_end.y)});
-    SetSize({std::abs(m_end.x - m_start.x) + 1, std::abs(m_end.y - m_start.y) + 1});
+    SetPosition({std::min(start_.x, end_.x), std::min(start_.y, end_.y)});
+    SetSize({std::abs(end_.x - start_.x) + 1, std::abs(end_.y - start_.y) + 1});
 }
 
 void CLine::SetColour(SColour colour)
 {
-    m_colour = colour;
+    colour_ = colour;
     Invalidate();
 }
 
 void CLine::SetEnd(SPoint end)
 {
-    m_end = end;
+    end_ = end;
     Fit();
 }
 
 void CLine::Draw(IDrawContext& context)
 {
     const SPoint offset = GetAbsolutePosition() - GetPosition();
-    context.GetPrimitives().DrawLine(m_start + offset, m_end + offset, m_colour, GetAbsoluteRect());
+    context.GetPrimitives().DrawLine(start_ + offset, end_ + offset, colour_, GetAbsoluteRect());
 }
 
 }  // namespace zt::ge

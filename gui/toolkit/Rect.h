@@ -26,9 +26,9 @@ protected:
     ~CRect() override;
 
 private:
-    SColour m_fill;
-    SColour m_outline;
-    bool m_hasOutline = false;
+    SColour fill_;
+    SColour outline_;
+    bool hasOutline_ = false;
 };
 
 // A straight line between two points of the parent pane (the GDI-style
@@ -53,9 +53,9 @@ protected:
 private:
     void Fit();
 
-    SPoint m_start;
-    SPoint m_end;
-    SColour m_colour;
+    SPoint start_;
+    SPoint end_;
+    SColour colour_;
 };
 
 }  // namespace zt::ge

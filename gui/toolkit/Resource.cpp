@@ -5,24 +5,24 @@
 namespace zt::ge {
 
 CResource::CResource(int32_t id, uint32_t kind, std::vector<uint8_t> data)
-    : m_id(id), m_kind(kind), m_data(std::move(data))
+    : id_(id), kind_(kind), data_(std::move(data))
 {}
 
 CResource::~CResource() = default;
 
-int32_t CResource::GetId() const { return m_id; }
-uint32_t CResource::GetKind() const { return m_kind; }
-const uint8_t* CResource::GetData() const { return m_data.empty() ? nullptr : m_data.data(); }
-std::size_t CResource::GetSize() const { return m_data.size(); }
-bool CResource::IsDecoded() const { return m_decoded; }
+int32_t CResource::GetId() const { return id_; }
+uint32_t CResource::GetKind() const { return kind_; }
+const uint8_t* CResource::GetData() const { return data_.empty() ? nullptr : data_.data(); }
+std::size_t CResource::GetSize() const { return data_.size(); }
+bool CResource::IsDecoded() const { return decoded_; }
 int CResource::AddRef() { return CRefCountable::AddRef(); }
 int CResource::Release() { return CRefCountable::Release(); }
 int CResource::GetRefCount() const { return CRefCountable::GetRefCount(); }
 
 void CResource::MarkDecoded()
 {
-    m_decoded = true;
-    std::vector<uint8_t>().swap(m_data);  // the raw file is not needed any more
+    decoded_ = true;
+    std::vector<uint8_t>().swap(data_);  // the raw file is not needed any more
 }
 
 }  // namespace zt::ge

@@ -49,10 +49,10 @@ protected:
     void MarkDecoded();
 
 private:
-    int32_t m_id;
-    uint32_t m_kind;
-    std::vector<uint8_t> m_data;
-    bool m_decoded = false;
+    int32_t id_;
+    uint32_t kind_;
+    std::vector<uint8_t> data_;
+    bool decoded_ = false;
 };
 
 }  // namespace zt::ge

@@ -62,17 +62,17 @@ public:
     IFontResource* GetFont(int32_t id, SColour colour) override;
     const std::vector<resourcefile::SEntry>& GetEntries() const override;
 
-    std::size_t GetCachedCount() const { return m_bitmaps.size() + m_fonts.size(); }
+    std::size_t GetCachedCount() const { return bitmaps_.size() + fonts_.size(); }
 
 private:
     const resourcefile::SEntry* Find(int32_t id) const;
     std::vector<uint8_t> ReadBytes(const resourcefile::SEntry& entry);
 
-    CChunkFileMemory m_file;
-    std::unique_ptr<IChunk> m_data;  // null when the file has no data chunk
-    std::vector<resourcefile::SEntry> m_entries;
-    std::map<int32_t, CBitmapResource*> m_bitmaps;
-    std::map<std::pair<int32_t, uint32_t>, CFontResource*> m_fonts;  // by id and colour
+    CChunkFileMemory file_;
+    std::unique_ptr<IChunk> data_;  // null when the file has no data chunk
+    std::vector<resourcefile::SEntry> entries_;
+    std::map<int32_t, CBitmapResource*> bitmaps_;
+    std::map<std::pair<int32_t, uint32_t>, CFontResource*> fonts_;  // by id and colour
 };
 
 // Builds a resource file in memory (the skin generator and tests use it).
@@ -83,8 +83,8 @@ public:
     std::vector<uint8_t> Build() const;
 
 private:
-    std::vector<resourcefile::SEntry> m_entries;
-    std::vector<uint8_t> m_data;
+    std::vector<resourcefile::SEntry> entries_;
+    std::vector<uint8_t> data_;
 };
 
 }  // namespace zt::ge

@@ -14,7 +14,7 @@ public:
     static TResourceRef Adopt(T* resource)
     {
         TResourceRef ref;
-        ref.m_resource = resource;
+        ref.resource_ = resource;
         return ref;
     }
     // Takes a further reference of its own.
@@ -24,30 +24,30 @@ public:
             resource->AddRef();
         return Adopt(resource);
     }
-    TResourceRef(const TResourceRef& other) : m_resource(other.m_resource)
+    TResourceRef(const TResourceRef& other) : resource_(other.resource_)
     {
-        if (m_resource)
-            m_resource->AddRef();
+        if (resource_)
+            resource_->AddRef();
     }
-    TResourceRef(TResourceRef&& other) noexcept : m_resource(std::exchange(other.m_resource, nullptr)) {}
+    TResourceRef(TResourceRef&& other) noexcept : resource_(std::exchange(other.resource_, nullptr)) {}
     TResourceRef& operator=(TResourceRef other) noexcept
     {
-        std::swap(m_resource, other.m_resource);
+        std::swap(resource_, other.resource_);
         return *this;
     }
     ~TResourceRef() { Reset(); }
 
     void Reset()
     {
-        if (m_resource)
-            std::exchange(m_resource, nullptr)->Release();
+        if (resource_)
+            std::exchange(resource_, nullptr)->Release();
     }
-    T* Get() const { return m_resource; }
-    T* operator->() const { return m_resource; }
-    explicit operator bool() const { return m_resource != nullptr; }
+    T* Get() const { return resource_; }
+    T* operator->() const { return resource_; }
+    explicit operator bool() const { return resource_ != nullptr; }
 
 private:
-    T* m_resource = nullptr;
+    T* resource_ = nullptr;
 };
 
 }  // namespace zt::ge

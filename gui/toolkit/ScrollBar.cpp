@@ -11,7 +11,7 @@
 namespace zt::ge {
 
 CScrollBar::CScrollBar(const SRect& rect, int32_t orientation, int32_t id, int32_t trackBitmapId, int32_t thumbBitmapId)
-    : CControl(rect, id), m_orientation(orientation == kHorizontal ? kHorizontal : kVertical)
+    : CControl(rect, id), orientation_(orientation == kHorizontal ? kHorizontal : kVertical)
 {
     if (trackBitmapId >= 0)
         SetBitmapId(trackBitmapId);
@@ -22,45 +22,45 @@ CScrollBar::~CScrollBar() = default;
 
 void CScrollBar::SetThumbBitmapId(int32_t resourceId)
 {
-    m_thumb.Reset();
-    m_thumbId = resourceId;
+    thumb_.Reset();
+    thumbId_ = resourceId;
     Invalidate();
 }
 
 IBitmapResource* CScrollBar::Thumb()
 {
-    if (!m_thumb && m_thumbId >= 0) {
+    if (!thumb_ && thumbId_ >= 0) {
         IWindow* window = GetWindow();
         if (IResourceManager* resources = window ? window->GetResourceManager() : nullptr) {
-            m_thumb = TResourceRef<IBitmapResource>::Adopt(resources->GetBitmap(m_thumbId));
-            m_thumbId = -1;
+            thumb_ = TResourceRef<IBitmapResource>::Adopt(resources->GetBitmap(thumbId_));
+            thumbId_ = -1;
         }
     }
-    return m_thumb.Get();
+    return thumb_.Get();
 }
 
 void CScrollBar::SetThumbLength(int32_t pixels)
 {
-    m_thumbLength = std::max(1, pixels);
+    thumbLength_ = std::max(1, pixels);
     Invalidate();
 }
 
-void CScrollBar::SetPage(float page) { m_page = std::clamp(page, 0.0f, 1.0f); }
-bool CScrollBar::IsDragging() const { return m_drag.IsDragging(); }
+void CScrollBar::SetPage(float page) { page_ = std::clamp(page, 0.0f, 1.0f); }
+bool CScrollBar::IsDragging() const { return drag_.IsDragging(); }
 
 int32_t CScrollBar::Travel() const
 {
     const SSize size = GetSize();
-    return std::max(0, (m_orientation == kVertical ? size.height : size.width) - m_thumbLength);
+    return std::max(0, (orientation_ == kVertical ? size.height : size.width) - thumbLength_);
 }
 
 SRect CScrollBar::GetThumbRect() const
 {
     const SRect r = GetAbsoluteRect();
     const auto offset = int32_t(std::lround(std::clamp(GetValue(), 0.0f, 1.0f) * float(Travel())));
-    if (m_orientation == kVertical)
-        return SRect(r.position.x, r.position.y + offset, r.size.width, m_thumbLength);
-    return SRect(r.position.x + offset, r.position.y, m_thumbLength, r.size.height);
+    if (orientation_ == kVertical)
+        return SRect(r.position.x, r.position.y + offset, r.size.width, thumbLength_);
+    return SRect(r.position.x + offset, r.position.y, thumbLength_, r.size.height);
 }
 
 void CScrollBar::Draw(IDrawContext& context)
@@ -70,7 +70,7 @@ void CScrollBar::Draw(IDrawContext& context)
     if (IBitmapResource* track = GetBitmap()) {
         // The ends as they are, the middle repeated: the skin's track fits any length.
         const SPixelView view = track->GetView();
-        const bool vertical = m_orientation == kVertical;
+        const bool vertical = orientation_ == kVertical;
         const int32_t length = vertical ? area.size.height : area.size.width;
         const int32_t own = vertical ? view.size.height : view.size.width;
         const int32_t end = std::min(own / 2, length / 2);
@@ -112,7 +112,7 @@ bool CScrollBar::Mouse(EMouseEvent event, SPoint point)
     IWindow* window = GetWindow();
     if (!window)
         return false;
-    const bool vertical = m_orientation == kVertical;
+    const bool vertical = orientation_ == kVertical;
     switch (event) {
     case kMouseLeftDown:
     case kMouseLeftDoubleClick: {
@@ -122,27 +122,27 @@ bool CScrollBar::Mouse(EMouseEvent event, SPoint point)
         BeginEdit();
         if (!thumb.Contains(point)) {
             const bool before = vertical ? point.y < thumb.position.y : point.x < thumb.position.x;
-            SetValue(GetValue() + (before ? -m_page : m_page), true);
+            SetValue(GetValue() + (before ? -page_ : page_), true);
             EndEdit();
             return true;
         }
         // Dragging down (right) adds, so the pointer's vertical sense is turned round.
-        m_drag.Start(vertical ? SPoint{point.x, -point.y} : point, GetValue(), window->IsFineKeyDown());
+        drag_.Start(vertical ? SPoint{point.x, -point.y} : point, GetValue(), window->IsFineKeyDown());
         window->CaptureMouse(this);
         return true;
     }
     case kMouseLeftUp:
-        if (!m_drag.IsDragging())
+        if (!drag_.IsDragging())
             return false;
-        m_drag.Stop();
+        drag_.Stop();
         EndEdit();
         window->ReleaseMouse(this);
         return true;
     case kMouseMove:
-        if (!m_drag.IsDragging())
+        if (!drag_.IsDragging())
             return false;
-        SetValue(m_drag.Move(vertical ? SPoint{point.x, -point.y} : point, GetValue(), window->IsFineKeyDown(),
-                             CValueDrag::UnitsPerStep(-1.0f, Travel()), vertical),
+        SetValue(drag_.Move(vertical ? SPoint{point.x, -point.y} : point, GetValue(), window->IsFineKeyDown(),
+                            CValueDrag::UnitsPerStep(-1.0f, Travel()), vertical),
                  true);
         return true;
     default:
@@ -154,7 +154,7 @@ bool CScrollBar::Wheel(SPoint point, float notches)
 {
     if (!TakesInput() || !IsInside(point))
         return false;
-    SetValue(GetValue() - notches * m_page / 10.0f, true);
+    SetValue(GetValue() - notches * page_ / 10.0f, true);
     return true;
 }
 

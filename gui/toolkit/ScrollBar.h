@@ -44,12 +44,12 @@ private:
     int32_t Travel() const;
     IBitmapResource* Thumb();
 
-    int32_t m_orientation;
-    int32_t m_thumbLength = 24;
-    float m_page = 0.1f;
-    int32_t m_thumbId = -1;
-    TResourceRef<IBitmapResource> m_thumb;
-    CValueDrag m_drag;
+    int32_t orientation_;
+    int32_t thumbLength_ = 24;
+    float page_ = 0.1f;
+    int32_t thumbId_ = -1;
+    TResourceRef<IBitmapResource> thumb_;
+    CValueDrag drag_;
 };
 
 }  // namespace zt::ge

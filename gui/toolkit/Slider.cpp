@@ -19,8 +19,8 @@ SSize SliderSize(SSize handle, int32_t travel, int32_t orientation)
 }  // namespace
 
 CSlider::CSlider(SPoint position, SSize handle, int32_t travel, int32_t orientation, int32_t id, int32_t bitmapId)
-    : CControl(SRect(position, SliderSize(handle, travel, orientation)), id), m_handle(handle), m_travel(travel),
-      m_orientation(orientation == kVertical ? kVertical : kHorizontal)
+    : CControl(SRect(position, SliderSize(handle, travel, orientation)), id), handle_(handle), travel_(travel),
+      orientation_(orientation == kVertical ? kVertical : kHorizontal)
 {
     if (bitmapId >= 0)
         SetBitmapId(bitmapId);
@@ -28,23 +28,23 @@ CSlider::CSlider(SPoint position, SSize handle, int32_t travel, int32_t orientat
 
 CSlider::~CSlider() = default;
 
-void CSlider::SetSensitivity(float sensitivity) { m_sensitivity = sensitivity; }
-float CSlider::GetSensitivity() const { return m_sensitivity; }
-int32_t CSlider::GetTravel() const { return m_travel; }
-int32_t CSlider::GetOrientation() const { return m_orientation; }
-bool CSlider::IsDragging() const { return m_drag.IsDragging(); }
+void CSlider::SetSensitivity(float sensitivity) { sensitivity_ = sensitivity; }
+float CSlider::GetSensitivity() const { return sensitivity_; }
+int32_t CSlider::GetTravel() const { return travel_; }
+int32_t CSlider::GetOrientation() const { return orientation_; }
+bool CSlider::IsDragging() const { return drag_.IsDragging(); }
 
 SRect CSlider::GetHandleRect() const
 {
     const SRect r = GetAbsoluteRect();
     const float v = std::clamp(GetValue(), 0.0f, 1.0f);
-    if (m_orientation == kVertical) {
-        const int32_t room = r.size.height - m_handle.height;
-        return SRect(r.position.x, r.position.y + int32_t(std::lround((1.0f - v) * float(room))), m_handle.width,
-                     m_handle.height);
+    if (orientation_ == kVertical) {
+        const int32_t room = r.size.height - handle_.height;
+        return SRect(r.position.x, r.position.y + int32_t(std::lround((1.0f - v) * float(room))), handle_.width,
+                     handle_.height);
     }
-    const int32_t room = r.size.width - m_handle.width;
-    return SRect(r.position.x + int32_t(std::lround(v * float(room))), r.position.y, m_handle.width, m_handle.height);
+    const int32_t room = r.size.width - handle_.width;
+    return SRect(r.position.x + int32_t(std::lround(v * float(room))), r.position.y, handle_.width, handle_.height);
 }
 
 void CSlider::Draw(IDrawContext& context)
@@ -62,12 +62,12 @@ bool CSlider::Mouse(EMouseEvent event, SPoint point)
     IWindow* window = GetWindow();
     if (!window)
         return false;
-    if (const std::optional<bool> handled = DragPressOrRelease(event, point, m_drag))
+    if (const std::optional<bool> handled = DragPressOrRelease(event, point, drag_))
         return *handled;
-    if (event != kMouseMove || !m_drag.IsDragging())
+    if (event != kMouseMove || !drag_.IsDragging())
         return false;
-    SetValue(m_drag.Move(point, GetValue(), window->IsFineKeyDown(), CValueDrag::UnitsPerStep(m_sensitivity, m_travel),
-                         m_orientation == kVertical),
+    SetValue(drag_.Move(point, GetValue(), window->IsFineKeyDown(), CValueDrag::UnitsPerStep(sensitivity_, travel_),
+                        orientation_ == kVertical),
              true);
     return true;
 }

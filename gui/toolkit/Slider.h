@@ -50,11 +50,11 @@ protected:
     ~CSlider() override;
 
 private:
-    SSize m_handle;
-    int32_t m_travel;
-    int32_t m_orientation;
-    float m_sensitivity = kDefaultSensitivity;
-    CValueDrag m_drag;
+    SSize handle_;
+    int32_t travel_;
+    int32_t orientation_;
+    float sensitivity_ = kDefaultSensitivity;
+    CValueDrag drag_;
 };
 
 }  // namespace zt::ge

@@ -54,64 +54,64 @@ std::string CText::FitText(const std::string& text, int32_t width, const FMeasur
     return "..";
 }
 
-CText::CText(const SRect& rect, const char* text, int32_t id) : CControl(rect, id), m_text(text ? text : "") {}
+CText::CText(const SRect& rect, const char* text, int32_t id) : CControl(rect, id), text_(text ? text : "") {}
 
 CText::~CText() = default;
 
 void CText::SetText(const char* text)
 {
     const std::string next = text ? text : "";
-    if (next == m_text)
+    if (next == text_)
         return;
-    m_text = next;
+    text_ = next;
     Invalidate();
 }
 
-const std::string& CText::GetText() const { return m_text; }
+const std::string& CText::GetText() const { return text_; }
 
 void CText::SetFont(int32_t fontId, SColour colour)
 {
-    m_font.Set(fontId, colour);
+    font_.Set(fontId, colour);
     Invalidate();
 }
 
 void CText::SetFont(IFontResource* font)
 {
-    m_font.Set(font);
+    font_.Set(font);
     Invalidate();
 }
 
 void CText::SetAlignment(int32_t alignment)
 {
-    m_alignment = alignment;
+    alignment_ = alignment;
     Invalidate();
 }
 
 std::string CText::GetShownText()
 {
-    IFontResource* font = m_font.Get(GetWindow());
+    IFontResource* font = font_.Get(GetWindow());
     if (!font)
-        return m_text;
-    return FitText(m_text, GetSize().width,
+        return text_;
+    return FitText(text_, GetSize().width,
                    [font](const std::string& s) { return font->GetTextWidth(s.data(), s.size()); });
 }
 
-IFontResource* CText::GetFont() { return m_font.Get(GetWindow()); }
+IFontResource* CText::GetFont() { return font_.Get(GetWindow()); }
 
 void CText::Draw(IDrawContext& context) { DrawTextLine(context); }
 
 SRect CText::DrawTextLine(IDrawContext& context)
 {
-    IFontResource* font = m_font.Get(GetWindow());
-    if (!font || m_text.empty())
+    IFontResource* font = font_.Get(GetWindow());
+    if (!font || text_.empty())
         return {};
     const std::string shown = GetShownText();
     const SRect area = GetAbsoluteRect();
     const int32_t width = font->GetTextWidth(shown.data(), shown.size());
     int32_t x = area.position.x;
-    if (m_alignment == kAlignCentre)
+    if (alignment_ == kAlignCentre)
         x += (area.size.width - width) / 2;
-    if (m_alignment == kAlignRight)
+    if (alignment_ == kAlignRight)
         x += area.size.width - width;
     const int32_t y = area.position.y + (area.size.height - font->GetHeight()) / 2;
     font->DrawText(context, {x, y}, shown.data(), shown.size(), area);

@@ -53,9 +53,9 @@ protected:
     IFontResource* GetFont();
 
 private:
-    std::string m_text;
-    CFontSlot m_font;
-    int32_t m_alignment = kAlignLeft;
+    std::string text_;
+    CFontSlot font_;
+    int32_t alignment_ = kAlignLeft;
 };
 
 }  // namespace zt::ge

@@ -7,7 +7,7 @@
 namespace zt::ge {
 
 CTimedBitmap::CTimedBitmap(const SRect& rect, uint32_t durationMs, int32_t bitmapId, int32_t id)
-    : CControl(rect, id), m_duration(durationMs)
+    : CControl(rect, id), duration_(durationMs)
 {
     if (bitmapId >= 0)
         SetBitmapId(bitmapId);
@@ -20,29 +20,29 @@ void CTimedBitmap::SwitchOn()
     IWindow* window = GetWindow();
     if (!window)
         return;
-    m_offTime = window->GetTimeMs() + m_duration;
-    if (m_offTime == kNoOffTime)
-        --m_offTime;  // the clock's one value that means "none"
-    if (!m_on) {
-        m_on = true;
+    offTime_ = window->GetTimeMs() + duration_;
+    if (offTime_ == kNoOffTime)
+        --offTime_;  // the clock's one value that means "none"
+    if (!on_) {
+        on_ = true;
         Invalidate();
     }
 }
 
-bool CTimedBitmap::IsOn() const { return m_on; }
-void CTimedBitmap::SetDuration(uint32_t milliseconds) { m_duration = milliseconds; }
-uint32_t CTimedBitmap::GetOffTime() const { return m_offTime; }
+bool CTimedBitmap::IsOn() const { return on_; }
+void CTimedBitmap::SetDuration(uint32_t milliseconds) { duration_ = milliseconds; }
+uint32_t CTimedBitmap::GetOffTime() const { return offTime_; }
 
 void CTimedBitmap::Tick()
 {
     CControl::Tick();
     IWindow* window = GetWindow();
-    if (m_offTime == kNoOffTime || !window)
+    if (offTime_ == kNoOffTime || !window)
         return;
     // Compared as a difference, so the millisecond clock may wrap.
-    if (int32_t(window->GetTimeMs() - m_offTime) >= 0) {
-        m_offTime = kNoOffTime;
-        m_on = false;
+    if (int32_t(window->GetTimeMs() - offTime_) >= 0) {
+        offTime_ = kNoOffTime;
+        on_ = false;
         Invalidate();
     }
 }
@@ -53,7 +53,7 @@ void CTimedBitmap::Draw(IDrawContext& context)
     if (!bitmap)
         return;
     const SRect area = GetAbsoluteRect();
-    bitmap->DrawFrame(context.GetPrimitives(), m_on ? 1 : 0, 2, area.position, area);
+    bitmap->DrawFrame(context.GetPrimitives(), on_ ? 1 : 0, 2, area.position, area);
 }
 
 }  // namespace zt::ge

@@ -35,9 +35,9 @@ protected:
     ~CTimedBitmap() override;
 
 private:
-    uint32_t m_duration;
-    uint32_t m_offTime = kNoOffTime;
-    bool m_on = false;
+    uint32_t duration_;
+    uint32_t offTime_ = kNoOffTime;
+    bool on_ = false;
 };
 
 }  // namespace zt::ge

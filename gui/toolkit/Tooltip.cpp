@@ -29,31 +29,31 @@ std::vector<std::string> SplitLines(const char* text)
 
 SRect CTooltip::Show(IControl* owner, const char* text, SPoint anchor, ITextRenderer* renderer, SSize client)
 {
-    const SRect old = m_box;
-    m_owner = owner;
-    m_lines = SplitLines(text);
+    const SRect old = box_;
+    owner_ = owner;
+    lines_ = SplitLines(text);
     const int32_t lineHeight = renderer ? renderer->GetLineHeight() : kFallbackLineHeight;
     int32_t textWidth = 0;
-    for (const std::string& line : m_lines) {
+    for (const std::string& line : lines_) {
         const int32_t w
             = renderer ? renderer->GetTextWidth(line.data(), line.size()) : int32_t(line.size()) * kFallbackCharWidth;
         textWidth = std::max(textWidth, w);
     }
-    const SSize size{textWidth + 2 * kPadding + 2, int32_t(m_lines.size()) * lineHeight + 2 * kPadding + 2};
+    const SSize size{textWidth + 2 * kPadding + 2, int32_t(lines_.size()) * lineHeight + 2 * kPadding + 2};
     SPoint topLeft{anchor.x, anchor.y - size.height + 1};
     // Keep the box inside the window where it fits; the top-left corner wins otherwise.
     topLeft.x = std::max(0, std::min(topLeft.x, client.width - size.width));
     topLeft.y = std::max(0, std::min(topLeft.y, client.height - size.height));
-    m_box = SRect(topLeft, size);
-    return Union(old, m_box);
+    box_ = SRect(topLeft, size);
+    return Union(old, box_);
 }
 
 SRect CTooltip::Hide()
 {
-    const SRect old = m_box;
-    m_owner = nullptr;
-    m_lines.clear();
-    m_box = {};
+    const SRect old = box_;
+    owner_ = nullptr;
+    lines_.clear();
+    box_ = {};
     return old;
 }
 
@@ -62,15 +62,15 @@ void CTooltip::Draw(IDrawContext& context, ITextRenderer* renderer) const
     if (!IsShowing())
         return;
     IDrawPrimitives& draw = context.GetPrimitives();
-    draw.FillRect(m_box, kFill, m_box);
-    draw.FrameRect(m_box, kBorder, m_box);
+    draw.FillRect(box_, kFill, box_);
+    draw.FrameRect(box_, kBorder, box_);
     if (!renderer)
         return;
     const int32_t lineHeight = renderer->GetLineHeight();
-    const SRect inside(m_box.position.x + 1, m_box.position.y + 1, m_box.size.width - 2, m_box.size.height - 2);
-    for (std::size_t i = 0; i < m_lines.size(); ++i) {
+    const SRect inside(box_.position.x + 1, box_.position.y + 1, box_.size.width - 2, box_.size.height - 2);
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
         const SPoint at{inside.position.x + kPadding, inside.position.y + kPadding + int32_t(i) * lineHeight};
-        renderer->DrawText(context, at, m_lines[i].data(), m_lines[i].size(), inside);
+        renderer->DrawText(context, at, lines_[i].data(), lines_[i].size(), inside);
     }
 }
 

@@ -29,17 +29,17 @@ public:
     SRect Show(IControl* owner, const char* text, SPoint anchor, ITextRenderer* renderer, SSize client);
     SRect Hide();
 
-    bool IsShowing() const { return m_owner != nullptr; }
-    IControl* GetOwner() const { return m_owner; }
-    const SRect& GetBox() const { return m_box; }
-    const std::vector<std::string>& GetLines() const { return m_lines; }
+    bool IsShowing() const { return owner_ != nullptr; }
+    IControl* GetOwner() const { return owner_; }
+    const SRect& GetBox() const { return box_; }
+    const std::vector<std::string>& GetLines() const { return lines_; }
 
     void Draw(IDrawContext& context, ITextRenderer* renderer) const;
 
 private:
-    IControl* m_owner = nullptr;
-    std::vector<std::string> m_lines;
-    SRect m_box;
+    IControl* owner_ = nullptr;
+    std::vector<std::string> lines_;
+    SRect box_;
 };
 
 }  // namespace zt::ge

@@ -8,14 +8,14 @@
 namespace zt::ge {
 
 CURL::CURL(const SRect& rect, const char* text, const char* target, int32_t id)
-    : CText(rect, text, id), m_target(target ? target : "")
+    : CText(rect, text, id), target_(target ? target : "")
 {}
 
 CURL::~CURL() = default;
 
-void CURL::SetTarget(const char* target) { m_target = target ? target : ""; }
-const std::string& CURL::GetTarget() const { return m_target; }
-void CURL::SetHandCursor(bool hand) { m_handCursor = hand; }
+void CURL::SetTarget(const char* target) { target_ = target ? target : ""; }
+const std::string& CURL::GetTarget() const { return target_; }
+void CURL::SetHandCursor(bool hand) { handCursor_ = hand; }
 
 void CURL::Draw(IDrawContext& context)
 {
@@ -42,17 +42,17 @@ bool CURL::Mouse(EMouseEvent event, SPoint point)
         return false;
     if (event == kMouseMove) {
         const bool inside = IsInside(point);
-        if (m_handCursor && inside)
+        if (handCursor_ && inside)
             window->SetCursorShape(kCursorHand);
-        else if (m_hovering && !inside)
+        else if (hovering_ && !inside)
             window->SetCursorShape(kCursorArrow);
-        m_hovering = inside;
+        hovering_ = inside;
         return false;
     }
     if (event != kMouseLeftDown || !IsInside(point))
         return false;
-    if (!m_target.empty())
-        window->GetDesktop()->OpenUrl(m_target.c_str());
+    if (!target_.empty())
+        window->GetDesktop()->OpenUrl(target_.c_str());
     return true;
 }
 

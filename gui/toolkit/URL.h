@@ -31,9 +31,9 @@ protected:
     ~CURL() override;
 
 private:
-    std::string m_target;
-    bool m_handCursor = true;
-    bool m_hovering = false;
+    std::string target_;
+    bool handCursor_ = true;
+    bool hovering_ = false;
 };
 
 }  // namespace zt::ge

@@ -13,17 +13,17 @@ float CValueDrag::UnitsPerStep(float sensitivity, int32_t travel)
 
 void CValueDrag::Start(SPoint point, float value, bool fine)
 {
-    m_dragging = true;
-    m_anchor = point;
-    m_anchorValue = value;
-    m_fine = fine;
+    dragging_ = true;
+    anchor_ = point;
+    anchorValue_ = value;
+    fine_ = fine;
 }
 
 float CValueDrag::Move(SPoint point, float currentValue, bool fine, float unitsPerStep, bool vertical)
 {
-    if (fine != m_fine)
+    if (fine != fine_)
         Start(point, currentValue, fine);
-    const int64_t delta = vertical ? int64_t(m_anchor.y) - point.y : int64_t(point.x) - m_anchor.x;
+    const int64_t delta = vertical ? int64_t(anchor_.y) - point.y : int64_t(point.x) - anchor_.x;
     if (!(unitsPerStep > 0.0f))
         return currentValue;  // a sensitivity of 1 or more stands still
     // std::round takes halves away from zero; the fine key divides towards zero.
@@ -32,7 +32,7 @@ float CValueDrag::Move(SPoint point, float currentValue, bool fine, float unitsP
     int64_t steps = int64_t(raw);
     if (fine)
         steps /= 10;
-    return m_anchorValue + float(steps) / kStepsPerRange;
+    return anchorValue_ + float(steps) / kStepsPerRange;
 }
 
 }  // namespace zt::ge

@@ -21,18 +21,18 @@ public:
     static float UnitsPerStep(float sensitivity, int32_t travel);
 
     void Start(SPoint point, float value, bool fine);
-    void Stop() { m_dragging = false; }
-    bool IsDragging() const { return m_dragging; }
+    void Stop() { dragging_ = false; }
+    bool IsDragging() const { return dragging_; }
 
     // The value for the pointer at point. vertical: upward movement adds;
     // otherwise rightward movement adds.
     float Move(SPoint point, float currentValue, bool fine, float unitsPerStep, bool vertical);
 
 private:
-    bool m_dragging = false;
-    SPoint m_anchor;
-    float m_anchorValue = 0.0f;
-    bool m_fine = false;
+    bool dragging_ = false;
+    SPoint anchor_;
+    float anchorValue_ = 0.0f;
+    bool fine_ = false;
 };
 
 }  // namespace zt::ge

@@ -4,18 +4,18 @@
 
 namespace zt::ge {
 
-CWaitCursor::CWaitCursor(IWindow* window) : m_window(window)
+CWaitCursor::CWaitCursor(IWindow* window) : window_(window)
 {
-    if (!m_window)
+    if (!window_)
         return;
-    m_previous = m_window->GetCursorShape();
-    m_window->SetCursorShape(kCursorWait);
+    previous_ = window_->GetCursorShape();
+    window_->SetCursorShape(kCursorWait);
 }
 
 CWaitCursor::~CWaitCursor()
 {
-    if (m_window)
-        m_window->SetCursorShape(m_previous);
+    if (window_)
+        window_->SetCursorShape(previous_);
 }
 
 }  // namespace zt::ge

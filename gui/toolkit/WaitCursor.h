@@ -21,8 +21,8 @@ public:
     CWaitCursor& operator=(const CWaitCursor&) = delete;
 
 private:
-    IWindow* m_window;
-    int32_t m_previous = 0;
+    IWindow* window_;
+    int32_t previous_ = 0;
 };
 
 }  // namespace zt::ge

@@ -13,23 +13,23 @@
 namespace zt::ge {
 
 CWindow::CWindow(std::unique_ptr<INativeWindow> native, IContext* context, const SWindowOptions& options)
-    : m_native(std::move(native)), m_options(options), m_drawContext(m_native->GetSurface())
+    : native_(std::move(native)), options_(options), drawContext_(native_->GetSurface())
 {
     SetContext(context);
     auto* root = new CPane();
     root->SetWindow(this);
-    m_root = root;
+    root_ = root;
 }
 
 CWindow::~CWindow()
 {
-    for (IModalTask* task : std::vector<IModalTask*>(m_modalTasks))
+    for (IModalTask* task : std::vector<IModalTask*>(modalTasks_))
         task->OnModalWindowGone();
-    m_modalTasks.clear();
-    if (m_capture)
-        ReleaseMouse(m_capture);
-    m_root->Destroy();  // while the window still answers the controls going away
-    m_root = nullptr;
+    modalTasks_.clear();
+    if (capture_)
+        ReleaseMouse(capture_);
+    root_->Destroy();  // while the window still answers the controls going away
+    root_ = nullptr;
 }
 
 bool CWindow::Open(uintptr_t parent, const SRect& rect)
@@ -37,40 +37,40 @@ bool CWindow::Open(uintptr_t parent, const SRect& rect)
     SRect r = rect;
     if (r.IsEmpty())
         r.size = kDefaultSize;
-    if (!m_native->Open(this, parent, r))
+    if (!native_->Open(this, parent, r))
         return false;
-    m_native->SetTakeFocusOnClick(m_options.keyboardInput);
-    const SSize client = m_native->GetClientSize();
-    m_root->SetSize(client);
-    m_update = SRect({0, 0}, client);
+    native_->SetTakeFocusOnClick(options_.keyboardInput);
+    const SSize client = native_->GetClientSize();
+    root_->SetSize(client);
+    update_ = SRect({0, 0}, client);
     return true;
 }
 
 void CWindow::Destroy() { delete this; }
-int CWindow::GetEventFileDescriptor() const { return m_native->GetFileDescriptor(); }
-uintptr_t CWindow::GetNativeHandle() const { return m_native->GetNativeHandle(); }
-bool CWindow::IsConnected() const { return m_native->IsConnected(); }
-IPane* CWindow::GetRootPane() const { return m_root; }
-IInvalidater* CWindow::GetInvalidater() { return &m_invalidater; }
-SSize CWindow::GetClientSize() const { return m_native->GetClientSize(); }
-const SWindowOptions& CWindow::GetOptions() const { return m_options; }
+int CWindow::GetEventFileDescriptor() const { return native_->GetFileDescriptor(); }
+uintptr_t CWindow::GetNativeHandle() const { return native_->GetNativeHandle(); }
+bool CWindow::IsConnected() const { return native_->IsConnected(); }
+IPane* CWindow::GetRootPane() const { return root_; }
+IInvalidater* CWindow::GetInvalidater() { return &invalidater_; }
+SSize CWindow::GetClientSize() const { return native_->GetClientSize(); }
+const SWindowOptions& CWindow::GetOptions() const { return options_; }
 
 void CWindow::SetOptions(const SWindowOptions& options)
 {
-    m_options = options;
-    m_native->SetTakeFocusOnClick(options.keyboardInput);
+    options_ = options;
+    native_->SetTakeFocusOnClick(options.keyboardInput);
 }
 
-void CWindow::Show() { m_native->Show(); }
+void CWindow::Show() { native_->Show(); }
 
 void CWindow::OnEventsReady()
 {
     // Painting talks to the display and may leave fresh events in the client's
     // queue, which never wake the descriptor; so look again, a few times at most.
     for (int round = 0; round < kMaxDispatchRounds; ++round) {
-        m_native->DispatchEvents();
+        native_->DispatchEvents();
         PaintIfDue();
-        if (!m_native->HasPendingEvents())
+        if (!native_->HasPendingEvents())
             break;
     }
 }
@@ -80,14 +80,13 @@ void CWindow::OnTimerTick()
     RunGuarded([this] {
         GetDesktop()->Poll();
         // A task may end itself (and leave the list) while it is polled.
-        for (IModalTask* task : std::vector<IModalTask*>(m_modalTasks))
-            if (std::find(m_modalTasks.begin(), m_modalTasks.end(), task) != m_modalTasks.end()
-                && task->PollModalTask())
+        for (IModalTask* task : std::vector<IModalTask*>(modalTasks_))
+            if (std::find(modalTasks_.begin(), modalTasks_.end(), task) != modalTasks_.end() && task->PollModalTask())
                 EndModalTask(task);
-        CAutoLock lock(m_lock);
-        m_root->Tick();
-        for (std::size_t i = 0; i < m_overlays.size(); ++i)
-            m_overlays[i]->Tick();
+        CAutoLock lock(lock_);
+        root_->Tick();
+        for (std::size_t i = 0; i < overlays_.size(); ++i)
+            overlays_[i]->Tick();
     });
     AfterMessage();
     OnEventsReady();
@@ -95,66 +94,66 @@ void CWindow::OnTimerTick()
 
 void CWindow::AfterMessage()
 {
-    if (m_invalidater.HasDirtyArea())
-        m_update = Union(m_update, m_invalidater.GetBoundingRect());
+    if (invalidater_.HasDirtyArea())
+        update_ = Union(update_, invalidater_.GetBoundingRect());
 }
 
 void CWindow::PaintIfDue()
 {
     AfterMessage();
-    if (!m_update.IsEmpty())
+    if (!update_.IsEmpty())
         Paint();
 }
 
 void CWindow::Paint()
 {
     RunGuarded([this] {
-        CPerfMon::CScope timing(m_drawPerf);
-        const SSize client = m_native->GetClientSize();
-        IDC& dc = m_native->GetSurface();
+        CPerfMon::CScope timing(drawPerf_);
+        const SSize client = native_->GetClientSize();
+        IDC& dc = native_->GetSurface();
         if (!dc.Resize(client))
             throw CreateException(kExceptionTypeStorageLimit, kExceptionReasonTooLarge,
                                   "The window's pixel buffer could not be allocated");
         // Taken before drawing: a rectangle another thread adds while we draw
         // leads to another paint instead of being lost.
         SRect invalidated;
-        m_invalidater.TakeBoundingRect(invalidated);
-        const SRect update = Intersect(Union(m_update, invalidated), SRect({0, 0}, client));
-        m_update = {};
+        invalidater_.TakeBoundingRect(invalidated);
+        const SRect update = Intersect(Union(update_, invalidated), SRect({0, 0}, client));
+        update_ = {};
         if (update.IsEmpty())
             return;
         {
-            CAutoLock lock(m_lock);
+            CAutoLock lock(lock_);
             // The whole window, whatever the update area: it only decides when to paint.
-            m_root->Draw(m_drawContext);
-            for (std::size_t i = 0; i < m_overlays.size(); ++i)
-                if (m_overlays[i]->IsVisible())
-                    m_overlays[i]->Draw(m_drawContext);
-            m_tooltip.Draw(m_drawContext, m_textRenderer);
+            root_->Draw(drawContext_);
+            for (std::size_t i = 0; i < overlays_.size(); ++i)
+                if (overlays_[i]->IsVisible())
+                    overlays_[i]->Draw(drawContext_);
+            tooltip_.Draw(drawContext_, textRenderer_);
         }
-        m_native->Present(client);
+        native_->Present(client);
     });
 }
 
 template <class F>
 bool CWindow::OfferToTree(F&& offer)
 {
-    for (std::size_t i = m_overlays.size(); i-- > 0;) {
-        if (i >= m_overlays.size())
+    for (std::size_t i = overlays_.size(); i-- > 0;) {
+        if (i >= overlays_.size())
             continue;
-        IControl* overlay = m_overlays[i];
+        IControl* overlay = overlays_[i];
         if (overlay->TakesInput() && offer(overlay))
             return true;
     }
-    return offer(m_root);
+    return offer(root_);
 }
 
 bool CWindow::DispatchMouseOnce(EMouseEvent event, SPoint point)
 {
-    CAutoLock lock(m_lock);
-    m_mousePosition = point;
-    if (m_capture)
-        return m_capture->Mouse(event, point);
+    CAutoLock lock(lock_);
+    mousePosition_ = point;
+    if (capture_)
+        return capture_->Mouse(event, point);
     return OfferToTree([&](IControl* c) { return c->Mouse(event, point); });
 }
 
@@ -164,33 +163,33 @@ bool CWindow::OnMouse(EMouseEvent event, SPoint point)
     // Another program's dialog has the user's attention; only the release that
     // ends a gesture begun before it still reaches its control.
     const bool release = event == kMouseLeftUp || event == kMouseRightUp;
-    if (IsModal() && !(release && m_capture))
+    if (IsModal() && !(release && capture_))
         return false;
     RunGuarded([&] {
-        CPerfMon::CScope timing(m_mousePerf);
+        CPerfMon::CScope timing(mousePerf_);
         switch (event) {
         case kMouseLeftDown:
-            m_mouseButtons |= kMouseFlagLeft;
+            mouseButtons_ |= kMouseFlagLeft;
             break;
         case kMouseLeftUp:
-            m_mouseButtons &= ~uint32_t(kMouseFlagLeft);
+            mouseButtons_ &= ~uint32_t(kMouseFlagLeft);
             break;
         case kMouseRightDown:
-            m_mouseButtons |= kMouseFlagRight;
+            mouseButtons_ |= kMouseFlagRight;
             break;
         case kMouseRightUp:
-            m_mouseButtons &= ~uint32_t(kMouseFlagRight);
+            mouseButtons_ &= ~uint32_t(kMouseFlagRight);
             break;
         default:
             break;
         }
         for (int round = 0; round < kMaxDispatchRounds; ++round) {
-            m_redispatch = false;
+            redispatch_ = false;
             handled = DispatchMouseOnce(event, point);
-            if (!m_redispatch)
+            if (!redispatch_)
                 break;
         }
-        m_redispatch = false;
+        redispatch_ = false;
     });
     AfterMessage();
     return handled;
@@ -199,11 +198,11 @@ bool CWindow::OnMouse(EMouseEvent event, SPoint point)
 bool CWindow::OnWheel(SPoint point, float notches)
 {
     bool handled = false;
-    if (m_options.wheelInput && !IsModal()) {
+    if (options_.wheelInput && !IsModal()) {
         RunGuarded([&] {
-            CAutoLock lock(m_lock);
-            if (m_capture)
-                handled = m_capture->Wheel(point, notches);
+            CAutoLock lock(lock_);
+            if (capture_)
+                handled = capture_->Wheel(point, notches);
             else
                 handled = OfferToTree([&](IControl* c) { return c->Wheel(point, notches); });
         });
@@ -215,11 +214,11 @@ bool CWindow::OnWheel(SPoint point, float notches)
 bool CWindow::OnKey(int32_t keyCode)
 {
     bool handled = false;
-    if (m_options.keyboardInput && keyCode >= 0 && !IsModal()) {
+    if (options_.keyboardInput && keyCode >= 0 && !IsModal()) {
         RunGuarded([&] {
-            CAutoLock lock(m_lock);
-            if (m_keyFocus)
-                handled = m_keyFocus->Key(keyCode);
+            CAutoLock lock(lock_);
+            if (keyFocus_)
+                handled = keyFocus_->Key(keyCode);
             else
                 handled = OfferToTree([&](IControl* c) { return c->Key(keyCode); });
         });
@@ -230,124 +229,124 @@ bool CWindow::OnKey(int32_t keyCode)
 
 void CWindow::OnFocusLost()
 {
-    m_mouseButtons = 0;
+    mouseButtons_ = 0;
     AfterMessage();
 }
 
 void CWindow::OnPointerLeft()
 {
     // A pointer outside the window rests over no control, so no tooltip comes up.
-    if (!m_capture)
-        m_mousePosition = {INT32_MIN / 2, INT32_MIN / 2};
+    if (!capture_)
+        mousePosition_ = {INT32_MIN / 2, INT32_MIN / 2};
 }
 
-void CWindow::OnExpose(const SRect& area) { m_update = Union(m_update, area); }
+void CWindow::OnExpose(const SRect& area) { update_ = Union(update_, area); }
 
 void CWindow::OnResize(SSize size)
 {
-    if (m_options.resizable) {
+    if (options_.resizable) {
         RunGuarded([&] {
-            CAutoLock lock(m_lock);
-            m_root->SetSize(size);
+            CAutoLock lock(lock_);
+            root_->SetSize(size);
         });
     }
-    m_update = Union(m_update, SRect({0, 0}, size));
+    update_ = Union(update_, SRect({0, 0}, size));
     AfterMessage();
 }
 
 void CWindow::CaptureMouse(IControl* control)
 {
-    m_capture = control;
-    m_native->GrabPointer();
+    capture_ = control;
+    native_->GrabPointer();
 }
 
 void CWindow::ReleaseMouse(IControl*)
 {
-    m_native->UngrabPointer();
-    m_capture = nullptr;
+    native_->UngrabPointer();
+    capture_ = nullptr;
 }
 
-IControl* CWindow::GetCapture() const { return m_capture; }
+IControl* CWindow::GetCapture() const { return capture_; }
 
 void CWindow::HideCursor()
 {
-    if (++m_cursorHideCount == 1)
-        m_native->SetCursorVisible(false);
+    if (++cursorHideCount_ == 1)
+        native_->SetCursorVisible(false);
 }
 
 void CWindow::ShowCursor()
 {
-    if (m_cursorHideCount > 0 && --m_cursorHideCount == 0)
-        m_native->SetCursorVisible(true);
+    if (cursorHideCount_ > 0 && --cursorHideCount_ == 0)
+        native_->SetCursorVisible(true);
 }
 
-void CWindow::SetCursorPosition(SPoint point) { m_native->WarpPointer(point); }
+void CWindow::SetCursorPosition(SPoint point) { native_->WarpPointer(point); }
 
 void CWindow::SetCursorShape(int32_t shape)
 {
-    if (shape == m_cursorShape)
+    if (shape == cursorShape_)
         return;
-    m_cursorShape = shape;
-    m_native->SetCursorShape(shape);
+    cursorShape_ = shape;
+    native_->SetCursorShape(shape);
 }
 
-int32_t CWindow::GetCursorShape() const { return m_cursorShape; }
-bool CWindow::IsShiftDown() { return (m_native->GetModifiers() & kModifierShift) != 0; }
-bool CWindow::IsControlDown() { return (m_native->GetModifiers() & kModifierControl) != 0; }
-bool CWindow::IsAltDown() { return (m_native->GetModifiers() & kModifierAlt) != 0; }
-bool CWindow::IsFineKeyDown() { return m_options.fineKeyIsShift ? IsShiftDown() : IsControlDown(); }
-SPoint CWindow::GetMousePosition() const { return m_mousePosition; }
-uint32_t CWindow::GetMouseButtons() const { return m_mouseButtons; }
-uint32_t CWindow::GetTimeMs() { return m_native->GetTimeMs(); }
-void CWindow::RequestRedispatch() { m_redispatch = true; }
+int32_t CWindow::GetCursorShape() const { return cursorShape_; }
+bool CWindow::IsShiftDown() { return (native_->GetModifiers() & kModifierShift) != 0; }
+bool CWindow::IsControlDown() { return (native_->GetModifiers() & kModifierControl) != 0; }
+bool CWindow::IsAltDown() { return (native_->GetModifiers() & kModifierAlt) != 0; }
+bool CWindow::IsFineKeyDown() { return options_.fineKeyIsShift ? IsShiftDown() : IsControlDown(); }
+SPoint CWindow::GetMousePosition() const { return mousePosition_; }
+uint32_t CWindow::GetMouseButtons() const { return mouseButtons_; }
+uint32_t CWindow::GetTimeMs() { return native_->GetTimeMs(); }
+void CWindow::RequestRedispatch() { redispatch_ = true; }
 
 void CWindow::ShowTooltip(IControl* owner, const char* text, SPoint anchor)
 {
     if (!owner)
         return;
-    m_invalidater.AddRect(m_tooltip.Show(owner, text, anchor, m_textRenderer, GetClientSize()));
+    invalidater_.AddRect(tooltip_.Show(owner, text, anchor, textRenderer_, GetClientSize()));
 }
 
 void CWindow::HideTooltip(IControl* owner)
 {
-    if (owner && m_tooltip.GetOwner() == owner)
-        m_invalidater.AddRect(m_tooltip.Hide());
+    if (owner && tooltip_.GetOwner() == owner)
+        invalidater_.AddRect(tooltip_.Hide());
 }
 
-void CWindow::SetTooltipTextRenderer(ITextRenderer* renderer) { m_textRenderer = renderer; }
+void CWindow::SetTooltipTextRenderer(ITextRenderer* renderer) { textRenderer_ = renderer; }
 
 void CWindow::AddOverlay(IControl* overlay)
 {
-    if (!overlay || std::find(m_overlays.begin(), m_overlays.end(), overlay) != m_overlays.end())
+    if (!overlay || std::find(overlays_.begin(), overlays_.end(), overlay) != overlays_.end())
         return;
     if (!overlay->GetParent())
         overlay->SetWindow(this);
-    m_overlays.push_back(overlay);
+    overlays_.push_back(overlay);
     overlay->Invalidate();
 }
 
 void CWindow::RemoveOverlay(IControl* overlay)
 {
-    auto it = std::find(m_overlays.begin(), m_overlays.end(), overlay);
-    if (it == m_overlays.end())
+    auto it = std::find(overlays_.begin(), overlays_.end(), overlay);
+    if (it == overlays_.end())
         return;
     overlay->Invalidate();  // uncovers what lay beneath
-    m_overlays.erase(it);
+    overlays_.erase(it);
 }
 
-void CWindow::SetKeyFocus(IControl* control) { m_keyFocus = control; }
+void CWindow::SetKeyFocus(IControl* control) { keyFocus_ = control; }
 
 void CWindow::ForgetControl(IControl* control)
 {
     if (!control)
         return;
-    if (m_capture == control)
+    if (capture_ == control)
         ReleaseMouse(control);
-    if (m_keyFocus == control)
-        m_keyFocus = nullptr;
-    if (m_tooltip.GetOwner() == control)
-        m_invalidater.AddRect(m_tooltip.Hide());
-    m_overlays.erase(std::remove(m_overlays.begin(), m_overlays.end(), control), m_overlays.end());
+    if (keyFocus_ == control)
+        keyFocus_ = nullptr;
+    if (tooltip_.GetOwner() == control)
+        invalidater_.AddRect(tooltip_.Hide());
+    overlays_.erase(std::remove(overlays_.begin(), overlays_.end(), control), overlays_.end());
 }
 
 void CWindow::ShowMessage(const char* text, const char* caption)
@@ -364,27 +363,27 @@ std::string CWindow::GetModuleFolder() const
     return context ? context->GetModuleFolder() : std::string();
 }
 
-INativePopup* CWindow::CreatePopup(INativePopupListener* listener) { return m_native->CreatePopup(listener); }
-uintptr_t CWindow::GetTopLevelHandle() { return m_native->GetTopLevelHandle(); }
-IDesktop* CWindow::GetDesktop() const { return m_desktop ? m_desktop : &GetSystemDesktop(); }
-void CWindow::SetDesktop(IDesktop* desktop) { m_desktop = desktop; }
+INativePopup* CWindow::CreatePopup(INativePopupListener* listener) { return native_->CreatePopup(listener); }
+uintptr_t CWindow::GetTopLevelHandle() { return native_->GetTopLevelHandle(); }
+IDesktop* CWindow::GetDesktop() const { return desktop_ ? desktop_ : &GetSystemDesktop(); }
+void CWindow::SetDesktop(IDesktop* desktop) { desktop_ = desktop; }
 
 void CWindow::BeginModalTask(IModalTask* task)
 {
-    if (!task || std::find(m_modalTasks.begin(), m_modalTasks.end(), task) != m_modalTasks.end())
+    if (!task || std::find(modalTasks_.begin(), modalTasks_.end(), task) != modalTasks_.end())
         return;
-    m_modalTasks.push_back(task);
+    modalTasks_.push_back(task);
 }
 
 void CWindow::EndModalTask(IModalTask* task)
 {
-    m_modalTasks.erase(std::remove(m_modalTasks.begin(), m_modalTasks.end(), task), m_modalTasks.end());
+    modalTasks_.erase(std::remove(modalTasks_.begin(), modalTasks_.end(), task), modalTasks_.end());
 }
 
-bool CWindow::IsModal() const { return !m_modalTasks.empty(); }
+bool CWindow::IsModal() const { return !modalTasks_.empty(); }
 
-void CWindow::SetResourceManager(IResourceManager* manager) { m_resources = manager; }
-IResourceManager* CWindow::GetResourceManager() const { return m_resources; }
+void CWindow::SetResourceManager(IResourceManager* manager) { resources_ = manager; }
+IResourceManager* CWindow::GetResourceManager() const { return resources_; }
 
 IWindow* CreateWindow(IContext* context, uintptr_t parent, const SRect& rect, const SWindowOptions& options)
 {

@@ -207,14 +207,14 @@ public:
     void OnExpose(const SRect& area) override;
     void OnResize(SSize size) override;
 
-    const CTooltip& GetTooltip() const { return m_tooltip; }
-    const CPerfMon& GetDrawPerfMon() const { return m_drawPerf; }
-    const CPerfMon& GetMousePerfMon() const { return m_mousePerf; }
-    CDrawPrimitives& GetDrawPrimitives() { return m_drawContext.GetDrawPrimitives(); }
+    const CTooltip& GetTooltip() const { return tooltip_; }
+    const CPerfMon& GetDrawPerfMon() const { return drawPerf_; }
+    const CPerfMon& GetMousePerfMon() const { return mousePerf_; }
+    CDrawPrimitives& GetDrawPrimitives() { return drawContext_.GetDrawPrimitives(); }
 
 protected:
-    INativeWindow& GetNative() { return *m_native; }
-    const INativeWindow& GetNative() const { return *m_native; }
+    INativeWindow& GetNative() { return *native_; }
+    const INativeWindow& GetNative() const { return *native_; }
 
 private:
     // Runs after every reported event: what controls invalidated becomes part
@@ -226,31 +226,31 @@ private:
     template <class F>
     bool OfferToTree(F&& offer);
 
-    std::unique_ptr<INativeWindow> m_native;
-    SWindowOptions m_options;
-    CMutex m_lock;  // the pane tree, while a tick, an input or a paint runs through it
-    CInvalidater m_invalidater;
-    CDrawContext m_drawContext;
-    IPane* m_root = nullptr;
-    SRect m_update;  // exposed or invalidated, waiting for the next paint
+    std::unique_ptr<INativeWindow> native_;
+    SWindowOptions options_;
+    CMutex lock_;  // the pane tree, while a tick, an input or a paint runs through it
+    CInvalidater invalidater_;
+    CDrawContext drawContext_;
+    IPane* root_ = nullptr;
+    SRect update_;  // exposed or invalidated, waiting for the next paint
 
-    IControl* m_capture = nullptr;
-    IControl* m_keyFocus = nullptr;
-    std::vector<IControl*> m_overlays;
-    CTooltip m_tooltip;
-    ITextRenderer* m_textRenderer = nullptr;
-    IResourceManager* m_resources = nullptr;
-    IDesktop* m_desktop = nullptr;  // null: the system's
-    std::vector<IModalTask*> m_modalTasks;
+    IControl* capture_ = nullptr;
+    IControl* keyFocus_ = nullptr;
+    std::vector<IControl*> overlays_;
+    CTooltip tooltip_;
+    ITextRenderer* textRenderer_ = nullptr;
+    IResourceManager* resources_ = nullptr;
+    IDesktop* desktop_ = nullptr;  // null: the system's
+    std::vector<IModalTask*> modalTasks_;
 
-    SPoint m_mousePosition{-1, -1};
-    uint32_t m_mouseButtons = 0;
-    int32_t m_cursorShape = kCursorArrow;
-    int32_t m_cursorHideCount = 0;
-    bool m_redispatch = false;
+    SPoint mousePosition_{-1, -1};
+    uint32_t mouseButtons_ = 0;
+    int32_t cursorShape_ = kCursorArrow;
+    int32_t cursorHideCount_ = 0;
+    bool redispatch_ = false;
 
-    CPerfMon m_drawPerf{"Draw"};
-    CPerfMon m_mousePerf{"Mouse"};
+    CPerfMon drawPerf_{"Draw"};
+    CPerfMon mousePerf_{"Mouse"};
 };
 
 // Opens an editor window inside parent (the host's window id; 0 for a

@@ -45,10 +45,10 @@ CChildProcess::~CChildProcess()
 
 bool CChildProcess::Start(const std::string& program, const std::vector<std::string>& arguments, bool captureOutput)
 {
-    if (m_pid > 0 || arguments.empty())
+    if (pid_ > 0 || arguments.empty())
         return false;
-    m_output.clear();
-    m_exitStatus = -1;
+    output_.clear();
+    exitStatus_ = -1;
     int pipeFds[2] = {-1, -1};
     if (captureOutput && pipe2(pipeFds, O_CLOEXEC) != 0)
         return false;
@@ -77,23 +77,23 @@ bool CChildProcess::Start(const std::string& program, const std::vector<std::str
             close(pipeFds[0]);
         return false;
     }
-    m_pid = pid;
+    pid_ = pid;
     if (captureOutput) {
-        m_outputFd = pipeFds[0];
-        fcntl(m_outputFd, F_SETFL, fcntl(m_outputFd, F_GETFL) | O_NONBLOCK);
+        outputFd_ = pipeFds[0];
+        fcntl(outputFd_, F_SETFL, fcntl(outputFd_, F_GETFL) | O_NONBLOCK);
     }
     return true;
 }
 
 void CChildProcess::ReadOutput()
 {
-    if (m_outputFd < 0)
+    if (outputFd_ < 0)
         return;
     char buffer[4096];
     for (;;) {
-        const ssize_t n = read(m_outputFd, buffer, sizeof buffer);
+        const ssize_t n = read(outputFd_, buffer, sizeof buffer);
         if (n > 0) {
-            m_output.append(buffer, std::size_t(n));
+            output_.append(buffer, std::size_t(n));
             continue;
         }
         if (n < 0 && errno == EINTR)
@@ -106,23 +106,23 @@ void CChildProcess::ReadOutput()
 
 void CChildProcess::CloseOutput()
 {
-    if (m_outputFd >= 0)
-        close(m_outputFd);
-    m_outputFd = -1;
+    if (outputFd_ >= 0)
+        close(outputFd_);
+    outputFd_ = -1;
 }
 
 bool CChildProcess::Poll()
 {
-    if (m_pid <= 0)
+    if (pid_ <= 0)
         return true;
     ReadOutput();
     int status = 0;
-    const pid_t done = waitpid(m_pid, &status, WNOHANG);
+    const pid_t done = waitpid(pid_, &status, WNOHANG);
     if (done == 0)
         return false;
-    if (done == m_pid && WIFEXITED(status))
-        m_exitStatus = WEXITSTATUS(status);
-    m_pid = -1;
+    if (done == pid_ && WIFEXITED(status))
+        exitStatus_ = WEXITSTATUS(status);
+    pid_ = -1;
     // What it wrote before it ended is all in the pipe now; anything that
     // inherited the pipe from it is not waited for.
     ReadOutput();
@@ -132,26 +132,26 @@ bool CChildProcess::Poll()
 
 void CChildProcess::Wait()
 {
-    if (m_pid <= 0)
+    if (pid_ <= 0)
         return;
     int status = 0;
-    while (waitpid(m_pid, &status, 0) < 0 && errno == EINTR) {}
+    while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {}
     if (WIFEXITED(status))
-        m_exitStatus = WEXITSTATUS(status);
-    m_pid = -1;
+        exitStatus_ = WEXITSTATUS(status);
+    pid_ = -1;
     ReadOutput();
     CloseOutput();
 }
 
 void CChildProcess::Terminate()
 {
-    if (m_pid <= 0)
+    if (pid_ <= 0)
         return;
-    kill(m_pid, SIGTERM);
+    kill(pid_, SIGTERM);
     CloseOutput();
     int status = 0;
-    while (waitpid(m_pid, &status, 0) < 0 && errno == EINTR) {}
-    m_pid = -1;
+    while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {}
+    pid_ = -1;
 }
 
 }  // namespace zt::ge::x11

@@ -28,18 +28,18 @@ public:
     bool Poll();
     void Wait();
     void Terminate();
-    bool IsRunning() const { return m_pid > 0; }
-    int GetExitStatus() const { return m_exitStatus; }  // -1 unless it exited normally
-    const std::string& GetOutput() const { return m_output; }
+    bool IsRunning() const { return pid_ > 0; }
+    int GetExitStatus() const { return exitStatus_; }  // -1 unless it exited normally
+    const std::string& GetOutput() const { return output_; }
 
 private:
     void ReadOutput();
     void CloseOutput();
 
-    pid_t m_pid = -1;
-    int m_outputFd = -1;
-    std::string m_output;
-    int m_exitStatus = -1;
+    pid_t pid_ = -1;
+    int outputFd_ = -1;
+    std::string output_;
+    int exitStatus_ = -1;
 };
 
 }  // namespace zt::ge::x11

@@ -5,21 +5,20 @@
 namespace zt::ge::x11 {
 
 CDoubleClickDetector::CDoubleClickDetector(uint32_t intervalMs, int32_t distance)
-    : m_intervalMs(intervalMs), m_distance(distance)
+    : intervalMs_(intervalMs), distance_(distance)
 {}
 
 bool CDoubleClickDetector::Press(unsigned button, uint32_t timeMs, SPoint point)
 {
-    const bool isDouble = m_pending && button == m_button && uint32_t(timeMs - m_timeMs) <= m_intervalMs
-        && std::llabs(int64_t(point.x) - m_point.x) <= m_distance
-        && std::llabs(int64_t(point.y) - m_point.y) <= m_distance;
-    m_pending = !isDouble;
-    m_button = button;
-    m_timeMs = timeMs;
-    m_point = point;
+    const bool isDouble = pending_ && button == button_ && uint32_t(timeMs - timeMs_) <= intervalMs_
+        && std::llabs(int64_t(point.x) - point_.x) <= distance_ && std::llabs(int64_t(point.y) - point_.y) <= distance_;
+    pending_ = !isDouble;
+    button_ = button;
+    timeMs_ = timeMs;
+    point_ = point;
     return isDouble;
 }
 
-void CDoubleClickDetector::Reset() { m_pending = false; }
+void CDoubleClickDetector::Reset() { pending_ = false; }
 
 }  // namespace zt::ge::x11

@@ -16,8 +16,8 @@ public:
 
     explicit CDoubleClickDetector(uint32_t intervalMs = kDefaultIntervalMs, int32_t distance = kDefaultDistance);
 
-    void SetInterval(uint32_t intervalMs) { m_intervalMs = intervalMs; }
-    uint32_t GetInterval() const { return m_intervalMs; }
+    void SetInterval(uint32_t intervalMs) { intervalMs_ = intervalMs; }
+    uint32_t GetInterval() const { return intervalMs_; }
 
     // A press of button at timeMs (the server's clock; it wraps) and point.
     // True when it completes a double-click.
@@ -25,12 +25,12 @@ public:
     void Reset();
 
 private:
-    uint32_t m_intervalMs;
-    int32_t m_distance;
-    bool m_pending = false;  // a first press waits for its partner
-    unsigned m_button = 0;
-    uint32_t m_timeMs = 0;
-    SPoint m_point;
+    uint32_t intervalMs_;
+    int32_t distance_;
+    bool pending_ = false;  // a first press waits for its partner
+    unsigned button_ = 0;
+    uint32_t timeMs_ = 0;
+    SPoint point_;
 };
 
 }  // namespace zt::ge::x11

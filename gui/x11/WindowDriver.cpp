@@ -6,7 +6,7 @@
 
 namespace zt::ge::x11 {
 
-CWindowDriver::CWindowDriver(IRunLoopClient& window) : m_window(window) {}
+CWindowDriver::CWindowDriver(IRunLoopClient& window) : window_(window) {}
 
 void CWindowDriver::RunFor(uint32_t milliseconds)
 {
@@ -26,18 +26,18 @@ bool CWindowDriver::RunUntil(const std::function<bool()>& done, uint32_t timeout
         if (now >= end)
             return false;
         const auto wait = std::min(nextTick, end) - now;
-        pollfd watched{m_watchDescriptor ? m_window.GetEventFileDescriptor() : -1, POLLIN, 0};
+        pollfd watched{watchDescriptor_ ? window_.GetEventFileDescriptor() : -1, POLLIN, 0};
         const int waitMs = int(std::chrono::ceil<std::chrono::milliseconds>(wait).count());
         // A negative descriptor is skipped by poll, which then only waits.
         const int ready = poll(&watched, 1, waitMs);
         if (ready > 0 && (watched.revents & (POLLHUP | POLLERR | POLLNVAL))) {
-            m_watchDescriptor = false;  // a dead connection would wake us forever
+            watchDescriptor_ = false;  // a dead connection would wake us forever
         } else if (ready > 0 && (watched.revents & POLLIN)) {
-            m_window.OnEventsReady();
+            window_.OnEventsReady();
         }
         if (Clock::now() >= nextTick) {
-            m_window.OnTimerTick();
-            ++m_ticks;
+            window_.OnTimerTick();
+            ++ticks_;
             nextTick += tick;
             if (nextTick < Clock::now())
                 nextTick = Clock::now() + tick;  // fell behind: no burst of ticks

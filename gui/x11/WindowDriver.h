@@ -20,12 +20,12 @@ public:
     // up. True when done() said so.
     bool RunUntil(const std::function<bool()>& done, uint32_t timeoutMs);
 
-    uint32_t GetTickCount() const { return m_ticks; }
+    uint32_t GetTickCount() const { return ticks_; }
 
 private:
-    IRunLoopClient& m_window;
-    uint32_t m_ticks = 0;
-    bool m_watchDescriptor = true;
+    IRunLoopClient& window_;
+    uint32_t ticks_ = 0;
+    bool watchDescriptor_ = true;
 };
 
 }  // namespace zt::ge::x11

@@ -16,50 +16,50 @@ constexpr unsigned kFontShapes[CX11Cursors::kShapeCount]
 void CX11Cursors::Attach(Display* display)
 {
     Release(true);
-    m_display = display;
+    display_ = display;
 }
 
 void CX11Cursors::Release(bool serverAlive)
 {
-    if (m_display && serverAlive) {
-        for (Cursor& c : m_shapes)
+    if (display_ && serverAlive) {
+        for (Cursor& c : shapes_)
             if (c)
-                XFreeCursor(m_display, c);
-        if (m_blank)
-            XFreeCursor(m_display, m_blank);
+                XFreeCursor(display_, c);
+        if (blank_)
+            XFreeCursor(display_, blank_);
     }
-    m_shapes.fill(0);
-    m_blank = 0;
-    m_display = nullptr;
+    shapes_.fill(0);
+    blank_ = 0;
+    display_ = nullptr;
 }
 
 Cursor CX11Cursors::Blank()
 {
-    if (!m_blank) {
+    if (!blank_) {
         const char bits[1] = {0};
-        Pixmap pixmap = XCreateBitmapFromData(m_display, DefaultRootWindow(m_display), bits, 1, 1);
+        Pixmap pixmap = XCreateBitmapFromData(display_, DefaultRootWindow(display_), bits, 1, 1);
         XColor black{};
-        m_blank = XCreatePixmapCursor(m_display, pixmap, pixmap, &black, &black, 0, 0);
-        XFreePixmap(m_display, pixmap);
+        blank_ = XCreatePixmapCursor(display_, pixmap, pixmap, &black, &black, 0, 0);
+        XFreePixmap(display_, pixmap);
     }
-    return m_blank;
+    return blank_;
 }
 
 void CX11Cursors::Apply(Window window, int32_t shape, bool visible)
 {
-    if (!m_display || !window)
+    if (!display_ || !window)
         return;
     Cursor cursor;
     if (visible && shape >= kCursorArrow && shape < kShapeCount) {
-        Cursor& slot = m_shapes[std::size_t(shape)];
+        Cursor& slot = shapes_[std::size_t(shape)];
         if (!slot)
-            slot = XCreateFontCursor(m_display, kFontShapes[shape]);
+            slot = XCreateFontCursor(display_, kFontShapes[shape]);
         cursor = slot;
     } else {
         cursor = Blank();
     }
-    XDefineCursor(m_display, window, cursor);
-    XFlush(m_display);
+    XDefineCursor(display_, window, cursor);
+    XFlush(display_);
 }
 
 }  // namespace zt::ge::x11

@@ -27,9 +27,9 @@ public:
 private:
     Cursor Blank();
 
-    Display* m_display = nullptr;
-    std::array<Cursor, kShapeCount> m_shapes{};
-    Cursor m_blank = 0;
+    Display* display_ = nullptr;
+    std::array<Cursor, kShapeCount> shapes_{};
+    Cursor blank_ = 0;
 };
 
 }  // namespace zt::ge::x11

@@ -17,19 +17,19 @@ namespace {
 
 class CFileDialogJob : public IFileDialogJob {
 public:
-    explicit CFileDialogJob(std::unique_ptr<CChildProcess> process) : m_process(std::move(process)) {}
+    explicit CFileDialogJob(std::unique_ptr<CChildProcess> process) : process_(std::move(process)) {}
     void Destroy() override { delete this; }
     bool Poll(std::string& path) override
     {
-        if (!m_process->Poll())
+        if (!process_->Poll())
             return false;
         // Cancel ends the programs with status 1 and prints nothing.
-        path = m_process->GetExitStatus() == 0 ? PathFromOutput(m_process->GetOutput()) : std::string();
+        path = process_->GetExitStatus() == 0 ? PathFromOutput(process_->GetOutput()) : std::string();
         return true;
     }
 
 private:
-    std::unique_ptr<CChildProcess> m_process;
+    std::unique_ptr<CChildProcess> process_;
 };
 
 void PrintMessage(const char* text, const char* caption)
@@ -40,7 +40,7 @@ void PrintMessage(const char* text, const char* caption)
 
 }  // namespace
 
-CX11Desktop::~CX11Desktop() { m_background.clear(); }
+CX11Desktop::~CX11Desktop() { background_.clear(); }
 
 bool CX11Desktop::OpenUrl(const char* target)
 {
@@ -50,7 +50,7 @@ bool CX11Desktop::OpenUrl(const char* target)
         PrintMessage(target, "Could not open");
         return false;
     }
-    m_background.push_back(std::move(process));
+    background_.push_back(std::move(process));
     return true;
 }
 
@@ -91,7 +91,7 @@ std::unique_ptr<CChildProcess> CX11Desktop::StartMessage(const char* text, const
 void CX11Desktop::ShowMessage(const char* text, const char* caption, uintptr_t parentWindow)
 {
     if (auto process = StartMessage(text, caption, parentWindow))
-        m_background.push_back(std::move(process));
+        background_.push_back(std::move(process));
     else
         PrintMessage(text, caption);
 }
@@ -106,9 +106,9 @@ void CX11Desktop::ShowMessageAndWait(const char* text, const char* caption)
 
 void CX11Desktop::Poll()
 {
-    for (std::size_t i = 0; i < m_background.size();) {
-        if (m_background[i]->Poll())
-            m_background.erase(m_background.begin() + std::ptrdiff_t(i));
+    for (std::size_t i = 0; i < background_.size();) {
+        if (background_[i]->Poll())
+            background_.erase(background_.begin() + std::ptrdiff_t(i));
         else
             ++i;
     }

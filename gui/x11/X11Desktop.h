@@ -26,7 +26,7 @@ private:
     std::unique_ptr<CChildProcess> StartMessage(const char* text, const char* caption, uintptr_t parentWindow);
 
     // Started and not yet collected (messages, xdg-open).
-    std::vector<std::unique_ptr<CChildProcess>> m_background;
+    std::vector<std::unique_ptr<CChildProcess>> background_;
 };
 
 }  // namespace zt::ge::x11

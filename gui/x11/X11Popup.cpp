@@ -9,103 +9,103 @@
 
 namespace zt::ge::x11 {
 
-CX11Popup::CX11Popup(CX11Window& owner, INativePopupListener* listener) : m_owner(owner), m_listener(listener)
+CX11Popup::CX11Popup(CX11Window& owner, INativePopupListener* listener) : owner_(owner), listener_(listener)
 {
-    m_owner.RegisterPopup(this);
+    owner_.RegisterPopup(this);
 }
 
 CX11Popup::~CX11Popup()
 {
-    m_owner.UnregisterPopup(this);
-    Display* display = m_owner.GetDisplay();
-    if (!display || !m_owner.IsConnected()) {
-        m_surface.Detach(false);
-        if (m_gc && display)
-            XFreeGC(display, m_gc);
+    owner_.UnregisterPopup(this);
+    Display* display = owner_.GetDisplay();
+    if (!display || !owner_.IsConnected()) {
+        surface_.Detach(false);
+        if (gc_ && display)
+            XFreeGC(display, gc_);
         return;
     }
-    if (m_grabbed) {
+    if (grabbed_) {
         XUngrabPointer(display, CurrentTime);
         XUngrabKeyboard(display, CurrentTime);
     }
-    m_surface.Detach(true);
-    if (m_gc)
-        XFreeGC(display, m_gc);
-    if (m_window)
-        XDestroyWindow(display, m_window);
+    surface_.Detach(true);
+    if (gc_)
+        XFreeGC(display, gc_);
+    if (window_)
+        XDestroyWindow(display, window_);
     XFlush(display);
 }
 
 SRect CX11Popup::Show(const SRect& rect)
 {
-    Display* display = m_owner.GetDisplay();
-    if (!display || !m_owner.IsConnected() || rect.IsEmpty())
+    Display* display = owner_.GetDisplay();
+    if (!display || !owner_.IsConnected() || rect.IsEmpty())
         return rect;
     const int screen = DefaultScreen(display);
     const Window root = RootWindow(display, screen);
     // Where the editor's corner is on the screen; the popup is placed from there.
     int originX = 0, originY = 0;
     Window child = 0;
-    XTranslateCoordinates(display, Window(m_owner.GetNativeHandle()), root, 0, 0, &originX, &originY, &child);
+    XTranslateCoordinates(display, Window(owner_.GetNativeHandle()), root, 0, 0, &originX, &originY, &child);
     const int screenWidth = DisplayWidth(display, screen), screenHeight = DisplayHeight(display, screen);
     int x = originX + rect.position.x, y = originY + rect.position.y;
     x = std::max(0, std::min(x, screenWidth - rect.size.width));
     y = std::max(0, std::min(y, screenHeight - rect.size.height));
-    m_rect = SRect(x - originX, y - originY, rect.size.width, rect.size.height);
+    rect_ = SRect(x - originX, y - originY, rect.size.width, rect.size.height);
 
-    if (!m_window) {
+    if (!window_) {
         XSetWindowAttributes attributes{};
         attributes.override_redirect = True;
         attributes.save_under = True;
-        attributes.colormap = m_owner.GetColormap();
+        attributes.colormap = owner_.GetColormap();
         attributes.border_pixel = 0;
         attributes.background_pixmap = None;
         attributes.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | KeyPressMask;
-        m_window = XCreateWindow(
+        window_ = XCreateWindow(
             display, root, x, y, unsigned(rect.size.width), unsigned(rect.size.height), 0, 24, InputOutput,
-            m_owner.GetVisual(),
+            owner_.GetVisual(),
             CWOverrideRedirect | CWSaveUnder | CWColormap | CWBorderPixel | CWBackPixmap | CWEventMask, &attributes);
-        m_gc = XCreateGC(display, m_window, 0, nullptr);
-        XSetGraphicsExposures(display, m_gc, False);
-        m_surface.Attach(display, m_owner.GetVisual(), m_owner.UsesSharedMemory());
+        gc_ = XCreateGC(display, window_, 0, nullptr);
+        XSetGraphicsExposures(display, gc_, False);
+        surface_.Attach(display, owner_.GetVisual(), owner_.UsesSharedMemory());
     } else {
-        XMoveResizeWindow(display, m_window, x, y, unsigned(rect.size.width), unsigned(rect.size.height));
+        XMoveResizeWindow(display, window_, x, y, unsigned(rect.size.width), unsigned(rect.size.height));
     }
-    m_surface.Resize(rect.size);
-    XMapRaised(display, m_window);
+    surface_.Resize(rect.size);
+    XMapRaised(display, window_);
     XFlush(display);
-    return m_rect;
+    return rect_;
 }
 
-IDC& CX11Popup::GetSurface() { return m_surface; }
+IDC& CX11Popup::GetSurface() { return surface_; }
 
 void CX11Popup::Present()
 {
-    Display* display = m_owner.GetDisplay();
-    if (!display || !m_owner.IsConnected() || !m_window)
+    Display* display = owner_.GetDisplay();
+    if (!display || !owner_.IsConnected() || !window_)
         return;
-    m_surface.Present(m_window, m_gc, m_rect.size);
+    surface_.Present(window_, gc_, rect_.size);
 }
 
 bool CX11Popup::GrabInput()
 {
-    Display* display = m_owner.GetDisplay();
-    if (!display || !m_owner.IsConnected() || !m_window)
+    Display* display = owner_.GetDisplay();
+    if (!display || !owner_.IsConnected() || !window_)
         return false;
     // The map must have reached the server before the window can be grabbed to.
     XSync(display, False);
-    const int pointer = XGrabPointer(display, m_window, False, ButtonPressMask | ButtonReleaseMask | PointerMotionMask,
+    const int pointer = XGrabPointer(display, window_, False, ButtonPressMask | ButtonReleaseMask | PointerMotionMask,
                                      GrabModeAsync, GrabModeAsync, None, None, CurrentTime);
-    const int keyboard = XGrabKeyboard(display, m_window, False, GrabModeAsync, GrabModeAsync, CurrentTime);
-    m_grabbed = pointer == GrabSuccess || keyboard == GrabSuccess;
+    const int keyboard = XGrabKeyboard(display, window_, False, GrabModeAsync, GrabModeAsync, CurrentTime);
+    grabbed_ = pointer == GrabSuccess || keyboard == GrabSuccess;
     XFlush(display);
     return pointer == GrabSuccess && keyboard == GrabSuccess;
 }
 
 void CX11Popup::Handle(XEvent& event)
 {
-    INativePopupListener* listener = m_listener;
-    const SPoint origin = m_rect.position;
+    INativePopupListener* listener = listener_;
+    const SPoint origin = rect_.position;
     switch (event.type) {
     case Expose:
         if (event.xexpose.count == 0)

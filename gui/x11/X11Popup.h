@@ -26,19 +26,19 @@ public:
     void Present() override;
     bool GrabInput() override;
 
-    Window GetWindow() const { return m_window; }
+    Window GetWindow() const { return window_; }
     // An event for this popup. The listener may destroy the popup, so
     // nothing of it is touched once the listener has been called.
     void Handle(XEvent& event);
 
 private:
-    CX11Window& m_owner;
-    INativePopupListener* m_listener;
-    Window m_window = 0;
-    GC m_gc = nullptr;
-    CX11Surface m_surface;
-    SRect m_rect;  // in the editor's coordinates
-    bool m_grabbed = false;
+    CX11Window& owner_;
+    INativePopupListener* listener_;
+    Window window_ = 0;
+    GC gc_ = nullptr;
+    CX11Surface surface_;
+    SRect rect_;  // in the editor's coordinates
+    bool grabbed_ = false;
 };
 
 }  // namespace zt::ge::x11

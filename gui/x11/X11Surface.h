@@ -27,7 +27,7 @@ public:
     // Frees everything; serverAlive false skips the requests a dead
     // connection cannot take.
     void Detach(bool serverAlive);
-    bool IsSharedMemory() const { return m_shmAttached; }
+    bool IsSharedMemory() const { return shmAttached_; }
 
     uint8_t* GetBits() override;
     const uint8_t* GetBits() const override;
@@ -46,16 +46,16 @@ private:
     void FreeStorage(bool serverAlive);
     XImage* ImageFor(SSize size);
 
-    Display* m_display = nullptr;
-    Visual* m_visual = nullptr;
-    bool m_shmWanted = false;
-    bool m_shmAttached = false;
-    XShmSegmentInfo m_shm{};
-    std::unique_ptr<uint8_t[]> m_heap;
-    uint8_t* m_bits = nullptr;
-    std::size_t m_capacity = 0;
-    SSize m_size;
-    XImage* m_image = nullptr;  // header over m_bits for the current size
+    Display* display_ = nullptr;
+    Visual* visual_ = nullptr;
+    bool shmWanted_ = false;
+    bool shmAttached_ = false;
+    XShmSegmentInfo shm_{};
+    std::unique_ptr<uint8_t[]> heap_;
+    uint8_t* bits_ = nullptr;
+    std::size_t capacity_ = 0;
+    SSize size_;
+    XImage* image_ = nullptr;  // header over bits_ for the current size
 };
 
 }  // namespace zt::ge::x11

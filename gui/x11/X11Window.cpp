@@ -57,13 +57,13 @@ CX11Window::~CX11Window() { Close(); }
 
 bool CX11Window::Open(INativeWindowListener* listener, uintptr_t parent, const SRect& rect)
 {
-    if (m_display || !listener)
+    if (display_ || !listener)
         return false;
-    m_listener = listener;
-    m_display = XOpenDisplay(nullptr);
-    if (!m_display)
+    listener_ = listener;
+    display_ = XOpenDisplay(nullptr);
+    if (!display_)
         return false;
-    CX11ErrorTrap::Attach(m_display);
+    CX11ErrorTrap::Attach(display_);
     if (!Create(parent, rect)) {
         Close();
         return false;
@@ -73,96 +73,96 @@ bool CX11Window::Open(INativeWindowListener* listener, uintptr_t parent, const S
 
 bool CX11Window::Create(uintptr_t parent, const SRect& rect)
 {
-    const unsigned long errorsBefore = CX11ErrorTrap::GetErrorCount(m_display);
-    m_parentIsRoot = parent == 0;
-    m_parent = m_parentIsRoot ? DefaultRootWindow(m_display) : Window(parent);
+    const unsigned long errorsBefore = CX11ErrorTrap::GetErrorCount(display_);
+    parentIsRoot_ = parent == 0;
+    parent_ = parentIsRoot_ ? DefaultRootWindow(display_) : Window(parent);
     // A window id that is not valid fails here, recorded by the trap.
     XWindowAttributes parentAttributes{};
-    if (!XGetWindowAttributes(m_display, m_parent, &parentAttributes))
+    if (!XGetWindowAttributes(display_, parent_, &parentAttributes))
         return false;
     const int screen = XScreenNumberOfScreen(parentAttributes.screen);
     XVisualInfo info{};
-    if (!FindVisual(m_display, screen, info))
+    if (!FindVisual(display_, screen, info))
         return false;
 
-    m_colormap = XCreateColormap(m_display, RootWindow(m_display, screen), info.visual, AllocNone);
-    m_visual = info.visual;
+    colormap_ = XCreateColormap(display_, RootWindow(display_, screen), info.visual, AllocNone);
+    visual_ = info.visual;
     XSetWindowAttributes attributes{};
-    attributes.colormap = m_colormap;
+    attributes.colormap = colormap_;
     attributes.border_pixel = 0;
     attributes.background_pixmap = None;  // no erase: every paint covers every pixel
     attributes.bit_gravity = NorthWestGravity;
     attributes.event_mask = kEventMask;
     const unsigned width = unsigned(rect.size.width), height = unsigned(rect.size.height);
-    m_window = XCreateWindow(m_display, m_parent, rect.position.x, rect.position.y, width, height, 0, 24, InputOutput,
-                             info.visual, CWColormap | CWBorderPixel | CWBackPixmap | CWBitGravity | CWEventMask,
-                             &attributes);
-    if (!m_window)
+    window_ = XCreateWindow(display_, parent_, rect.position.x, rect.position.y, width, height, 0, 24, InputOutput,
+                            info.visual, CWColormap | CWBorderPixel | CWBackPixmap | CWBitGravity | CWEventMask,
+                            &attributes);
+    if (!window_)
         return false;
-    m_gc = XCreateGC(m_display, m_window, 0, nullptr);
-    XSetGraphicsExposures(m_display, m_gc, False);
-    m_cursors.Attach(m_display);
-    m_cursors.Apply(m_window, m_cursorShape, m_cursorVisible);
-    const bool shm = XShmQueryExtension(m_display) && ImageByteOrder(m_display) == LSBFirst;
-    m_surface.Attach(m_display, info.visual, shm);
-    m_clicks.SetInterval(ConfiguredDoubleClickMs(m_display, CDoubleClickDetector::kDefaultIntervalMs));
-    m_size = rect.size;
+    gc_ = XCreateGC(display_, window_, 0, nullptr);
+    XSetGraphicsExposures(display_, gc_, False);
+    cursors_.Attach(display_);
+    cursors_.Apply(window_, cursorShape_, cursorVisible_);
+    const bool shm = XShmQueryExtension(display_) && ImageByteOrder(display_) == LSBFirst;
+    surface_.Attach(display_, info.visual, shm);
+    clicks_.SetInterval(ConfiguredDoubleClickMs(display_, CDoubleClickDetector::kDefaultIntervalMs));
+    size_ = rect.size;
 
-    XSync(m_display, False);
-    return CX11ErrorTrap::GetErrorCount(m_display) == errorsBefore && !CX11ErrorTrap::IsBroken(m_display);
+    XSync(display_, False);
+    return CX11ErrorTrap::GetErrorCount(display_) == errorsBefore && !CX11ErrorTrap::IsBroken(display_);
 }
 
 void CX11Window::Close()
 {
-    if (!m_display)
+    if (!display_)
         return;
-    const bool alive = !CX11ErrorTrap::IsBroken(m_display);
-    m_surface.Detach(alive);
-    m_cursors.Release(alive);
+    const bool alive = !CX11ErrorTrap::IsBroken(display_);
+    surface_.Detach(alive);
+    cursors_.Release(alive);
     // The GC is client memory as well, so it is freed even on a dead connection
     // (Xlib drops requests once the connection has failed).
-    if (m_gc)
-        XFreeGC(m_display, m_gc);
+    if (gc_)
+        XFreeGC(display_, gc_);
     if (alive) {
-        if (m_window)
-            XDestroyWindow(m_display, m_window);
-        if (m_colormap)
-            XFreeColormap(m_display, m_colormap);
-        XSync(m_display, False);
+        if (window_)
+            XDestroyWindow(display_, window_);
+        if (colormap_)
+            XFreeColormap(display_, colormap_);
+        XSync(display_, False);
     }
-    Display* display = m_display;
-    m_display = nullptr;
-    m_gc = nullptr;
-    m_window = 0;
-    m_colormap = 0;
+    Display* display = display_;
+    display_ = nullptr;
+    gc_ = nullptr;
+    window_ = 0;
+    colormap_ = 0;
     XCloseDisplay(display);
     CX11ErrorTrap::Detach(display);  // after closing, which may still report errors
 }
 
-bool CX11Window::IsConnected() const { return m_display && !CX11ErrorTrap::IsBroken(m_display); }
+bool CX11Window::IsConnected() const { return display_ && !CX11ErrorTrap::IsBroken(display_); }
 
-uintptr_t CX11Window::GetNativeHandle() const { return uintptr_t(m_window); }
+uintptr_t CX11Window::GetNativeHandle() const { return uintptr_t(window_); }
 
-int CX11Window::GetFileDescriptor() const { return m_display ? ConnectionNumber(m_display) : -1; }
+int CX11Window::GetFileDescriptor() const { return display_ ? ConnectionNumber(display_) : -1; }
 
-SSize CX11Window::GetClientSize() const { return m_size; }
+SSize CX11Window::GetClientSize() const { return size_; }
 
-IDC& CX11Window::GetSurface() { return m_surface; }
+IDC& CX11Window::GetSurface() { return surface_; }
 
-bool CX11Window::HasPendingEvents() { return IsConnected() && XEventsQueued(m_display, QueuedAfterReading) > 0; }
+bool CX11Window::HasPendingEvents() { return IsConnected() && XEventsQueued(display_, QueuedAfterReading) > 0; }
 
 void CX11Window::DispatchEvents()
 {
-    while (IsConnected() && m_window && XPending(m_display) > 0) {
+    while (IsConnected() && window_ && XPending(display_) > 0) {
         XEvent event;
-        XNextEvent(m_display, &event);
+        XNextEvent(display_, &event);
         Handle(event);
     }
 }
 
 void CX11Window::Handle(XEvent& event)
 {
-    for (CX11Popup* popup : m_popups) {
+    for (CX11Popup* popup : popups_) {
         if (popup->GetWindow() == event.xany.window) {
             popup->Handle(event);  // may destroy the popup: nothing after this
             return;
@@ -170,15 +170,15 @@ void CX11Window::Handle(XEvent& event)
     }
     switch (event.type) {
     case Expose:
-        if (event.xexpose.window == m_window)
-            m_listener->OnExpose(SRect(event.xexpose.x, event.xexpose.y, event.xexpose.width, event.xexpose.height));
+        if (event.xexpose.window == window_)
+            listener_->OnExpose(SRect(event.xexpose.x, event.xexpose.y, event.xexpose.width, event.xexpose.height));
         break;
     case ConfigureNotify:
-        if (event.xconfigure.window == m_window) {
+        if (event.xconfigure.window == window_) {
             const SSize size{event.xconfigure.width, event.xconfigure.height};
-            if (size != m_size) {
-                m_size = size;
-                m_listener->OnResize(size);
+            if (size != size_) {
+                size_ = size;
+                listener_->OnResize(size);
             }
         }
         break;
@@ -201,11 +201,11 @@ void CX11Window::Handle(XEvent& event)
         // Focus moving to a child of ours is no loss; grabs come and go without it.
         if ((event.xfocus.mode == NotifyNormal || event.xfocus.mode == NotifyWhileGrabbed)
             && event.xfocus.detail != NotifyInferior)
-            m_listener->OnFocusLost();
+            listener_->OnFocusLost();
         break;
     case LeaveNotify:
         if (event.xcrossing.mode == NotifyNormal)
-            m_listener->OnPointerLeft();
+            listener_->OnPointerLeft();
         break;
     case MappingNotify:
         XRefreshKeyboardMapping(&event.xmapping);
@@ -223,28 +223,28 @@ void CX11Window::OnButtonPress(const XButtonEvent& event)
     case Button3: {
         // A child window inside a host gets keys only with the focus, and only
         // the editor that was clicked last should hear them.
-        if (m_takeFocusOnClick)
-            XSetInputFocus(m_display, m_window, RevertToParent, event.time);
-        const bool isDouble = m_clicks.Press(event.button, uint32_t(event.time), point);
+        if (takeFocusOnClick_)
+            XSetInputFocus(display_, window_, RevertToParent, event.time);
+        const bool isDouble = clicks_.Press(event.button, uint32_t(event.time), point);
         if (event.button == Button1)
-            m_listener->OnMouse(isDouble ? kMouseLeftDoubleClick : kMouseLeftDown, point);
+            listener_->OnMouse(isDouble ? kMouseLeftDoubleClick : kMouseLeftDown, point);
         else
-            m_listener->OnMouse(isDouble ? kMouseRightDoubleClick : kMouseRightDown, point);
+            listener_->OnMouse(isDouble ? kMouseRightDoubleClick : kMouseRightDown, point);
         break;
     }
     // The wheel comes as buttons: 4 away from the user, 5 towards, and on
     // tilting wheels 6 left, 7 right (taken as down and up).
     case Button4:
-        m_listener->OnWheel(point, 1.0f);
+        listener_->OnWheel(point, 1.0f);
         break;
     case Button5:
-        m_listener->OnWheel(point, -1.0f);
+        listener_->OnWheel(point, -1.0f);
         break;
     case 6:
-        m_listener->OnWheel(point, -1.0f);
+        listener_->OnWheel(point, -1.0f);
         break;
     case 7:
-        m_listener->OnWheel(point, 1.0f);
+        listener_->OnWheel(point, 1.0f);
         break;
     default:
         break;
@@ -255,32 +255,32 @@ void CX11Window::OnButtonRelease(const XButtonEvent& event)
 {
     const SPoint point{event.x, event.y};
     if (event.button == Button1)
-        m_listener->OnMouse(kMouseLeftUp, point);
+        listener_->OnMouse(kMouseLeftUp, point);
     if (event.button == Button3)
-        m_listener->OnMouse(kMouseRightUp, point);
+        listener_->OnMouse(kMouseRightUp, point);
 }
 
 void CX11Window::OnMotion(const XMotionEvent& event)
 {
     // Only the newest of a run of motions matters; the rest would only cost draws.
     XMotionEvent latest = event;
-    while (XEventsQueued(m_display, QueuedAlready) > 0) {
+    while (XEventsQueued(display_, QueuedAlready) > 0) {
         XEvent next;
-        XPeekEvent(m_display, &next);
-        if (next.type != MotionNotify || next.xmotion.window != m_window)
+        XPeekEvent(display_, &next);
+        if (next.type != MotionNotify || next.xmotion.window != window_)
             break;
-        XNextEvent(m_display, &next);
+        XNextEvent(display_, &next);
         latest = next.xmotion;
     }
-    m_listener->OnMouse(kMouseMove, {latest.x, latest.y});
+    listener_->OnMouse(kMouseMove, {latest.x, latest.y});
 }
 
 void CX11Window::OnKey(XKeyEvent& event, bool press)
 {
     const unsigned keycode = event.keycode & 0xFF;
     if (!press) {
-        if (m_keysKept.test(keycode))
-            m_keysKept.reset(keycode);
+        if (keysKept_.test(keycode))
+            keysKept_.reset(keycode);
         else
             PassKeyToHost(event, false);
         return;
@@ -290,11 +290,11 @@ void CX11Window::OnKey(XKeyEvent& event, bool press)
     XLookupString(&event, text, sizeof text, &translated, nullptr);
     const KeySym base = XLookupKeysym(&event, 0);
     const int32_t code = MapKeySym(base, translated, (event.state & ShiftMask) != 0);
-    if (code != kKeyNone && m_listener->OnKey(code)) {
-        m_keysKept.set(keycode);
+    if (code != kKeyNone && listener_->OnKey(code)) {
+        keysKept_.set(keycode);
         return;
     }
-    m_keysKept.reset(keycode);
+    keysKept_.reset(keycode);
     PassKeyToHost(event, true);
 }
 
@@ -302,80 +302,80 @@ void CX11Window::OnKey(XKeyEvent& event, bool press)
 // transport's space bar, the host's shortcuts) go back to the host's window.
 void CX11Window::PassKeyToHost(const XKeyEvent& event, bool press)
 {
-    if (m_parentIsRoot)
+    if (parentIsRoot_)
         return;
     XEvent copy;
     copy.xkey = event;
-    copy.xkey.window = m_parent;
+    copy.xkey.window = parent_;
     copy.xkey.subwindow = None;
-    XSendEvent(m_display, m_parent, True, press ? KeyPressMask : KeyReleaseMask, &copy);
-    XFlush(m_display);
+    XSendEvent(display_, parent_, True, press ? KeyPressMask : KeyReleaseMask, &copy);
+    XFlush(display_);
 }
 
 void CX11Window::Present(SSize size)
 {
-    if (!IsConnected() || !m_window)
+    if (!IsConnected() || !window_)
         return;
-    m_surface.Present(m_window, m_gc, size);
+    surface_.Present(window_, gc_, size);
 }
 
 void CX11Window::Show()
 {
-    if (!IsConnected() || !m_window)
+    if (!IsConnected() || !window_)
         return;
-    XMapWindow(m_display, m_window);
-    XFlush(m_display);
+    XMapWindow(display_, window_);
+    XFlush(display_);
 }
 
 void CX11Window::GrabPointer()
 {
-    if (!IsConnected() || !m_window)
+    if (!IsConnected() || !window_)
         return;
     // Another client's grab makes this fail; the implicit grab of a held
     // button still keeps the drag with us.
-    XGrabPointer(m_display, m_window, False, ButtonPressMask | ButtonReleaseMask | PointerMotionMask, GrabModeAsync,
+    XGrabPointer(display_, window_, False, ButtonPressMask | ButtonReleaseMask | PointerMotionMask, GrabModeAsync,
                  GrabModeAsync, None, None, CurrentTime);
-    XFlush(m_display);
+    XFlush(display_);
 }
 
 void CX11Window::UngrabPointer()
 {
     if (!IsConnected())
         return;
-    XUngrabPointer(m_display, CurrentTime);
-    XFlush(m_display);
+    XUngrabPointer(display_, CurrentTime);
+    XFlush(display_);
 }
 
 void CX11Window::SetCursorShape(int32_t shape)
 {
-    m_cursorShape = shape;
+    cursorShape_ = shape;
     if (IsConnected())
-        m_cursors.Apply(m_window, m_cursorShape, m_cursorVisible);
+        cursors_.Apply(window_, cursorShape_, cursorVisible_);
 }
 
 void CX11Window::SetCursorVisible(bool visible)
 {
-    m_cursorVisible = visible;
+    cursorVisible_ = visible;
     if (IsConnected())
-        m_cursors.Apply(m_window, m_cursorShape, m_cursorVisible);
+        cursors_.Apply(window_, cursorShape_, cursorVisible_);
 }
 
 void CX11Window::WarpPointer(SPoint point)
 {
-    if (!IsConnected() || !m_window)
+    if (!IsConnected() || !window_)
         return;
-    XWarpPointer(m_display, None, m_window, 0, 0, 0, 0, point.x, point.y);
-    XFlush(m_display);
+    XWarpPointer(display_, None, window_, 0, 0, 0, 0, point.x, point.y);
+    XFlush(display_);
 }
 
 uint32_t CX11Window::GetModifiers()
 {
-    if (!IsConnected() || !m_window)
+    if (!IsConnected() || !window_)
         return 0;
     Window root = 0, child = 0;
     int rootX = 0, rootY = 0, x = 0, y = 0;
     unsigned mask = 0;
-    XQueryPointer(m_display, m_window, &root, &child, &rootX, &rootY, &x, &y, &mask);
+    XQueryPointer(display_, window_, &root, &child, &rootX, &rootY, &x, &y, &mask);
     uint32_t modifiers = 0;
     if (mask & ShiftMask)
         modifiers |= kModifierShift;
@@ -392,33 +392,33 @@ uint32_t CX11Window::GetTimeMs()
     return uint32_t(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
 }
 
-void CX11Window::SetTakeFocusOnClick(bool take) { m_takeFocusOnClick = take; }
+void CX11Window::SetTakeFocusOnClick(bool take) { takeFocusOnClick_ = take; }
 
 INativePopup* CX11Window::CreatePopup(INativePopupListener* listener)
 {
-    if (!listener || !IsConnected() || !m_window)
+    if (!listener || !IsConnected() || !window_)
         return nullptr;
     return new (std::nothrow) CX11Popup(*this, listener);
 }
 
-void CX11Window::RegisterPopup(CX11Popup* popup) { m_popups.push_back(popup); }
+void CX11Window::RegisterPopup(CX11Popup* popup) { popups_.push_back(popup); }
 
 void CX11Window::UnregisterPopup(CX11Popup* popup)
 {
-    m_popups.erase(std::remove(m_popups.begin(), m_popups.end(), popup), m_popups.end());
+    popups_.erase(std::remove(popups_.begin(), popups_.end(), popup), popups_.end());
 }
 
 uintptr_t CX11Window::GetTopLevelHandle()
 {
-    if (!IsConnected() || !m_window)
+    if (!IsConnected() || !window_)
         return 0;
     // Up the tree to the child of the root: the host's frame as the desktop sees it.
     constexpr int kMaxSteps = 500;
-    Window current = m_window;
+    Window current = window_;
     for (int step = 0; step < kMaxSteps; ++step) {
         Window root = 0, parent = 0, *children = nullptr;
         unsigned count = 0;
-        if (!XQueryTree(m_display, current, &root, &parent, &children, &count))
+        if (!XQueryTree(display_, current, &root, &parent, &children, &count))
             return 0;
         if (children)
             XFree(children);

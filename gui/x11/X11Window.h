@@ -53,12 +53,12 @@ public:
     INativePopup* CreatePopup(INativePopupListener* listener) override;
     uintptr_t GetTopLevelHandle() override;
 
-    bool UsesSharedMemory() const { return m_surface.IsSharedMemory(); }
+    bool UsesSharedMemory() const { return surface_.IsSharedMemory(); }
 
     // For the popups, which share the connection, visual and colour map.
-    Display* GetDisplay() const { return m_display; }
-    Visual* GetVisual() const { return m_visual; }
-    Colormap GetColormap() const { return m_colormap; }
+    Display* GetDisplay() const { return display_; }
+    Visual* GetVisual() const { return visual_; }
+    Colormap GetColormap() const { return colormap_; }
     void RegisterPopup(CX11Popup* popup);
     void UnregisterPopup(CX11Popup* popup);
 
@@ -72,23 +72,23 @@ private:
     void OnKey(XKeyEvent& event, bool press);
     void PassKeyToHost(const XKeyEvent& event, bool press);
 
-    INativeWindowListener* m_listener = nullptr;
-    Display* m_display = nullptr;
-    Window m_window = 0;
-    Window m_parent = 0;
-    bool m_parentIsRoot = false;
-    Colormap m_colormap = 0;
-    Visual* m_visual = nullptr;
-    GC m_gc = nullptr;
-    std::vector<CX11Popup*> m_popups;
-    SSize m_size;
-    CX11Surface m_surface;
-    CX11Cursors m_cursors;
-    CDoubleClickDetector m_clicks;
-    int32_t m_cursorShape = 0;
-    bool m_cursorVisible = true;
-    bool m_takeFocusOnClick = true;
-    std::bitset<256> m_keysKept;  // presses the toolkit handled: their releases stay here too
+    INativeWindowListener* listener_ = nullptr;
+    Display* display_ = nullptr;
+    Window window_ = 0;
+    Window parent_ = 0;
+    bool parentIsRoot_ = false;
+    Colormap colormap_ = 0;
+    Visual* visual_ = nullptr;
+    GC gc_ = nullptr;
+    std::vector<CX11Popup*> popups_;
+    SSize size_;
+    CX11Surface surface_;
+    CX11Cursors cursors_;
+    CDoubleClickDetector clicks_;
+    int32_t cursorShape_ = 0;
+    bool cursorVisible_ = true;
+    bool takeFocusOnClick_ = true;
+    std::bitset<256> keysKept_;  // presses the toolkit handled: their releases stay here too
 };
 
 }  // namespace zt::ge::x11

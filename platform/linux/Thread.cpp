@@ -15,8 +15,8 @@ class CThread : public IThread {
 public:
     ~CThread() override
     {
-        if (m_started && !m_joined)
-            pthread_detach(m_thread);
+        if (started_ && !joined_)
+            pthread_detach(thread_);
     }
 
     bool Start(std::function<void()> body, std::size_t stackBytes)
@@ -33,23 +33,23 @@ public:
         if (page > 0)
             size = (size + page - 1) / page * page;  // some systems insist on whole pages
         bool ok
-            = pthread_attr_setstacksize(&attr, size) == 0 && pthread_create(&m_thread, &attr, &Run, owned.get()) == 0;
+            = pthread_attr_setstacksize(&attr, size) == 0 && pthread_create(&thread_, &attr, &Run, owned.get()) == 0;
         pthread_attr_destroy(&attr);
         if (ok)
             owned.release();  // now the thread's
-        m_started = ok;
+        started_ = ok;
         return ok;
     }
 
     void Join() override
     {
-        if (m_started && !m_joined && !IsCurrent()) {
-            pthread_join(m_thread, nullptr);
-            m_joined = true;
+        if (started_ && !joined_ && !IsCurrent()) {
+            pthread_join(thread_, nullptr);
+            joined_ = true;
         }
     }
 
-    bool IsCurrent() const override { return m_started && pthread_equal(m_thread, pthread_self()) != 0; }
+    bool IsCurrent() const override { return started_ && pthread_equal(thread_, pthread_self()) != 0; }
 
 private:
     static void* Run(void* arg)
@@ -59,9 +59,9 @@ private:
         return nullptr;
     }
 
-    pthread_t m_thread{};
-    bool m_started = false;
-    bool m_joined = false;
+    pthread_t thread_{};
+    bool started_ = false;
+    bool joined_ = false;
 };
 
 }  // namespace

@@ -57,11 +57,11 @@ void WriteImage(zt::IChunkFile& file)
 
 class ChunkFileOnDisk : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(m_dir.Valid()); }
-    std::string Path(const char* name) const { return m_dir.Framework(name); }
-    std::string Disk(const char* name) const { return m_dir.Sub(name); }
+    void SetUp() override { ASSERT_TRUE(dir_.Valid()); }
+    std::string Path(const char* name) const { return dir_.Framework(name); }
+    std::string Disk(const char* name) const { return dir_.Sub(name); }
 
-    zt::test::CTempDir m_dir;
+    zt::test::CTempDir dir_;
 };
 
 TEST_F(ChunkFileOnDisk, WritesTheExactLayout)
@@ -114,10 +114,10 @@ TEST_F(ChunkFileOnDisk, OpenRejectsWhatIsNotAChunkFile)
     zt::test::WriteBytes(Disk("magic"), wrongMagic);
     EXPECT_FALSE(file.Open(Path("magic").c_str(), zt::kChunkFileRead, type));
     EXPECT_FALSE(file.FindChunk(kIdA));  // a rejected file is closed, its chunks unseen
-    EXPECT_FALSE(file.Open(m_dir.Framework().c_str(), zt::kChunkFileRead, type));  // a folder
+    EXPECT_FALSE(file.Open(dir_.Framework().c_str(), zt::kChunkFileRead, type));  // a folder
     EXPECT_FALSE(file.Open(":tmp:a/b", zt::kChunkFileCreate, type));
     zt::CFile plain;
-    EXPECT_FALSE(plain.Open(m_dir.Framework().c_str(), zt::kFileModeRead));
+    EXPECT_FALSE(plain.Open(dir_.Framework().c_str(), zt::kFileModeRead));
 
     // Exactly eight bytes: a valid, empty container.
     zt::test::WriteBytes(Disk("empty"), {'Z', 'T', 'C', 'F', 7, 0, 0, 0});

@@ -14,7 +14,7 @@ protected:
     std::string Run(EPathDirection direction, const char* src, bool makeAbsolute = false) const
     {
         std::string out = "<fail>";
-        return m_converter.Convert(direction, src, out, makeAbsolute) ? out : "<fail>";
+        return converter_.Convert(direction, src, out, makeAbsolute) ? out : "<fail>";
     }
     std::string System(const char* src, bool makeAbsolute = false) const
     {
@@ -25,7 +25,7 @@ protected:
         return Run(EPathDirection::kToFramework, src, makeAbsolute);
     }
 
-    zt::CWindowsPathConverter m_converter{"D:\\Work"};
+    zt::CWindowsPathConverter converter_{"D:\\Work"};
 };
 
 TEST_F(WindowsPathConverter, DrivesAndComponents)
@@ -69,7 +69,7 @@ protected:
     std::string Run(EPathDirection direction, const char* src, bool makeAbsolute = false) const
     {
         std::string out = "<fail>";
-        return m_converter.Convert(direction, src, out, makeAbsolute) ? out : "<fail>";
+        return converter_.Convert(direction, src, out, makeAbsolute) ? out : "<fail>";
     }
     std::string System(const char* src, bool makeAbsolute = false) const
     {
@@ -80,9 +80,9 @@ protected:
         return Run(EPathDirection::kToFramework, src, makeAbsolute);
     }
 
-    std::string m_cwd = "/work/dir";
-    zt::CPosixPathConverter m_converter{[this](std::string& out) {
-        out = m_cwd;
+    std::string cwd_ = "/work/dir";
+    zt::CPosixPathConverter converter_{[this](std::string& out) {
+        out = cwd_;
         return true;
     }};
 };
@@ -108,9 +108,9 @@ TEST_F(PosixPathConverter, RelativePaths)
     EXPECT_EQ(System("Kelmora:x.xml"), "Kelmora/x.xml");
     EXPECT_EQ(System("..:x"), "../x");
     EXPECT_EQ(Framework("../x/"), "..:x:");
-    m_cwd = "/";
+    cwd_ = "/";
     EXPECT_EQ(System("x", true), "/x");
-    m_cwd = "relative";  // the current folder must be absolute
+    cwd_ = "relative";  // the current folder must be absolute
     EXPECT_EQ(System("x", true), "<fail>");
 }
 
@@ -120,13 +120,13 @@ TEST_F(PosixPathConverter, ComponentsThatCannotCrossFail)
     EXPECT_EQ(System(":tmp:a/b"), "<fail>");
     EXPECT_EQ(System("../../etc/passwd"), "<fail>");
     EXPECT_EQ(Framework("/tmp/a:b"), "<fail>");
-    m_cwd = "/odd:dir";
+    cwd_ = "/odd:dir";
     EXPECT_EQ(Framework("x", true), "<fail>");
     EXPECT_EQ(System("", true), "<fail>");
     EXPECT_EQ(System(nullptr), "<fail>");
 
     std::string kept = "unchanged";
-    EXPECT_FALSE(m_converter.Convert(EPathDirection::kToSystem, ":a/b", kept, false));
+    EXPECT_FALSE(converter_.Convert(EPathDirection::kToSystem, ":a/b", kept, false));
     EXPECT_EQ(kept, "unchanged");
 }
 

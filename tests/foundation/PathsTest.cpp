@@ -19,12 +19,12 @@ class Paths : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_dir.Valid());
-        m_home = m_dir.Sub("home");
-        fs::create_directories(m_home + "/.config");
-        m_env.Set("HOME", m_home);
+        ASSERT_TRUE(dir_.Valid());
+        home_ = dir_.Sub("home");
+        fs::create_directories(home_ + "/.config");
+        env_.Set("HOME", home_);
         for (const char* name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "TMPDIR"})
-            m_env.Clear(name);
+            env_.Clear(name);
     }
 
     std::string Folder(int code)
@@ -32,16 +32,16 @@ protected:
         std::string out = "<fail>";
         return zt::GetSpecialFolder(code, out) ? out : "<fail>";
     }
-    std::string FrameworkHome(const std::string& rest) const { return m_dir.Framework("home:" + rest); }
+    std::string FrameworkHome(const std::string& rest) const { return dir_.Framework("home:" + rest); }
     void WriteUserDirs(const std::string& folder, const std::string& text)
     {
         fs::create_directories(folder);
         std::ofstream(folder + "/user-dirs.dirs") << text;
     }
 
-    zt::test::CTempDir m_dir;
-    zt::test::CEnvGuard m_env;
-    std::string m_home;
+    zt::test::CTempDir dir_;
+    zt::test::CEnvGuard env_;
+    std::string home_;
 };
 
 TEST_F(Paths, SpecialFoldersFallBackToHomeDefaults)
@@ -57,31 +57,31 @@ TEST_F(Paths, SpecialFoldersFallBackToHomeDefaults)
 
 TEST_F(Paths, SpecialFoldersFollowTheXdgSettings)
 {
-    WriteUserDirs(m_home + "/.config",
+    WriteUserDirs(home_ + "/.config",
                   "# written by xdg-user-dirs-update\n"
                   "XDG_DOCUMENTS_DIR=\"$HOME/Docs\"\n"
                   "XDG_MUSIC_DIR=\""
-                      + m_dir.Sub("Tunes \\\"A\\\"")
+                      + dir_.Sub("Tunes \\\"A\\\"")
                       + "\"\n"
                         "XDG_DESKTOP_DIR=\"relative/ignored\"\n");
     EXPECT_EQ(Folder(zt::kSpecialFolderDocuments), FrameworkHome("Docs:"));
-    EXPECT_EQ(Folder(zt::kSpecialFolderMusic), m_dir.Framework("Tunes \"A\":"));
+    EXPECT_EQ(Folder(zt::kSpecialFolderMusic), dir_.Framework("Tunes \"A\":"));
     EXPECT_EQ(Folder(zt::kSpecialFolderDesktop), FrameworkHome("Desktop:"));
 
     // XDG_CONFIG_HOME moves the settings file.
-    m_env.Set("XDG_CONFIG_HOME", m_dir.Sub("cfg"));
-    WriteUserDirs(m_dir.Sub("cfg"), "XDG_DOCUMENTS_DIR=\"$HOME/Elsewhere\"\n");
+    env_.Set("XDG_CONFIG_HOME", dir_.Sub("cfg"));
+    WriteUserDirs(dir_.Sub("cfg"), "XDG_DOCUMENTS_DIR=\"$HOME/Elsewhere\"\n");
     EXPECT_EQ(Folder(zt::kSpecialFolderDocuments), FrameworkHome("Elsewhere:"));
 
-    m_env.Set("XDG_DATA_HOME", m_dir.Sub("data"));
-    m_env.Set("TMPDIR", m_dir.Sub("scratch/"));
-    EXPECT_EQ(Folder(zt::kSpecialFolderProgramFiles), m_dir.Framework("data:"));
-    EXPECT_EQ(Folder(zt::kSpecialFolderTemp), m_dir.Framework("scratch:"));
+    env_.Set("XDG_DATA_HOME", dir_.Sub("data"));
+    env_.Set("TMPDIR", dir_.Sub("scratch/"));
+    EXPECT_EQ(Folder(zt::kSpecialFolderProgramFiles), dir_.Framework("data:"));
+    EXPECT_EQ(Folder(zt::kSpecialFolderTemp), dir_.Framework("scratch:"));
 }
 
 TEST_F(Paths, SpecialFolderThatCannotBeExpressedFails)
 {
-    m_env.Set("XDG_DATA_HOME", m_dir.Sub("a:b"));
+    env_.Set("XDG_DATA_HOME", dir_.Sub("a:b"));
     std::string kept = "kept";
     EXPECT_FALSE(zt::GetSpecialFolder(zt::kSpecialFolderAppData, kept));
     EXPECT_EQ(kept, "kept");
@@ -107,12 +107,12 @@ TEST_F(Paths, CreateFolderMakesMissingParents)
 {
     std::string documents;
     ASSERT_TRUE(zt::GetSpecialFolder(zt::kSpecialFolderDocuments, documents));
-    ASSERT_FALSE(fs::exists(m_home + "/Documents"));
+    ASSERT_FALSE(fs::exists(home_ + "/Documents"));
     EXPECT_TRUE(zt::CreateFolder((documents + "Kelmora:").c_str()));
-    EXPECT_TRUE(fs::is_directory(m_home + "/Documents/Kelmora"));
+    EXPECT_TRUE(fs::is_directory(home_ + "/Documents/Kelmora"));
     EXPECT_TRUE(zt::CreateFolder((documents + "Kelmora:").c_str()));  // already there
 
-    std::ofstream(m_home + "/file") << "x";
+    std::ofstream(home_ + "/file") << "x";
     EXPECT_FALSE(zt::CreateFolder(FrameworkHome("file:sub:").c_str()));
     EXPECT_FALSE(zt::CreateFolder(FrameworkHome("bad/name:").c_str()));
     EXPECT_FALSE(zt::CreateFolder(""));
@@ -121,9 +121,9 @@ TEST_F(Paths, CreateFolderMakesMissingParents)
 
 TEST_F(Paths, SearchListsMatchesByName)
 {
-    fs::create_directories(m_home + "/bg/Folder.png");
+    fs::create_directories(home_ + "/bg/Folder.png");
     for (const char* name : {"b.png", "a.PNG", "c.jpg"})
-        std::ofstream(m_home + "/bg/" + name) << "x";
+        std::ofstream(home_ + "/bg/" + name) << "x";
 
     zt::CFileSearch search;
     ASSERT_TRUE(search.Search(FrameworkHome("bg:*.png").c_str()));
@@ -155,7 +155,7 @@ TEST_F(Paths, SearchFailuresExplainThemselves)
     EXPECT_EQ(text[0], '#');
     EXPECT_FALSE(search.Search(nullptr, nullptr, 10));
 
-    fs::create_directories(m_home + "/empty");
+    fs::create_directories(home_ + "/empty");
     EXPECT_FALSE(search.Search(FrameworkHome("empty:*.png").c_str(), text, sizeof text));
     EXPECT_STREQ(text, "No such file or directory");
     EXPECT_FALSE(search.Search(FrameworkHome("missing:*").c_str(), text, sizeof text));

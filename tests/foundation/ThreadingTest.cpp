@@ -56,29 +56,29 @@ class CCounter : public zt::ITimerCallback {
 public:
     void OnTimer(int id) override
     {
-        std::lock_guard<std::mutex> lock(m_lock);
-        m_ids.push_back(id);
-        m_thread = std::this_thread::get_id();
-        if (m_onCall)
-            m_onCall();
-        m_changed.notify_all();
+        std::lock_guard<std::mutex> lock(lock_);
+        ids_.push_back(id);
+        thread_ = std::this_thread::get_id();
+        if (onCall_)
+            onCall_();
+        changed_.notify_all();
     }
     bool WaitFor(std::size_t calls)
     {
-        std::unique_lock<std::mutex> lock(m_lock);
-        return m_changed.wait_for(lock, std::chrono::seconds(10), [&] { return m_ids.size() >= calls; });
+        std::unique_lock<std::mutex> lock(lock_);
+        return changed_.wait_for(lock, std::chrono::seconds(10), [&] { return ids_.size() >= calls; });
     }
     std::size_t Calls()
     {
-        std::lock_guard<std::mutex> lock(m_lock);
-        return m_ids.size();
+        std::lock_guard<std::mutex> lock(lock_);
+        return ids_.size();
     }
 
-    std::mutex m_lock;
-    std::condition_variable m_changed;
-    std::vector<int> m_ids;
-    std::thread::id m_thread;
-    std::function<void()> m_onCall;
+    std::mutex lock_;
+    std::condition_variable changed_;
+    std::vector<int> ids_;
+    std::thread::id thread_;
+    std::function<void()> onCall_;
 };
 
 TEST(Timer, RepeatsOnItsOwnThreadUntilStopped)
@@ -99,8 +99,8 @@ TEST(Timer, RepeatsOnItsOwnThreadUntilStopped)
     std::size_t calls = counter.Calls();
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     EXPECT_EQ(counter.Calls(), calls);  // nothing after Stop returned
-    EXPECT_NE(counter.m_thread, std::this_thread::get_id());
-    for (int id : counter.m_ids)
+    EXPECT_NE(counter.thread_, std::this_thread::get_id());
+    for (int id : counter.ids_)
         EXPECT_EQ(id, 17);
 
     EXPECT_FALSE(timer.Start(nullptr, 1, 1));
@@ -116,7 +116,7 @@ TEST(Timer, StopInterruptsALongSleepAndRestarts)
     timer.Stop();  // would hang the test for an hour if the sleep were not interrupted
     ASSERT_TRUE(timer.Start(&counter, 3600 * 1000, 2));
     ASSERT_TRUE(counter.WaitFor(2));
-    EXPECT_EQ(counter.m_ids.back(), 2);
+    EXPECT_EQ(counter.ids_.back(), 2);
 }
 
 TEST(Timer, CallbackMayStopItsOwnTimer)
@@ -124,7 +124,7 @@ TEST(Timer, CallbackMayStopItsOwnTimer)
     zt::ITimer* timer = zt::CreateTimer();
     CCounter counter;
     bool restarted = true;
-    counter.m_onCall = [&] {
+    counter.onCall_ = [&] {
         restarted = timer->Start(&counter, 1, 5);
         timer->Stop();
     };
@@ -140,11 +140,11 @@ TEST(Timer, CallbackMayStopItsOwnTimer)
 
 class CTracked : public zt::CRefCountable {
 public:
-    explicit CTracked(bool& deleted) : m_deleted(deleted) {}
-    ~CTracked() override { m_deleted = true; }
+    explicit CTracked(bool& deleted) : deleted_(deleted) {}
+    ~CTracked() override { deleted_ = true; }
 
 private:
-    bool& m_deleted;
+    bool& deleted_;
 };
 
 TEST(RefCountable, LastReleaseDeletesEvenUnderContention)

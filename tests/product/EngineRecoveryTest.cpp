@@ -228,7 +228,7 @@ TEST(EngineRecovery, ActivationForgetsTheHostRateStages)
     PlugInHarness h(kRate, 2, 0), fresh(kRate, 2, 0);
     for (PlugInHarness* p : {&h, &fresh}) {
         p->plugIn().SetParameter(kIdxOversample, 1);
-        p->plugIn().SetParameter(89, 1);  // "Limiter Enable"
+        p->plugIn().SetParameter(89, 1);   // "Limiter Enable"
         p->plugIn().SetParameter(90, 12);  // "Limiter Input"
         p->plugIn().Idle();
     }

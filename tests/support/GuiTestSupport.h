@@ -15,14 +15,14 @@ namespace zt::ge::test {
 class CProbe : public CControl {
 public:
     explicit CProbe(const SRect& rect, SColour colour = SColour::FromRGB(255, 0, 0), bool handles = true)
-        : CControl(rect), m_colour(colour), m_handles(handles)
+        : CControl(rect), colour_(colour), handles_(handles)
     {}
     ~CProbe() override = default;  // public, so a test may keep one on the stack
 
     void Draw(IDrawContext& context) override
     {
         ++draws;
-        context.GetPrimitives().FillRect(GetAbsoluteRect(), m_colour, GetAbsoluteRect());
+        context.GetPrimitives().FillRect(GetAbsoluteRect(), colour_, GetAbsoluteRect());
     }
     bool Mouse(EMouseEvent event, SPoint point) override
     {
@@ -34,19 +34,19 @@ public:
         lastPoint = point;
         if (onMouse)
             onMouse(event);
-        return m_handles;
+        return handles_;
     }
     bool Wheel(SPoint point, float n) override
     {
         if (!IsInside(point))
             return false;
         notches += n;
-        return m_handles;
+        return handles_;
     }
     bool Key(int32_t keyCode) override
     {
         keys.push_back(keyCode);
-        return m_handles;
+        return handles_;
     }
 
     int draws = 0;
@@ -57,8 +57,8 @@ public:
     std::function<void(EMouseEvent)> onMouse;
 
 private:
-    SColour m_colour;
-    bool m_handles;
+    SColour colour_;
+    bool handles_;
 };
 
 // Remembers every notification in order, as "kind:id".

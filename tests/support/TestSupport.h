@@ -21,31 +21,31 @@ public:
         std::vector<char> buffer(pattern.begin(), pattern.end());
         buffer.push_back('\0');
         if (mkdtemp(buffer.data()) != nullptr)
-            m_path = buffer.data();
+            path_ = buffer.data();
     }
     ~CTempDir()
     {
         std::error_code ignored;
-        if (!m_path.empty())
-            std::filesystem::remove_all(m_path, ignored);
+        if (!path_.empty())
+            std::filesystem::remove_all(path_, ignored);
     }
     CTempDir(const CTempDir&) = delete;
     CTempDir& operator=(const CTempDir&) = delete;
 
-    bool Valid() const { return !m_path.empty(); }
-    const std::string& Path() const { return m_path; }
-    std::string Sub(const std::string& relative) const { return m_path + "/" + relative; }
+    bool Valid() const { return !path_.empty(); }
+    const std::string& Path() const { return path_; }
+    std::string Sub(const std::string& relative) const { return path_ + "/" + relative; }
     // The same place as a framework path (":tmp:zt_foundation_x:" + relative).
     std::string Framework(const std::string& relative = std::string()) const
     {
         std::string out;
-        for (char c : m_path)
+        for (char c : path_)
             out += c == '/' ? ':' : c;
         return out + ":" + relative;
     }
 
 private:
-    std::string m_path;
+    std::string path_;
 };
 
 // Sets or clears variables for one test and restores the old values after.
@@ -53,7 +53,7 @@ class CEnvGuard {
 public:
     ~CEnvGuard()
     {
-        for (const auto& [name, value] : m_saved) {
+        for (const auto& [name, value] : saved_) {
             if (value)
                 setenv(name.c_str(), value->c_str(), 1);
             else
@@ -74,12 +74,12 @@ public:
 private:
     void Save(const std::string& name)
     {
-        if (m_saved.count(name))
+        if (saved_.count(name))
             return;
         const char* v = getenv(name.c_str());
-        m_saved[name] = v ? std::optional<std::string>(v) : std::nullopt;
+        saved_[name] = v ? std::optional<std::string>(v) : std::nullopt;
     }
-    std::map<std::string, std::optional<std::string>> m_saved;
+    std::map<std::string, std::optional<std::string>> saved_;
 };
 
 inline std::vector<uint8_t> ReadBytes(const std::string& path)

@@ -82,25 +82,25 @@ void DestroyDialog(IFileDialog* dialog)
 }  // namespace
 
 CGallery::CGallery(IWindow& window)
-    : m_window(window),
-      m_resources(std::make_unique<CResourceManager>(GetEmbeddedResourceFile(), GetEmbeddedResourceFileSize())),
-      m_fileDialog(nullptr, &DestroyDialog)
+    : window_(window),
+      resources_(std::make_unique<CResourceManager>(GetEmbeddedResourceFile(), GetEmbeddedResourceFileSize())),
+      fileDialog_(nullptr, &DestroyDialog)
 {
-    m_window.SetResourceManager(m_resources.get());
-    m_started = m_window.GetTimeMs();
+    window_.SetResourceManager(resources_.get());
+    started_ = window_.GetTimeMs();
     Build();
 }
 
 CGallery::~CGallery()
 {
-    m_fileDialog.reset();
+    fileDialog_.reset();
     // The overlays are ours; the controls in the window's tree keep their own
     // references to what they draw, so only the manager's lookups must stop.
-    if (m_settings)
-        m_settings->Destroy();
-    if (m_about)
-        m_about->Destroy();
-    m_window.SetResourceManager(nullptr);
+    if (settings_)
+        settings_->Destroy();
+    if (about_)
+        about_->Destroy();
+    window_.SetResourceManager(nullptr);
 }
 
 CText* CGallery::Label(IPane& pane, const SRect& rect, const char* text, int fontId, int align)
@@ -114,15 +114,15 @@ CText* CGallery::Label(IPane& pane, const SRect& rect, const char* text, int fon
 
 void CGallery::Build()
 {
-    IPane& root = *m_window.GetRootPane();
+    IPane& root = *window_.GetRootPane();
     root.AddChild(new CBitmap({0, 0, 780, 700}, kBackgroundLarge));
     root.AddChild(new CBitmap({0, 0, 780, 500}, kBackground));
     BuildDisplay(root);
     BuildSides(root);
     BuildSection(root);
     BuildOverlays();
-    if (IFontResource* tooltipFont = m_resources->GetFont(kFontSmall, SColour::FromRGB(20, 20, 20))) {
-        m_window.SetTooltipTextRenderer(tooltipFont);
+    if (IFontResource* tooltipFont = resources_->GetFont(kFontSmall, SColour::FromRGB(20, 20, 20))) {
+        window_.SetTooltipTextRenderer(tooltipFont);
         tooltipFont->Release();  // the cache keeps it for as long as the manager lives
     }
 }
@@ -152,7 +152,7 @@ void CGallery::BuildDisplay(IPane& root)
         root.AddChild(handle);
     }
 
-    m_readout = Label(root, {98, 5, 150, 20}, "Input Gain: 0.0 dB", kFontSmall, kAlignLeft);
+    readout_ = Label(root, {98, 5, 150, 20}, "Input Gain: 0.0 dB", kFontSmall, kAlignLeft);
     Label(root, {320, 5, 180, 20}, "B 3 G: -5.0 dB F: 1.2 KHz Q: 0.71", kFontSmall, kAlignLeft);
 
     auto* routing = new CButton({24, 56, 22, 22}, -1, kButtonRouting);
@@ -196,7 +196,7 @@ void CGallery::BuildDisplay(IPane& root)
     menu->SetFont(kFontMenu, kText);
     menu->SetTooltipText("Load and save presets, open the settings, show the about box");
     menu->AddReceiver(this);
-    m_menu = menu;
+    menu_ = menu;
     root.AddChild(menu);
 
     // One column of controls per EQ band under the display.
@@ -223,7 +223,7 @@ void CGallery::BuildDisplay(IPane& root)
         type->SetFont(kFontSmall, kText);
         type->SetValue(float(band == 0 ? 0 : band == 5 ? 7 : band == 1 ? 4 : 5) / 12.0f, false);
         if (band == 2)
-            m_typeList = type;
+            typeList_ = type;
         column->AddChild(type);
         root.AddChild(column);
     }
@@ -245,12 +245,12 @@ void CGallery::BuildSides(IPane& root)
 
     for (int32_t x : {64, 74, 704, 714}) {
         auto* meter = new CPeakMeter({x, 290, 8, 200}, 0, 0, 0, kMeterLevel);
-        m_meters.push_back(meter);
+        meters_.push_back(meter);
         root.AddChild(meter);
     }
     for (int32_t x : {2, 42, 722, 762}) {
         auto* light = new CTimedBitmap({x, 275, 32, 11}, 2000, kClipLight);
-        m_lights.push_back(light);
+        lights_.push_back(light);
         root.AddChild(light);
     }
 
@@ -260,7 +260,7 @@ void CGallery::BuildSides(IPane& root)
         sections->AddChoice({0, i * 28, 116, 26}, ids[i]);
     sections->SetTooltipText("Choose which section is currently visible");
     sections->AddReceiver(this);
-    m_sections = sections;
+    sections_ = sections;
     root.AddChild(sections);
 
     auto* link = new CURL({90, 438, 110, 16}, "example.org/quillstrip", "https://example.org/quillstrip");
@@ -343,27 +343,27 @@ void CGallery::BuildSection(IPane& root)
     // Level and gain-reduction meters, and the activity light.
     auto* level = new CPeakMeter({14, 140, 140, 8}, 3, 0, 0, kMeterLevelSmall);
     auto* reduction = new CPeakMeter({14, 154, 140, 8}, 3, 0, 0, kMeterReduction);
-    m_meters.push_back(level);
-    m_meters.push_back(reduction);
+    meters_.push_back(level);
+    meters_.push_back(reduction);
     pane->AddChild(level);
     pane->AddChild(reduction);
     Label(*pane, {160, 137, 40, 14}, "LEVEL", kFontLabel, kAlignLeft);
     Label(*pane, {160, 151, 40, 14}, "GR", kFontLabel, kAlignLeft);
     auto* limit = new CTimedBitmap({210, 145, 32, 11}, 400, kLimitLight);
-    m_lights.push_back(limit);
+    lights_.push_back(limit);
     pane->AddChild(limit);
     auto* swatch = new CRect({250, 142, 52, 16}, SColour::FromRGB(28, 32, 38));
     swatch->SetOutline(SColour::FromRGB(53, 180, 240));
     pane->AddChild(swatch);
     Label(*pane, {250, 142, 52, 16}, "KEY", kFontLabel, kAlignCentre);
 
-    m_paneReadout = Label(*pane, {16, 184, 462, 18}, "Gate Threshold: -32.0 dB", kFontSmall, kAlignLeft);
+    paneReadout_ = Label(*pane, {16, 184, 462, 18}, "Gate Threshold: -32.0 dB", kFontSmall, kAlignLeft);
     root.AddChild(pane);
 }
 
 void CGallery::BuildOverlays()
 {
-    m_settings = new CDialog({0, 0, 780, 500}, -1, kSettingsBackdrop);
+    settings_ = new CDialog({0, 0, 780, 500}, -1, kSettingsBackdrop);
     const char* const lists[][3] = {{"Up/Down", "Rotate", nullptr},
                                     {"Peak", "Env. Follower", nullptr},
                                     {"Off", "On", nullptr},
@@ -374,26 +374,26 @@ void CGallery::BuildOverlays()
             list->AddEntry(lists[i][k]);
         list->SetFont(kFontMenu, kText);
         list->SetValue(i >= 2 ? 1.0f : 0.0f, false);
-        m_settings->AddChild(list);
+        settings_->AddChild(list);
     }
     for (int i = 0; i < 3; ++i) {
         auto* slider = new CSlider({478, 243 + 35 * i}, {23, 18}, 130, kHorizontal, -1, kSliderHandle);
         slider->SetValue(0.5f, false);
         slider->SetDefaultValue(0.5f);
-        m_settings->AddChild(slider);
+        settings_->AddChild(slider);
     }
     auto* close = new CButton({614, 211, 18, 18}, -1, kButtonClose);
     close->AddReceiver(this);
     close->SetId(900);
-    m_settings->AddChild(close);
+    settings_->AddChild(close);
 
-    m_about = new CDialog({0, 0, 780, 500});
-    m_about->AddChild(new CRect({0, 0, 780, 500}, SColour::FromRGB(5, 6, 8, 170)));
-    m_about->AddChild(new CBitmap({210, 140, 360, 220}, kAboutBox));
+    about_ = new CDialog({0, 0, 780, 500});
+    about_->AddChild(new CRect({0, 0, 780, 500}, SColour::FromRGB(5, 6, 8, 170)));
+    about_->AddChild(new CBitmap({210, 140, 360, 220}, kAboutBox));
     auto* closeAbout = new CButton({542, 148, 18, 18}, -1, kButtonClose);
     closeAbout->AddReceiver(this);
     closeAbout->SetId(901);
-    m_about->AddChild(closeAbout);
+    about_->AddChild(closeAbout);
 }
 
 void CGallery::Describe(IControl* control)
@@ -407,7 +407,7 @@ void CGallery::Describe(IControl* control)
         const float g = v * 1.41421f;
         const float db = g <= 0 ? -INFINITY : g < 1 ? 40.0f * std::log10(g) : 80.0f * std::log10(g);
         std::snprintf(text, sizeof text, "%s Gain: %+.1f dB", control->GetId() == kInputGain ? "Input" : "Output", db);
-        m_readout->SetText(text);
+        readout_->SetText(text);
         return;
     }
     case kDelay:
@@ -432,7 +432,7 @@ void CGallery::Describe(IControl* control)
         std::snprintf(text, sizeof text, "Control %d: %.4f", control->GetId(), v);
         break;
     }
-    m_paneReadout->SetText(text);
+    paneReadout_->SetText(text);
 }
 
 void CGallery::OnValueChanged(IControl* control)
@@ -451,11 +451,11 @@ void CGallery::OnValueChanged(IControl* control)
         OpenAbout();
         break;
     case kManual:
-        m_window.GetDesktop()->OpenUrl("https://example.org/quillstrip/manual.pdf");
+        window_.GetDesktop()->OpenUrl("https://example.org/quillstrip/manual.pdf");
         break;
     case kLoad:
     case kSaveAs: {
-        if (m_fileDialog && m_fileDialog->IsRunning())
+        if (fileDialog_ && fileDialog_->IsRunning())
             break;
         IFileDialog* dialog = command == kLoad ? static_cast<IFileDialog*>(new COpenDialog())
                                                : static_cast<IFileDialog*>(new CSaveAsDialog());
@@ -463,23 +463,23 @@ void CGallery::OnValueChanged(IControl* control)
             dynamic_cast<CSaveAsDialog*>(dialog)->SetFileName("My Preset.preset");
         dialog->SetFilter("Presets (*.preset)", "*.preset");
         dialog->SetDefaultExtension("preset");
-        m_fileDialog.reset(dialog);
-        dialog->Show(&m_window, [this](const std::string& path) {
-            m_paneReadout->SetText(path.empty() ? "(cancelled)" : path.c_str());
+        fileDialog_.reset(dialog);
+        dialog->Show(&window_, [this](const std::string& path) {
+            paneReadout_->SetText(path.empty() ? "(cancelled)" : path.c_str());
         });
         break;
     }
     case kSave: {
         // Something that takes a moment, under the wait cursor.
-        CWaitCursor wait(&m_window);
+        CWaitCursor wait(&window_);
         std::this_thread::sleep_for(std::chrono::milliseconds(400));
-        m_paneReadout->SetText("Saved (nothing: this is the gallery)");
+        paneReadout_->SetText("Saved (nothing: this is the gallery)");
         break;
     }
     default: {
         char text[64];
         std::snprintf(text, sizeof text, "Menu command %d", command);
-        m_paneReadout->SetText(text);
+        paneReadout_->SetText(text);
         break;
     }
     }
@@ -488,44 +488,44 @@ void CGallery::OnValueChanged(IControl* control)
 void CGallery::OnClicked(IControl* control)
 {
     if (control->GetId() == 900)
-        m_settings->Close();
+        settings_->Close();
     if (control->GetId() == 901)
-        m_about->Close();
+        about_->Close();
 }
 
-void CGallery::OpenSettings() { m_settings->Open(&m_window); }
-void CGallery::OpenAbout() { m_about->Open(&m_window); }
-void CGallery::OpenTypeList() { m_typeList->Open(); }
+void CGallery::OpenSettings() { settings_->Open(&window_); }
+void CGallery::OpenAbout() { about_->Open(&window_); }
+void CGallery::OpenTypeList() { typeList_->Open(); }
 
 void CGallery::OpenMenu()
 {
-    const SRect r = m_menu->GetAbsoluteRect();
-    m_window.GetRootPane()->Mouse(kMouseLeftDown, {r.position.x + 20, r.position.y + 12});
+    const SRect r = menu_->GetAbsoluteRect();
+    window_.GetRootPane()->Mouse(kMouseLeftDown, {r.position.x + 20, r.position.y + 12});
 }
 
 void CGallery::Tick(uint32_t nowMs)
 {
     // A made-up programme: two slow swells with the odd peak over 0 dBFS.
-    const float t = float(nowMs - m_started) / 1000.0f;
+    const float t = float(nowMs - started_) / 1000.0f;
     const float decay = 0.926f;
-    for (std::size_t i = 0; i < m_meters.size(); ++i) {
+    for (std::size_t i = 0; i < meters_.size(); ++i) {
         const float phase = t * (1.3f + 0.17f * float(i)) + float(i);
         const float level = 0.45f + 0.3f * std::sin(phase) * std::sin(phase * 0.37f) + 0.05f * std::sin(phase * 7.0f);
-        m_meters[i]->Update(i == m_meters.size() - 1 ? 0.25f + 0.2f * std::sin(phase) : level, decay);
+        meters_[i]->Update(i == meters_.size() - 1 ? 0.25f + 0.2f * std::sin(phase) : level, decay);
         if (i < 4 && level > 0.72f)
-            m_lights[i]->SwitchOn();
+            lights_[i]->SwitchOn();
     }
     if (std::sin(t * 0.9f) > 0.6f)
-        m_lights.back()->SwitchOn();
+        lights_.back()->SwitchOn();
 }
 
 void CGallery::Freeze()
 {
     const float levels[] = {0.58f, 0.64f, 0.52f, 0.73f, 0.66f, 0.31f};
-    for (std::size_t i = 0; i < m_meters.size(); ++i)
-        m_meters[i]->SetValue(levels[i % 6], false);
-    m_lights[3]->SwitchOn();
-    m_lights.back()->SwitchOn();
+    for (std::size_t i = 0; i < meters_.size(); ++i)
+        meters_[i]->SetValue(levels[i % 6], false);
+    lights_[3]->SwitchOn();
+    lights_.back()->SwitchOn();
 }
 
 }  // namespace gallery

@@ -53,19 +53,19 @@ private:
     zt::ge::CText* Label(zt::ge::IPane& pane, const zt::ge::SRect& rect, const char* text, int fontId, int align);
     void Describe(zt::ge::IControl* control);
 
-    zt::ge::IWindow& m_window;
-    std::unique_ptr<zt::ge::CResourceManager> m_resources;
-    zt::ge::CDialog* m_settings = nullptr;
-    zt::ge::CDialog* m_about = nullptr;
-    zt::ge::IPopupMenu* m_menu = nullptr;
-    zt::ge::IDropDownListBox* m_typeList = nullptr;
-    zt::ge::IRadioButtons* m_sections = nullptr;
-    zt::ge::CText* m_readout = nullptr;
-    zt::ge::CText* m_paneReadout = nullptr;
-    std::vector<zt::ge::CPeakMeter*> m_meters;
-    std::vector<zt::ge::CTimedBitmap*> m_lights;
-    std::unique_ptr<zt::ge::IFileDialog, void (*)(zt::ge::IFileDialog*)> m_fileDialog;
-    uint32_t m_started = 0;
+    zt::ge::IWindow& window_;
+    std::unique_ptr<zt::ge::CResourceManager> resources_;
+    zt::ge::CDialog* settings_ = nullptr;
+    zt::ge::CDialog* about_ = nullptr;
+    zt::ge::IPopupMenu* menu_ = nullptr;
+    zt::ge::IDropDownListBox* typeList_ = nullptr;
+    zt::ge::IRadioButtons* sections_ = nullptr;
+    zt::ge::CText* readout_ = nullptr;
+    zt::ge::CText* paneReadout_ = nullptr;
+    std::vector<zt::ge::CPeakMeter*> meters_;
+    std::vector<zt::ge::CTimedBitmap*> lights_;
+    std::unique_ptr<zt::ge::IFileDialog, void (*)(zt::ge::IFileDialog*)> fileDialog_;
+    uint32_t started_ = 0;
 };
 
 }  // namespace gallery

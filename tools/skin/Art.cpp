@@ -142,7 +142,7 @@ SImage CArt::TextButton(int width, int height, const std::string& label, bool le
             c.Colour(kAccent, 0.8);
             cairo_stroke(cr);
         }
-        c.Text(label, textX, height / 2.0 + 3.5, m_fonts.CondensedBold(), 10, on ? kAccent : kTextDim, 1);
+        c.Text(label, textX, height / 2.0 + 3.5, fonts_.CondensedBold(), 10, on ? kAccent : kTextDim, 1);
         cairo_restore(cr);
     }
     return Take(c);
@@ -164,7 +164,7 @@ SImage CArt::SectionSelector(const std::string& label) const
             c.Colour(kAccent);
             cairo_fill(cr);
         }
-        c.Text(label, 14, height / 2.0 + 4, m_fonts.CondensedBold(), 11, on ? kText : kTextDim);
+        c.Text(label, 14, height / 2.0 + 4, fonts_.CondensedBold(), 11, on ? kText : kTextDim);
         cairo_restore(cr);
     }
     return Take(c);
@@ -195,7 +195,7 @@ SImage CArt::OnOffButton() const
         cairo_move_to(cr, cx, cy - 6);
         cairo_line_to(cr, cx, cy - 0.5);
         cairo_stroke(cr);
-        c.Text(on ? "ON" : "OFF", 33, cy + 3.5, m_fonts.CondensedBold(), 10, on ? kGood : kTextDim, 1);
+        c.Text(on ? "ON" : "OFF", 33, cy + 3.5, fonts_.CondensedBold(), 10, on ? kGood : kTextDim, 1);
         cairo_restore(cr);
     }
     return Take(c);
@@ -288,7 +288,7 @@ SImage CArt::MenuButton(int width, int height) const
         }
         c.Colour(open ? kAccent : kText);
         cairo_stroke(cr);
-        c.Text("MENU", 26, height / 2.0 + 4, m_fonts.CondensedBold(), 11, open ? kAccent : kText);
+        c.Text("MENU", 26, height / 2.0 + 4, fonts_.CondensedBold(), 11, open ? kAccent : kText);
         cairo_move_to(cr, width - 16, height / 2.0 - 2);
         cairo_line_to(cr, width - 12, height / 2.0 + 2);
         cairo_line_to(cr, width - 8, height / 2.0 - 2);
@@ -316,8 +316,8 @@ SImage CArt::MultiState(int width, int height, const std::vector<std::string>& l
             cairo_fill(cr);
         }
         const double textRight = frames > 1 ? dotsX - 5 : width - 4;
-        c.Text(labels[std::size_t(frame)], (4 + textRight) / 2.0, height / 2.0 + 3.5, m_fonts.CondensedBold(), 10,
-               kText, 1);
+        c.Text(labels[std::size_t(frame)], (4 + textRight) / 2.0, height / 2.0 + 3.5, fonts_.CondensedBold(), 10, kText,
+               1);
         cairo_restore(cr);
     }
     return Take(c);
@@ -442,7 +442,7 @@ SImage CArt::Light(int width, int height, const std::string& label, double r, do
         cairo_set_line_width(cr, 1);
         c.Colour({0, 0, 0}, 0.6);
         cairo_stroke(cr);
-        c.Text(label, width / 2.0, height - 2.5, m_fonts.CondensedBold(), 8,
+        c.Text(label, width / 2.0, height - 2.5, fonts_.CondensedBold(), 8,
                on ? SRgb{0.1, 0.05, 0.05} : SRgb{r * 0.6, g * 0.6, b * 0.6}, 1);
         cairo_restore(cr);
     }
@@ -464,7 +464,7 @@ SImage CArt::EqHandle(int size, int band) const
         cairo_set_line_width(cr, frame ? 1.5 : 1);
         c.Colour(frame ? SRgb{1, 1, 1} : SRgb{0, 0, 0}, 0.8);
         cairo_stroke(cr);
-        c.Text(std::to_string(band), cx, cy + 3.5, m_fonts.SansBold(), 9, {0.05, 0.05, 0.06}, 1);
+        c.Text(std::to_string(band), cx, cy + 3.5, fonts_.SansBold(), 9, {0.05, 0.05, 0.06}, 1);
     }
     return Take(c);
 }
@@ -494,7 +494,7 @@ SImage CArt::EqDisplay(int width, int height) const
     } labels[] = {{50, "50"},   {100, "100"}, {200, "200"},   {500, "500"},  {1000, "1k"},
                   {2000, "2k"}, {5000, "5k"}, {10000, "10k"}, {20000, "20k"}};
     for (const auto& l : labels)
-        c.Text(l.text, xOf(l.f), height - 2.5, m_fonts.Condensed(), 9, kTextDim, 1);
+        c.Text(l.text, xOf(l.f), height - 2.5, fonts_.Condensed(), 9, kTextDim, 1);
     // Gain lines on the -24 .. +18 dB axis.
     auto yOf = [height](double db) { return std::round((height - 1) * (1.0 - (db + 24.0) / 42.0)) + 0.5; };
     for (int db = -18; db <= 12; db += 6) {
@@ -503,7 +503,7 @@ SImage CArt::EqDisplay(int width, int height) const
         c.Colour(db == 0 ? kAccent : kText, db == 0 ? 0.35 : 0.08);
         cairo_stroke(cr);
         const std::string text = db > 0 ? "+" + std::to_string(db) : std::to_string(db);
-        c.Text(text, 20, yOf(db) + 3.5, m_fonts.Condensed(), 9, db == 0 ? kAccent : kTextDim, 2);
+        c.Text(text, 20, yOf(db) + 3.5, fonts_.Condensed(), 9, db == 0 ? kAccent : kTextDim, 2);
     }
     // The display's own frame.
     cairo_rectangle(cr, 0.5, 0.5, width - 1, height - 1);
@@ -525,19 +525,19 @@ SImage CArt::DisplayPanel(int width, int height) const
     c.Colour({0, 0, 0}, 0.8);
     cairo_stroke(cr);
     // The brand, the read-out strips along the top, the EQ display's well.
-    c.Text("QUILLSTRIP", 8, 19, m_fonts.SansBold(), 12, kAccent);
-    c.Text("PRO SMALL", 8, 30, m_fonts.CondensedBold(), 8, kTextDim);
+    c.Text("QUILLSTRIP", 8, 19, fonts_.SansBold(), 12, kAccent);
+    c.Text("PRO SMALL", 8, 30, fonts_.CondensedBold(), 8, kTextDim);
     c.Well(92, 5, 160, 20, 3);
     c.Well(314, 5, 190, 20, 3);
     c.Well(49, 57, 68, 20, 3);
     c.Well(142, 33, 496, 145, 4);
-    c.Text("Kelmora", 518, 19, m_fonts.Condensed(), 10, kTextDim);
+    c.Text("Kelmora", 518, 19, fonts_.Condensed(), 10, kTextDim);
     // Labels of the controls around the display (positions of the editor's layout).
-    c.Text("ROUTING", 12, 50, m_fonts.CondensedBold(), 9, kTextDim);
-    c.Text("DELAY", 70, 98, m_fonts.CondensedBold(), 9, kTextDim, 1);
-    c.Text("PHASE", 29, 178, m_fonts.CondensedBold(), 9, kTextDim, 1);
-    c.Text("ANALYSER", 663, 50, m_fonts.CondensedBold(), 9, kTextDim);
-    c.Text("FFT", 662, 114, m_fonts.CondensedBold(), 9, kTextDim);
+    c.Text("ROUTING", 12, 50, fonts_.CondensedBold(), 9, kTextDim);
+    c.Text("DELAY", 70, 98, fonts_.CondensedBold(), 9, kTextDim, 1);
+    c.Text("PHASE", 29, 178, fonts_.CondensedBold(), 9, kTextDim, 1);
+    c.Text("ANALYSER", 663, 50, fonts_.CondensedBold(), 9, kTextDim);
+    c.Text("FFT", 662, 114, fonts_.CondensedBold(), 9, kTextDim);
     // The band strip under the display, for the EQ band panes.
     c.Well(144, 184, 492, 86, 4);
     return Take(c);
@@ -554,8 +554,8 @@ SImage CArt::Background(int width, int height, int variant) const
     Noise(c, 0.015);
     // The lower part of the editor: input fader on the left, output on the
     // right, the section panes' well between them.
-    FaderScale(c, m_fonts, 30, true);
-    FaderScale(c, m_fonts, 750, false);
+    FaderScale(c, fonts_, 30, true);
+    FaderScale(c, fonts_, 750, false);
     c.Well(206, 284, 494, 210, 5);
     if (height > 500) {
         // The tall variants carry a spare strip under the panes.
@@ -574,7 +574,7 @@ SImage CArt::SectionPanel(int width, int height, const std::string& title) const
     cairo_set_line_width(cr, 1);
     c.Colour(kEdge);
     cairo_stroke(cr);
-    c.Text(title, 12, 18, m_fonts.SansBold(), 12, kText);
+    c.Text(title, 12, 18, fonts_.SansBold(), 12, kText);
     cairo_move_to(cr, 12, 24.5);
     cairo_line_to(cr, 60, 24.5);
     c.Colour(kAccent);
@@ -610,7 +610,7 @@ SImage CArt::SettingsBackdrop(int width, int height) const
     c.Colour({0, 0, 0}, 0.5);
     cairo_fill(cr);
     c.Raised(x, y, w, h, 8, {0.16, 0.18, 0.21}, {0.12, 0.135, 0.16});
-    c.Text("SETTINGS", x + 14, y + 22, m_fonts.SansBold(), 13, kText);
+    c.Text("SETTINGS", x + 14, y + 22, fonts_.SansBold(), 13, kText);
     cairo_move_to(cr, x + 14, y + 29.5);
     cairo_line_to(cr, x + 84, y + 29.5);
     cairo_set_line_width(cr, 1);
@@ -619,11 +619,11 @@ SImage CArt::SettingsBackdrop(int width, int height) const
     // Labels of the lists (116 x 20 at x 328) and of the sliders (travel 130 at x 478).
     const char* lists[] = {"Knob mode", "Meter mode", "Tooltips", "Eye candy"};
     for (int i = 0; i < 4; ++i)
-        c.Text(lists[i], 320, 245 + 23 * i + 14, m_fonts.Condensed(), 11, kTextDim, 2);
+        c.Text(lists[i], 320, 245 + 23 * i + 14, fonts_.Condensed(), 11, kTextDim, 2);
     const char* sliders[] = {"Hue", "Saturation", "Brightness"};
     for (int i = 0; i < 3; ++i) {
         const double sy = 243 + 35 * i;
-        c.Text(sliders[i], 478, sy - 3, m_fonts.Condensed(), 10, kTextDim);
+        c.Text(sliders[i], 478, sy - 3, fonts_.Condensed(), 10, kTextDim);
         c.Well(478 + 4, sy + 7, 130 - 8, 4, 2);
         for (int t = 0; t <= 4; ++t) {
             const double tx = std::round(478 + 11.5 + (130 - 23) * t / 4.0) + 0.5;
@@ -641,23 +641,23 @@ SImage CArt::AboutBox(int width, int height) const
     CCanvas c(width, height);
     cairo_t* cr = c.Cr();
     c.Raised(0, 0, width, height, 8, {0.16, 0.18, 0.21}, {0.11, 0.125, 0.15});
-    c.Text("QUILLSTRIP", width / 2.0, 60, m_fonts.SansBold(), 26, kAccent, 1);
-    c.Text("PRO SMALL", width / 2.0, 84, m_fonts.CondensedBold(), 13, kText, 1);
+    c.Text("QUILLSTRIP", width / 2.0, 60, fonts_.SansBold(), 26, kAccent, 1);
+    c.Text("PRO SMALL", width / 2.0, 84, fonts_.CondensedBold(), 13, kText, 1);
     cairo_move_to(cr, width / 2.0 - 40, 98.5);
     cairo_line_to(cr, width / 2.0 + 40, 98.5);
     cairo_set_line_width(cr, 1);
     c.Colour(kEdge);
     cairo_stroke(cr);
-    c.Text("Stereo channel strip", width / 2.0, 124, m_fonts.Sans(), 12, kText, 1);
-    c.Text(std::string("Version ") + kQuillstripVersion, width / 2.0, 144, m_fonts.Condensed(), 11, kTextDim, 1);
-    c.Text("Kelmora", width / 2.0, height - 24, m_fonts.SansBold(), 12, kTextDim, 1);
+    c.Text("Stereo channel strip", width / 2.0, 124, fonts_.Sans(), 12, kText, 1);
+    c.Text(std::string("Version ") + kQuillstripVersion, width / 2.0, 144, fonts_.Condensed(), 11, kTextDim, 1);
+    c.Text("Kelmora", width / 2.0, height - 24, fonts_.SansBold(), 12, kTextDim, 1);
     return Take(c);
 }
 
 SImage CArt::Logo(int width, int height) const
 {
     CCanvas c(width, height);
-    c.Text("Kelmora", 2, height - 6, m_fonts.SansBold(), 16, kText);
+    c.Text("Kelmora", 2, height - 6, fonts_.SansBold(), 16, kText);
     cairo_arc(c.Cr(), width - 10, height / 2.0, 4, 0, 2 * M_PI);
     c.Colour(kAccent);
     cairo_fill(c.Cr());

@@ -19,7 +19,7 @@ struct SImage {
 // bottom; the sizes given are one frame's.
 class CArt {
 public:
-    explicit CArt(const CFonts& fonts) : m_fonts(fonts) {}
+    explicit CArt(const CFonts& fonts) : fonts_(fonts) {}
 
     // 127-frame film strip of a size x size knob; bipolar arcs grow from the top.
     SImage KnobStrip(int size, bool bipolar, int frames = 127) const;
@@ -56,7 +56,7 @@ public:
     SImage Placeholder() const;
 
 private:
-    const CFonts& m_fonts;
+    const CFonts& fonts_;
 };
 
 }  // namespace skin

@@ -37,9 +37,9 @@ public:
     CCanvas(const CCanvas&) = delete;
     CCanvas& operator=(const CCanvas&) = delete;
 
-    cairo_t* Cr() const { return m_cr; }
-    int Width() const { return m_width; }
-    int Height() const { return m_height; }
+    cairo_t* Cr() const { return cr_; }
+    int Width() const { return width_; }
+    int Height() const { return height_; }
 
     void Colour(SRgb c, double alpha = 1.0);
     void RoundedRect(double x, double y, double w, double h, double r);
@@ -59,10 +59,10 @@ public:
     std::vector<uint8_t> Pixels() const;
 
 private:
-    int m_width;
-    int m_height;
-    cairo_surface_t* m_surface;
-    cairo_t* m_cr;
+    int width_;
+    int height_;
+    cairo_surface_t* surface_;
+    cairo_t* cr_;
 };
 
 }  // namespace skin

@@ -33,7 +33,7 @@ bool CFonts::Load(const std::string& folder, std::string& error)
         error = "FreeType did not start";
         return false;
     }
-    m_library = library;
+    library_ = library;
     for (const char* name :
          {"DejaVuSans.ttf", "DejaVuSans-Bold.ttf", "DejaVuSansCondensed.ttf", "DejaVuSansCondensed-Bold.ttf"}) {
         FT_Face face = nullptr;
@@ -42,20 +42,20 @@ bool CFonts::Load(const std::string& folder, std::string& error)
             error = "cannot load " + path + " (Debian package fonts-dejavu-core)";
             return false;
         }
-        m_ftFaces.push_back(face);
-        m_faces.push_back(cairo_ft_font_face_create_for_ft_face(face, 0));
+        ftFaces_.push_back(face);
+        faces_.push_back(cairo_ft_font_face_create_for_ft_face(face, 0));
     }
     return true;
 }
 
 CFonts::~CFonts()
 {
-    for (cairo_font_face_t* face : m_faces)
+    for (cairo_font_face_t* face : faces_)
         cairo_font_face_destroy(face);
-    for (void* face : m_ftFaces)
+    for (void* face : ftFaces_)
         FT_Done_Face(static_cast<FT_Face>(face));
-    if (m_library)
-        FT_Done_FreeType(static_cast<FT_Library>(m_library));
+    if (library_)
+        FT_Done_FreeType(static_cast<FT_Library>(library_));
 }
 
 std::vector<uint8_t> RenderFontStrip(cairo_font_face_t* face, double size, int& width, int& height)

@@ -16,15 +16,15 @@ public:
     bool Load(const std::string& folder, std::string& error);
     ~CFonts();
 
-    cairo_font_face_t* Sans() const { return m_faces[0]; }
-    cairo_font_face_t* SansBold() const { return m_faces[1]; }
-    cairo_font_face_t* Condensed() const { return m_faces[2]; }
-    cairo_font_face_t* CondensedBold() const { return m_faces[3]; }
+    cairo_font_face_t* Sans() const { return faces_[0]; }
+    cairo_font_face_t* SansBold() const { return faces_[1]; }
+    cairo_font_face_t* Condensed() const { return faces_[2]; }
+    cairo_font_face_t* CondensedBold() const { return faces_[3]; }
 
 private:
-    void* m_library = nullptr;     // FT_Library
-    std::vector<void*> m_ftFaces;  // FT_Face
-    std::vector<cairo_font_face_t*> m_faces;
+    void* library_ = nullptr;     // FT_Library
+    std::vector<void*> ftFaces_;  // FT_Face
+    std::vector<cairo_font_face_t*> faces_;
 };
 
 // A font strip for the resource file: glyphs for the codes 32..126 side by
