@@ -1,7 +1,7 @@
 // The spectrum analyser's cost: what the audio thread pays to hand blocks over (per
 // stereo frame), and one display update that analyses a block at the largest size.
 #include "NullHost.h"
-#include "framework/dspe/SpectrumFeed.h"
+#include "framework/dspe/AnalyserFeed.h"
 #include "product/plugin/QuillstripPlugIn.h"
 
 #include <benchmark/benchmark.h>
@@ -31,7 +31,7 @@ void PerFrame(benchmark::State& state, int64_t frames)
 void AnalyserPush(benchmark::State& state)
 {
     const auto frames = static_cast<int32_t>(state.range(0));
-    zt::dspe::CSpectrumFeed feed;
+    zt::dspe::CAnalyserFeed feed;
     feed.Init(kRate, 2, 0);
     const std::vector<float> l = Sine(size_t(frames), 0.01), r = Sine(size_t(frames), 0.013);
     const float* ch[2] = {l.data(), r.data()};
@@ -54,7 +54,7 @@ void ProcessStereoWithAnalyser(benchmark::State& state)
     plugIn.SetMaxBlockSize(frames);
     plugIn.SetSampleRate(kRate);
     plugIn.Resume();
-    zt::dspe::CSpectrumFeed feeds[3];
+    zt::dspe::CAnalyserFeed feeds[3];
     for (int32_t i = 0; i < 3; ++i)
         feeds[i].Init(kRate, 2, i);
     const CQuillstripPlugIn::AnalyserFeeds pointers{&feeds[0], &feeds[1], &feeds[2]};
@@ -75,7 +75,7 @@ void ProcessStereoWithAnalyser(benchmark::State& state)
 // size option 0 (16384 points at 48 kHz), with the decay of every bin.
 void AnalyserUpdate(benchmark::State& state)
 {
-    zt::dspe::CSpectrumFeed feed;
+    zt::dspe::CAnalyserFeed feed;
     feed.Init(kRate, 2, 0);
     const int32_t n = feed.GetBlockSize();
     const std::vector<float> l = Sine(size_t(n), 0.01), r = Sine(size_t(n), 0.013);

@@ -200,7 +200,7 @@ void CQuillstripDSP::SetInputDelay(int32_t samples)
 
 void CQuillstripDSP::SetAnalyserSize(int32_t option)
 {
-    analyserSize_.store(std::clamp(option, 0, zt::dspe::CSpectrumFeed::kSizeOptions - 1), std::memory_order_relaxed);
+    analyserSize_.store(std::clamp(option, 0, zt::dspe::CAnalyserFeed::kSizeOptions - 1), std::memory_order_relaxed);
 }
 
 void CQuillstripDSP::Process(float** outputs, float** inputs, int32_t frames)
@@ -210,7 +210,7 @@ void CQuillstripDSP::Process(float** outputs, float** inputs, int32_t frames)
     const int32_t source = analyserSource_.load(std::memory_order_relaxed);
     const bool analysing = source == kAnalyserInput || source == kAnalyserOutput;
     const AnalyserFeeds* feeds = analysing ? analyserFeeds_.Enter() : nullptr;
-    zt::dspe::CSpectrumFeed* feed = feeds ? (*feeds)[size_t(analyserSize_.load(std::memory_order_relaxed))] : nullptr;
+    zt::dspe::CAnalyserFeed* feed = feeds ? (*feeds)[size_t(analyserSize_.load(std::memory_order_relaxed))] : nullptr;
     // Mono is given to the feed as the one channel twice.
     auto handOver = [&](float** channels) {
         const float* pair[2] = {channels[0], channels[channels_ == 2 ? 1 : 0]};

@@ -23,7 +23,7 @@
 #include "product/engine/Width.h"
 #include "framework/dspe/BaseDSPEngine.h"
 #include "framework/dspe/PublishedPointer.h"
-#include "framework/dspe/SpectrumFeed.h"
+#include "framework/dspe/AnalyserFeed.h"
 
 #include <array>
 #include <atomic>
@@ -43,7 +43,7 @@ public:
     // What the analyser is given.
     enum EAnalyserSource : int32_t { kAnalyserInput = 0, kAnalyserOutput, kAnalyserOff };
     // The analyser's feeds, one per size option (entries may be null).
-    using AnalyserFeeds = std::array<zt::dspe::CSpectrumFeed*, zt::dspe::CSpectrumFeed::kSizeOptions>;
+    using AnalyserFeeds = std::array<zt::dspe::CAnalyserFeed*, zt::dspe::CAnalyserFeed::kSizeOptions>;
 
     CQuillstripDSP();
 

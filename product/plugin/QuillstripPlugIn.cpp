@@ -386,56 +386,53 @@ void CQuillstripPlugIn::ApplyParameter(int32_t set, int32_t number, float value)
     }
 }
 
+namespace {
+
+// Gain, frequency, Q or type of an EQ band or key filter: what its design is made of.
+// False for any other field.
+bool StoreDesignField(FilterSettings& f, int32_t field, float value)
+{
+    switch (field) {
+    case kBandGain:
+        f.gain = value;
+        return true;
+    case kBandFreq:
+        f.freq = value;
+        return true;
+    case kBandQ:
+        f.q = value;
+        return true;
+    case kBandType:
+        f.type = Rounded(value);
+        return true;
+    default:
+        return false;
+    }
+}
+
+}  // namespace
+
 void CQuillstripPlugIn::ApplyBand(int32_t band, int32_t field, float value)
 {
     FilterSettings& f = dsp_->Filter(band);
-    switch (field) {
-    case kBandEnable:
-        f.on = value != 0.0f && Value(kEqSection) != 0.0f;
-        break;
-    case kBandGain:
-        f.gain = value;
-        break;
-    case kBandFreq:
-        f.freq = value;
-        break;
-    case kBandQ:
-        f.q = value;
-        break;
-    case kBandType:
-        f.type = Rounded(value);
-        break;
-    case kBandSolo:
+    if (field == kBandSolo) {
         f.solo = static_cast<uint32_t>(Rounded(value));
         return;  // no redesign
-    default:
-        return;
     }
+    if (field == kBandEnable)
+        f.on = value != 0.0f && Value(kEqSection) != 0.0f;
+    else if (!StoreDesignField(f, field, value))
+        return;
     dsp_->UpdateFilter(band);
 }
 
 void CQuillstripPlugIn::ApplyKeyFilter(int32_t filter, int32_t field, float value)
 {
     FilterSettings& f = dsp_->Filter(filter);
-    switch (field) {
-    case kBandEnable:
+    if (field == kBandEnable)
         f.on = value != 0.0f;
-        break;
-    case kBandGain:
-        f.gain = value;
-        break;
-    case kBandFreq:
-        f.freq = value;
-        break;
-    case kBandQ:
-        f.q = value;
-        break;
-    case kBandType:
-        f.type = Rounded(value);
-        break;
-    default:
+    else if (!StoreDesignField(f, field, value))
         return;
-    }
     dsp_->UpdateFilter(filter);
 }
 

@@ -7,7 +7,7 @@
 #include "product/engine/HostCeiling.h"
 #include "dsp/Oversampler.h"
 #include "framework/dspe/BaseDezipper.h"
-#include "framework/dspe/SpectrumFeed.h"
+#include "framework/dspe/AnalyserFeed.h"
 
 #include <array>
 
@@ -52,14 +52,14 @@ public:
     CQuillstripDSP& GetDSP() { return *dsp_; }
 
     // The editor's analyser, UI thread only. The editor builds one feed per size option
-    // (CSpectrumFeed::Init with the engine rate, GetEngineRate(), and two channels),
+    // (CAnalyserFeed::Init with the engine rate, GetEngineRate(), and two channels),
     // keeps the array and the feeds alive while attached and calls each feed's Update on
     // its display tick with IsActive(). The audio thread reads the array once per block
     // without a lock and pushes the selected source into the feed of the selected size,
     // at the engine rate. Detach (or attach other feeds) before destroying them or
     // building them again: both return only once the audio thread can no longer hold the
     // old array (at most one block's wait), so the feeds may go right after.
-    using AnalyserFeeds = std::array<zt::dspe::CSpectrumFeed*, zt::dspe::CSpectrumFeed::kSizeOptions>;
+    using AnalyserFeeds = std::array<zt::dspe::CAnalyserFeed*, zt::dspe::CAnalyserFeed::kSizeOptions>;
     void AttachAnalyser(const AnalyserFeeds* feeds);
     void DetachAnalyser() { AttachAnalyser(nullptr); }
     const zt::dspe::CBaseDezipper& GetDezipper() const { return dezipper_; }

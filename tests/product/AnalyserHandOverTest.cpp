@@ -9,7 +9,7 @@
 #include <cmath>
 
 using namespace quillstrip;
-using zt::dspe::CSpectrumFeed;
+using zt::dspe::CAnalyserFeed;
 
 namespace {
 
@@ -23,7 +23,7 @@ struct SteppedClock : zt::dspe::IMillisecondClock {
 // One feed per size option, built as the editor builds them, attached to the plug-in.
 struct AttachedFeeds {
     SteppedClock clock;
-    CSpectrumFeed feed[3]{CSpectrumFeed(&clock), CSpectrumFeed(&clock), CSpectrumFeed(&clock)};
+    CAnalyserFeed feed[3]{CAnalyserFeed(&clock), CAnalyserFeed(&clock), CAnalyserFeed(&clock)};
     CQuillstripPlugIn::AnalyserFeeds pointers{&feed[0], &feed[1], &feed[2]};
     CQuillstripPlugIn& plugIn;
 
@@ -36,7 +36,7 @@ struct AttachedFeeds {
     ~AttachedFeeds() { plugIn.DetachAnalyser(); }
 };
 
-std::vector<float> Spectrum(CSpectrumFeed& feed)
+std::vector<float> Spectrum(CAnalyserFeed& feed)
 {
     feed.Update(true);
     return std::vector<float>(feed.GetSpectrum(), feed.GetSpectrum() + feed.GetBins());
@@ -45,7 +45,7 @@ std::vector<float> Spectrum(CSpectrumFeed& feed)
 // The spectrum a fresh feed shows for these channels.
 std::vector<float> Reference(int32_t rate, int32_t size, const std::vector<std::vector<float>>& channels)
 {
-    CSpectrumFeed feed;
+    CAnalyserFeed feed;
     EXPECT_TRUE(feed.Init(rate, static_cast<int32_t>(channels.size()), size));
     const float* ch[2] = {channels[0].data(), channels.back().data()};
     feed.PushAudio(ch, static_cast<int32_t>(channels[0].size()));
@@ -110,7 +110,7 @@ TEST(AnalyserHandOver, OffOrDetachedPushesNothingAndTheDisplayFalls)
 {
     PlugInHarness h(kRate);
     AttachedFeeds feeds(h.product());
-    CSpectrumFeed& feed = feeds.feed[1];
+    CAnalyserFeed& feed = feeds.feed[1];
     const std::vector<std::vector<float>> block = {Noise(1024, 4), Noise(1024, 5)};
     h.Run(block);
     const std::vector<float> shown = Spectrum(feed);
@@ -139,7 +139,7 @@ TEST(AnalyserHandOver, OversamplingFeedsEngineRateBlocks)
     h.parameters().SetValue(false, kOversampleEnable, 1, kSetProcessing);
     ASSERT_EQ(h.product().GetEngineRate(), 2 * kRate);
     AttachedFeeds feeds(h.product());
-    CSpectrumFeed& feed = feeds.feed[1];
+    CAnalyserFeed& feed = feeds.feed[1];
     ASSERT_EQ(feed.GetBlockSize(), 2048);
     // 1 kHz sits on bin 1000 / 16000 * 2048 = 128 at the engine rate; 1000 host frames
     // are 2000 engine samples, not yet a block.

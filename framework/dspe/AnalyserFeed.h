@@ -28,7 +28,7 @@
 
 namespace zt::dspe {
 
-class CSpectrumFeed {
+class CAnalyserFeed {
 public:
     static constexpr int32_t kRingBlocks = 32;
     static constexpr int32_t kMaxChannels = 2;
@@ -42,9 +42,9 @@ public:
     static constexpr double kPeakFall = 0.999;
 
     // clock: null for the system's steady clock; it must outlive the feed.
-    explicit CSpectrumFeed(const IMillisecondClock* clock = nullptr);
-    CSpectrumFeed(const CSpectrumFeed&) = delete;
-    CSpectrumFeed& operator=(const CSpectrumFeed&) = delete;
+    explicit CAnalyserFeed(const IMillisecondClock* clock = nullptr);
+    CAnalyserFeed(const CAnalyserFeed&) = delete;
+    CAnalyserFeed& operator=(const CAnalyserFeed&) = delete;
 
     // The block size for a sample rate and size option (0 largest, 1, 2 smallest):
     // N0 is the smallest power of two >= 4 * floor(floor(rate/2) / 20), about a fifth of

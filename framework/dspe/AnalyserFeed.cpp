@@ -1,15 +1,15 @@
-#include "framework/dspe/SpectrumFeed.h"
+#include "framework/dspe/AnalyserFeed.h"
 
 #include <algorithm>
 #include <cmath>
 
 namespace zt::dspe {
 
-CSpectrumFeed::CSpectrumFeed(const IMillisecondClock* clock)
+CAnalyserFeed::CAnalyserFeed(const IMillisecondClock* clock)
     : clock_(clock ? clock : &CSteadyMillisecondClock::Instance())
 {}
 
-int32_t CSpectrumFeed::BlockSize(int32_t rate, int32_t sizeOption)
+int32_t CAnalyserFeed::BlockSize(int32_t rate, int32_t sizeOption)
 {
     const int32_t b = 4 * ((std::max(rate, 0) / 2) / 20);
     int32_t n0 = 2;
@@ -25,7 +25,7 @@ int32_t CSpectrumFeed::BlockSize(int32_t rate, int32_t sizeOption)
     }
 }
 
-bool CSpectrumFeed::Init(int32_t rate, int32_t channels, int32_t sizeOption)
+bool CAnalyserFeed::Init(int32_t rate, int32_t channels, int32_t sizeOption)
 {
     n_ = 0;
     const int32_t n = BlockSize(rate, sizeOption);
@@ -58,13 +58,13 @@ bool CSpectrumFeed::Init(int32_t rate, int32_t channels, int32_t sizeOption)
     return true;
 }
 
-std::atomic<float>* CSpectrumFeed::Slot(int32_t channel, uint32_t block)
+std::atomic<float>* CAnalyserFeed::Slot(int32_t channel, uint32_t block)
 {
     const size_t slot = size_t(channel) * kRingBlocks + block % kRingBlocks;
     return ring_.get() + slot * static_cast<size_t>(n_);
 }
 
-void CSpectrumFeed::PushAudio(const float* const* channels, int32_t n)
+void CAnalyserFeed::PushAudio(const float* const* channels, int32_t n)
 {
     lastPushMs_.store(clock_->NowMs(), std::memory_order_relaxed);
     int32_t offset = 0;
@@ -93,7 +93,7 @@ void CSpectrumFeed::PushAudio(const float* const* channels, int32_t n)
     }
 }
 
-void CSpectrumFeed::Update(bool active)
+void CAnalyserFeed::Update(bool active)
 {
     if (n_ == 0)
         return;
@@ -149,7 +149,7 @@ void CSpectrumFeed::Update(bool active)
     }
 }
 
-void CSpectrumFeed::Analyse()
+void CAnalyserFeed::Analyse()
 {
     for (int32_t c = 0; c < channels_; ++c) {
         window_.Apply(work_[c].data());

@@ -2,7 +2,7 @@
 // and hold laws with a stepped clock, and the audio thread racing the display.
 #include "framework/dspe/FFTWin.h"
 #include "framework/dspe/PublishedPointer.h"
-#include "framework/dspe/SpectrumFeed.h"
+#include "framework/dspe/AnalyserFeed.h"
 #include "framework/dspe/Window.h"
 
 #include <gtest/gtest.h>
@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-using zt::dspe::CSpectrumFeed;
+using zt::dspe::CAnalyserFeed;
 using zt::dspe::CWindow;
 
 namespace {
@@ -31,7 +31,7 @@ std::vector<float> BinSine(int32_t n, int32_t bin)
     return v;
 }
 
-void Push(CSpectrumFeed& feed, const std::vector<float>& left, const std::vector<float>& right, int32_t piece)
+void Push(CAnalyserFeed& feed, const std::vector<float>& left, const std::vector<float>& right, int32_t piece)
 {
     for (size_t at = 0; at < left.size(); at += size_t(piece)) {
         const float* ch[2] = {left.data() + at, right.data() + at};
@@ -41,7 +41,7 @@ void Push(CSpectrumFeed& feed, const std::vector<float>& left, const std::vector
 
 }  // namespace
 
-TEST(SpectrumFeed, WindowsAndTransformLevels)
+TEST(AnalyserFeed, WindowsAndTransformLevels)
 {
     CWindow hann, bh;
     hann.Init(CWindow::kHann, 0, 16);
@@ -74,18 +74,18 @@ TEST(SpectrumFeed, WindowsAndTransformLevels)
     EXPECT_TRUE(std::equal(x.begin() + n / 2 + 1, x.end(), windowed.begin() + n / 2 + 1));
 }
 
-TEST(SpectrumFeed, BlockSizeFollowsRateAndOption)
+TEST(AnalyserFeed, BlockSizeFollowsRateAndOption)
 {
     const int32_t expected[2][3] = {{16384, 8192, 2048}, {32768, 16384, 4096}};
     for (int32_t rate : {44100, 48000, 88200, 96000})
         for (int32_t option = 0; option < 3; ++option)
-            EXPECT_EQ(CSpectrumFeed::BlockSize(rate, option), expected[rate > 48000][option]) << rate;
+            EXPECT_EQ(CAnalyserFeed::BlockSize(rate, option), expected[rate > 48000][option]) << rate;
 }
 
-TEST(SpectrumFeed, WholeBlocksOnlyAndTheMeanOfTheChannels)
+TEST(AnalyserFeed, WholeBlocksOnlyAndTheMeanOfTheChannels)
 {
     SteppedClock clock;
-    CSpectrumFeed feed(&clock);
+    CAnalyserFeed feed(&clock);
     ASSERT_TRUE(feed.Init(8000, 2, 1));
     const int32_t n = feed.GetBlockSize(), bin = 100;
     const std::vector<float> sine = BinSine(n, bin), silence(size_t(n), 0.0f);
@@ -105,12 +105,12 @@ TEST(SpectrumFeed, WholeBlocksOnlyAndTheMeanOfTheChannels)
     EXPECT_NEAR(feed.GetPeak()[bin], 0.25f, 1e-6f);
 }
 
-TEST(SpectrumFeed, KeepsOnlyTheNewest31Blocks)
+TEST(AnalyserFeed, KeepsOnlyTheNewest31Blocks)
 {
     // Block b of `total` holds the constant total - b, which reads (total - b) / 2 in
     // bin 0 through Hann: the peak tells the oldest block analysed, the spectrum the newest.
     for (int32_t total : {31, 32, 40}) {
-        CSpectrumFeed feed;
+        CAnalyserFeed feed;
         ASSERT_TRUE(feed.Init(8000, 2, 2));
         for (int32_t b = 0; b < total; ++b) {
             const std::vector<float> block(size_t(feed.GetBlockSize()), float(total - b));
@@ -122,11 +122,11 @@ TEST(SpectrumFeed, KeepsOnlyTheNewest31Blocks)
     }
 }
 
-TEST(SpectrumFeed, DecayAndPeakHoldLaws)
+TEST(AnalyserFeed, DecayAndPeakHoldLaws)
 {
     for (bool active : {false, true}) {
         SteppedClock clock;
-        CSpectrumFeed feed(&clock);
+        CAnalyserFeed feed(&clock);
         ASSERT_TRUE(feed.Init(8000, 2, 2));
         const int32_t bin = 20;
         const std::vector<float> sine = BinSine(feed.GetBlockSize(), bin);
@@ -160,9 +160,9 @@ TEST(SpectrumFeed, DecayAndPeakHoldLaws)
 // be dropped, not analysed half old and half new. Every block is one constant, which
 // Hann leaves in bins 0 and 1 only; a torn block would leave a peak in every bin. How
 // often the threads overlap is up to the scheduler, so a fault shows in some runs only.
-TEST(SpectrumFeed, BlocksOverwrittenWhileCopiedAreDropped)
+TEST(AnalyserFeed, BlocksOverwrittenWhileCopiedAreDropped)
 {
-    CSpectrumFeed feed;
+    CAnalyserFeed feed;
     ASSERT_TRUE(feed.Init(8000, 2, 2));
     std::atomic<bool> done{false};
     std::thread audio([&] {
@@ -181,7 +181,7 @@ TEST(SpectrumFeed, BlocksOverwrittenWhileCopiedAreDropped)
 
 // Publishing returns only once no reader can still hold the old pointer: the object is
 // marked dead right after, and a reader must never see that.
-TEST(SpectrumFeed, PublishWaitsForTheBlockHoldingTheOldPointer)
+TEST(AnalyserFeed, PublishWaitsForTheBlockHoldingTheOldPointer)
 {
     zt::dspe::CPublishedPointer<std::atomic<int>> published;
     std::atomic<bool> done{false};
