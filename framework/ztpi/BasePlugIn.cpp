@@ -31,6 +31,12 @@ CBasePlugIn::CBasePlugIn(IHost* host, const char* vendor, const char* product, i
 
 CBasePlugIn::~CBasePlugIn() { StopPreferences(); }
 
+IGUI* CBasePlugIn::CreateGUI()
+{
+    GUIFactory factory = GetGUIFactory();
+    return factory ? factory(*this) : nullptr;
+}
+
 void CBasePlugIn::StopPreferences()
 {
     SetParameterObserver(nullptr);

@@ -41,7 +41,8 @@ public:
 
     // IPlugIn
     void Destroy() override { delete this; }
-    IGUI* CreateGUI() override { return nullptr; }
+    // The registered factory's editor; null when none is registered.
+    IGUI* CreateGUI() override;
     bool Open() override;
     void Prepare() override {}
     void Resume() override;

@@ -121,15 +121,39 @@ public:
     virtual bool LoadPresetAt(int32_t index) = 0;
 };
 
+// The plug-in's editor as a host adapter sees it. Everything runs on the host's UI
+// thread; the GUI owns no thread and no loop: the adapter watches the descriptor and
+// drives the tick from the host's run loop while the GUI is open.
 class IGUI {
 public:
     virtual ~IGUI() = default;
+    // Closes the GUI if it is open and deletes it.
     virtual void Destroy() = 0;
+    // The editor's size in pixels; known before Open.
     virtual void GetSize(int32_t* width, int32_t* height) = 0;
+    // Opens the editor inside parentWindow (an X11 window id on Linux). False, with
+    // nothing left behind, when the parent is unusable or the GUI is already open.
     virtual bool Open(void* parentWindow) = 0;
+    // Draws the whole editor again at the next paint.
     virtual void Redraw() = 0;
+    // The periodic tick (every kTickIntervalMs while open): meters, analyser, values
+    // the host or the audio thread changed.
     virtual void Idle() = 0;
+    // Closes the editor and releases everything Open took; a closed GUI ignores it.
     virtual void Close() = 0;
+    // While open: the descriptor the host's run loop watches for the editor's input,
+    // -1 when closed or when there is none.
+    virtual int GetEventFileDescriptor() = 0;
+    // The descriptor is readable: handles what arrived.
+    virtual void OnEventsReady() = 0;
+
+    static constexpr uint32_t kTickIntervalMs = 50;
 };
+
+// Makes the editor of a plug-in object. The product's bundle registers one at load
+// time, so that the plug-in layer never depends on the GUI layers above it.
+using GUIFactory = IGUI* (*)(IPlugIn& plugIn);
+void SetGUIFactory(GUIFactory factory);
+GUIFactory GetGUIFactory();
 
 }  // namespace zt::ztpi

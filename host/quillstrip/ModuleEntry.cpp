@@ -5,6 +5,7 @@
 #include "host/vst3/FactoryEntry.h"
 #include "host/vst3/Library.h"
 
+#include "product/editor/QuillstripGUI.h"
 #include "product/plugin/QuillstripModule.h"
 
 #include "pluginterfaces/base/fplatform.h"
@@ -33,6 +34,7 @@ SMTG_EXPORT_SYMBOL zt::ztpi::IModule* ztpiMain(zt::ztpi::IHost* host, int32_t* i
 {
     if (interfaceVersion)
         *interfaceVersion = 1;
+    zt::ztpi::SetGUIFactory(&CreateQuillstripGUI);
     return new (std::nothrow) CQuillstripModule(host, zt::vst3::LibraryHandle());
 }
 
