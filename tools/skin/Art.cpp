@@ -493,8 +493,12 @@ SImage CArt::EqDisplay(int width, int height) const
         const char* text;
     } labels[] = {{50, "50"},   {100, "100"}, {200, "200"},   {500, "500"},  {1000, "1k"},
                   {2000, "2k"}, {5000, "5k"}, {10000, "10k"}, {20000, "20k"}};
-    for (const auto& l : labels)
-        c.Text(l.text, xOf(l.f), height - 2.5, fonts_.Condensed(), 9, kTextDim, 1);
+    // Centred under their lines; the last one ends at the right edge instead of
+    // running past it.
+    for (const auto& l : labels) {
+        const bool last = l.f == 20000;
+        c.Text(l.text, last ? width - 3 : xOf(l.f), height - 2.5, fonts_.Condensed(), 9, kTextDim, last ? 2 : 1);
+    }
     // Gain lines on the -24 .. +18 dB axis.
     auto yOf = [height](double db) { return std::round((height - 1) * (1.0 - (db + 24.0) / 42.0)) + 0.5; };
     for (int db = -18; db <= 12; db += 6) {
@@ -556,10 +560,10 @@ SImage CArt::Background(int width, int height, int variant) const
     // right, the section panes' well between them.
     FaderScale(c, fonts_, 30, true);
     FaderScale(c, fonts_, 750, false);
-    c.Well(206, 284, 494, 210, 5);
+    c.Well(kSectionWellX, 284, kSectionWellWidth, 210, 5);
     if (height > 500) {
         // The tall variants carry a spare strip under the panes.
-        c.Well(206, 508, 494, height - 520, 5);
+        c.Well(kSectionWellX, 508, kSectionWellWidth, height - 520, 5);
     }
     return Take(c);
 }
@@ -605,7 +609,7 @@ SImage CArt::SettingsBackdrop(int width, int height) const
     cairo_rectangle(cr, 0, 0, width, height);
     c.Colour({0.02, 0.025, 0.03}, 0.72);
     cairo_fill(cr);
-    const double x = 200, y = 205, w = 440, h = 145;
+    const double x = 200, y = 205, w = 440, h = 168;
     c.RoundedRect(x + 2, y + 4, w, h, 8);
     c.Colour({0, 0, 0}, 0.5);
     cairo_fill(cr);
@@ -617,8 +621,8 @@ SImage CArt::SettingsBackdrop(int width, int height) const
     c.Colour(kAccent);
     cairo_stroke(cr);
     // Labels of the lists (116 x 20 at x 328) and of the sliders (travel 130 at x 478).
-    const char* lists[] = {"Knob mode", "Meter mode", "Tooltips", "Eye candy"};
-    for (int i = 0; i < 4; ++i)
+    const char* lists[] = {"Knob mode", "Meter mode", "Tooltips", "Eye candy", "Background"};
+    for (int i = 0; i < 5; ++i)
         c.Text(lists[i], 320, 245 + 23 * i + 14, fonts_.Condensed(), 11, kTextDim, 2);
     const char* sliders[] = {"Hue", "Saturation", "Brightness"};
     for (int i = 0; i < 3; ++i) {
