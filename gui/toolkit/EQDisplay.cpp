@@ -273,8 +273,8 @@ void CEQDisplay::DrawCurve(IDrawContext& context)
     const float rows = float(size.height - 1);
     auto rowOf = [&](int32_t c, float& row) {
         const float y = curve_[std::size_t(c)];
-        if (!std::isfinite(y))
-            return false;
+        if (std::isnan(y))
+            return false;  // a hole; an infinite value (a notch's zero) runs off the edge instead
         row = std::clamp(rows * (1.0f - y), -kRowMargin, rows + kRowMargin);
         return true;
     };

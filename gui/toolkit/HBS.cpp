@@ -42,7 +42,11 @@ inline int32_t ChannelOf(int32_t m1, int32_t m2, int32_t h)
         v = m2;
     else if (h < 170)
         v = m1 + ((m2 - m1) * (170 - h) + kSixth / 2) / kSixth;
-    return (v * kMax + kMax / 2) / kMax;
+    v = (v * kMax + kMax / 2) / kMax;
+    // On a 0..255 scale the falling edge spans 43 hue steps, one more than
+    // the 42 it is divided by, so a hue of 127 can overshoot m2 by up to a
+    // 42nd of m2 - m1: keep such a channel at full rather than let the byte wrap.
+    return std::clamp(v, 0, kMax);
 }
 
 }  // namespace
