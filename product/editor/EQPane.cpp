@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <string>
 
 using namespace zt::ge;
 using namespace quillstrip;
@@ -36,16 +37,15 @@ CEQBandPane::CEQBandPane(const SRect& rect, int32_t band, CParameterLinks& links
     const int32_t base = BaseId(band);
     AddChild(new CBitmap({0, 0, kWidth, kHeight}, kPanelEqBand));
     enable = AddStates({3, 3, 18, 18}, base, Number(band, kBandEnable), 2, kToggleBand);
-    char name[16];
-    std::snprintf(name, sizeof name, "BAND %d", band + 1);
-    AddLabel({23, 6, 36, 12}, name, false);
-    AddStates({59, 3, 18, 18}, base + 8, Number(band, kBandSolo), 2, kToggleSoloSmall);
+    AddLabel({23, 6, 38, 12}, ("BAND " + std::to_string(band + 1)).c_str(), false);
+    AddStates({61, 3, 18, 18}, base + 8, Number(band, kBandSolo), 2, kToggleSoloSmall);
     gain = AddKnob({3, 24, 24, 24}, base + 4, Number(band, kBandGain), kKnobTinyBipolar, nullptr);
     frequency = AddKnob({28, 24, 24, 24}, base + 5, Number(band, kBandFreq), kKnobTiny, nullptr);
     q = AddKnob({53, 24, 24, 24}, base + 6, Number(band, kBandQ), kKnobTiny, nullptr);
-    AddLabel({3, 48, 24, 12}, "GAIN");
-    AddLabel({28, 48, 24, 12}, "FREQ");
-    AddLabel({53, 48, 24, 12}, "Q");
+    // Centred under their knobs, in the lighter face: the bold words would touch.
+    const char* const names[] = {"GAIN", "FREQ", "Q"};
+    for (int32_t i = 0; i < 3; ++i)
+        AddLabel({i * 25, 48, 30, 12}, names[i])->SetFont(kFontSmall, editor_style::kDim);
     type = AddFilterList({0, 63, 80, 16}, base + 7, Number(band, kBandType), kListBoxSmall);
 }
 
@@ -64,7 +64,7 @@ CEQPane::CEQPane(const SRect& rect, CParameterLinks& links, CTooltips& tooltips,
             c->AddReceiver(this);
         bands_[size_t(band)] = pane;
         AddChild(pane);
-        display_.AddHandle(kEqHandle1 + band);
+        display_.AddHandle(kEqHandle1 + band, 2);
     }
     display_.SetCurveColour(editor_style::kCurve);
     display_.SetCallback(this);

@@ -395,7 +395,7 @@ void CQuillstripGUI::RunCommand(int32_t command)
         settings_->Open(window_);
         break;
     case kManual:
-        OpenManual(*window_);
+        quillstrip::OpenManual(*window_);
         break;
     case kAbout:
         about_->Open(window_);

@@ -139,11 +139,11 @@ CStereoPane::CStereoPane(const SRect& rect, CParameterLinks& links, CTooltips& t
     AddStates({20, kRowSwitches, 40, 18}, 2000 + kStereoLowSolo, kStereoLowSolo, 2, kToggleSolo);
     AddStates({20 + kColumn, kRowSwitches, 40, 18}, 2000 + kStereoMidSolo, kStereoMidSolo, 2, kToggleSolo);
     AddStates({20 + 2 * kColumn, kRowSwitches, 40, 18}, 2000 + kStereoHighSolo, kStereoHighSolo, 2, kToggleSolo);
-    c[3] = AddKnob({208, kRowKnobs, 44, 44}, 84, kStereoFreqLow, kKnobLarge, "LOW / MID");
-    c[4] = AddKnob({208 + kColumn + 8, kRowKnobs, 44, 44}, 86, kStereoFreqHigh, kKnobLarge, "MID / HIGH");
-    AddLabel({200, kRowSwitches + 3, 124, 12}, "CROSSOVERS");
-    AddStates({kPresetX + 24, 32, 44, 18}, 2000 + kStereoAutoGain, kStereoAutoGain, 2, kToggleAuto);
-    AddLabel({kPresetX + 16, 52, 60, 12}, "AUTO GAIN");
+    c[3] = AddKnob({196, kRowKnobs, 44, 44}, 84, kStereoFreqLow, kKnobLarge, "LOW-MID");
+    c[4] = AddKnob({256, kRowKnobs, 44, 44}, 86, kStereoFreqHigh, kKnobLarge, "MID-HIGH");
+    AddLabel({188, kRowSwitches + 3, 120, 12}, "CROSSOVERS");
+    AddStates({322, 42, 44, 18}, 2000 + kStereoAutoGain, kStereoAutoGain, 2, kToggleAuto);
+    AddLabel({314, 62, 60, 12}, "AUTO GAIN");
     AddPresetButtons({kPresetX, kPresetY}, ESection::kSectionStereo, "Press to load preset into stereo section only",
                      "Press to reset stereo section to default settings", commands);
 

@@ -101,7 +101,7 @@ TEST_F(EditorTest, OpensAtTheCurrentValuesWithoutTellingTheHost)
     ASSERT_NE(type, nullptr);
     EXPECT_EQ(type->GetEntry(type->GetSelected()), "LowCut 48dB");
     EXPECT_FLOAT_EQ(Control(2000 + kCompMode)->GetValue(), 2.0f);  // a state button shows its state
-    EXPECT_EQ(Text(120), "Input Delay: 25.0 ms");
+    EXPECT_EQ(Text(120), "Input Delay: 25");  // samples, without a unit
     EXPECT_EQ(Text(47).rfind("Gate Threshold: -40", 0), 0u) << Text(47);
 }
 
