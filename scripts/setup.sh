@@ -55,6 +55,16 @@ manual_dir="$data_home/Kelmora/Quillstrip Pro"
 mkdir -p "$manual_dir"
 cp "$build/docs/QuillstripPro_Manual.pdf" "$manual_dir/QuillstripPro_Manual.pdf"
 echo "Installed $manual_dir/QuillstripPro_Manual.pdf"
+# Two more backgrounds for the editor's chooser (Settings > Background), drawn by the
+# skin generator: the graphite and slate variants of the built-in one.
+backgrounds="$manual_dir/Resources/Backgrounds"
+skin_tmp="$(mktemp -d)"
+"$build/tools/skin/quillstrip-skin" "$skin_tmp/skin.ztcf" --tga-dir "$skin_tmp" >/dev/null
+mkdir -p "$backgrounds"
+cp "$skin_tmp/1081.tga" "$backgrounds/Graphite.tga"
+cp "$skin_tmp/1098.tga" "$backgrounds/Slate.tga"
+rm -rf "$skin_tmp"
+echo "Installed the backgrounds Graphite and Slate in $backgrounds"
 
 # The main job on the built-in example: a few seconds of drums, bass and noise through
 # the installed plug-in as a channel strip, written to build/example/example-out.wav.

@@ -37,7 +37,11 @@ CSettingsDialog::CSettingsDialog(CParameterLinks& links, const std::vector<std::
         y += 23;
     }
     auto* list = new CDropDownListBox({328, y, 116, 20}, kBackgroundListId, kListBox);
-    list->SetEntries(backgrounds);
+    // The built-in background by what it is; the files by their names.
+    std::vector<std::string> shown = backgrounds;
+    if (!shown.empty() && shown[0] == kBuiltInBackground)
+        shown[0] = "Built-in";
+    list->SetEntries(shown);
     list->SetFont(kFontMenu, editor_style::kText);
     list->SetSteps(int32_t(backgrounds.size()));
     const auto at = std::find(backgrounds.begin(), backgrounds.end(), current);
@@ -72,6 +76,8 @@ void CSettingsDialog::OnClicked(IControl* control)
 
 void CSettingsDialog::OnValueChanged(IControl* control)
 {
-    if (control == backgrounds_ && chosen_)
-        chosen_(backgrounds_->GetEntry(backgrounds_->GetSelected()));
+    if (control == backgrounds_ && chosen_) {
+        const int32_t selected = backgrounds_->GetSelected();
+        chosen_(selected == 0 ? std::string(kBuiltInBackground) : backgrounds_->GetEntry(selected));
+    }
 }

@@ -14,6 +14,7 @@
 #include "gui/toolkit/OffscreenWindow.h"
 #include "gui/toolkit/PopupMenu.h"
 #include "gui/toolkit/Text.h"
+#include "gui/toolkit/Tga.h"
 
 #include <gtest/gtest.h>
 
@@ -228,26 +229,44 @@ TEST_F(EditorTest, MenuCommandsClearTheMenuAndOpenTheOverlays)
     EXPECT_FLOAT_EQ(plugIn_->GetParameterManager()->GetValue(kHue, kSetEditor), 180.0f);
 }
 
-TEST_F(EditorTest, ADamagedBackgroundFallsBackToTheBuiltInOne)
+TEST_F(EditorTest, BackgroundsComeFromTheFolderAndADamagedOneFallsBackToTheBuiltInOne)
 {
     const std::string folder = CQuillstripGUI::BackgroundFolder();
     ASSERT_FALSE(folder.empty());
     ASSERT_TRUE(zt::CreateFolder(folder.c_str()));
-    std::string system;
-    ASSERT_TRUE(zt::ConvertPath(zt::EPathDirection::kToSystem, (folder + "Broken.tga").c_str(), system, true));
-    // A header that promises 780 x 500 and then stops.
-    const uint8_t header[18] = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x0C, 0x03, 0xF4, 0x01, 32, 8};
-    FILE* f = std::fopen(system.c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    std::fwrite(header, 1, sizeof header, f);
-    std::fwrite(header, 1, sizeof header, f);
-    std::fclose(f);
+    auto write = [&](const char* name, const std::vector<uint8_t>& bytes) {
+        std::string system;
+        EXPECT_TRUE(zt::ConvertPath(zt::EPathDirection::kToSystem, (folder + name).c_str(), system, true));
+        FILE* f = std::fopen(system.c_str(), "wb");
+        EXPECT_NE(f, nullptr);
+        if (f) {
+            std::fwrite(bytes.data(), 1, bytes.size(), f);
+            std::fclose(f);
+        }
+        return system;
+    };
+    // A whole picture in one colour, and a header that promises 780 x 500 and stops.
+    const std::vector<uint8_t> pixels(size_t(780) * 500 * 4, 0x40);
+    const std::string good = write("Plain.tga", zt::ge::tga::Encode(pixels.data(), 780, 500, {24, true, {}}));
+    const std::vector<uint8_t> header = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x0C, 0x03, 0xF4, 0x01, 32, 8};
+    const std::string broken = write("Broken.tga", header);
+
     ASSERT_TRUE(gui_->Attach(*window_));
+    EXPECT_TRUE(gui_->ChooseBackground("Plain"));
+    window_->GetRootPane()->Invalidate();
+    window_->Paint();
+    auto grey = [&] {
+        const SColour c = window_->GetPixel({100, 470});
+        return c.r == 0x40 && c.g == 0x40 && c.b == 0x40;
+    };
+    EXPECT_TRUE(grey());
     EXPECT_FALSE(gui_->ChooseBackground("Broken"));
     EXPECT_EQ(gui_->GetBackgroundName(), CSettingsDialog::kBuiltInBackground);
     window_->GetRootPane()->Invalidate();
-    window_->Paint();  // draws, and does not crash
-    std::remove(system.c_str());
+    window_->Paint();  // draws the built-in one, and does not crash
+    EXPECT_FALSE(grey());
+    std::remove(good.c_str());
+    std::remove(broken.c_str());
 }
 
 TEST_F(EditorTest, DetachLeavesThePlugInAsItWas)
