@@ -438,6 +438,9 @@ TEST_F(Lv2Bundle, OutputEqualsTheVst3Bundle)
         std::vector<float> latencies;
         const std::vector<float> out = RenderLv2(lv2, signals, {}, &latencies);
         EXPECT_EQ(FirstDifference(out, vst3), -1);
+        std::vector<float> in = signals.in[0];
+        in.insert(in.end(), signals.in[1].begin(), signals.in[1].end());
+        EXPECT_NE(FirstDifference(out, in), -1) << "the sections changed nothing";
         EXPECT_EQ(latencies.front(), oversample ? 279.0f : 0.0f);
         EXPECT_EQ(latencies.front(), static_cast<float>(vst3Latency));
     }
