@@ -64,14 +64,17 @@ CInstance* CInstance::Create(const SProductInfo& product, double rate, const LV2
 
 bool CInstance::Init(const SProductInfo& product, double rate, const LV2_Feature* const* features)
 {
-    auto* map = static_cast<LV2_URID_Map*>(const_cast<void*>(FindFeature(features, LV2_URID__map)));
-    if (!map || !(rate >= kMinSampleRate && rate <= kMaxSampleRate))
+    if (!(rate >= kMinSampleRate && rate <= kMaxSampleRate))
         return false;
-    stateKey_ = map->map(map->handle, (std::string(product.uri) + kStateSuffix).c_str());
-    chunkType_ = map->map(map->handle, LV2_ATOM__Chunk);
+    // Without URIDs (simple hosts such as lv2apply give none) the plug-in still runs; it
+    // only has no state to save and reads no options.
+    int32_t maxBlock = 0;
+    if (auto* map = static_cast<LV2_URID_Map*>(const_cast<void*>(FindFeature(features, LV2_URID__map)))) {
+        stateKey_ = map->map(map->handle, (std::string(product.uri) + kStateSuffix).c_str());
+        chunkType_ = map->map(map->handle, LV2_ATOM__Chunk);
+        maxBlock = MaxBlockOf(static_cast<const LV2_Options_Option*>(FindFeature(features, LV2_OPTIONS__options)), map);
+    }
     schedule_ = static_cast<const LV2_Worker_Schedule*>(FindFeature(features, LV2_WORKER__schedule));
-    int32_t maxBlock
-        = MaxBlockOf(static_cast<const LV2_Options_Option*>(FindFeature(features, LV2_OPTIONS__options)), map);
     if (maxBlock < 1)
         maxBlock = kDefaultMaxBlock;
 
@@ -233,6 +236,8 @@ LV2_Worker_Status CInstance::Work()
 
 LV2_State_Status CInstance::Save(LV2_State_Store_Function store, LV2_State_Handle handle)
 {
+    if (stateKey_ == 0)
+        return LV2_STATE_ERR_NO_FEATURE;
     if (!store)
         return LV2_STATE_ERR_UNKNOWN;
     plugIn_->Idle();
@@ -246,6 +251,8 @@ LV2_State_Status CInstance::Save(LV2_State_Store_Function store, LV2_State_Handl
 
 LV2_State_Status CInstance::Restore(LV2_State_Retrieve_Function retrieve, LV2_State_Handle handle)
 {
+    if (stateKey_ == 0)
+        return LV2_STATE_ERR_NO_FEATURE;
     if (!retrieve)
         return LV2_STATE_ERR_UNKNOWN;
     size_t size = 0;

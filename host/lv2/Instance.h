@@ -26,8 +26,7 @@ public:
     // maximum block length.
     static constexpr int32_t kDefaultMaxBlock = 8192;
 
-    // Null when the rate is outside the accepted range, the host maps no URIDs or the
-    // product cannot be made.
+    // Null when the rate is outside the accepted range or the product cannot be made.
     static CInstance* Create(const SProductInfo& product, double rate, const LV2_Feature* const* features);
     ~CInstance() override;
 

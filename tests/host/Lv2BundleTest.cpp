@@ -692,6 +692,15 @@ TEST_F(Lv2Bundle, BadPortValuesAndBuffers)
     lilv_instance_run(lv2.instance(), 0);  // before any buffer is connected
     EXPECT_EQ(FirstDifference(RenderLv2(lv2, signals, {}), expected), -1);
 
+    // A host that offers no features at all (lv2apply) still gets a working instance, one
+    // without a state.
+    LilvInstance* bare = lilv_plugin_instantiate(world.plugin(), kRate, nullptr);
+    ASSERT_NE(bare, nullptr);
+    auto* bareState
+        = static_cast<const LV2_State_Interface*>(lilv_instance_get_extension_data(bare, LV2_STATE__interface));
+    EXPECT_NE(bareState->save(lilv_instance_get_handle(bare), nullptr, nullptr, 0, nullptr), LV2_STATE_SUCCESS);
+    lilv_instance_free(bare);
+
     // Main inputs unconnected: silence in, and with every section off, silence out.
     CLv2 empty(world, urids);
     empty.Activate();
