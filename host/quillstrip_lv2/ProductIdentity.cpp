@@ -35,7 +35,7 @@ const zt::lv2::SProductInfo kProduct = {
     "Quillstrip Pro Small",
     "Kelmora",
     "https://kelmora.audio/",
-    "http://opensource.org/licenses/GPL-3.0",
+    "https://spdx.org/licenses/GPL-3.0-or-later",
     kQuillstripVersionMajor * 100 + kQuillstripVersionMinor,
     kQuillstripVersionPatch * 100 + kQuillstripVersionTweak,
     kQuillstripVersion,
