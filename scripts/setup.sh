@@ -13,6 +13,7 @@ PACKAGES=(
   libx11-dev libxext-dev libcairo2-dev libfreetype-dev libpng-dev fonts-dejavu-core
   xvfb xauth clang libclang-rt-14-dev llvm
   pandoc groff
+  lv2-dev liblilv-dev lilv-utils sordi
 )
 
 missing=()
@@ -44,6 +45,12 @@ mkdir -p "$HOME/.vst3"
 rm -rf "$HOME/.vst3/$bundle"
 cp -r "$build/$bundle" "$HOME/.vst3/"
 echo "Installed $HOME/.vst3/$bundle"
+# The LV2 bundle where Linux hosts look for LV2 plug-ins.
+lv2bundle="Quillstrip Pro Small.lv2"
+mkdir -p "$HOME/.lv2"
+rm -rf "$HOME/.lv2/$lv2bundle"
+cp -r "$build/$lv2bundle" "$HOME/.lv2/"
+echo "Installed $HOME/.lv2/$lv2bundle"
 # Factory presets into the plug-in's preset folder; files the user changed stay as they are.
 "$build/tools/presets/quillstrip-presets" install "$build/presets"
 # The manual beside the presets, where the editor's "Manual" command opens it: the

@@ -2,20 +2,14 @@
 // installs them.
 //
 //   quillstrip-presets build DESCRIPTIONS_DIR OUTPUT_DIR
-//       Each NAME.txt becomes NAME.preset. A description holds lines
-//       "Parameter Name = value" with host parameter names and values as the editor
-//       and the host show them, with or without their units ("-3 dB", "2.5K", "Bell"),
-//       read by the same parser a host's typed values go through. Anything after "#"
-//       is a comment. Parameters not named keep their defaults.
+//       Each NAME.txt becomes NAME.preset (PresetDescription.h says what a
+//       description holds).
 //   quillstrip-presets install BUILT_DIR [PRESET_DIR]
 //       Copies the built presets into the preset folder (default: the plug-in's). A file
 //       the user has changed since it was installed is left alone; the folder's
 //       ".factory-presets" file remembers what was installed.
-#include "product/plugin/GainDisplayConverter.h"
-#include "product/plugin/Parm.h"
+#include "tools/presets/PresetDescription.h"
 #include "product/plugin/QuillstripParameterTable.h"
-#include "framework/de/ParameterManager.h"
-#include "framework/ztpi/ParameterText.h"
 #include "framework/ztpi/SetChunk.h"
 #include "foundation/ChunkFile.h"
 #include "foundation/Paths.h"
@@ -26,7 +20,6 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -34,32 +27,6 @@ namespace fs = std::filesystem;
 using namespace quillstrip;
 
 namespace {
-
-std::string Trim(std::string s)
-{
-    const size_t first = s.find_first_not_of(" \t\r");
-    const size_t last = s.find_last_not_of(" \t\r");
-    return first == std::string::npos ? "" : s.substr(first, last - first + 1);
-}
-
-// The value of a row from its text, read as the host reads a typed value: the number the
-// display shows, with or without its unit ("Output Gain = -3 dB" is the fader position
-// that shows -3.0 dB), "K" for thousands, or a list entry by its text or number. NaN,
-// infinities and values outside the range are refused.
-bool ParseValue(const SParameterRow& row, const std::string& text, float& value)
-{
-    zt::ztpi::SAutomationInfo info;
-    info.kind = row.scale == EScale::kList ? zt::ztpi::SAutomationInfo::kList : zt::ztpi::SAutomationInfo::kContinuous;
-    info.minimum = row.minimum;
-    info.maximum = row.maximum;
-    info.displayDecimals = row.displayDecimals;
-    std::snprintf(info.unit, sizeof info.unit, "%s", row.unit ? row.unit : "");
-    std::snprintf(info.valueTexts, sizeof info.valueTexts, "%s", row.texts ? row.texts : "");
-    static CGainDisplayConverter gain;  // as the plug-in shows its gains: in dB
-    gain.SetUnit("dB");
-    info.displayConverter = row.display == EDisplay::kGain ? &gain : nullptr;
-    return zt::ztpi::PlainFromText(info, text.c_str(), value);
-}
 
 std::string FrameworkPath(const fs::path& path)
 {
@@ -70,44 +37,17 @@ std::string FrameworkPath(const fs::path& path)
 
 bool BuildOne(const fs::path& description, const fs::path& output)
 {
-    std::map<std::string, const SParameterRow*> byName;
-    for (const SParameterRow& row : ParameterRows(kSetProcessing))
-        if (row.name[0] != '\0')
-            byName[row.name] = &row;
-
-    zt::de::CParameterManager parameters;
-    parameters.SetNumberOfSets(1);
-    for (const SParameterRow& row : ParameterRows(kSetProcessing))
-        parameters.AddParameter(
-            new CParm(nullptr, 0, row.number, row.defaultValue, row.minimum, row.maximum, row.decimals), 0);
-
-    std::ifstream in(description);
-    std::string line;
-    for (int lineNumber = 1; std::getline(in, line); ++lineNumber) {
-        line = Trim(line.substr(0, line.find('#')));
-        if (line.empty())
-            continue;
-        const size_t eq = line.find('=');
-        const std::string name = Trim(line.substr(0, eq));
-        const auto row = byName.find(name);
-        float value = 0;
-        if (eq == std::string::npos || row == byName.end()
-            || !ParseValue(*row->second, Trim(line.substr(eq + 1)), value)) {
-            if (row == byName.end())
-                std::fprintf(stderr, "%s:%d: cannot read \"%s\"\n", description.c_str(), lineNumber, line.c_str());
-            else
-                std::fprintf(stderr, "%s:%d: cannot read \"%s\" (%s takes %g to %g%s%s)\n", description.c_str(),
-                             lineNumber, line.c_str(), name.c_str(), row->second->minimum, row->second->maximum,
-                             row->second->unit && *row->second->unit ? " " : "", row->second->unit);
-            return false;
-        }
-        parameters.SetValue(false, row->second->number, value, 0);
+    const auto parameters = MakeProcessingSet();
+    std::string error;
+    if (!ApplyPresetDescription(description, *parameters, error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return false;
     }
 
     zt::CChunkFile file;
     uint32_t type = 1;
     if (!file.Open(FrameworkPath(output).c_str(), zt::kChunkFileCreate, type)
-        || !zt::ztpi::WriteSetChunk(file, parameters, kSetProcessing)) {
+        || !zt::ztpi::WriteSetChunk(file, *parameters, kSetProcessing)) {
         std::fprintf(stderr, "cannot write %s\n", output.c_str());
         return false;
     }
