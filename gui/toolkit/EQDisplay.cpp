@@ -205,6 +205,12 @@ void CEQDisplay::SetCurveColour(SColour colour)
 
 void CEQDisplay::SetCallback(IEQDisplayCallback* callback) { callback_ = callback; }
 
+void CEQDisplay::SetFillColour(SColour colour)
+{
+    fillColour_ = colour;
+    Invalidate();
+}
+
 void CEQDisplay::OnBeginEdit(IControl* control)
 {
     if (callback_)
@@ -241,7 +247,29 @@ void CEQDisplay::HandleWheel(int32_t band, float notches)
 void CEQDisplay::DrawBackground(IDrawContext& context)
 {
     CPerfMon::CScope timing(perf_);
+    DrawFill(context);
     DrawCurve(context);
+}
+
+void CEQDisplay::DrawFill(IDrawContext& context)
+{
+    const SSize size = GetSize();
+    if (fillColour_.a == 0 || size.height < 1)
+        return;
+    const SRect area = GetAbsoluteRect();
+    const auto columns = int32_t(std::min<std::size_t>(curve_.size(), std::size_t(std::max(0, size.width))));
+    const float rows = float(size.height - 1);
+    SColour faded = fillColour_;
+    faded.a = 0;
+    for (int32_t c = 0; c < columns; ++c) {
+        const float y = curve_[std::size_t(c)];
+        if (std::isnan(y))
+            continue;
+        // From the first row wholly below the curve; the curve's own rows are its own.
+        const auto top = int32_t(std::clamp(std::floor(rows * (1.0f - y)) + 2.0f, 0.0f, rows + 1.0f));
+        context.GetPrimitives().DrawLineVertGradient2({area.position.x + c, area.position.y + top}, size.height - top,
+                                                      fillColour_, faded, area);
+    }
 }
 
 void CEQDisplay::Cover(int32_t column, int32_t row, float coverage)

@@ -130,6 +130,20 @@ TEST_F(EQDisplayTest, CurveIsAntiAliasedInQuarterStepsAndHandlesLieOverIt)
     EXPECT_EQ(window.GetPixel(At({101, 25})), kBlack);
 }
 
+TEST_F(EQDisplayTest, FillFadesFromBelowTheCurveToTheBottom)
+{
+    const std::vector<float> curve(101, 1.0f - 25.25f / 50.0f);
+    display->SetCurve(curve.data(), int32_t(curve.size()));
+    display->SetFillColour(SColour::FromRGB(0, 0, 255, 128));
+    window.Paint();
+    EXPECT_EQ(Pixel(5, 25), SColour::FromRGB(191, 191, 191));  // the curve's rows are the curve's
+    EXPECT_EQ(Pixel(5, 26), SColour::FromRGB(64, 64, 64));
+    EXPECT_EQ(Pixel(5, 24), kBlack);
+    EXPECT_EQ(Pixel(5, 27), SColour::FromRGB(0, 0, 128));
+    EXPECT_GT(Pixel(5, 40).b, Pixel(5, 50).b);
+    EXPECT_GT(Pixel(5, 27).b, Pixel(5, 40).b);
+}
+
 class EQDisplayProductSizeTest : public EQDisplayTest {
 protected:
     EQDisplayProductSizeTest() : EQDisplayTest({492, 141}) {}
