@@ -50,7 +50,7 @@ void DisplayPanelAlone(benchmark::State& state)
 }
 BENCHMARK(DisplayPanelAlone)->Unit(benchmark::kMicrosecond);
 
-void EQDisplayRepaintCurveFillAndSixHandles(benchmark::State& state)
+void EQDisplayRepaint(benchmark::State& state, bool fill)
 {
     SPanelWindow w;
     auto* display = new CEQDisplay({0, 0, kSize.width, kSize.height});
@@ -66,7 +66,8 @@ void EQDisplayRepaintCurveFillAndSixHandles(benchmark::State& state)
                          + 0.1 / (1.0 + std::exp(-(x - 0.8) * 50.0)));
     }
     display->SetCurve(curve.data(), int32_t(curve.size()));
-    display->SetFillColour(SColour::FromRGB(255, 200, 60, 60));
+    if (fill)
+        display->SetFillColour(SColour::FromRGB(255, 200, 60, 60));
     for (int32_t band = 0; band < 6; ++band) {
         display->AddHandle(-1);
         display->GetHandle(band)->SetBitmap(bitmap);
@@ -77,7 +78,8 @@ void EQDisplayRepaintCurveFillAndSixHandles(benchmark::State& state)
         w.Repaint();
     benchmark::DoNotOptimize(w.window.GetPixel({100, 100}));
 }
-BENCHMARK(EQDisplayRepaintCurveFillAndSixHandles)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(EQDisplayRepaint, CurveAndSixHandles, false)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(EQDisplayRepaint, CurveFillAndSixHandles, true)->Unit(benchmark::kMicrosecond);
 
 // A panel of a different colour in every pixel, so no conversion can be reused.
 struct SNoisePanel {

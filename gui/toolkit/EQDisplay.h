@@ -56,8 +56,8 @@ public:
     virtual void SetCurve(const float* y, int32_t count) = 0;
     virtual void SetCurveColour(SColour colour) = 0;
     virtual void SetCallback(IEQDisplayCallback* callback) = 0;  // not owned
-    // A soft fill under the curve: the colour at its alpha just below the curve,
-    // fading to nothing at the bottom edge. Alpha 0 (the default) draws none.
+    // A soft fill under the curve: the colour at its alpha at the display's top
+    // edge, fading to nothing at the bottom edge. Alpha 0 (the default) draws none.
     virtual void SetFillColour(SColour colour) = 0;
 };
 
@@ -150,6 +150,8 @@ private:
     std::vector<float> curve_;
     SColour curveColour_ = kDefaultCurveColour;
     SColour fillColour_ = SColour::FromRGB(0, 0, 0, 0);
+    std::vector<int32_t> fillAlpha_;  // per row
+    std::vector<int32_t> fillTop_;    // per column: the first row filled
     IEQDisplayCallback* callback_ = nullptr;
 
     // Scratch of the curve drawing, kept between draws so a draw allocates

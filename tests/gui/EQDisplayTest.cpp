@@ -110,13 +110,13 @@ TEST_F(EQDisplayTest, CurveIsAntiAliasedInQuarterStepsOverItsFillAndHandlesLieOv
     curve[90] = INFINITY;       // ... and a spike off the top
     display->SetCurve(curve.data(), int32_t(curve.size()));
     display->PlaceHandle(1, 1.0f, 1.0f - 25.0f / 50.0f);
-    display->SetFillColour(SColour::FromRGB(0, 0, 255, 128));  // from row 27 down, fading
+    display->SetFillColour(SColour::FromRGB(0, 0, 255, 128));  // at 128 / 51 per row below the top, from row 27 down
     window.Paint();
 
     EXPECT_EQ(Pixel(5, 25), SColour::FromRGB(191, 191, 191));  // (255 * 192 + 128) >> 8
     EXPECT_EQ(Pixel(5, 26), SColour::FromRGB(64, 64, 64));
     EXPECT_EQ(Pixel(5, 24), kBlack);
-    EXPECT_EQ(Pixel(5, 27), SColour::FromRGB(0, 0, 128));
+    EXPECT_EQ(Pixel(5, 27), SColour::FromRGB(0, 0, (255 * (128 * 24 / 51) + 127) / 255));
     EXPECT_GT(Pixel(5, 27).b, Pixel(5, 40).b);
     EXPECT_GT(Pixel(5, 40).b, Pixel(5, 50).b);
     // The jump leaves no row uncovered (red comes from the curve alone); half way up it
