@@ -22,8 +22,8 @@ constexpr float kRowMargin = 2.0f;
 // ---------------------------------------------------------------------------
 // CEQHandle
 
-CEQHandle::CEQHandle(CEQDisplay& display, int32_t band, int32_t bitmapId)
-    : CControl({}, IEQDisplay::kHandleIdBase + band), display_(display), band_(band)
+CEQHandle::CEQHandle(CEQDisplay& display, int32_t band, int32_t bitmapId, int32_t frames)
+    : CControl({}, IEQDisplay::kHandleIdBase + band), display_(display), band_(band), frames_(frames < 1 ? 1 : frames)
 {
     SetClamped(false);  // the value is a packed pixel, not a fraction
     if (bitmapId >= 0)
@@ -37,7 +37,7 @@ SSize CEQHandle::HandleSize()
 {
     if (IBitmapResource* bitmap = GetBitmap())
         if (bitmap->GetWidth() > 0 && bitmap->GetHeight() > 0)
-            return {bitmap->GetWidth(), bitmap->GetHeight()};
+            return {bitmap->GetWidth(), bitmap->GetHeight() / frames_};
     return {kSizeWithoutBitmap, kSizeWithoutBitmap};
 }
 
@@ -63,7 +63,7 @@ void CEQHandle::Draw(IDrawContext& context)
     if (!bitmap)
         return;
     const SRect clip = Intersect(GetAbsoluteRect(), display_.GetAbsoluteRect());
-    bitmap->DrawFrame(context.GetPrimitives(), 0, 1, GetAbsolutePosition(), clip);
+    bitmap->DrawFrame(context.GetPrimitives(), dragging_ ? frames_ - 1 : 0, frames_, GetAbsolutePosition(), clip);
 }
 
 void CEQHandle::EndDrag()
@@ -135,9 +135,9 @@ CEQDisplay::CEQDisplay(const SRect& rect, int32_t id) : CPane(rect, id) {}
 
 CEQDisplay::~CEQDisplay() = default;
 
-void CEQDisplay::AddHandle(int32_t bitmapId)
+void CEQDisplay::AddHandle(int32_t bitmapId, int32_t frames)
 {
-    auto* handle = new CEQHandle(*this, int32_t(handles_.size()), bitmapId);
+    auto* handle = new CEQHandle(*this, int32_t(handles_.size()), bitmapId, frames);
     handles_.push_back(handle);
     AddChild(handle);
     handle->AddReceiver(this);

@@ -48,7 +48,8 @@ class IEQDisplay : public virtual IPane {
 public:
     static constexpr int32_t kHandleIdBase = 100000;
     // One handle per band (control id kHandleIdBase + band), drawn with the bitmap of that resource id.
-    virtual void AddHandle(int32_t bitmapId) = 0;
+    // frames: 2 for a bitmap whose second frame shows the handle while it is dragged.
+    virtual void AddHandle(int32_t bitmapId, int32_t frames = 1) = 0;
     // Moves handle band to the normalised point (x, y) (y = 0 bottom, 1 top) and invalidates.
     virtual void PlaceHandle(int32_t band, float x, float y) = 0;
     virtual void ShowHandle(int32_t band, bool shown) = 0;
@@ -71,7 +72,7 @@ class CEQHandle : public CControl {
 public:
     static constexpr int32_t kSizeWithoutBitmap = 9;  // hit area until the bitmap is known
 
-    CEQHandle(CEQDisplay& display, int32_t band, int32_t bitmapId);
+    CEQHandle(CEQDisplay& display, int32_t band, int32_t bitmapId, int32_t frames = 1);
 
     int32_t GetBand() const { return band_; }
     SPoint GetPixel() const { return pixel_; }  // relative to the display
@@ -94,6 +95,7 @@ private:
     CEQDisplay& display_;
     int32_t band_;
     SPoint pixel_;
+    int32_t frames_;
     bool dragging_ = false;
     SPoint grab_;  // pointer minus the handle's pixel, in window coordinates, at the press
 };
@@ -109,7 +111,7 @@ public:
 
     explicit CEQDisplay(const SRect& rect, int32_t id = -1);
 
-    void AddHandle(int32_t bitmapId) override;
+    void AddHandle(int32_t bitmapId, int32_t frames = 1) override;
     void PlaceHandle(int32_t band, float x, float y) override;
     void ShowHandle(int32_t band, bool shown) override;
     void SetCurve(const float* y, int32_t count) override;
