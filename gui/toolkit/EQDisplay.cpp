@@ -69,6 +69,7 @@ void CEQHandle::Draw(IDrawContext& context)
 void CEQHandle::EndDrag()
 {
     dragging_ = false;
+    Invalidate();  // back to the resting frame
     if (IWindow* window = GetWindow())
         window->ReleaseMouse(this);
     EndEdit();
@@ -87,6 +88,7 @@ bool CEQHandle::Mouse(EMouseEvent event, SPoint point)
             return false;
         if (!dragging_) {
             dragging_ = true;
+            Invalidate();  // the dragged frame shows from the press on
             grab_ = point - (display_.GetAbsolutePosition() + pixel_);
             window->CaptureMouse(this);
             BeginEdit();

@@ -34,7 +34,14 @@ public:
 class EQDisplayTest : public ::testing::Test {
 protected:
     explicit EQDisplayTest(SSize size = {101, 51})
-        : file(test::MakeResourceFile({{7, kResourceBitmap, test::SolidTga(7, 7, kHandle)}})),
+        : file(test::MakeResourceFile({{7, kResourceBitmap, test::SolidTga(7, 7, kHandle)},
+                                       {8, kResourceBitmap,
+                                        test::MakeTga(7, 14,
+                                                      [](int32_t, int32_t y) {
+                                                          return y < 7
+                                                              ? kHandle
+                                                              : SColour::FromRGB(200, 0, 0);  // resting, dragged
+                                                      })}})),
           resources(file.data(), file.size()), window({600, 240})
     {
         window.SetResourceManager(&resources);
@@ -132,6 +139,20 @@ TEST_F(EQDisplayTest, CurveIsAntiAliasedInQuarterStepsOverItsFillAndHandlesLieOv
     EXPECT_EQ(Pixel(98, 25), kHandle);                 // handle centred on (100, 25), cut at the edge
     EXPECT_EQ(Pixel(100, 25), kHandle);
     EXPECT_EQ(window.GetPixel(At({101, 25})), kBlack);
+}
+
+TEST_F(EQDisplayTest, ATwoFrameHandleShowsItsSecondFrameFromPressToRelease)
+{
+    display->AddHandle(8, 2);
+    display->PlaceHandle(2, 0.5f, 0.5f);
+    window.Paint();
+    EXPECT_EQ(Pixel(50, 25), kHandle);
+    window.OnMouse(kMouseLeftDown, At({50, 25}));
+    window.OnEventsReady();
+    EXPECT_EQ(Pixel(50, 25), SColour::FromRGB(200, 0, 0));
+    window.OnMouse(kMouseLeftUp, At({50, 25}));
+    window.OnEventsReady();
+    EXPECT_EQ(Pixel(50, 25), kHandle);
 }
 
 class EQDisplayProductSizeTest : public EQDisplayTest {
