@@ -69,6 +69,7 @@ void CEQHandle::Draw(IDrawContext& context)
 void CEQHandle::EndDrag()
 {
     dragging_ = false;
+    Invalidate();  // back to the resting frame
     if (IWindow* window = GetWindow())
         window->ReleaseMouse(this);
     EndEdit();
@@ -87,6 +88,7 @@ bool CEQHandle::Mouse(EMouseEvent event, SPoint point)
             return false;
         if (!dragging_) {
             dragging_ = true;
+            Invalidate();  // the dragged frame shows from the press on
             grab_ = point - (display_.GetAbsolutePosition() + pixel_);
             window->CaptureMouse(this);
             BeginEdit();
@@ -205,6 +207,12 @@ void CEQDisplay::SetCurveColour(SColour colour)
 
 void CEQDisplay::SetCallback(IEQDisplayCallback* callback) { callback_ = callback; }
 
+void CEQDisplay::SetFillColour(SColour colour)
+{
+    fillColour_ = colour;
+    Invalidate();
+}
+
 void CEQDisplay::OnBeginEdit(IControl* control)
 {
     if (callback_)
@@ -241,7 +249,60 @@ void CEQDisplay::HandleWheel(int32_t band, float notches)
 void CEQDisplay::DrawBackground(IDrawContext& context)
 {
     CPerfMon::CScope timing(perf_);
+    DrawFill(context);
     DrawCurve(context);
+}
+
+void CEQDisplay::DrawFill(IDrawContext& context)
+{
+    const SSize size = GetSize();
+    if (fillColour_.a == 0 || size.height < 1)
+        return;
+    // The fade belongs to the display, not to each column: one weight per row, so
+    // every pixel is a multiply-add.
+    if (fillAlpha_.size() != std::size_t(size.height))
+        fillAlpha_.resize(std::size_t(size.height));
+    if (fillTop_.size() != std::size_t(std::max(0, size.width)))
+        fillTop_.resize(std::size_t(std::max(0, size.width)));
+    for (int32_t r = 0; r < size.height; ++r)
+        fillAlpha_[std::size_t(r)] = fillColour_.a * (size.height - r) / size.height;
+
+    IDC& dc = context.GetDC();
+    uint8_t* bits = dc.GetBits();
+    const SPoint origin = GetAbsolutePosition();
+    const SRect visible = Intersect(GetAbsoluteRect(), SRect({0, 0}, dc.GetSize()));
+    if (!bits || visible.IsEmpty())
+        return;
+    const int32_t stride = dc.GetStride();
+    const uint32_t colour[3] = {fillColour_.b, fillColour_.g, fillColour_.r};
+    const auto columns = int32_t(std::min<std::size_t>(curve_.size(), std::size_t(std::max(0, size.width))));
+    const float rows = float(size.height - 1);
+    const int64_t firstColumn = std::max<int64_t>(0, visible.Left() - origin.x);
+    const int64_t lastColumn = std::min<int64_t>(columns - 1, visible.Right() - origin.x);
+    if (lastColumn < firstColumn)
+        return;
+    // From the first row wholly below the curve (the curve's own rows are its own);
+    // a hole in the curve gets no fill.
+    for (int64_t c = firstColumn; c <= lastColumn; ++c) {
+        const float y = curve_[std::size_t(c)];
+        fillTop_[std::size_t(c)] = std::isnan(y)
+            ? size.height
+            : int32_t(std::clamp(std::floor(rows * (1.0f - y)) + 2.0f, 0.0f, rows + 1.0f));
+    }
+    // Row by row, so the pixels are visited in the order they lie in memory.
+    for (int64_t wy = visible.Top(); wy <= visible.Bottom(); ++wy) {
+        const auto r = int32_t(wy - origin.y);
+        const auto alpha = uint32_t(fillAlpha_[std::size_t(r)]);
+        const uint32_t keep = 255 - alpha;
+        const uint32_t add[3] = {colour[0] * alpha + 127, colour[1] * alpha + 127, colour[2] * alpha + 127};
+        uint8_t* p = bits + wy * stride + (origin.x + firstColumn) * 4;
+        for (int64_t c = firstColumn; c <= lastColumn; ++c, p += 4) {
+            if (r < fillTop_[std::size_t(c)])
+                continue;
+            for (int channel = 0; channel < 3; ++channel)
+                p[channel] = uint8_t((add[channel] + p[channel] * keep) / 255u);
+        }
+    }
 }
 
 void CEQDisplay::Cover(int32_t column, int32_t row, float coverage)

@@ -57,6 +57,9 @@ public:
     virtual void SetCurve(const float* y, int32_t count) = 0;
     virtual void SetCurveColour(SColour colour) = 0;
     virtual void SetCallback(IEQDisplayCallback* callback) = 0;  // not owned
+    // A soft fill under the curve: the colour at its alpha at the display's top
+    // edge, fading to nothing at the bottom edge. Alpha 0 (the default) draws none.
+    virtual void SetFillColour(SColour colour) = 0;
 };
 
 class CEQDisplay;
@@ -114,6 +117,7 @@ public:
     void SetCurve(const float* y, int32_t count) override;
     void SetCurveColour(SColour colour) override;
     void SetCallback(IEQDisplayCallback* callback) override;
+    void SetFillColour(SColour colour) override;
 
     int32_t GetHandleCount() const { return int32_t(handles_.size()); }
     CEQHandle* GetHandle(int32_t band) const;  // null out of range
@@ -141,11 +145,15 @@ private:
     // Marks the curve's coverage of pixel (column, row) of the display; the
     // largest coverage of any part of the curve wins.
     void Cover(int32_t column, int32_t row, float coverage);
+    void DrawFill(IDrawContext& context);
     void DrawCurve(IDrawContext& context);
 
     std::vector<CEQHandle*> handles_;  // children, owned as such
     std::vector<float> curve_;
     SColour curveColour_ = kDefaultCurveColour;
+    SColour fillColour_ = SColour::FromRGB(0, 0, 0, 0);
+    std::vector<int32_t> fillAlpha_;  // per row
+    std::vector<int32_t> fillTop_;    // per column: the first row filled
     IEQDisplayCallback* callback_ = nullptr;
 
     // Scratch of the curve drawing, kept between draws so a draw allocates

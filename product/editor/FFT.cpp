@@ -32,6 +32,7 @@ void CFFT::SetSize(SSize size)
         peak_.assign(columns, 0.0f);
         display_.assign(columns, 0.0f);
         flag_.assign(columns, 0);
+        mappedBlockSize_ = 0;
     }
 }
 
@@ -47,6 +48,7 @@ void CFFT::SetFeed(const zt::dspe::CAnalyserFeed* feed, int32_t sampleRate)
 {
     feed_ = feed;
     sampleRate_ = sampleRate;
+    mappedBlockSize_ = 0;
     Forget();
     Invalidate();
 }
@@ -77,6 +79,15 @@ int32_t CFFT::ColumnOf(int32_t bin) const
     return c > 0 && c < columns ? c : -1;
 }
 
+void CFFT::MapBins()
+{
+    mappedBlockSize_ = feed_->GetBlockSize();
+    binColumn_.clear();
+    const float lastBinBound = kHighestHz * BinsPerHz();
+    for (int32_t i = FirstBin(); float(i) < lastBinBound && i < feed_->GetBins(); ++i)
+        binColumn_.push_back(ColumnOf(i));
+}
+
 void CFFT::Draw(IDrawContext& context)
 {
     IWindow* window = GetWindow();
@@ -91,7 +102,8 @@ void CFFT::Draw(IDrawContext& context)
     // The feed is written and read on this thread only (the audio thread's hand-over
     // never touches the spectrum), so the spectrum needs no lock here.
     const float* spectrum = feed_->GetSpectrum();
-    const int32_t bins = feed_->GetBins();
+    if (mappedBlockSize_ != feed_->GetBlockSize())
+        MapBins();  // allocates only when the feed was set up anew
 
     const uint32_t now = window->GetTimeMs();
     const uint32_t elapsed = now - lastDrawMs_;  // wraps with the clock
@@ -103,12 +115,12 @@ void CFFT::Draw(IDrawContext& context)
     std::fill(peak_.begin(), peak_.end(), 0.0f);
     std::fill(flag_.begin(), flag_.end(), uint8_t(0));
 
-    const float lastBinBound = kHighestHz * r;
-    for (int32_t i = FirstBin(); float(i) < lastBinBound && i < bins; ++i) {
-        const int32_t c = ColumnOf(i);
+    const int32_t first = FirstBin();
+    for (std::size_t k = 0; k < binColumn_.size(); ++k) {
+        const int32_t c = binColumn_[k];
         if (c < 0)
             continue;
-        float level = Level(spectrum[i]);
+        float level = Level(spectrum[std::size_t(first) + k]);
         if (level > kLevelCeiling)
             level = kLevelCeiling;
         if (level > peak_[std::size_t(c)])  // a NaN level never wins

@@ -53,6 +53,9 @@ protected:
 private:
     float BinsPerHz() const;
     void Forget();
+    // The column of every bin the draw reads, worked out again only when the feed,
+    // its block size, the rate or the width changes.
+    void MapBins();
 
     const zt::dspe::CAnalyserFeed* feed_ = nullptr;
     int32_t sampleRate_ = 0;
@@ -60,6 +63,8 @@ private:
     std::vector<float> peak_;
     std::vector<float> display_;
     std::vector<uint8_t> flag_;
+    std::vector<int32_t> binColumn_;  // from FirstBin() on; -1: not drawn
+    int32_t mappedBlockSize_ = 0;
     uint32_t lastDrawMs_ = 0;
     bool drawnBefore_ = false;
 };

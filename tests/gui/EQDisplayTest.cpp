@@ -34,7 +34,14 @@ public:
 class EQDisplayTest : public ::testing::Test {
 protected:
     explicit EQDisplayTest(SSize size = {101, 51})
-        : file(test::MakeResourceFile({{7, kResourceBitmap, test::SolidTga(7, 7, kHandle)}})),
+        : file(test::MakeResourceFile({{7, kResourceBitmap, test::SolidTga(7, 7, kHandle)},
+                                       {8, kResourceBitmap,
+                                        test::MakeTga(7, 14,
+                                                      [](int32_t, int32_t y) {
+                                                          return y < 7
+                                                              ? kHandle
+                                                              : SColour::FromRGB(200, 0, 0);  // resting, dragged
+                                                      })}})),
           resources(file.data(), file.size()), window({600, 240})
     {
         window.SetResourceManager(&resources);
@@ -100,7 +107,7 @@ TEST_F(EQDisplayTest, WheelOverAVisibleHandleSendsOneThirdAxisChange)
     EXPECT_EQ(events.values, (std::vector<float>{2.0f * CEQDisplay::kThirdValuePerNotch}));
 }
 
-TEST_F(EQDisplayTest, CurveIsAntiAliasedInQuarterStepsAndHandlesLieOverIt)
+TEST_F(EQDisplayTest, CurveIsAntiAliasedInQuarterStepsOverItsFillAndHandlesLieOverIt)
 {
     std::vector<float> curve(101, 1.0f - 25.25f / 50.0f);  // row 25.25: 3/4 on row 25, 1/4 on row 26
     curve[30] = 1.0f - 10.0f / 50.0f;                      // a jump from row 10 to row 40 ...
@@ -110,16 +117,20 @@ TEST_F(EQDisplayTest, CurveIsAntiAliasedInQuarterStepsAndHandlesLieOverIt)
     curve[90] = INFINITY;       // ... and a spike off the top
     display->SetCurve(curve.data(), int32_t(curve.size()));
     display->PlaceHandle(1, 1.0f, 1.0f - 25.0f / 50.0f);
+    display->SetFillColour(SColour::FromRGB(0, 0, 255, 128));  // at 128 / 51 per row below the top, from row 27 down
     window.Paint();
 
     EXPECT_EQ(Pixel(5, 25), SColour::FromRGB(191, 191, 191));  // (255 * 192 + 128) >> 8
     EXPECT_EQ(Pixel(5, 26), SColour::FromRGB(64, 64, 64));
     EXPECT_EQ(Pixel(5, 24), kBlack);
-    EXPECT_EQ(Pixel(5, 27), kBlack);
-    // The jump leaves no row uncovered; half way up it is shared half and half.
+    EXPECT_EQ(Pixel(5, 27), SColour::FromRGB(0, 0, (255 * (128 * 24 / 51) + 127) / 255));
+    EXPECT_GT(Pixel(5, 27).b, Pixel(5, 40).b);
+    EXPECT_GT(Pixel(5, 40).b, Pixel(5, 50).b);
+    // The jump leaves no row uncovered (red comes from the curve alone); half way up it
+    // is shared half and half.
     for (int32_t row = 11; row < 40; ++row)
-        EXPECT_TRUE(Pixel(30, row) != kBlack || Pixel(31, row) != kBlack) << row;
-    EXPECT_EQ(Pixel(30, 25), SColour::FromRGB(128, 128, 128));
+        EXPECT_TRUE(Pixel(30, row).r != 0 || Pixel(31, row).r != 0) << row;
+    EXPECT_EQ(Pixel(30, 25).r, 128);  // blue beneath from the fill of the column at row 10
     EXPECT_EQ(Pixel(31, 25), SColour::FromRGB(128, 128, 128));
     for (int32_t row = 0; row < 51; ++row)
         EXPECT_EQ(Pixel(70, row), kBlack) << row;
@@ -128,6 +139,20 @@ TEST_F(EQDisplayTest, CurveIsAntiAliasedInQuarterStepsAndHandlesLieOverIt)
     EXPECT_EQ(Pixel(98, 25), kHandle);                 // handle centred on (100, 25), cut at the edge
     EXPECT_EQ(Pixel(100, 25), kHandle);
     EXPECT_EQ(window.GetPixel(At({101, 25})), kBlack);
+}
+
+TEST_F(EQDisplayTest, ATwoFrameHandleShowsItsSecondFrameFromPressToRelease)
+{
+    display->AddHandle(8, 2);
+    display->PlaceHandle(2, 0.5f, 0.5f);
+    window.Paint();
+    EXPECT_EQ(Pixel(50, 25), kHandle);
+    window.OnMouse(kMouseLeftDown, At({50, 25}));
+    window.OnEventsReady();
+    EXPECT_EQ(Pixel(50, 25), SColour::FromRGB(200, 0, 0));
+    window.OnMouse(kMouseLeftUp, At({50, 25}));
+    window.OnEventsReady();
+    EXPECT_EQ(Pixel(50, 25), kHandle);
 }
 
 class EQDisplayProductSizeTest : public EQDisplayTest {
