@@ -176,9 +176,9 @@ TEST_F(EditorTest, DraggingAnEqHandleMovesItsBandsFrequencyAndGain)
     EXPECT_NE(std::find(host_.heard.begin(), host_.heard.end(), "c" + g), host_.heard.end());
     EXPECT_EQ(host_.heard[host_.heard.size() - 3], "e" + f);  // freq, gain and Q gestures close
     // The values are the display's axes at the handle's new pixel.
-    const auto packed = uint32_t(handle->GetValue());
-    const double x = double(packed >> 16) / double(display.GetSize().width - 1);
-    const double y = 1.0 - double(packed & 0xFFFF) / double(display.GetSize().height - 1);
+    const SPoint pixel = dynamic_cast<CEQHandle*>(handle)->GetPixel();
+    const double x = double(pixel.x) / double(display.GetSize().width - 1);
+    const double y = 1.0 - double(pixel.y) / double(display.GetSize().height - 1);
     const float freq = zt::de::CConverterTrueLog(16.0f, 20400.0f).FromNormalized(x);
     EXPECT_NEAR(Get(Band(1, kBandFreq)), freq, freq * 0.002);
     EXPECT_NEAR(Get(Band(1, kBandGain)), -24.0 + 42.0 * y, 0.051);
