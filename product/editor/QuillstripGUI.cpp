@@ -1,6 +1,7 @@
 #include "product/editor/QuillstripGUI.h"
 
 #include "product/editor/EQPane.h"
+#include "product/editor/EditorStyle.h"
 #include "product/editor/FFT.h"
 #include "product/editor/Manual.h"
 #include "product/editor/MasterPane.h"
@@ -15,6 +16,7 @@
 #include "gui/toolkit/Button.h"
 #include "gui/toolkit/Context.h"
 #include "gui/toolkit/Dialog.h"
+#include "gui/toolkit/EQDisplay.h"
 #include "gui/toolkit/FileDialog.h"
 #include "gui/toolkit/FontResource.h"
 #include "gui/toolkit/HBS.h"
@@ -261,6 +263,10 @@ void CQuillstripGUI::ApplyPreferences(bool force)
     window_->SetOptions(options);
     tooltips_.SetEnabled(CTooltips::kControls, now[kToolTipsControls] != 0.0f);
     tooltips_.SetEnabled(CTooltips::kEqDisplay, now[kToolTipsEQ] != 0.0f);
+    // Eye candy: a soft fill under the EQ curve.
+    const SColour fill = editor_style::kCurve;
+    master_->GetEQDisplay().SetFillColour(
+        now[kEyeCandy] != 0.0f ? SColour::FromRGB(fill.r, fill.g, fill.b, 48) : SColour::FromRGB(0, 0, 0, 0));
     for (CHBS* tint : master_->GetTints()) {
         tint->SetHue(now[kHue]);
         tint->SetBrightness(now[kBrightness]);
