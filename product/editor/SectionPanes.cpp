@@ -12,6 +12,10 @@
 #include "gui/toolkit/TimedBitmap.h"
 #include "resources/SkinIds.h"
 
+#include <string>
+#include <tuple>
+#include <utility>
+
 using namespace zt::ge;
 using namespace quillstrip;
 using namespace quillstrip::skin;
@@ -32,6 +36,45 @@ constexpr int32_t kPresetY = 158;
 // Section numbers of the plug-in's preset commands.
 using ESection = CQuillstripPlugIn::ESection;
 
+// A dynamics section's key (side-chain) controls: parameter numbers in the order enable,
+// monitor, input, type, gain, frequency, Q, output; the read-outs' ids for gain,
+// frequency, Q and output (their knobs take the id before); the label prefix.
+struct SKey {
+    int32_t enable, monitor, input, type, gain, freq, q, output;
+    int32_t gainId, freqId, qId, outputId;
+    const char* prefix;
+};
+
+// The key row under the section's own controls, its knobs under that, and the level and
+// gain-reduction meters beside them; returns the meters.
+std::pair<CPeakMeter*, CPeakMeter*> AddKey(CBasePane& pane, const SKey& key, int32_t listX)
+{
+    pane.AddLabel({14, kRowSwitches + 3, 60, 12}, "SIDE-CHAIN", false);
+    pane.AddStates({82, kRowSwitches, 40, 18}, 2000 + key.enable, key.enable, 2, kToggleKey);
+    pane.AddStates({126, kRowSwitches, 48, 18}, 2000 + key.monitor, key.monitor, 2, kToggleListen);
+    pane.AddStates({178, kRowSwitches, 40, 18}, 2000 + key.input, key.input, 2, kStateKeyInput);
+    pane.AddFilterList({listX, kRowSwitches - 1, 116, 20}, 2000 + key.type, key.type, kListBox);
+    const std::string p = key.prefix;
+    const struct {
+        int32_t x, id, number, bitmap;
+        const char *label, *readout;
+    } knobs[] = {{20, key.freqId, key.freq, kKnobSmall, "FREQ", " SC Freq: "},
+                 {66, key.qId, key.q, kKnobSmall, "Q", " SC Q: "},
+                 {112, key.gainId, key.gain, kKnobSmallBipolar, "GAIN", " SC Gain: "},
+                 {158, key.outputId, key.output, kKnobSmallBipolar, "OUT", " SC Output: "}};
+    for (const auto& k : knobs) {
+        IControl* knob = pane.AddKnob({k.x, kRowSmall - 14, 30, 30}, k.id - 1, k.number, k.bitmap, k.label);
+        pane.AddReadout(k.id, (p + k.readout).c_str(), k.number, knob);
+    }
+    auto* level = new CPeakMeter({204, 132, 140, 8}, 3, 0, 0, kMeterLevelSmall);
+    auto* reduction = new CPeakMeter({204, 146, 140, 8}, 3, 0, 0, kMeterReduction);
+    pane.AddChild(level);
+    pane.AddChild(reduction);
+    pane.AddLabel({346, 130, 34, 12}, "LEVEL", false);
+    pane.AddLabel({346, 144, 34, 12}, "GR", false);
+    return {level, reduction};
+}
+
 }  // namespace
 
 CGatePane::CGatePane(const SRect& rect, CParameterLinks& links, CTooltips& tooltips, ISectionCommands& commands)
@@ -47,24 +90,11 @@ CGatePane::CGatePane(const SRect& rect, CParameterLinks& links, CTooltips& toolt
     AddStates({300, kRowKnobs + 4, 64, 18}, 2000 + kGateDetection, kGateDetection, 3, kStateDetection);
     AddLabel({300, kRowKnobs + 24, 64, 12}, "DETECTION");
 
-    // The key: its switches, filter type and knobs.
-    AddLabel({14, kRowSwitches + 3, 60, 12}, "SIDE-CHAIN", false);
-    AddStates({82, kRowSwitches, 40, 18}, 2000 + kGateScEnable, kGateScEnable, 2, kToggleKey);
-    AddStates({126, kRowSwitches, 48, 18}, 2000 + kGateScMonitor, kGateScMonitor, 2, kToggleListen);
-    AddStates({178, kRowSwitches, 40, 18}, 2000 + kGateScInput, kGateScInput, 2, kStateKeyInput);
-    AddFilterList({248, kRowSwitches - 1, 116, 20}, 2000 + kGateScType, kGateScType, kListBox);
-    IControl* k[4];
-    k[0] = AddKnob({20, kRowSmall - 14, 30, 30}, 92, kGateScFreq, kKnobSmall, "FREQ");
-    k[1] = AddKnob({66, kRowSmall - 14, 30, 30}, 94, kGateScQ, kKnobSmall, "Q");
-    k[2] = AddKnob({112, kRowSmall - 14, 30, 30}, 90, kGateScGain, kKnobSmallBipolar, "GAIN");
-    k[3] = AddKnob({158, kRowSmall - 14, 30, 30}, 96, kGateScOutput, kKnobSmallBipolar, "OUT");
-
-    levelMeter = new CPeakMeter({204, 132, 140, 8}, 3, 0, 0, kMeterLevelSmall);
-    reductionMeter = new CPeakMeter({204, 146, 140, 8}, 3, 0, 0, kMeterReduction);
-    AddChild(levelMeter);
-    AddChild(reductionMeter);
-    AddLabel({346, 130, 34, 12}, "LEVEL", false);
-    AddLabel({346, 144, 34, 12}, "GR", false);
+    std::tie(levelMeter, reductionMeter)
+        = AddKey(*this,
+                 {kGateScEnable, kGateScMonitor, kGateScInput, kGateScType, kGateScGain, kGateScFreq, kGateScQ,
+                  kGateScOutput, 91, 93, 95, 97, "Gate"},
+                 248);
     AddPresetButtons({kPresetX, kPresetY}, ESection::kSectionGate, "Press to load preset into gate only",
                      "Press to reset gate to default settings", commands);
 
@@ -73,10 +103,7 @@ CGatePane::CGatePane(const SRect& rect, CParameterLinks& links, CTooltips& toolt
     AddReadout(51, "Gate Release: ", kGateRelease, c[2]);
     AddReadout(53, "Gate Hold: ", kGateHold, c[3]);
     AddReadout(56, "Gate Mix: ", kGateMix, c[4]);
-    AddReadout(93, "Gate SC Freq: ", kGateScFreq, k[0]);
-    AddReadout(95, "Gate SC Q: ", kGateScQ, k[1]);
-    AddReadout(91, "Gate SC Gain: ", kGateScGain, k[2]);
-    AddReadout(97, "Gate SC Output: ", kGateScOutput, k[3]);
+    ShowReadoutOf(c[0]);
 }
 
 CCompPane::CCompPane(const SRect& rect, CParameterLinks& links, CTooltips& tooltips, ISectionCommands& commands)
@@ -96,23 +123,11 @@ CCompPane::CCompPane(const SRect& rect, CParameterLinks& links, CTooltips& toolt
     AddStates({316, 52, 64, 18}, 2000 + kCompMode, kCompMode, 3, kStateStereoMode);
     AddStates({316, 74, 64, 18}, 2000 + kCompDetection, kCompDetection, 3, kStateDetection);
 
-    AddLabel({14, kRowSwitches + 3, 60, 12}, "SIDE-CHAIN", false);
-    AddStates({82, kRowSwitches, 40, 18}, 2000 + kCompScEnable, kCompScEnable, 2, kToggleKey);
-    AddStates({126, kRowSwitches, 48, 18}, 2000 + kCompScMonitor, kCompScMonitor, 2, kToggleListen);
-    AddStates({178, kRowSwitches, 40, 18}, 2000 + kCompScInput, kCompScInput, 2, kStateKeyInput);
-    AddFilterList({228, kRowSwitches - 1, 116, 20}, 2000 + kCompScType, kCompScType, kListBox);
-    IControl* k[4];
-    k[0] = AddKnob({20, kRowSmall - 14, 30, 30}, 104, kCompScFreq, kKnobSmall, "FREQ");
-    k[1] = AddKnob({66, kRowSmall - 14, 30, 30}, 106, kCompScQ, kKnobSmall, "Q");
-    k[2] = AddKnob({112, kRowSmall - 14, 30, 30}, 102, kCompScGain, kKnobSmallBipolar, "GAIN");
-    k[3] = AddKnob({158, kRowSmall - 14, 30, 30}, 108, kCompScOutput, kKnobSmallBipolar, "OUT");
-
-    levelMeter = new CPeakMeter({204, 132, 140, 8}, 3, 0, 0, kMeterLevelSmall);
-    reductionMeter = new CPeakMeter({204, 146, 140, 8}, 3, 0, 0, kMeterReduction);
-    AddChild(levelMeter);
-    AddChild(reductionMeter);
-    AddLabel({346, 130, 34, 12}, "LEVEL", false);
-    AddLabel({346, 144, 34, 12}, "GR", false);
+    std::tie(levelMeter, reductionMeter)
+        = AddKey(*this,
+                 {kCompScEnable, kCompScMonitor, kCompScInput, kCompScType, kCompScGain, kCompScFreq, kCompScQ,
+                  kCompScOutput, 103, 105, 107, 109, "Comp"},
+                 228);
     AddPresetButtons({kPresetX, kPresetY}, ESection::kSectionCompressor, "Press to load preset into compressor only",
                      "Press to reset compressor to default settings", commands);
 
@@ -122,10 +137,7 @@ CCompPane::CCompPane(const SRect& rect, CParameterLinks& links, CTooltips& toolt
     AddReadout(65, "Comp Attack: ", kCompAttack, c[3]);
     AddReadout(67, "Comp Release: ", kCompRelease, c[4]);
     AddReadout(69, "Comp Output Gain: ", kCompOutput, c[5]);
-    AddReadout(105, "Comp SC Freq: ", kCompScFreq, k[0]);
-    AddReadout(107, "Comp SC Q: ", kCompScQ, k[1]);
-    AddReadout(103, "Comp SC Gain: ", kCompScGain, k[2]);
-    AddReadout(109, "Comp SC Output: ", kCompScOutput, k[3]);
+    ShowReadoutOf(c[0]);
 }
 
 CStereoPane::CStereoPane(const SRect& rect, CParameterLinks& links, CTooltips& tooltips, ISectionCommands& commands)
