@@ -127,6 +127,23 @@ protected:
         return pixel;
     }
 
+    // The window's XEmbed version and flags, empty when it has none.
+    std::vector<long> EmbedInfo(Window w)
+    {
+        const Atom name = XInternAtom(display, "_XEMBED_INFO", False);
+        Atom type = 0;
+        int format = 0;
+        unsigned long count = 0, after = 0;
+        unsigned char* data = nullptr;
+        std::vector<long> info;
+        if (XGetWindowProperty(display, w, name, 0, 2, False, name, &type, &format, &count, &after, &data) == Success
+            && data && format == 32)
+            info.assign(reinterpret_cast<long*>(data), reinterpret_cast<long*>(data) + count);
+        if (data)
+            XFree(data);
+        return info;
+    }
+
     void Click(Window w, int x, int y)
     {
         for (int type : {ButtonPress, ButtonRelease}) {
@@ -214,11 +231,11 @@ TEST_F(EditorView, AttachedRegistersDescriptorAndTickRemovedTakesThemBack)
         ASSERT_TRUE(XGetWindowAttributes(display, windows[0], &attributes));
         EXPECT_EQ(attributes.width, kWidth);
         EXPECT_EQ(attributes.height, kHeight);
+        EXPECT_EQ(EmbedInfo(windows[0]), (std::vector<long>{1, 0}));  // XEmbed hosts look for it
 
         // The loop drives the editor: the tick runs, and an event for the window
         // wakes the loop on the descriptor.
-        loop.Run(120);
-        EXPECT_GE(loop.timerDispatches, 2u);
+        EXPECT_TRUE(loop.Run(2000, [&] { return loop.timerDispatches >= 2; }));
         XEvent expose{};
         expose.xexpose.type = Expose;
         expose.xexpose.window = windows[0];
