@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <utility>
+#include <vector>
 
 using namespace Steinberg;
 
@@ -21,8 +22,9 @@ AGainEditorView::~AGainEditorView()
     // A host that releases the view without removing it first still gets every
     // handler back and the window closed.
     Detach();
-    if (gui_)
-        gui_->Destroy();
+    RetireGUI();
+    for (zt::ztpi::IGUI* gui : retired_)
+        gui->Destroy();
     if (processor_)
         processor_->SetEditorView(nullptr);
 }
@@ -31,9 +33,7 @@ void AGainEditorView::ForgetPlugIn()
 {
     addRef();  // the run loop may hold the last other references to us
     Detach();
-    if (gui_)
-        gui_->Destroy();
-    gui_ = nullptr;
+    RetireGUI();
     plugIn_ = nullptr;
     processor_ = nullptr;
     release();
@@ -95,7 +95,7 @@ tresult PLUGIN_API AGainEditorView::removed()
     Detach();
     // A fresh closed GUI, so that the host can attach the view again.
     if (gui_) {
-        gui_->Destroy();
+        RetireGUI();
         gui_ = plugIn_ ? plugIn_->CreateGUI() : nullptr;
     }
     release();
@@ -121,10 +121,35 @@ void AGainEditorView::Detach()
         runLoop_->release();
         runLoop_ = nullptr;
     }
-    // After the loop lets go of the descriptor: closing the GUI closes it.
-    if (gui_)
+    // After the loop lets go of the descriptor: closing the GUI closes it. From
+    // inside the GUI's own call the window must not go yet; RetireGUI or the end
+    // of that call closes it.
+    if (gui_ && dispatching_ == 0)
         gui_->Close();
     attached_ = false;
+}
+
+void AGainEditorView::RetireGUI()
+{
+    if (gui_ && dispatching_ > 0)
+        retired_.push_back(gui_);
+    else if (gui_)
+        gui_->Destroy();
+    gui_ = nullptr;
+}
+
+void AGainEditorView::EndDispatch()
+{
+    if (--dispatching_ > 0)
+        return;
+    std::vector<zt::ztpi::IGUI*> retired;
+    retired.swap(retired_);
+    for (zt::ztpi::IGUI* gui : retired)
+        gui->Destroy();
+    // Removed from inside the call and kept (attached failed or the host asked
+    // twice): closed now that the call is over.
+    if (gui_ && !attached_)
+        gui_->Close();
 }
 
 tresult PLUGIN_API AGainEditorView::getSize(ViewRect* size)
@@ -147,24 +172,36 @@ tresult PLUGIN_API AGainEditorView::setFrame(IPlugFrame* frame)
     return kResultOk;
 }
 
+// Both callbacks hold a reference and count themselves: a host may remove or
+// release the view from inside them (answering an edit the editor reported).
 void PLUGIN_API AGainEditorView::onFDIsSet(Linux::FileDescriptor fd)
 {
-    if (attached_ && gui_ && fd == watchedFd_)
-        gui_->OnEventsReady();
+    if (!attached_ || !gui_ || fd != watchedFd_)
+        return;
+    addRef();
+    ++dispatching_;
+    gui_->OnEventsReady();
+    EndDispatch();
+    release();
 }
 
 void PLUGIN_API AGainEditorView::onTimer()
 {
     if (!attached_ || !gui_)
         return;
+    addRef();
+    ++dispatching_;
     // Work the audio thread left for this thread first, so the tick shows its result.
     if (plugIn_)
         plugIn_->Idle();
-    gui_->Idle();
+    if (attached_ && gui_)
+        gui_->Idle();
+    EndDispatch();
     // A GUI that lost its descriptor (its display went away) is no longer watched,
     // or the loop would wake for it forever.
-    if (watchedFd_ >= 0 && gui_->GetEventFileDescriptor() != watchedFd_)
+    if (attached_ && gui_ && watchedFd_ >= 0 && gui_->GetEventFileDescriptor() != watchedFd_)
         StopWatchingDescriptor();
+    release();
 }
 
 tresult PLUGIN_API AGainEditorView::queryInterface(const TUID iid, void** object)

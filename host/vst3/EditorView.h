@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <string>
+#include <vector>
 
 namespace zt::vst3 {
 
@@ -79,6 +80,9 @@ private:
     // Stops watching the descriptor and the tick, and closes the GUI.
     void Detach();
     void StopWatchingDescriptor();
+    // Lets go of the GUI: destroyed now, or when the GUI's call that we are inside returns.
+    void RetireGUI();
+    void EndDispatch();
 
     std::atomic<Steinberg::uint32> references_{1};
     zt::ztpi::IPlugIn* plugIn_;
@@ -89,8 +93,11 @@ private:
     Steinberg::IPlugFrame* frame_ = nullptr;         // the host's, not counted (as the SDK's views do)
     Steinberg::Linux::IRunLoop* runLoop_ = nullptr;  // counted while attached
     bool attached_ = false;
-    int watchedFd_ = -1;    // registered with runLoop_, -1 when not
-    bool timerOn_ = false;  // our timer is registered with runLoop_
+    int watchedFd_ = -1;  // registered with runLoop_, -1 when not
+    bool timerOn_ = false;
+    int dispatching_ = 0;  // depth of the GUI's calls we are inside
+    std::vector<zt::ztpi::IGUI*>
+        retired_;  // GUIs to destroy when those calls return  // our timer is registered with runLoop_
 };
 
 }  // namespace zt::vst3

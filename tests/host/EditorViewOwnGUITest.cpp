@@ -1,7 +1,6 @@
-// Closing the editor while one of its file dialogs is up. The dialogs are
-// programs of their own; the view, closing the GUI, must take the program down
-// with it: no crash, no program left running, no zombie. The view is built here
-// around a plug-in object whose GUI is a toolkit window with an open dialog.
+// The view around GUIs of the test's own (a toolkit window each), for what the
+// product's editor cannot be made to do on demand: a file dialog open when the
+// editor closes, and a host that closes the editor from inside the editor's tick.
 #include <gtest/gtest.h>
 
 #include "HostRunLoop.h"
@@ -21,6 +20,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 
 using namespace Steinberg;
@@ -77,6 +77,64 @@ private:
 
 zt::ztpi::IGUI* MakeDialogGUI(zt::ztpi::IPlugIn&) { return new CDialogGUI(); }
 
+// An editor whose tick runs what the test gives it, and which knows whether it is
+// being destroyed from inside its own tick.
+class CHookGUI final : public zt::ztpi::IGUI {
+public:
+    static inline std::function<void()> onTick;
+    static inline int alive = 0;
+    static inline int destroyedInsideTick = 0;
+
+    CHookGUI() { ++alive; }
+    ~CHookGUI() override
+    {
+        destroyedInsideTick += inTick_;
+        Close();
+        --alive;
+    }
+    void Destroy() override { delete this; }
+    void GetSize(int32_t* width, int32_t* height) override
+    {
+        *width = 64;
+        *height = 48;
+    }
+    bool Open(void* parentWindow) override
+    {
+        window_ = zt::ge::CreateWindow(nullptr, reinterpret_cast<uintptr_t>(parentWindow), {0, 0, 64, 48});
+        return window_ != nullptr;
+    }
+    void Redraw() override {}
+    void Idle() override
+    {
+        if (!window_)
+            return;
+        inTick_ = true;
+        window_->OnTimerTick();
+        if (onTick)
+            onTick();
+        window_->OnTimerTick();  // still ours: the view has not destroyed it under us
+        inTick_ = false;
+    }
+    void Close() override
+    {
+        if (window_)
+            window_->Destroy();
+        window_ = nullptr;
+    }
+    int GetEventFileDescriptor() override { return window_ ? window_->GetEventFileDescriptor() : -1; }
+    void OnEventsReady() override
+    {
+        if (window_)
+            window_->OnEventsReady();
+    }
+
+private:
+    zt::ge::IWindow* window_ = nullptr;
+    bool inTick_ = false;
+};
+
+zt::ztpi::IGUI* MakeHookGUI(zt::ztpi::IPlugIn&) { return new CHookGUI(); }
+
 // Our child processes, running or ended and not yet reaped.
 int CountChildren()
 {
@@ -105,7 +163,7 @@ int CountChildren()
 
 }  // namespace
 
-TEST(EditorViewDialog, ClosingTheEditorWithAFileDialogOpenEndsTheDialogProgram)
+TEST(EditorViewOwnGUI, ClosingTheEditorWithAFileDialogOpenEndsTheDialogProgram)
 {
     Display* display = std::getenv("DISPLAY") ? XOpenDisplay(nullptr) : nullptr;
     if (!display)
@@ -155,6 +213,43 @@ TEST(EditorViewDialog, ClosingTheEditorWithAFileDialogOpenEndsTheDialogProgram)
     }
     zt::ztpi::SetGUIFactory(nullptr);
     setenv("PATH", path.c_str(), 1);
+    XDestroyWindow(display, parent);
+    XCloseDisplay(display);
+}
+
+// A host that answers something the editor did by closing and releasing the view,
+// from inside the editor's tick: the window goes once the tick is over, and the
+// view with it.
+TEST(EditorViewOwnGUI, RemovedAndReleasedFromInsideTheTick)
+{
+    Display* display = std::getenv("DISPLAY") ? XOpenDisplay(nullptr) : nullptr;
+    if (!display)
+        GTEST_SKIP() << "no X display";
+    const Window parent = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 64, 48, 0, 0, 0);
+    XMapWindow(display, parent);
+    XSync(display, False);
+
+    zt::ztpi::SetGUIFactory(&MakeHookGUI);
+    {
+        PlugInHarness harness;
+        auto* view = new zt::vst3::AGainEditorView(harness.plugIn(), "test", nullptr);
+        CHostRunLoop loop;
+        view->setFrame(&loop);
+        ASSERT_EQ(view->attached(reinterpret_cast<void*>(parent), kPlatformTypeX11EmbedWindowID), kResultOk);
+        tresult removed = kResultFalse;
+        CHookGUI::onTick = [&] {
+            CHookGUI::onTick = nullptr;
+            removed = view->removed();
+            view->release();
+        };
+        EXPECT_TRUE(loop.Run(2000, [&] { return CHookGUI::alive == 0; }));
+        EXPECT_EQ(removed, kResultOk);
+        EXPECT_EQ(CHookGUI::destroyedInsideTick, 0);
+        EXPECT_TRUE(loop.handlers.empty());
+        EXPECT_TRUE(loop.timers.empty());
+        EXPECT_EQ(loop.references, 0);
+    }
+    zt::ztpi::SetGUIFactory(nullptr);
     XDestroyWindow(display, parent);
     XCloseDisplay(display);
 }
