@@ -368,7 +368,8 @@ TEST_F(EditorViewSmoke, OpensPaintsTakesAClickAndCloses)
     EXPECT_GE(log.begins, 1) << "needs the editor's gate on/off button";
     EXPECT_EQ(edits, 1) << "needs the editor's gate on/off button";
     EXPECT_GE(log.ends, 1) << "needs the editor's gate on/off button";
-    EXPECT_NE(host.GetNormalized(static_cast<Vst::ParamID>(gateEnable)), before);
+    EXPECT_NE(host.GetNormalized(static_cast<Vst::ParamID>(gateEnable)), before)
+        << "needs the editor's gate on/off button";
 
     ASSERT_EQ(view->removed(), kResultOk);
     EXPECT_TRUE(loop.handlers.empty());
