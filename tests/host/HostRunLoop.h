@@ -34,7 +34,7 @@ public:
         Clock::time_point due;
     };
     std::map<Steinberg::Linux::ITimerHandler*, STimer> timers;
-    int handlerRegistrations = 0, timerRegistrations = 0;
+    int handlerRegistrations = 0;
     int handlerRemovals = 0, timerRemovals = 0;
     uint64_t fdDispatches = 0, timerDispatches = 0;
 
@@ -109,7 +109,6 @@ public:
     {
         if (!handler || timers.count(handler) || refuseTimers_)
             return Steinberg::kResultFalse;
-        ++timerRegistrations;
         timers[handler] = {ms, Clock::now() + std::chrono::milliseconds(ms)};
         handler->addRef();
         return Steinberg::kResultOk;
