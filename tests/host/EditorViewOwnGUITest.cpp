@@ -118,7 +118,7 @@ class EditorViewOwnGUI : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (!std::getenv("DISPLAY") || !(display = XOpenDisplay(nullptr)))
+        if (!(display = shared))
             GTEST_SKIP() << "no X display";
         parent = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 64, 48, 0, 0, 0);
         XMapWindow(display, parent);
@@ -131,11 +131,18 @@ protected:
     {
         zt::ztpi::SetGUIFactory(nullptr);
         CTestGUI::withDialog = false;
-        if (display) {
+        if (display)
             XDestroyWindow(display, parent);
-            XCloseDisplay(display);
-        }
     }
+    // One connection for the whole process, never closed: a server that sees its
+    // last client go resets, and refuses or drops the next case's connections
+    // while it does.
+    static void SetUpTestSuite()
+    {
+        if (!shared && std::getenv("DISPLAY"))
+            shared = XOpenDisplay(nullptr);
+    }
+    static inline Display* shared = nullptr;
     tresult Attach() { return view->attached(reinterpret_cast<void*>(parent), kPlatformTypeX11EmbedWindowID); }
 
     Display* display = nullptr;

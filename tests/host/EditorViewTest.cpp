@@ -86,7 +86,7 @@ protected:
     {
         ASSERT_TRUE(host.Load(QS_BUNDLE)) << host.error();
         ASSERT_TRUE(host.CreateInstance()) << host.error();
-        if (!std::getenv("DISPLAY") || !(display = XOpenDisplay(nullptr)))
+        if (!(display = shared))
             GTEST_SKIP() << "no X display";
         parent = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, kWidth, kHeight, 0, 0, 0);
         XMapWindow(display, parent);
@@ -94,11 +94,18 @@ protected:
     }
     void TearDown() override
     {
-        if (display) {
+        if (display)
             XDestroyWindow(display, parent);
-            XCloseDisplay(display);
-        }
     }
+    // One connection for the whole process, never closed: a server that sees its
+    // last client go resets, and refuses or drops the next case's connections
+    // while it does.
+    static void SetUpTestSuite()
+    {
+        if (!shared && std::getenv("DISPLAY"))
+            shared = XOpenDisplay(nullptr);
+    }
+    static inline Display* shared = nullptr;
 
     IPlugView* CreateView() { return host.controller()->createView("editor"); }
     void* ParentId() const { return reinterpret_cast<void*>(parent); }
@@ -242,7 +249,7 @@ TEST_F(EditorView, AttachedRegistersDescriptorAndTickRemovedTakesThemBack)
         expose.xexpose.width = kWidth;
         expose.xexpose.height = kHeight;
         XSendEvent(display, windows[0], False, ExposureMask, &expose);
-        XFlush(display);
+        XSync(display, False);  // delivered before anything below can close the window
         EXPECT_TRUE(loop.Run(2000, [&] { return loop.fdDispatches > 0; }));
 
         ASSERT_EQ(view->removed(), kResultOk);
