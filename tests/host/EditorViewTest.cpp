@@ -367,8 +367,8 @@ TEST_F(EditorViewSmoke, OpensPaintsTakesAClickAndCloses)
     const double before = host.GetNormalized(static_cast<Vst::ParamID>(gateEnable));
     host.clearHandlerLog();
     Click(editor, 139 + 24, 304 + 13);
-    loop.Run(300);
     const auto& log = host.handlerLog();
+    loop.Run(3000, [&] { return log.ends > 0; });
     int edits = 0;
     for (const auto& edit : log.edits)
         edits += edit.first == static_cast<Vst::ParamID>(gateEnable);
