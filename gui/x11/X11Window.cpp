@@ -99,6 +99,14 @@ bool CX11Window::Create(uintptr_t parent, const SRect& rect)
                             &attributes);
     if (!window_)
         return false;
+    if (!parentIsRoot_) {
+        // Hosts that embed by the XEmbed protocol read this from the window they are
+        // given and give up without it: version 1, no flags (we map ourselves on Show).
+        const Atom embedInfo = XInternAtom(display_, "_XEMBED_INFO", False);
+        const long value[2] = {1, 0};
+        XChangeProperty(display_, window_, embedInfo, embedInfo, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(value), 2);
+    }
     gc_ = XCreateGC(display_, window_, 0, nullptr);
     XSetGraphicsExposures(display_, gc_, False);
     cursors_.Attach(display_);

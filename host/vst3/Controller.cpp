@@ -1,5 +1,6 @@
 #include "host/vst3/Controller.h"
 
+#include "host/vst3/EditorView.h"
 #include "host/vst3/Effect.h"
 #include "host/vst3/ProductInfo.h"
 
@@ -10,6 +11,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <strings.h>
 
 using namespace Steinberg;
@@ -245,12 +247,23 @@ tresult PLUGIN_API AGainController::setParamNormalized(ParamID id, ParamValue va
     return kResultOk;
 }
 
-IPlugView* PLUGIN_API AGainController::createView(FIDString)
+IPlugView* PLUGIN_API AGainController::createView(FIDString name)
 {
-    // The editor comes later; until then hosts show their generic parameter editor.
-    if (CEffect* processor = FetchProcessor())
-        processor->SetController(this);
-    return nullptr;
+    CEffect* processor = FetchProcessor();
+    if (!processor)
+        return nullptr;
+    processor->SetController(this);
+    // One editor per plug-in object: two would each drive the same parameters' controls.
+    if (!name || std::strcmp(name, AGainEditorView::kEditorName) != 0 || !processor->GetPlugIn()
+        || processor->GetEditorView())
+        return nullptr;
+    auto* view = new (std::nothrow) AGainEditorView(*processor->GetPlugIn(), processor->GetHostNameText(), processor);
+    if (view && !view->HasGUI()) {
+        // No editor registered: the host's generic editor serves better than an empty view.
+        view->release();
+        view = nullptr;
+    }
+    return view;
 }
 
 // --- units and the preset list -------------------------------------------------

@@ -1,6 +1,7 @@
 #include "host/vst3/Effect.h"
 
 #include "host/vst3/Controller.h"
+#include "host/vst3/EditorView.h"
 
 #include "framework/de/Converters.h"
 #include "pluginterfaces/base/ibstream.h"
@@ -40,7 +41,11 @@ void BusName(String128 name, SpeakerArrangement arr, const char* suffix)
 
 CEffect::CEffect(const SProductInfo& product) : product_(product) { setControllerClass(product_.controllerUID); }
 
-CEffect::~CEffect() = default;
+CEffect::~CEffect()
+{
+    if (editorView_)
+        editorView_->ForgetPlugIn();
+}
 
 FUnknown* CEffect::Create(void* context)
 {
@@ -127,6 +132,12 @@ tresult PLUGIN_API CEffect::initialize(FUnknown* context)
 tresult PLUGIN_API CEffect::terminate()
 {
     initialized_ = false;
+    // An editor still showing the plug-in object closes before the object goes.
+    if (editorView_) {
+        AGainEditorView* view = editorView_;
+        editorView_ = nullptr;
+        view->ForgetPlugIn();
+    }
     if (plugIn_) {
         plugIn_->Destroy();
         plugIn_ = nullptr;

@@ -14,6 +14,7 @@
 namespace zt::vst3 {
 
 class AGainController;
+class AGainEditorView;
 
 class CEffect : public AudioEffect, public virtual zt::ztpi::IHost {
 public:
@@ -60,6 +61,9 @@ public:
     zt::ztpi::IPlugIn* GetPlugIn() const { return plugIn_; }
     void SetController(AGainController* controller) { controller_ = controller; }
     std::string GetHostNameText() const { return hostName_; }
+    // The editor view showing this plug-in object (one at a time), null when none.
+    void SetEditorView(AGainEditorView* view) { editorView_ = view; }
+    AGainEditorView* GetEditorView() const { return editorView_; }
 
     OBJ_METHODS(CEffect, AudioEffect)
     REFCOUNT_METHODS(AudioEffect)
@@ -81,6 +85,7 @@ private:
     bool initialized_ = false;
     AGainController* controller_ = nullptr;
     std::vector<bool> gestures_;  // UI thread: automation indices inside an editor gesture
+    AGainEditorView* editorView_ = nullptr;
     bool connected_ = false;
     std::string hostName_;
     int32_t inputs_ = 0, outputs_ = 0, sidechains_ = 0;
