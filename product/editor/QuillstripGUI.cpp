@@ -194,7 +194,11 @@ void CQuillstripGUI::Redraw()
         window_->GetRootPane()->Invalidate();
 }
 
-int CQuillstripGUI::GetEventFileDescriptor() { return window_ ? window_->GetEventFileDescriptor() : -1; }
+int CQuillstripGUI::GetEventFileDescriptor()
+{
+    // A lost display connection leaves nothing worth watching.
+    return window_ && window_->IsConnected() ? window_->GetEventFileDescriptor() : -1;
+}
 
 void CQuillstripGUI::OnEventsReady()
 {
