@@ -1,0 +1,45 @@
+// One open LV2 UI: the product's editor inside the host's window, on the plug-in object
+// the host shares through instance access. Edits reach the plug-in object directly and
+// the host through its port writes; port changes the host sends are set on the object as
+// the plug-in's own port reading sets them. Everything runs on the host's UI thread.
+#pragma once
+
+#include "host/lv2/UIInfo.h"
+
+#include "framework/ztpi/PlugInInterfaces.h"
+
+#include "lv2/ui/ui.h"
+
+#include <chrono>
+#include <cstdint>
+
+namespace zt::lv2 {
+
+class CInstance;
+
+class CUI final {
+public:
+    // Null when the host gives no parent window or no instance, or the editor cannot
+    // open in it; widget receives the editor's window.
+    static CUI* Create(const SUIInfo& ui, LV2UI_Write_Function write, LV2UI_Controller controller,
+                       LV2UI_Widget* widget, const LV2_Feature* const* features);
+    ~CUI();
+
+    void PortEvent(uint32_t port, uint32_t size, uint32_t format, const void* buffer);
+    // The host's idle call, at whatever rate it runs: handles waiting window events,
+    // ticks the editor every kTickIntervalMs and tells the host of the editor's edits.
+    int Idle();
+
+private:
+    CUI() = default;
+    void WriteEdits();
+
+    CInstance* instance_ = nullptr;
+    zt::ztpi::IPlugIn* plugIn_ = nullptr;
+    zt::ztpi::IGUI* gui_ = nullptr;
+    LV2UI_Write_Function write_ = nullptr;
+    LV2UI_Controller controller_ = nullptr;
+    std::chrono::steady_clock::time_point lastTick_{};
+};
+
+}  // namespace zt::lv2
