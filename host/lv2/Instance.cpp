@@ -283,13 +283,13 @@ void CInstance::ParameterChanged(int32_t index)
 bool CInstance::TakeEdit(int32_t index)
 {
     return index >= 0 && static_cast<size_t>(index) < controls_.size()
-           && edited_[static_cast<size_t>(index)].exchange(false, std::memory_order_acq_rel);
+        && edited_[static_cast<size_t>(index)].exchange(false, std::memory_order_acq_rel);
 }
 
 bool CInstance::PendingEdit(int32_t index) const
 {
     return index >= 0 && static_cast<size_t>(index) < controls_.size()
-           && edited_[static_cast<size_t>(index)].load(std::memory_order_acquire);
+        && edited_[static_cast<size_t>(index)].load(std::memory_order_acquire);
 }
 
 void CInstance::GetHostName(char* text) { std::strcpy(text, "n/a"); }

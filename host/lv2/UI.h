@@ -21,8 +21,8 @@ class CUI final {
 public:
     // Null when the host gives no parent window or no instance, or the editor cannot
     // open in it; widget receives the editor's window.
-    static CUI* Create(const SUIInfo& ui, LV2UI_Write_Function write, LV2UI_Controller controller,
-                       LV2UI_Widget* widget, const LV2_Feature* const* features);
+    static CUI* Create(const SUIInfo& ui, LV2UI_Write_Function write, LV2UI_Controller controller, LV2UI_Widget* widget,
+                       const LV2_Feature* const* features);
     ~CUI();
 
     void PortEvent(uint32_t port, uint32_t size, uint32_t format, const void* buffer);

@@ -107,7 +107,8 @@ protected:
         char* path = lilv_file_uri_parse(lilv_node_as_uri(lilv_ui_get_binary_uri(ui)), nullptr);
         library_ = isX11 && path ? dlopen(path, RTLD_NOW | RTLD_LOCAL) : nullptr;
         lilv_free(path);
-        auto entry = library_ ? reinterpret_cast<LV2UI_DescriptorFunction>(dlsym(library_, "lv2ui_descriptor")) : nullptr;
+        auto entry
+            = library_ ? reinterpret_cast<LV2UI_DescriptorFunction>(dlsym(library_, "lv2ui_descriptor")) : nullptr;
         const LV2UI_Descriptor* descriptor = entry ? entry(0) : nullptr;
         if (descriptor && std::strcmp(descriptor->URI, lilv_node_as_uri(lilv_ui_get_uri(ui))) != 0)
             return nullptr;
@@ -180,8 +181,7 @@ TEST_F(Lv2UI, OpensOnTheInstanceFollowsPortsReportsEditsAndLeavesNothingBehind)
     ASSERT_NE(idle, nullptr);
     const uint32_t gatePort = PortIndex("gate_enable");
     ASSERT_NE(gatePort, UINT32_MAX);
-    zt::ztpi::IPlugIn& plugIn =
-        *static_cast<zt::lv2::CInstance*>(lilv_instance_get_handle(instance_))->GetPlugIn();
+    zt::ztpi::IPlugIn& plugIn = *static_cast<zt::lv2::CInstance*>(lilv_instance_get_handle(instance_))->GetPlugIn();
     const auto gate = static_cast<int32_t>(gatePort - zt::lv2::kFirstControl);
 
     const size_t descriptors = EntriesIn("/proc/self/fd");
