@@ -236,13 +236,13 @@ bool DescribeBundle(const SProductInfo& product, zt::ztpi::IPlugIn& plugIn, cons
         manifest << " ;\n    ui:ui <" << ui->uri << ">";
     manifest << " .\n";
     if (ui)
-        // The editor works on the plug-in object itself, so it needs the instance: a host
-        // without instance access shows its own controls instead. It does its work only
-        // in the host's idle calls.
+        // The editor works on the plug-in object itself where the host shares it, and on
+        // one of its own that mirrors the ports where not. It does its work only in the
+        // host's idle calls.
         manifest << "\n<" << ui->uri << ">\n    a ui:X11UI ;\n    ui:binary " << RelativeIri(ui->binary) << " ;\n"
-                 << "    lv2:requiredFeature ui:parent , ui:idleInterface , "
-                    "<http://lv2plug.in/ns/ext/instance-access> ;\n"
-                 << "    lv2:optionalFeature ui:resize ;\n    lv2:extensionData ui:idleInterface .\n";
+                 << "    lv2:requiredFeature ui:parent , ui:idleInterface ;\n"
+                 << "    lv2:optionalFeature ui:resize , <http://lv2plug.in/ns/ext/instance-access> ;\n"
+                 << "    lv2:extensionData ui:idleInterface .\n";
     for (const SPreset& preset : presets)
         manifest << "\n"
                  << PresetIri(product, preset.name) << "\n    a pset:Preset ;\n    lv2:appliesTo " << self

@@ -17,6 +17,9 @@ struct SUIInfo {
     zt::ztpi::GUIFactory factory;
     // The editor's own X11 window while it is open: the widget a host embeds and resizes.
     uintptr_t (*windowOf)(zt::ztpi::IGUI& gui);
+    // The product's framework module entry (SProductInfo::moduleEntry), for hosts that
+    // share no instance: the editor then works on a plug-in object of its own.
+    zt::ztpi::IModule* (*moduleEntry)(zt::ztpi::IHost* host, int32_t* interfaceVersion);
 };
 
 }  // namespace zt::lv2

@@ -115,7 +115,8 @@ protected:
         return descriptor;
     }
 
-    LV2UI_Handle Open(const LV2UI_Descriptor& ui, LV2UI_Widget& widget)
+    // shareInstance false: a host without instance access.
+    LV2UI_Handle Open(const LV2UI_Descriptor& ui, LV2UI_Widget& widget, bool shareInstance = true)
     {
         static LV2UI_Resize resize;
         resize = {&host_, &Resize};
@@ -123,7 +124,7 @@ protected:
         const LV2_Feature access = {LV2_INSTANCE_ACCESS_URI, lilv_instance_get_handle(instance_)};
         const LV2_Feature idle = {LV2_UI__idleInterface, nullptr};
         const LV2_Feature resizing = {LV2_UI__resize, &resize};
-        const LV2_Feature* features[] = {&parent, &access, &idle, &resizing, nullptr};
+        const LV2_Feature* features[] = {&parent, &idle, &resizing, shareInstance ? &access : nullptr, nullptr};
         return ui.instantiate(&ui, kPlugInUri, QS_LV2_BUNDLE "/", &Write, &host_, &widget, features);
     }
 
@@ -219,6 +220,46 @@ TEST_F(Lv2UI, OpensOnTheInstanceFollowsPortsReportsEditsAndLeavesNothingBehind)
     ASSERT_EQ(host_.writes.size(), 1u);
     EXPECT_EQ(host_.writes[0].first, gatePort);
     EXPECT_EQ(host_.writes[0].second, before);
+
+    ui->cleanup(handle);
+    XSync(display_, False);
+    EXPECT_EQ(EntriesIn("/proc/self/fd"), descriptors);
+    EXPECT_EQ(EntriesIn("/proc/self/task"), threads);
+}
+
+TEST_F(Lv2UI, WithoutInstanceAccessMirrorsThePortsAndReportsEdits)
+{
+    const LV2UI_Descriptor* ui = LoadUI();
+    ASSERT_NE(ui, nullptr);
+    const auto* idle = static_cast<const LV2UI_Idle_Interface*>(ui->extension_data(LV2_UI__idleInterface));
+    ASSERT_NE(idle, nullptr);
+    const uint32_t gatePort = PortIndex("gate_enable");
+    ASSERT_NE(gatePort, UINT32_MAX);
+    zt::ztpi::IPlugIn& shared = *static_cast<zt::lv2::CInstance*>(lilv_instance_get_handle(instance_))->GetPlugIn();
+    const auto gate = static_cast<int32_t>(gatePort - zt::lv2::kFirstControl);
+    const float before = shared.GetParameter(gate);
+
+    const size_t descriptors = EntriesIn("/proc/self/fd");
+    const size_t threads = EntriesIn("/proc/self/task");
+    LV2UI_Widget widget = nullptr;
+    LV2UI_Handle handle = Open(*ui, widget, false);
+    ASSERT_NE(handle, nullptr);
+    ASSERT_NE(widget, nullptr);
+    EXPECT_EQ(host_.width, 780);
+    // The host tells the UI the port's value; setting up its own object reports nothing.
+    const float on = 1.0f;
+    ui->port_event(handle, gatePort, sizeof on, 0, &on);
+    IdleFor(*idle, handle, std::chrono::milliseconds(150));
+    EXPECT_TRUE(host_.writes.empty());
+
+    // The click switches the mirrored value off and the host hears it; the plug-in's own
+    // object is only ever moved through the port.
+    Click(static_cast<Window>(reinterpret_cast<uintptr_t>(widget)), 139 + 24, 304 + 13);
+    IdleFor(*idle, handle, std::chrono::milliseconds(150));
+    ASSERT_EQ(host_.writes.size(), 1u);
+    EXPECT_EQ(host_.writes[0].first, gatePort);
+    EXPECT_EQ(host_.writes[0].second, 0.0f);
+    EXPECT_EQ(shared.GetParameter(gate), before);
 
     ui->cleanup(handle);
     XSync(display_, False);
