@@ -16,10 +16,14 @@ struct SUIDescriptor {
 
 CUI* UIOf(LV2UI_Handle handle) { return static_cast<CUI*>(handle); }
 
-LV2UI_Handle Instantiate(const LV2UI_Descriptor* descriptor, const char*, const char*, LV2UI_Write_Function write,
-                         LV2UI_Controller controller, LV2UI_Widget* widget, const LV2_Feature* const* features)
+LV2UI_Handle Instantiate(const LV2UI_Descriptor* descriptor, const char* plugInUri, const char*,
+                         LV2UI_Write_Function write, LV2UI_Controller controller, LV2UI_Widget* widget,
+                         const LV2_Feature* const* features)
 {
     const auto* own = reinterpret_cast<const SUIDescriptor*>(descriptor);
+    // The instance a host shares is taken for the adapter's own: never for another plug-in.
+    if (!plugInUri || std::strcmp(plugInUri, own->ui->plugInUri) != 0)
+        return nullptr;
     return CUI::Create(*own->ui, write, controller, widget, features);
 }
 

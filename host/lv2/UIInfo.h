@@ -9,8 +9,9 @@
 namespace zt::lv2 {
 
 struct SUIInfo {
-    // The UI's URI, as the bundle's description declares it.
+    // The UI's URI, as the bundle's description declares it, and the plug-in's.
     const char* uri;
+    const char* plugInUri;
     // Makes the editor of a plug-in object. The plug-in object lives in the plug-in
     // library, which links no editor and so has no factory registered; the UI library
     // brings its own.

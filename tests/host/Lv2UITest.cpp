@@ -116,7 +116,8 @@ protected:
     }
 
     // shareInstance false: a host without instance access.
-    LV2UI_Handle Open(const LV2UI_Descriptor& ui, LV2UI_Widget& widget, bool shareInstance = true)
+    LV2UI_Handle Open(const LV2UI_Descriptor& ui, LV2UI_Widget& widget, bool shareInstance = true,
+                      const char* plugInUri = kPlugInUri)
     {
         static LV2UI_Resize resize;
         resize = {&host_, &Resize};
@@ -125,7 +126,7 @@ protected:
         const LV2_Feature idle = {LV2_UI__idleInterface, nullptr};
         const LV2_Feature resizing = {LV2_UI__resize, &resize};
         const LV2_Feature* features[] = {&parent, &idle, &resizing, shareInstance ? &access : nullptr, nullptr};
-        return ui.instantiate(&ui, kPlugInUri, QS_LV2_BUNDLE "/", &Write, &host_, &widget, features);
+        return ui.instantiate(&ui, plugInUri, QS_LV2_BUNDLE "/", &Write, &host_, &widget, features);
     }
 
     // Idles the UI as a host would, every 10 ms, for the given time.
@@ -188,6 +189,9 @@ TEST_F(Lv2UI, OpensOnTheInstanceFollowsPortsReportsEditsAndLeavesNothingBehind)
     const size_t descriptors = EntriesIn("/proc/self/fd");
     const size_t threads = EntriesIn("/proc/self/task");
     LV2UI_Widget widget = nullptr;
+    // Another plug-in's instance is never taken for ours.
+    EXPECT_EQ(Open(*ui, widget, true, "urn:example:another-plugin"), nullptr);
+    EXPECT_EQ(EntriesIn("/proc/self/fd"), descriptors);
     LV2UI_Handle handle = Open(*ui, widget);
     ASSERT_NE(handle, nullptr);
     EXPECT_EQ(host_.width, 780);

@@ -14,7 +14,8 @@ uintptr_t WindowOf(zt::ztpi::IGUI& gui)
     return editor && editor->GetWindow() ? editor->GetWindow()->GetNativeHandle() : 0;
 }
 
-const zt::lv2::SUIInfo kUI = {qs::lv2::kUIUri, &CreateQuillstripGUI, &WindowOf, qs::lv2::kProduct.moduleEntry};
+const zt::lv2::SUIInfo kUI
+    = {qs::lv2::kUIUri, qs::lv2::kProduct.uri, &CreateQuillstripGUI, &WindowOf, qs::lv2::kProduct.moduleEntry};
 
 }  // namespace
 
