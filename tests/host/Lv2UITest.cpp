@@ -78,6 +78,16 @@ protected:
         parent_ = XCreateSimpleWindow(display_, DefaultRootWindow(display_), 0, 0, 780, 500, 0, 0, 0);
         XMapWindow(display_, parent_);
         XSync(display_, False);
+        ui_ = LoadUI();
+        ASSERT_NE(ui_, nullptr);
+        idle_ = static_cast<const LV2UI_Idle_Interface*>(ui_->extension_data(LV2_UI__idleInterface));
+        ASSERT_NE(idle_, nullptr);
+        gatePort_ = PortIndex("gate_enable");
+        ASSERT_NE(gatePort_, UINT32_MAX);
+        gate_ = static_cast<int32_t>(gatePort_ - zt::lv2::kFirstControl);
+        shared_ = static_cast<zt::lv2::CInstance*>(lilv_instance_get_handle(instance_))->GetPlugIn();
+        descriptors_ = EntriesIn("/proc/self/fd");
+        threads_ = EntriesIn("/proc/self/task");
     }
 
     void TearDown() override
@@ -129,14 +139,29 @@ protected:
         return ui.instantiate(&ui, plugInUri, QS_LV2_BUNDLE "/", &Write, &host_, &widget, features);
     }
 
-    // Idles the UI as a host would, every 10 ms, for the given time.
-    void IdleFor(const LV2UI_Idle_Interface& idle, LV2UI_Handle ui, std::chrono::milliseconds time)
+    // Idles the UI as a host would, every 10 ms, for a few editor ticks.
+    void Idle(LV2UI_Handle ui)
     {
-        const auto end = std::chrono::steady_clock::now() + time;
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(150);
         while (std::chrono::steady_clock::now() < end) {
-            ASSERT_EQ(idle.idle(ui), 0);
+            ASSERT_EQ(idle_->idle(ui), 0);
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
+    }
+
+    // A click on the gate section's on/off button, then the host's idle calls.
+    void ClickGate(LV2UI_Handle ui, LV2UI_Widget widget)
+    {
+        Click(static_cast<Window>(reinterpret_cast<uintptr_t>(widget)), 139 + 24, 304 + 13);
+        Idle(ui);
+    }
+
+    void CloseLeavingNothing(LV2UI_Handle ui)
+    {
+        ui_->cleanup(ui);
+        XSync(display_, False);
+        EXPECT_EQ(EntriesIn("/proc/self/fd"), descriptors_);
+        EXPECT_EQ(EntriesIn("/proc/self/task"), threads_);
     }
 
     void Click(Window w, int x, int y)
@@ -171,102 +196,72 @@ protected:
     LilvInstance* instance_ = nullptr;
     void* library_ = nullptr;
     SHost host_;
+    const LV2UI_Descriptor* ui_ = nullptr;
+    const LV2UI_Idle_Interface* idle_ = nullptr;
+    uint32_t gatePort_ = 0;
+    int32_t gate_ = 0;
+    zt::ztpi::IPlugIn* shared_ = nullptr;  // the plug-in library's object
+    size_t descriptors_ = 0, threads_ = 0;
 };
 
 }  // namespace
 
 TEST_F(Lv2UI, OpensOnTheInstanceFollowsPortsReportsEditsAndLeavesNothingBehind)
 {
-    const LV2UI_Descriptor* ui = LoadUI();
-    ASSERT_NE(ui, nullptr);
-    const auto* idle = static_cast<const LV2UI_Idle_Interface*>(ui->extension_data(LV2_UI__idleInterface));
-    ASSERT_NE(idle, nullptr);
-    const uint32_t gatePort = PortIndex("gate_enable");
-    ASSERT_NE(gatePort, UINT32_MAX);
-    zt::ztpi::IPlugIn& plugIn = *static_cast<zt::lv2::CInstance*>(lilv_instance_get_handle(instance_))->GetPlugIn();
-    const auto gate = static_cast<int32_t>(gatePort - zt::lv2::kFirstControl);
-
-    const size_t descriptors = EntriesIn("/proc/self/fd");
-    const size_t threads = EntriesIn("/proc/self/task");
     LV2UI_Widget widget = nullptr;
     // Another plug-in's instance is never taken for ours.
-    EXPECT_EQ(Open(*ui, widget, true, "urn:example:another-plugin"), nullptr);
-    EXPECT_EQ(EntriesIn("/proc/self/fd"), descriptors);
-    LV2UI_Handle handle = Open(*ui, widget);
+    EXPECT_EQ(Open(*ui_, widget, true, "urn:example:another-plugin"), nullptr);
+    LV2UI_Handle handle = Open(*ui_, widget);
     ASSERT_NE(handle, nullptr);
     EXPECT_EQ(host_.width, 780);
     EXPECT_EQ(host_.height, 500);
     // The widget is the editor's own window, inside the host's.
-    const auto editor = static_cast<Window>(reinterpret_cast<uintptr_t>(widget));
     Window root = 0, parentOfEditor = 0, *children = nullptr;
     unsigned count = 0;
-    ASSERT_NE(XQueryTree(display_, editor, &root, &parentOfEditor, &children, &count), 0);
+    ASSERT_NE(XQueryTree(display_, static_cast<Window>(reinterpret_cast<uintptr_t>(widget)), &root, &parentOfEditor,
+                         &children, &count),
+              0);
     if (children)
         XFree(children);
     EXPECT_EQ(parentOfEditor, parent_);
-    IdleFor(*idle, handle, std::chrono::milliseconds(200));
 
-    // The host moves the port: the plug-in object follows at once, and nothing is echoed.
-    const float before = plugIn.GetParameter(gate);
+    // The host moves the port: the plug-in object follows at once (NaN ignored), and
+    // nothing is echoed.
+    const float before = shared_->GetParameter(gate_);
     const float moved = before > 0.5f ? 0.0f : 1.0f;
-    ui->port_event(handle, gatePort, sizeof moved, 0, &moved);
-    EXPECT_EQ(plugIn.GetParameter(gate), moved);
     const float nan = std::numeric_limits<float>::quiet_NaN();
-    ui->port_event(handle, gatePort, sizeof nan, 0, &nan);
-    EXPECT_EQ(plugIn.GetParameter(gate), moved);
-    IdleFor(*idle, handle, std::chrono::milliseconds(150));
+    ui_->port_event(handle, gatePort_, sizeof moved, 0, &moved);
+    ui_->port_event(handle, gatePort_, sizeof nan, 0, &nan);
+    EXPECT_EQ(shared_->GetParameter(gate_), moved);
+    Idle(handle);
     EXPECT_TRUE(host_.writes.empty());
 
-    // A click on the gate's on/off button switches it back and tells the host its port.
-    Click(editor, 139 + 24, 304 + 13);
-    IdleFor(*idle, handle, std::chrono::milliseconds(150));
-    EXPECT_EQ(plugIn.GetParameter(gate), before);
+    // The click switches it back and tells the host its port.
+    ClickGate(handle, widget);
+    EXPECT_EQ(shared_->GetParameter(gate_), before);
     ASSERT_EQ(host_.writes.size(), 1u);
-    EXPECT_EQ(host_.writes[0].first, gatePort);
-    EXPECT_EQ(host_.writes[0].second, before);
-
-    ui->cleanup(handle);
-    XSync(display_, False);
-    EXPECT_EQ(EntriesIn("/proc/self/fd"), descriptors);
-    EXPECT_EQ(EntriesIn("/proc/self/task"), threads);
+    EXPECT_EQ(host_.writes[0], std::make_pair(gatePort_, before));
+    CloseLeavingNothing(handle);
 }
 
 TEST_F(Lv2UI, WithoutInstanceAccessMirrorsThePortsAndReportsEdits)
 {
-    const LV2UI_Descriptor* ui = LoadUI();
-    ASSERT_NE(ui, nullptr);
-    const auto* idle = static_cast<const LV2UI_Idle_Interface*>(ui->extension_data(LV2_UI__idleInterface));
-    ASSERT_NE(idle, nullptr);
-    const uint32_t gatePort = PortIndex("gate_enable");
-    ASSERT_NE(gatePort, UINT32_MAX);
-    zt::ztpi::IPlugIn& shared = *static_cast<zt::lv2::CInstance*>(lilv_instance_get_handle(instance_))->GetPlugIn();
-    const auto gate = static_cast<int32_t>(gatePort - zt::lv2::kFirstControl);
-    const float before = shared.GetParameter(gate);
-
-    const size_t descriptors = EntriesIn("/proc/self/fd");
-    const size_t threads = EntriesIn("/proc/self/task");
+    const float before = shared_->GetParameter(gate_);
     LV2UI_Widget widget = nullptr;
-    LV2UI_Handle handle = Open(*ui, widget, false);
+    LV2UI_Handle handle = Open(*ui_, widget, false);
     ASSERT_NE(handle, nullptr);
     ASSERT_NE(widget, nullptr);
-    EXPECT_EQ(host_.width, 780);
     // The host tells the UI the port's value; setting up its own object reports nothing.
     const float on = 1.0f;
-    ui->port_event(handle, gatePort, sizeof on, 0, &on);
-    IdleFor(*idle, handle, std::chrono::milliseconds(150));
+    ui_->port_event(handle, gatePort_, sizeof on, 0, &on);
+    Idle(handle);
     EXPECT_TRUE(host_.writes.empty());
 
-    // The click switches the mirrored value off and the host hears it; the plug-in's own
-    // object is only ever moved through the port.
-    Click(static_cast<Window>(reinterpret_cast<uintptr_t>(widget)), 139 + 24, 304 + 13);
-    IdleFor(*idle, handle, std::chrono::milliseconds(150));
+    // The click switches the mirrored value off and the host hears it; the plug-in
+    // library's object is only ever moved through the port.
+    ClickGate(handle, widget);
     ASSERT_EQ(host_.writes.size(), 1u);
-    EXPECT_EQ(host_.writes[0].first, gatePort);
-    EXPECT_EQ(host_.writes[0].second, 0.0f);
-    EXPECT_EQ(shared.GetParameter(gate), before);
-
-    ui->cleanup(handle);
-    XSync(display_, False);
-    EXPECT_EQ(EntriesIn("/proc/self/fd"), descriptors);
-    EXPECT_EQ(EntriesIn("/proc/self/task"), threads);
+    EXPECT_EQ(host_.writes[0], std::make_pair(gatePort_, 0.0f));
+    EXPECT_EQ(shared_->GetParameter(gate_), before);
+    CloseLeavingNothing(handle);
 }
