@@ -215,7 +215,7 @@ bool ControlSymbols(zt::ztpi::IPlugIn& plugIn, std::vector<std::string>& symbols
 
 bool DescribeBundle(const SProductInfo& product, zt::ztpi::IPlugIn& plugIn, const std::string& binary,
                     const std::string& description, const std::vector<SPreset>& presets, SBundleText& out,
-                    std::string& error)
+                    std::string& error, const SUIDescription* ui)
 {
     std::vector<std::string> symbols;
     if (!ControlSymbols(plugIn, symbols, error))
@@ -228,9 +228,21 @@ bool DescribeBundle(const SProductInfo& product, zt::ztpi::IPlugIn& plugIn, cons
     std::ostringstream manifest;
     manifest << "@prefix lv2: <http://lv2plug.in/ns/lv2core#> .\n"
              << "@prefix pset: <http://lv2plug.in/ns/ext/presets#> .\n"
-             << "@prefix rdfs: <http://www.w3.org/2000/01/rdf-schema#> .\n\n"
+             << "@prefix rdfs: <http://www.w3.org/2000/01/rdf-schema#> .\n"
+             << "@prefix ui: <http://lv2plug.in/ns/extensions/ui#> .\n\n"
              << self << "\n    a lv2:Plugin ;\n    lv2:binary " << RelativeIri(binary) << " ;\n"
-             << "    rdfs:seeAlso " << RelativeIri(description) << " .\n";
+             << "    rdfs:seeAlso " << RelativeIri(description);
+    if (ui)
+        manifest << " ;\n    ui:ui <" << ui->uri << ">";
+    manifest << " .\n";
+    if (ui)
+        // The editor works on the plug-in object itself where the host shares it, and on
+        // one of its own that mirrors the ports where not. It does its work only in the
+        // host's idle calls.
+        manifest << "\n<" << ui->uri << ">\n    a ui:X11UI ;\n    ui:binary " << RelativeIri(ui->binary) << " ;\n"
+                 << "    lv2:requiredFeature ui:parent , ui:idleInterface ;\n"
+                 << "    lv2:optionalFeature ui:resize , <http://lv2plug.in/ns/ext/instance-access> ;\n"
+                 << "    lv2:extensionData ui:idleInterface .\n";
     for (const SPreset& preset : presets)
         manifest << "\n"
                  << PresetIri(product, preset.name) << "\n    a pset:Preset ;\n    lv2:appliesTo " << self

@@ -39,11 +39,18 @@ struct SBundleText {
     std::string presets;
 };
 
+// The bundle's X11 UI: its URI and the file name of its library inside the bundle.
+struct SUIDescription {
+    std::string uri;
+    std::string binary;
+};
+
 // binary and description are the file names of the library and of the plug-in's own
 // description inside the bundle. False with error set when the description cannot be
-// made (clashing symbols, a preset naming no parameter).
+// made (clashing symbols, a preset naming no parameter). ui, when given, is declared
+// in the manifest.
 bool DescribeBundle(const SProductInfo& product, zt::ztpi::IPlugIn& plugIn, const std::string& binary,
                     const std::string& description, const std::vector<SPreset>& presets, SBundleText& out,
-                    std::string& error);
+                    std::string& error, const SUIDescription* ui = nullptr);
 
 }  // namespace zt::lv2

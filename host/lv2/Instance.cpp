@@ -98,6 +98,7 @@ bool CInstance::Init(const SProductInfo& product, double rate, const LV2_Feature
     seen_.assign(count, kNeverSeen);
     events_.resize(count);
     ranges_.resize(count);
+    edited_ = std::make_unique<std::atomic<bool>[]>(count);
     for (size_t i = 0; i < count; ++i) {
         zt::ztpi::SAutomationInfo info;
         plugIn_->GetAutomationInfo(static_cast<int32_t>(i), &info);
@@ -271,6 +272,24 @@ LV2_State_Status CInstance::Restore(LV2_State_Retrieve_Function retrieve, LV2_St
     for (size_t i = 0; i < controls_.size(); ++i)
         seen_[i] = BitsOf(controls_[i] ? *controls_[i] : plugIn_->GetParameter(static_cast<int32_t>(i)));
     return LV2_STATE_SUCCESS;
+}
+
+void CInstance::ParameterChanged(int32_t index)
+{
+    if (index >= 0 && static_cast<size_t>(index) < controls_.size())
+        edited_[static_cast<size_t>(index)].store(true, std::memory_order_release);
+}
+
+bool CInstance::TakeEdit(int32_t index)
+{
+    return index >= 0 && static_cast<size_t>(index) < controls_.size()
+        && edited_[static_cast<size_t>(index)].exchange(false, std::memory_order_acq_rel);
+}
+
+bool CInstance::PendingEdit(int32_t index) const
+{
+    return index >= 0 && static_cast<size_t>(index) < controls_.size()
+        && edited_[static_cast<size_t>(index)].load(std::memory_order_acquire);
 }
 
 void CInstance::GetHostName(char* text) { std::strcpy(text, "n/a"); }

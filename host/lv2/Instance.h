@@ -13,7 +13,9 @@
 #include "lv2/worker/worker.h"
 
 #include <array>
+#include <atomic>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace zt::lv2 {
@@ -41,15 +43,21 @@ public:
     LV2_Worker_Status Work();
 
     // zt::ztpi::IHost: control ports belong to the host and the latency port is written
-    // on every run, so there is nothing to tell.
+    // on every run. An edit the plug-in reports (its editor, a preset it loads) is only
+    // marked here: the UI, on its own thread, writes it to the port (TakeEdit).
     void BeginEdit(int32_t) override {}
-    void ParameterChanged(int32_t) override {}
+    void ParameterChanged(int32_t index) override;
     void EndEdit(int32_t) override {}
     void GetHostName(char* text) override;
     void GetHostVendor(char* text) override;
     void LatencyChanged() override {}
 
     zt::ztpi::IPlugIn* GetPlugIn() const { return plugIn_; }
+
+    // True once for each automation entry the plug-in reported as edited since the last
+    // call; PendingEdit looks without taking. Any thread.
+    bool TakeEdit(int32_t index);
+    bool PendingEdit(int32_t index) const;
 
 private:
     CInstance() = default;
@@ -78,6 +86,7 @@ private:
     std::vector<SRange> ranges_;
     std::vector<zt::ztpi::SEvent> events_;  // one per control port, filled by run
     std::vector<float> silence_;
+    std::unique_ptr<std::atomic<bool>[]> edited_;  // one per control port
 };
 
 }  // namespace zt::lv2

@@ -7,7 +7,7 @@ set -eu
 bundle=$1
 specs=/usr/lib/lv2
 schemas=""
-for spec in atom buf-size core options ui parameters port-groups port-props presets schemas state units urid worker; do
+for spec in atom buf-size core instance-access options ui parameters port-groups port-props presets schemas state units urid worker; do
   schemas="$schemas $(ls "$specs/$spec.lv2"/*.ttl | tr '\n' ' ')"
 done
 # shellcheck disable=SC2086

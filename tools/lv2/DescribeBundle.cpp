@@ -101,8 +101,9 @@ int main(int argc, char** argv)
 
         zt::lv2::SBundleText text;
         std::string error;
+        const zt::lv2::SUIDescription ui = {qs::lv2::kUIUri, qs::lv2::kUIBinary};
         if (!zt::lv2::DescribeBundle(qs::lv2::kProduct, *made.plugIn, qs::lv2::kBinary, qs::lv2::kDescription, presets,
-                                     text, error)) {
+                                     text, error, &ui)) {
             std::fprintf(stderr, "quillstrip-lv2-describe: %s\n", error.c_str());
             return 1;
         }
