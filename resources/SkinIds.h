@@ -21,7 +21,7 @@ enum EResourceId : int {
     kSelectSaturation = 1009,
     kSelectCompressor = 1010,
 
-    kPanelGate = 1011,  // section pane panels, 494 x 210, for the well at (206, 284)
+    kPanelGate = 1011,  // section pane panels, 384 x 210, for the well at (310, 284)
     kPanelCompressor = 1012,
     kPanelStereo = 1013,
     kPanelSaturation = 1014,
@@ -35,6 +35,9 @@ enum EResourceId : int {
     kKnobLargeBipolar = 1021,  // 44 x 44, the arc grows from the top
     kKnobSmallBipolar = 1022,  // 30 x 30
 
+    kKnobTiny = 1037,          // 24 x 24, 127 frames: the EQ bands' knobs
+    kKnobTinyBipolar = 1038,   // 24 x 24, 127 frames
+    kToggleSoloSmall = 1039,   // 18 x 18, 2 frames: an EQ band's solo
     kToggleSolo = 1023,       // 40 x 18, 2 frames
     kToggleListen = 1024,     // 48 x 18, 2 frames
     kToggleKey = 1025,        // 40 x 18, 2 frames (side-chain on)

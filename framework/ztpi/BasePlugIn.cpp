@@ -465,6 +465,42 @@ void CBasePlugIn::OnParameterChanged(int32_t set, int32_t number, float value)
     ApplyParameter(set, number, value);
 }
 
+std::string CBasePlugIn::GetPreferenceString(const char* key, const char* defaultValue)
+{
+    return preferences_ ? preferences_->GetString(key, defaultValue) : std::string(defaultValue ? defaultValue : "");
+}
+
+void CBasePlugIn::SetPreferenceString(const char* key, const char* value)
+{
+    if (preferences_)
+        preferences_->SetString(key, value);
+}
+
+std::string CBasePlugIn::TakePreferenceNotice() { return preferences_ ? preferences_->TakeNotice() : std::string(); }
+
+void CBasePlugIn::BeginEditorEdit(int32_t set, int32_t number)
+{
+    const int32_t index = GetAutomationIndex(set, number);
+    if (index >= 0 && host_)
+        host_->BeginEdit(index);
+}
+
+void CBasePlugIn::EditorEdit(int32_t set, int32_t number, float plainValue)
+{
+    ServiceDeferred();
+    if (std::isnan(plainValue) || set < 0 || set >= parameters_->GetNumberOfSets() || number < 0
+        || number >= parameters_->GetNumParameters(set))
+        return;
+    parameters_->SetValue(true, number, plainValue, set);
+}
+
+void CBasePlugIn::EndEditorEdit(int32_t set, int32_t number)
+{
+    const int32_t index = GetAutomationIndex(set, number);
+    if (index >= 0 && host_)
+        host_->EndEdit(index);
+}
+
 void CBasePlugIn::OnParameterNotify(int32_t set, int32_t number, float)
 {
     const int32_t index = GetAutomationIndex(set, number);

@@ -81,7 +81,21 @@ public:
     bool GetPresetName(int32_t index, char* text) override;
     bool LoadPresetAt(int32_t index) override;
 
+    // Edits made in the plug-in's own editor (UI thread). A gesture (begin .. end) around
+    // the changes of one drag lets the host record them as one; each value is stored,
+    // applied and, for an automated parameter, reported to the host.
+    void BeginEditorEdit(int32_t set, int32_t number);
+    void EditorEdit(int32_t set, int32_t number, float plainValue);
+    void EndEditorEdit(int32_t set, int32_t number);
+
     zt::de::IParameterManager* GetParameterManager() const { return parameters_.get(); }
+    // Text values of the preference file beside the bound parameters (UI thread); empty
+    // or the default when there is no preference file.
+    std::string GetPreferenceString(const char* key, const char* defaultValue);
+    void SetPreferenceString(const char* key, const char* value);
+    // What the user should hear about the preference file (it was damaged and set
+    // aside), once; empty when there is nothing to say.
+    std::string TakePreferenceNotice();
     zt::dspe::CBaseDSPEngine* GetEngine() const { return engine_.get(); }
     const SAutomationInfo& GetShortInfo(int32_t index) const { return shortList_[static_cast<size_t>(index)]; }
     // Automation index of (set, number), or -1 when it is not automated.
@@ -106,6 +120,8 @@ public:
     bool SavePreset();
     bool SavePresetAs();
     bool LoadPresetWithDialog();
+    // Makes path (a framework path) the current preset and saves it there.
+    bool SavePresetTo(const std::string& path);
     const std::string& GetPresetPath() const { return presetPath_; }
     // The preset files found in the preset folder when the plug-in opened.
     const std::vector<std::string>& GetPresetNames() const { return presetNames_; }

@@ -155,6 +155,14 @@ bool CBasePlugIn::SavePresetAs()
     return SavePreset();
 }
 
+bool CBasePlugIn::SavePresetTo(const std::string& path)
+{
+    if (path.empty() || path[0] != ':')
+        return false;
+    presetPath_ = path;
+    return SavePreset();
+}
+
 bool CBasePlugIn::LoadPresetWithDialog()
 {
     std::string chosen;

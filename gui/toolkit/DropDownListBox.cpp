@@ -232,9 +232,13 @@ void CDropDownListBox::Draw(IDrawContext& context)
     const std::string& text = GetEntry(GetSelected());
     if (!font || text.empty())
         return;
-    // Short of the right end, where the skin draws the arrow.
-    const SRect textArea(area.position.x + kTextIndent, area.position.y,
-                         std::max(0, area.size.width - 3 * kTextIndent - 8), area.size.height);
+    // Short of the right end, where the skin draws the arrow behind a separator; small
+    // boxes indent less, so that the longest filter names fit 80 pixels.
+    const bool small = area.size.height < 18;
+    const int32_t indent = small ? kTextIndent / 2 : kTextIndent;
+    const SRect textArea(area.position.x + indent, area.position.y,
+                         std::max(0, area.size.width - indent - (small ? kSmallArrowWidth : kArrowWidth)),
+                         area.size.height);
     const SPoint at{textArea.position.x, area.position.y + (area.size.height - font->GetHeight()) / 2};
     font->DrawText(context, at, text.data(), text.size(), textArea);
 }

@@ -47,6 +47,10 @@ public:
 class CDropDownListBox : public virtual IDropDownListBox, public CControl {
 public:
     static constexpr int32_t kTextIndent = 6;
+    // The skin's arrow and its separator at the right end, in boxes of 18 pixels or more
+    // and in smaller ones.
+    static constexpr int32_t kArrowWidth = 20;
+    static constexpr int32_t kSmallArrowWidth = 15;
     static constexpr int32_t kRowPadding = 4;
     static constexpr int32_t kFallbackRowHeight = 16;
     static constexpr SColour kListFill = SColour::FromRGB(24, 27, 33);

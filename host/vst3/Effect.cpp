@@ -365,6 +365,19 @@ tresult PLUGIN_API CEffect::setState(IBStream* state)
 
 // --- zt::ztpi::IHost ----------------------------------------------------------
 
+void CEffect::BeginEdit(int32_t index)
+{
+    if (!initialized_ || !plugIn_ || index < 0 || index >= plugIn_->GetNumParameters())
+        return;
+    if (gestures_.size() <= size_t(index))
+        gestures_.resize(size_t(plugIn_->GetNumParameters()), false);
+    if (gestures_[size_t(index)])
+        return;
+    gestures_[size_t(index)] = true;
+    if (controller_)
+        controller_->beginEdit(static_cast<ParamID>(index));
+}
+
 void CEffect::ParameterChanged(int32_t index)
 {
     if (!initialized_ || !plugIn_)
@@ -375,11 +388,23 @@ void CEffect::ParameterChanged(int32_t index)
     const auto converter
         = zt::de::MakeConverter(info.converterType, info.minimum, info.maximum, info.curveBase ? *info.curveBase : 0);
     const auto normalized = static_cast<float>(converter->ToNormalized(plain));
-    if (controller_) {
+    if (!controller_)
+        return;
+    const bool inGesture = index >= 0 && size_t(index) < gestures_.size() && gestures_[size_t(index)];
+    if (!inGesture)
         controller_->beginEdit(static_cast<ParamID>(index));
-        controller_->performEdit(static_cast<ParamID>(index), normalized);
+    controller_->performEdit(static_cast<ParamID>(index), normalized);
+    if (!inGesture)
         controller_->endEdit(static_cast<ParamID>(index));
-    }
+}
+
+void CEffect::EndEdit(int32_t index)
+{
+    if (index < 0 || size_t(index) >= gestures_.size() || !gestures_[size_t(index)])
+        return;
+    gestures_[size_t(index)] = false;
+    if (controller_)
+        controller_->endEdit(static_cast<ParamID>(index));
 }
 
 void CEffect::GetHostName(char* text) { std::strcpy(text, "n/a"); }

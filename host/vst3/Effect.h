@@ -47,9 +47,11 @@ public:
     Steinberg::tresult PLUGIN_API notify(Steinberg::Vst::IMessage* message) SMTG_OVERRIDE;
 
     // zt::ztpi::IHost
-    void BeginEdit(int32_t) override {}
+    // A gesture from the editor: the host hears beginEdit once, the changes in between
+    // as performEdit alone, then endEdit. A change outside a gesture is a whole edit.
+    void BeginEdit(int32_t index) override;
     void ParameterChanged(int32_t index) override;
-    void EndEdit(int32_t) override {}
+    void EndEdit(int32_t index) override;
     void GetHostName(char* text) override;
     void GetHostVendor(char* text) override;
     void LatencyChanged() override;
@@ -78,6 +80,7 @@ private:
     uint32_t parameterCount_ = 0;
     bool initialized_ = false;
     AGainController* controller_ = nullptr;
+    std::vector<bool> gestures_;  // UI thread: automation indices inside an editor gesture
     bool connected_ = false;
     std::string hostName_;
     int32_t inputs_ = 0, outputs_ = 0, sidechains_ = 0;

@@ -328,14 +328,17 @@ SImage CArt::ListBox(int width, int height) const
     CCanvas c(width, height);
     cairo_t* cr = c.Cr();
     c.Well(0.5, 0.5, width - 1, height - 1, 3);
-    cairo_move_to(cr, width - 13, height / 2.0 - 1.5);
-    cairo_line_to(cr, width - 9.5, height / 2.0 + 2);
-    cairo_line_to(cr, width - 6, height / 2.0 - 1.5);
+    // Small boxes keep the arrow tight at the end, so that their text has room.
+    const double arrow = height < 18 ? width - 8 : width - 9.5;
+    const double separator = height < 18 ? width - 14.5 : width - 18.5;
+    cairo_move_to(cr, arrow - 3.5, height / 2.0 - 1.5);
+    cairo_line_to(cr, arrow, height / 2.0 + 2);
+    cairo_line_to(cr, arrow + 3.5, height / 2.0 - 1.5);
     cairo_set_line_width(cr, 1.5);
     c.Colour(kAccent);
     cairo_stroke(cr);
-    cairo_move_to(cr, width - 18.5, 4);
-    cairo_line_to(cr, width - 18.5, height - 4);
+    cairo_move_to(cr, separator, 4);
+    cairo_line_to(cr, separator, height - 4);
     cairo_set_line_width(cr, 1);
     c.Colour(kEdge);
     cairo_stroke(cr);
@@ -493,8 +496,12 @@ SImage CArt::EqDisplay(int width, int height) const
         const char* text;
     } labels[] = {{50, "50"},   {100, "100"}, {200, "200"},   {500, "500"},  {1000, "1k"},
                   {2000, "2k"}, {5000, "5k"}, {10000, "10k"}, {20000, "20k"}};
-    for (const auto& l : labels)
-        c.Text(l.text, xOf(l.f), height - 2.5, fonts_.Condensed(), 9, kTextDim, 1);
+    // Centred under their lines; the last one ends at the right edge instead of
+    // running past it.
+    for (const auto& l : labels) {
+        const bool last = l.f == 20000;
+        c.Text(l.text, last ? width - 3 : xOf(l.f), height - 2.5, fonts_.Condensed(), 9, kTextDim, last ? 2 : 1);
+    }
     // Gain lines on the -24 .. +18 dB axis.
     auto yOf = [height](double db) { return std::round((height - 1) * (1.0 - (db + 24.0) / 42.0)) + 0.5; };
     for (int db = -18; db <= 12; db += 6) {
@@ -556,10 +563,10 @@ SImage CArt::Background(int width, int height, int variant) const
     // right, the section panes' well between them.
     FaderScale(c, fonts_, 30, true);
     FaderScale(c, fonts_, 750, false);
-    c.Well(206, 284, 494, 210, 5);
+    c.Well(kSectionWellX, 284, kSectionWellWidth, 210, 5);
     if (height > 500) {
         // The tall variants carry a spare strip under the panes.
-        c.Well(206, 508, 494, height - 520, 5);
+        c.Well(kSectionWellX, 508, kSectionWellWidth, height - 520, 5);
     }
     return Take(c);
 }
@@ -605,7 +612,7 @@ SImage CArt::SettingsBackdrop(int width, int height) const
     cairo_rectangle(cr, 0, 0, width, height);
     c.Colour({0.02, 0.025, 0.03}, 0.72);
     cairo_fill(cr);
-    const double x = 200, y = 205, w = 440, h = 145;
+    const double x = 200, y = 205, w = 440, h = 168;
     c.RoundedRect(x + 2, y + 4, w, h, 8);
     c.Colour({0, 0, 0}, 0.5);
     cairo_fill(cr);
@@ -617,8 +624,8 @@ SImage CArt::SettingsBackdrop(int width, int height) const
     c.Colour(kAccent);
     cairo_stroke(cr);
     // Labels of the lists (116 x 20 at x 328) and of the sliders (travel 130 at x 478).
-    const char* lists[] = {"Knob mode", "Meter mode", "Tooltips", "Eye candy"};
-    for (int i = 0; i < 4; ++i)
+    const char* lists[] = {"Knob mode", "Meter mode", "Tooltips", "Eye candy", "Background"};
+    for (int i = 0; i < 5; ++i)
         c.Text(lists[i], 320, 245 + 23 * i + 14, fonts_.Condensed(), 11, kTextDim, 2);
     const char* sliders[] = {"Hue", "Saturation", "Brightness"};
     for (int i = 0; i < 3; ++i) {

@@ -8,6 +8,11 @@
 
 namespace skin {
 
+// Where the section panes sit in the editor: right of the section switches and
+// selector, left of the output meters.
+constexpr int kSectionWellX = 310;
+constexpr int kSectionWellWidth = 384;
+
 // An image ready for the resource file: pixels as the toolkit keeps them.
 struct SImage {
     int width = 0;
