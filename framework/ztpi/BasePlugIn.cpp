@@ -39,7 +39,12 @@ IGUI* CBasePlugIn::CreateGUI()
 
 void CBasePlugIn::StopPreferences()
 {
-    SetParameterObserver(nullptr);
+    {
+        // The reload timer's thread reads the observer under this lock while it applies a
+        // changed file; it may be doing so right now.
+        zt::CAutoLock lock(lock_);
+        SetParameterObserver(nullptr);
+    }
     preferences_.reset();  // joins the reload timer's thread
 }
 

@@ -64,6 +64,7 @@ int main(int argc, char** argv)
         return Bytes(file);
     };
     Seed("fuzz_plugin_state", "defaults", State());
+    Seed("fuzz_vst3_state", "processor-defaults", State());
     Seed("fuzz_preset", "defaults", preset());
     for (int32_t i = 0; i < p.GetNumParameters(); i += 9) {
         zt::ztpi::SAutomationInfo info;
@@ -71,6 +72,7 @@ int main(int argc, char** argv)
         p.SetParameter(i, info.maximum);
     }
     Seed("fuzz_plugin_state", "moved", State());
+    Seed("fuzz_vst3_state", "processor-moved", State());
     Seed("fuzz_preset", "moved", preset());
 
     // Preferences: the file the plug-in writes on first use, and small hand-made ones.
@@ -97,5 +99,23 @@ int main(int argc, char** argv)
     Seed("fuzz_typed_value", "list", std::string("\x00On", 3));
     Seed("fuzz_typed_value", "thousands", std::string("\x10 2.5K Hz "));
     Seed("fuzz_typed_value", "minus-inf", std::string("\x05-Inf"));
+    // The controller's state: a byte-order flag and 128 UTF-16 units, in either order.
+    for (uint8_t flag : {0, 1}) {
+        std::vector<uint8_t> controller(257, 0);
+        controller[0] = flag;
+        const std::string text = "Kick bus";
+        for (size_t i = 0; i < text.size(); ++i)
+            controller[1 + 2 * i + flag] = static_cast<uint8_t>(text[i]);
+        Seed("fuzz_vst3_state", flag ? "controller-swapped" : "controller", controller);
+    }
+
+    // The renderer's command line, one argument per line.
+    Seed("fuzz_render_options", "settings", "--set\nInput Gain=-6.0\n--set\nEQ Band 3 Type=Bell\nin.wav");
+    Seed("fuzz_render_options", "automation",
+         "--automate\nComp Threshold=-20@0,-30@1.5,-10@.25\n--block\n256\n--rate\n44100\nsong");
+    Seed("fuzz_render_options", "files",
+         "--plugin\nQ.vst3\n--state-in\ns\n--state-out\nt\n--sidechain\nkey.flac\n--no-compensate\n"
+         "--force\n--block\nrandom\nmy.dir/song");
+    Seed("fuzz_render_options", "refused", "--block\n12abc\n--automate\nBypass=On@1e30");
     return 0;
 }

@@ -5,6 +5,7 @@
 // reports any race; in every build it must neither crash nor hang nor leave the output
 // non-finite.
 #include "QuillstripVersion.h"
+#include "tests/support/PlugInHarness.h"
 #include "tools/hosting/ParameterChanges.h"
 #include "tools/hosting/Vst3Host.h"
 
@@ -16,6 +17,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <thread>
@@ -88,4 +90,65 @@ TEST(Concurrency, AudioAndUiThreadsTogether)
     EXPECT_GT(blocks.load(), 10);
     EXPECT_TRUE(finite.load());
     host.SetActive(false);
+}
+
+// Preset files are saved and loaded by the editor on the plug-in object itself, which no
+// VST 3 call reaches: the same audio thread (automation queued as the adapter queues it)
+// against the UI thread saving and loading the preset, a section of it, and the state.
+TEST(Concurrency, PresetFilesWhileProcessing)
+{
+    PlugInHarness h(48000, 2, 2);
+    CQuillstripPlugIn& p = h.product();
+    const std::string preset = p.GetPresetFolder() + "Mine.preset";
+    EXPECT_FALSE(p.LoadPreset(preset));  // not there yet: it only becomes the current preset
+    const int32_t automated = p.GetNumParameters();
+
+    std::atomic<bool> stop{false};
+    std::atomic<int> blocks{0};
+    std::atomic<bool> finite{true};
+    std::thread audio([&] {
+        std::vector<std::vector<float>> in;
+        for (uint32_t c = 0; c < 4; ++c)
+            in.push_back(Noise(256, c + 1));
+        std::vector<std::vector<float>> out(2, std::vector<float>(256));
+        float* inPtr[4] = {in[0].data(), in[1].data(), in[2].data(), in[3].data()};
+        float* outPtr[2] = {out[0].data(), out[1].data()};
+        for (int block = 0; !stop.load(); ++block) {
+            zt::ztpi::SAutomationInfo info;
+            p.GetAutomationInfo(block % automated, &info);
+            zt::ztpi::SEvent change;
+            change.type = zt::ztpi::SEvent::kParameterChange;
+            change.offset = block % 256;
+            change.data[0] = block % automated;
+            const float plain = info.minimum + (info.maximum - info.minimum) * float(block % 7) / 6.0f;
+            std::memcpy(&change.data[1], &plain, sizeof plain);
+            p.AddEvents(&change, 1);
+            p.Process(outPtr, inPtr, 256);
+            for (size_t i = 0; i < 256; ++i)
+                if (!std::isfinite(out[0][i]) || !std::isfinite(out[1][i]))
+                    finite = false;
+            blocks.fetch_add(1);
+        }
+    });
+
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    for (int round = 0; std::chrono::steady_clock::now() < end; ++round) {
+        for (int32_t i = round % 5; i < automated; i += 5) {
+            zt::ztpi::SAutomationInfo info;
+            p.GetAutomationInfo(i, &info);
+            p.SetParameter(i, info.minimum + (info.maximum - info.minimum) * float(round % 4) / 3.0f);
+        }
+        EXPECT_TRUE(p.SavePreset());
+        EXPECT_TRUE(p.LoadPreset(preset));
+        EXPECT_TRUE(p.LoadSectionPreset(preset, round % CQuillstripPlugIn::kNumSections));
+        std::vector<uint8_t> state(static_cast<size_t>(p.GetChunkSize()));
+        p.GetChunk(state.data());
+        EXPECT_TRUE(p.SetChunk(state.data(), static_cast<int32_t>(state.size())));
+        p.Idle();
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    stop = true;
+    audio.join();
+    EXPECT_GT(blocks.load(), 10);
+    EXPECT_TRUE(finite.load());
 }

@@ -28,6 +28,11 @@ ls -a | grep -q part && fail "a temporary file was left behind"
 for args in "--block 99999" "--block 12abc" "--block 0" "--rate 1"; do
   r $args >/dev/null 2>&1; [ $? = 2 ] || fail "$args not refused"
 done
+# An empty value (an unset variable) is no value: nothing is silently left out.
+for option in --state-out --state-in --sidechain --plugin; do
+  r --force "$option" "" in.wav e.wav >/dev/null 2>&1; [ $? = 2 ] || fail "$option \"\" not refused"
+done
+r --force "" >/dev/null 2>&1; [ $? = 2 ] || fail "an empty input name renders the example"
 for t in abc -5 "" 1e30 inf; do
   r --force --automate "Comp Enable=On@$t" in.wav a.wav >/dev/null 2>&1; [ $? = 1 ] || fail "automation time \"$t\" not refused"
 done

@@ -8,7 +8,7 @@
 
 namespace qs::hosting {
 
-class CParamValueQueue : public Steinberg::Vst::IParamValueQueue {
+class CParamValueQueue final : public Steinberg::Vst::IParamValueQueue {
 public:
     explicit CParamValueQueue(Steinberg::Vst::ParamID id) : id_(id) {}
     Steinberg::Vst::ParamID PLUGIN_API getParameterId() override { return id_; }
@@ -30,7 +30,7 @@ private:
     std::vector<std::pair<Steinberg::int32, Steinberg::Vst::ParamValue>> points_;
 };
 
-class CParameterChanges : public Steinberg::Vst::IParameterChanges {
+class CParameterChanges final : public Steinberg::Vst::IParameterChanges {
 public:
     void Add(Steinberg::Vst::ParamID id, Steinberg::int32 offset, Steinberg::Vst::ParamValue value);
     void Clear() { queues_.clear(); }

@@ -117,6 +117,16 @@ bool CVst3Host::Load(const std::string& path)
     return true;
 }
 
+bool CVst3Host::Use(IPluginFactory* factory)
+{
+    if (!factory) {
+        error_ = "no factory";
+        return false;
+    }
+    factory_ = factory;
+    return true;
+}
+
 bool CVst3Host::CreateInstance()
 {
     PClassInfo info;

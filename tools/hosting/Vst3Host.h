@@ -29,6 +29,9 @@ public:
 
     // path: the .vst3 bundle folder or the .so itself. False with error() set on failure.
     bool Load(const std::string& path);
+    // Or a factory already in this process (a bundle's code linked into the program); the
+    // host takes over the reference GetPluginFactory gave.
+    bool Use(Steinberg::IPluginFactory* factory);
     // Creates and initialises the processor and controller and connects them.
     bool CreateInstance();
     const std::string& error() const { return error_; }

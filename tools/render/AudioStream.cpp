@@ -258,16 +258,4 @@ bool WriteFileAtomically(const std::string& path, const std::vector<char>& bytes
     return ok;
 }
 
-std::string DefaultOutputFor(const std::string& input)
-{
-    if (input == "-")
-        return "stdin-out.wav";
-    const size_t slash = input.find_last_of('/');
-    const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
-    const size_t dot = input.find_last_of('.');
-    // A dot in a folder's name, or the one a hidden file's name starts with, is no extension.
-    const bool extension = dot != std::string::npos && dot > nameStart;
-    return (extension ? input.substr(0, dot) : input) + "-out.wav";
-}
-
 }  // namespace render

@@ -93,8 +93,4 @@ private:
 // Writes bytes to path the same way: complete or not at all. False with a message.
 bool WriteFileAtomically(const std::string& path, const std::vector<char>& bytes, std::string& error);
 
-// OUTPUT's default for INPUT: the same folder and name, its extension replaced by
-// "-out.wav" ("my.dir/song" gives "my.dir/song-out.wav").
-std::string DefaultOutputFor(const std::string& input);
-
 }  // namespace render

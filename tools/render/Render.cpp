@@ -2,6 +2,7 @@
 // way a host does, through the VST 3 interfaces only.
 #include "tools/hosting/ParameterChanges.h"
 #include "AudioStream.h"
+#include "RenderOptions.h"
 #include "tools/hosting/Vst3Host.h"
 
 #include "pluginterfaces/base/ustring.h"
@@ -55,16 +56,6 @@ const char* const kHelp
       "  --force                  overwrite OUTPUT when it exists\n"
       "  --list                   print every parameter and stop\n"
       "  --info                   print the classes, buses and latency and stop\n";
-
-struct SOptions {
-    std::string plugin, input, output, sidechain, stateIn, stateOut;
-    std::vector<std::pair<std::string, std::string>> settings;     // title, text
-    std::vector<std::pair<std::string, std::string>> automations;  // title, "V@T,..."
-    int block = 512;
-    bool randomBlocks = false;
-    int rate = 48000;
-    bool compensate = true, force = false, list = false, info = false;
-};
 
 std::string Ascii(const TChar* text)
 {
@@ -206,97 +197,6 @@ int Fail(const char* text)
     return 1;
 }
 
-constexpr int kMinRate = 8000, kMaxRate = 384000, kMaxBlock = 8192;
-
-// A whole number in [low, high] and nothing else ("12abc" is not 12).
-bool ParseWhole(const std::string& text, int low, int high, int& value)
-{
-    if (text.empty() || text.size() > 9 || !std::all_of(text.begin(), text.end(), ::isdigit))
-        return false;
-    const long v = std::strtol(text.c_str(), nullptr, 10);
-    if (v < low || v > high)
-        return false;
-    value = static_cast<int>(v);
-    return true;
-}
-
-// Seconds as a plain decimal number from 0 ("1.5"; not "abc", "-5", "1e30" or "inf").
-bool ParseSeconds(const std::string& text, double& seconds)
-{
-    if (text.empty() || text.size() > 20
-        || !std::all_of(text.begin(), text.end(),
-                        [](char c) { return std::isdigit(static_cast<unsigned char>(c)) || c == '.'; })
-        || std::count(text.begin(), text.end(), '.') > 1 || text == ".")
-        return false;
-    seconds = std::strtod(text.c_str(), nullptr);
-    return std::isfinite(seconds);
-}
-
-bool ParseOptions(int argc, char** argv, SOptions& o)
-{
-    std::vector<std::string> positional;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        auto value = [&]() -> std::string {
-            if (i + 1 >= argc)
-                throw std::runtime_error(arg + " needs a value");
-            return argv[++i];
-        };
-        auto pair = [&](const std::string& text) {
-            const size_t eq = text.find('=');
-            if (eq == std::string::npos)
-                throw std::runtime_error("\"" + text + "\" should read TITLE=VALUE");
-            return std::make_pair(text.substr(0, eq), text.substr(eq + 1));
-        };
-        if (arg == "--help" || arg == "-h") {
-            std::fputs(kHelp, stdout);
-            std::exit(0);
-        } else if (arg == "--plugin")
-            o.plugin = value();
-        else if (arg == "--set")
-            o.settings.push_back(pair(value()));
-        else if (arg == "--automate")
-            o.automations.push_back(pair(value()));
-        else if (arg == "--sidechain")
-            o.sidechain = value();
-        else if (arg == "--state-in")
-            o.stateIn = value();
-        else if (arg == "--state-out")
-            o.stateOut = value();
-        else if (arg == "--rate") {
-            if (!ParseWhole(value(), kMinRate, kMaxRate, o.rate))
-                throw std::runtime_error("--rate takes a whole number of Hz from 8000 to 384000");
-        } else if (arg == "--block") {
-            const std::string v = value();
-            o.randomBlocks = v == "random";
-            if (o.randomBlocks)
-                o.block = 4096;
-            else if (!ParseWhole(v, 1, kMaxBlock, o.block))
-                throw std::runtime_error("--block takes a size from 1 to 8192, or random");
-        } else if (arg == "--no-compensate")
-            o.compensate = false;
-        else if (arg == "--force")
-            o.force = true;
-        else if (arg == "--list")
-            o.list = true;
-        else if (arg == "--info")
-            o.info = true;
-        else if (arg.size() > 1 && arg[0] == '-')
-            throw std::runtime_error("unknown option " + arg);
-        else
-            positional.push_back(arg);
-    }
-    if (positional.size() > 2)
-        throw std::runtime_error("too many files");
-    o.input = positional.empty() ? "" : positional[0];
-    o.output = positional.size() > 1 ? positional[1]
-        : o.input.empty()            ? "example-out.wav"
-                                     : render::DefaultOutputFor(o.input);
-    if (o.plugin.empty())
-        o.plugin = DefaultPlugin();
-    return true;
-}
-
 void PrintInfo(const qs::hosting::CVst3Host& host)
 {
     PClassInfo info;
@@ -344,7 +244,7 @@ public:
             error = reader_.error();
             return false;
         }
-        if (reader_.Rate() < kMinRate || reader_.Rate() > kMaxRate) {
+        if (reader_.Rate() < render::kMinRate || reader_.Rate() > render::kMaxRate) {
             error = path + " is at " + std::to_string(reader_.Rate()) + " Hz; the renderer takes 8000 to 384000 Hz";
             return false;
         }
@@ -387,13 +287,19 @@ private:
 
 int main(int argc, char** argv)
 {
-    SOptions o;
+    render::SOptions o;
     try {
-        ParseOptions(argc, argv, o);
+        render::ParseOptions(argc, argv, o);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "quillstrip-render: %s\n\n%s", e.what(), kHelp);
         return 2;
     }
+    if (o.help) {
+        std::fputs(kHelp, stdout);
+        return 0;
+    }
+    if (o.plugin.empty())
+        o.plugin = DefaultPlugin();
     const bool rendering = !o.list && !o.info;
     if (rendering && render::CAudioWriter::FormatFor(o.output) == 0)
         return Fail(
@@ -450,20 +356,15 @@ int main(int argc, char** argv)
         const SParameter* p = find(title);
         if (!p)
             return Fail(("no parameter is called \"" + title + "\"").c_str());
-        size_t start = 0;
-        while (start <= list.size()) {
-            const size_t end = std::min(list.find(',', start), list.size());
-            const std::string item = list.substr(start, end - start);
-            const size_t at = item.rfind('@');
-            double n = 0, seconds = 0;
-            if (at == std::string::npos)
-                return Fail(("\"" + item + "\" should read VALUE@SECONDS").c_str());
-            if (!ParseSeconds(item.substr(at + 1), seconds) || seconds * in.Rate() > 1e15)
-                return Fail(("\"" + item + "\": the time should be a number of seconds from 0").c_str());
-            if (!ValueFromText(host, *p, item.substr(0, at), n, error))
+        for (const std::string& item : render::SplitPoints(list)) {
+            std::string text;
+            uint64_t frame = 0;
+            double n = 0;
+            if (!render::ParsePoint(item, in.Rate(), text, frame, error))
                 return Fail(error.c_str());
-            changes.push_back({static_cast<uint64_t>(seconds * in.Rate()), p->id, n});
-            start = end + 1;
+            if (!ValueFromText(host, *p, text, n, error))
+                return Fail(error.c_str());
+            changes.push_back({frame, p->id, n});
         }
     }
     std::stable_sort(changes.begin(), changes.end(),
