@@ -52,7 +52,7 @@ bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes)
 
 std::vector<SEntry> Table(const CArt& art, const CFonts& fonts)
 {
-    auto font = [&fonts](cairo_font_face_t* face, double size) {
+    auto font = [](cairo_font_face_t* face, double size) {
         return [face, size] {
             SImage image;
             image.pixels = RenderFontStrip(face, size, image.width, image.height);
