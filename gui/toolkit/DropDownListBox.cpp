@@ -235,7 +235,7 @@ void CDropDownListBox::Draw(IDrawContext& context)
     // Short of the right end, where the skin draws the arrow behind a separator; small
     // boxes indent less, so that the longest filter names fit 80 pixels.
     const bool small = area.size.height < 18;
-    const int32_t indent = small ? kTextIndent / 2 : kTextIndent;
+    const int32_t indent = small ? kTextIndent / 3 : kTextIndent;
     const SRect textArea(area.position.x + indent, area.position.y,
                          std::max(0, area.size.width - indent - (small ? kSmallArrowWidth : kArrowWidth)),
                          area.size.height);

@@ -50,7 +50,7 @@ public:
     // The skin's arrow and its separator at the right end, in boxes of 18 pixels or more
     // and in smaller ones.
     static constexpr int32_t kArrowWidth = 20;
-    static constexpr int32_t kSmallArrowWidth = 15;
+    static constexpr int32_t kSmallArrowWidth = 12;
     static constexpr int32_t kRowPadding = 4;
     static constexpr int32_t kFallbackRowHeight = 16;
     static constexpr SColour kListFill = SColour::FromRGB(24, 27, 33);

@@ -328,17 +328,20 @@ SImage CArt::ListBox(int width, int height) const
     CCanvas c(width, height);
     cairo_t* cr = c.Cr();
     c.Well(0.5, 0.5, width - 1, height - 1, 3);
-    // Small boxes keep the arrow tight at the end, so that their text has room.
-    const double arrow = height < 18 ? width - 8 : width - 9.5;
-    const double separator = height < 18 ? width - 14.5 : width - 18.5;
+    // Small boxes keep the arrow tight at the end and draw no separator, so that the
+    // longest filter names fit.
+    const bool small = height < 18;
+    const double arrow = small ? width - 6.5 : width - 9.5;
     cairo_move_to(cr, arrow - 3.5, height / 2.0 - 1.5);
     cairo_line_to(cr, arrow, height / 2.0 + 2);
     cairo_line_to(cr, arrow + 3.5, height / 2.0 - 1.5);
     cairo_set_line_width(cr, 1.5);
     c.Colour(kAccent);
     cairo_stroke(cr);
-    cairo_move_to(cr, separator, 4);
-    cairo_line_to(cr, separator, height - 4);
+    if (small)
+        return Take(c);
+    cairo_move_to(cr, width - 18.5, 4);
+    cairo_line_to(cr, width - 18.5, height - 4);
     cairo_set_line_width(cr, 1);
     c.Colour(kEdge);
     cairo_stroke(cr);
