@@ -10,6 +10,8 @@
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>
+
+#include <memory>
 #include <lilv/lilv.h>
 
 #include <chrono>
@@ -107,10 +109,11 @@ protected:
     // The UI the description declares for the plug-in, from the library it names.
     const LV2UI_Descriptor* LoadUI()
     {
-        const LilvUIs* uis = lilv_plugin_get_uis(plugin_);
-        if (!uis || lilv_uis_size(uis) != 1)
+        // The collection is ours to free.
+        std::unique_ptr<LilvUIs, void (*)(LilvUIs*)> uis(lilv_plugin_get_uis(plugin_), &lilv_uis_free);
+        if (!uis || lilv_uis_size(uis.get()) != 1)
             return nullptr;
-        const LilvUI* ui = lilv_uis_get(uis, lilv_uis_begin(uis));
+        const LilvUI* ui = lilv_uis_get(uis.get(), lilv_uis_begin(uis.get()));
         LilvNode* x11 = lilv_new_uri(world_, LV2_UI__X11UI);
         const bool isX11 = lilv_ui_is_a(ui, x11);
         lilv_node_free(x11);
