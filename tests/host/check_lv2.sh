@@ -5,10 +5,10 @@
 # lists as many ports as the description declares.
 set -eu
 bundle=$1
-specs=/usr/lib/lv2
+lv2_dir=/usr/lib/lv2
 schemas=""
-for spec in atom buf-size core instance-access options ui parameters port-groups port-props presets schemas state units urid worker; do
-  schemas="$schemas $(ls "$specs/$spec.lv2"/*.ttl | tr '\n' ' ')"
+for vocabulary in atom buf-size core instance-access options ui parameters port-groups port-props presets schemas state units urid worker; do
+  schemas="$schemas $(ls "$lv2_dir/$vocabulary.lv2"/*.ttl | tr '\n' ' ')"
 done
 # shellcheck disable=SC2086
 sord_validate $schemas "$bundle"/*.ttl
@@ -19,6 +19,6 @@ declared=$(grep -c 'lv2:index' "$bundle"/quillstrip-pro-small.ttl)
 path=$(mktemp -d)
 trap 'rm -rf "$path"' EXIT
 ln -s "$bundle" "$path/$(basename "$bundle")"
-listed=$(LV2_PATH="$path:$specs" lv2info "$uri" | grep -c '^[[:space:]]*Port [0-9]*:')
+listed=$(LV2_PATH="$path:$lv2_dir" lv2info "$uri" | grep -c '^[[:space:]]*Port [0-9]*:')
 echo "$uri: $declared ports declared, $listed listed by lv2info"
 [ "$declared" -gt 7 ] && [ "$declared" -eq "$listed" ]
