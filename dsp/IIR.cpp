@@ -466,6 +466,24 @@ void CIIR::PrepareBlock(int32_t channels, int32_t n)
 
 bool CIIR::CurrentIsIdentity() const { return IsIdentity(current_); }
 
+bool CIIR::RestsAtIdentity() const
+{
+    return stageMode_ != kWithFirstOrder && IsIdentity(current_) && IsIdentity(target_);
+}
+
+void CIIR::PassedIdentity(const double (*history)[2], int32_t channels)
+{
+    const int32_t stages = StageCount();
+    for (int32_t c = 0; c < channels; ++c)
+        for (int32_t s = 0; s < stages; ++s) {
+            double* state = state_[c][s];
+            state[0] = state[2] = history[c][0];
+            state[1] = state[3] = history[c][1];
+        }
+    dirty_ |= BlockSlots(channels);
+    FlushDirty();
+}
+
 void CIIR::RunFirstOrderStereo(double* left, double* right, int32_t n)
 {
     RunFirstOrder(current_[kC], firstOrderHighPass_, firstOrderState_[0], left, n);

@@ -92,6 +92,14 @@ public:
     // As ProcessMono; shared coefficients, separate state per channel.
     void ProcessStereo(double* left, double* right, int32_t n);
 
+    // Whether the filter rests at the identity: current and target are the identity
+    // biquad, so no glide moves it and a block passes through unchanged.
+    bool RestsAtIdentity() const;
+    // The state a block through a resting identity filter leaves (its last two inputs,
+    // which are also its last two outputs), for a filter that was skipped instead:
+    // history[c] = {last, before last} of channel c < channels, denormal guard applied.
+    void PassedIdentity(const double (*history)[2], int32_t channels);
+
     // Single biquad with the target coefficients, no glide (detector filters).
     double ProcessSampleFixed(double x);
     void ProcessMonoFixed(double* x, int32_t n);

@@ -25,6 +25,7 @@ void CBaseDezipper::SetTarget(int32_t id, float value)
     if (!ramp)
         return;
     ramp->target.store(value, std::memory_order_relaxed);
+    retargeted_.store(true, std::memory_order_release);
     if (callback_)
         callback_->OnSmoothedValue(id, ramp->current.load(std::memory_order_relaxed));
 }
@@ -40,14 +41,23 @@ float CBaseDezipper::StepTowards(const SRamp& ramp, double elapsedMs)
 
 void CBaseDezipper::Tick(float elapsedMs)
 {
+    if (!moving_) {
+        if (!retargeted_.load(std::memory_order_relaxed))
+            return;
+    }
+    if (retargeted_.load(std::memory_order_relaxed))
+        retargeted_.exchange(false, std::memory_order_acquire);
+    bool moving = false;
     for (SRamp& ramp : ramps_) {
         if (ramp.current.load(std::memory_order_relaxed) == ramp.target.load(std::memory_order_relaxed))
             continue;
         const float next = StepTowards(ramp, elapsedMs);
         ramp.current.store(next, std::memory_order_relaxed);
+        moving = moving || next != ramp.target.load(std::memory_order_relaxed);
         if (callback_)
             callback_->OnSmoothedValue(ramp.id, next);
     }
+    moving_ = moving;
 }
 
 void CBaseDezipper::FillRamp(int32_t id, float* out, int32_t n, int32_t rate)
@@ -56,6 +66,7 @@ void CBaseDezipper::FillRamp(int32_t id, float* out, int32_t n, int32_t rate)
     if (!ramp || rate <= 0)
         return;
     const double perSample = 1000.0 / rate;
+    moving_ = true;  // the next tick looks again
     for (int32_t i = 0; i < n; ++i) {
         const float next = StepTowards(*ramp, perSample);
         ramp->current.store(next, std::memory_order_relaxed);
@@ -69,6 +80,7 @@ void CBaseDezipper::Advance(int32_t id, int32_t samples, int32_t rate)
     if (!ramp || rate <= 0)
         return;
     ramp->current.store(StepTowards(*ramp, double(samples) * 1000.0 / rate), std::memory_order_relaxed);
+    moving_ = true;
 }
 
 void CBaseDezipper::SnapAll()

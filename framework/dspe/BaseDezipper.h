@@ -16,7 +16,9 @@ public:
 
 // Records are added once at set-up and never removed. SetTarget runs on whichever
 // thread changes a parameter, Tick on the audio thread: targets and current values
-// are single atomics, and the record list never changes while audio runs.
+// are single atomics, and the record list never changes while audio runs. Tick visits
+// the records only while a ramp moves or after a new target, so a plug-in at rest
+// pays one load per tick.
 class CBaseDezipper {
 public:
     virtual ~CBaseDezipper() = default;
@@ -53,7 +55,12 @@ private:
     static float StepTowards(const SRamp& ramp, double elapsedMs);
 
     IBaseDezipperCallback* callback_ = nullptr;
-    std::deque<SRamp> ramps_;  // deque: records hold atomics and never move
+    std::deque<SRamp> ramps_;
+    // Set (release) after every new target, taken (acquire) by Tick before it reads the
+    // targets, so a target stored before the flag is always seen.
+    std::atomic<bool> retargeted_{false};
+    bool moving_
+        = false;  // audio side: some ramp had not reached its target  // deque: records hold atomics and never move
 };
 
 }  // namespace zt::dspe

@@ -81,6 +81,23 @@ void ScaleToFloat(const double* in, double gain, float* out, int32_t n)
         out[i] = static_cast<float>(gain * in[i]);
 }
 
+// out = float(outGain * (inGain * double(in))): the input and output stages of the chain
+// with nothing between them, rounded as they round.
+void ScaleThrough(const float* in, double inGain, double outGain, float* out, int32_t n)
+{
+    using Floats = simd::SVector<float, 2>::V;
+    int32_t i = 0;
+    for (; i + 2 <= n; i += 2) {
+        Floats v;
+        std::memcpy(&v, in + i, sizeof v);
+        const pairs::Pair x = inGain * __builtin_convertvector(v, pairs::Pair);
+        const Floats y = __builtin_convertvector(outGain * x, Floats);
+        std::memcpy(out + i, &y, sizeof y);
+    }
+    for (; i < n; ++i)
+        out[i] = static_cast<float>(outGain * (inGain * double(in[i])));
+}
+
 }  // namespace
 
 CQuillstripDSP::CQuillstripDSP()
@@ -170,6 +187,7 @@ void CQuillstripDSP::Reset()
 
 void CQuillstripDSP::ResetSectionStates()
 {
+    idleHistoryOwed_ = false;
     for (int32_t i = 0; i < kFilters; ++i)
         FilterAt(i).Reset();
     width_.Reset();
@@ -179,6 +197,74 @@ void CQuillstripDSP::ResetSectionStates()
     compressor2_.Reset();
     limiterStage_.Reset();
     limiter2_.Reset();
+}
+
+bool CQuillstripDSP::RestsIdle(int32_t frames) const
+{
+    // A single frame would leave each band a state of its own, not one shared history.
+    if ((frames < 2 && !idleHistoryOwed_) || GetInputDelay() != 0 || AnySectionOn())
+        return false;
+    for (const CIIR& band : bands_)
+        if (!band.RestsAtIdentity())
+            return false;
+    return true;
+}
+
+void CQuillstripDSP::PassIdle(float** outputs, float** inputs, int32_t frames, const float* inPeaks, bool finiteIn)
+{
+    const int32_t channels = channels_;
+    const bool bypassed = IsBypassed();
+    const double inGain = bypassed                       ? 1.0
+        : phaseInverted_.load(std::memory_order_relaxed) ? -double(GetInputGain())
+                                                         : double(GetInputGain());
+    const double outGain = bypassed ? 1.0 : double(GetOutputGain());
+    const bool copy = inGain == 1.0 && outGain == 1.0;
+    for (int32_t c = 0; c < channels; ++c) {
+        if (copy) {
+            if (outputs[c] != inputs[c])
+                std::memmove(outputs[c], inputs[c], sizeof(float) * static_cast<size_t>(frames));
+        } else {
+            ScaleThrough(inputs[c], inGain, outGain, outputs[c], frames);
+        }
+    }
+    if (!bypassed) {
+        // What the bands would have seen last, owed to them until the chain runs again.
+        for (int32_t c = 0; c < channels; ++c) {
+            double* history = idleHistory_[c];
+            if (frames >= 2) {
+                history[1] = inGain * double(inputs[c][frames - 2]);
+                history[0] = inGain * double(inputs[c][frames - 1]);
+            } else {
+                history[1] = history[0];
+                history[0] = inGain * double(inputs[c][0]);
+            }
+        }
+        idleHistoryOwed_ = true;
+        if (!finiteIn) {
+            // As the chain does with a non-finite block and nothing on: it passes, and
+            // every section starts afresh.
+            ResetSectionStates();
+        }
+    }
+
+    // Output meter; a copy has the input's.
+    float outPeaks[2] = {inPeaks[0], inPeaks[1]};
+    if (!copy) {
+        bool finiteOut = true;
+        for (int32_t c = 0; c < channels; ++c) {
+            const SBlockScan scan = ScanBlock(outputs[c], frames);
+            outPeaks[c] = scan.peak;
+            finiteOut = finiteOut && scan.finite;
+        }
+        // A gain that overflowed: the block passes as it is (nothing is on), the
+        // sections start afresh.
+        if (!finiteOut)
+            ResetSectionStates();
+    }
+    for (int32_t c = 0; c < channels; ++c)
+        HoldPeak(kPeakOutL + c, outPeaks[c]);
+    if (channels == 1)
+        HoldPeak(kPeakOutR, GetPeak(kPeakOutL));
 }
 
 bool CQuillstripDSP::AnySectionOn() const
@@ -245,20 +331,29 @@ void CQuillstripDSP::ProcessChunk(float** outputs, float** inputs, int32_t frame
     DesignDirtyFilters();
 
     // Input meter.
+    float inPeaks[2] = {};
     bool finiteIn = true;
     for (int32_t c = 0; c < channels; ++c) {
         const SBlockScan scan = ScanBlock(inputs[c], frames);
+        inPeaks[c] = scan.peak;
         HoldPeak(kPeakInL + c, scan.peak);
         finiteIn = finiteIn && scan.finite;
     }
     if (channels == 1)
         HoldPeak(kPeakInR, GetPeak(kPeakInL));
 
-    if (IsBypassed()) {
-        for (int32_t c = 0; c < channels; ++c)
-            if (outputs[c] != inputs[c])
-                std::memmove(outputs[c], inputs[c], sizeof(float) * static_cast<size_t>(frames));
-    } else {
+    if (IsBypassed() || RestsIdle(frames)) {
+        PassIdle(outputs, inputs, frames, inPeaks, finiteIn);
+        return;
+    }
+    if (idleHistoryOwed_) {
+        // The bands were skipped while they rested: they take up the state passing the
+        // signal would have left in them.
+        for (CIIR& band : bands_)
+            band.PassedIdentity(idleHistory_, channels);
+        idleHistoryOwed_ = false;
+    }
+    {
         double x[2][kChunk];
 
         // Input stage: x = ±g · in.
@@ -349,7 +444,7 @@ void CQuillstripDSP::ProcessChunk(float** outputs, float** inputs, int32_t frame
         outScan[c] = ScanBlock(outputs[c], frames);
         finiteOut = finiteOut && outScan[c].finite;
     }
-    if (!finiteOut && !IsBypassed()) {
+    if (!finiteOut) {
         ResetSectionStates();
         if (AnySectionOn())
             for (int32_t c = 0; c < channels; ++c) {
