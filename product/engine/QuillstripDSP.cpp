@@ -41,12 +41,16 @@ SBlockScan ScanBlock(const float* samples, int32_t frames)
         b = b < y ? y : b;
         odd |= ((FloatBits(x) & exponent) == exponent) | ((FloatBits(y) & exponent) == exponent);
     }
-    float peak = 0.0f;
-    bool finite = true;
-    for (int32_t k = 0; k < 4; ++k) {
-        peak = std::max(peak, std::max(a[k], b[k]));
-        finite = finite && odd[k] == 0;
-    }
+    // Neither maximum ever holds a NaN, so the lanes fold in any order.
+    a = a < b ? b : a;
+    using Mask = simd::SVector<int32_t, 4>::V;
+    Floats folded;
+    simd::Shuffle(folded, a, a, Mask{2, 3, 0, 1});
+    a = a < folded ? folded : a;
+    simd::Shuffle(folded, a, a, Mask{1, 0, 3, 2});
+    a = a < folded ? folded : a;
+    float peak = a[0];
+    bool finite = (odd[0] | odd[1] | odd[2] | odd[3]) == 0;
     for (; i < frames; ++i) {
         peak = std::max(peak, std::fabs(samples[i]));
         finite = finite && std::isfinite(samples[i]);
@@ -105,6 +109,7 @@ CQuillstripDSP::CQuillstripDSP()
     sampleRate_ = 44100;
     for (int32_t i = 0; i < kFilters; ++i)
         DesignFilter(i);
+    CheckBandsResting();
 }
 
 CIIR& CQuillstripDSP::FilterAt(int32_t index)
@@ -125,10 +130,13 @@ void CQuillstripDSP::DesignFilter(int32_t index)
 
 void CQuillstripDSP::DesignDirtyFilters()
 {
+    if (dirtyFilters_.load(std::memory_order_relaxed) == 0)
+        return;
     uint32_t dirty = dirtyFilters_.exchange(0, std::memory_order_acquire);
     for (int32_t i = 0; dirty != 0; ++i, dirty >>= 1)
         if (dirty & 1u)
             DesignFilter(i);
+    CheckBandsResting();
 }
 
 void CQuillstripDSP::Configure(int32_t channels, bool sideChainPresent)
@@ -174,6 +182,7 @@ void CQuillstripDSP::SetSampleRate(int32_t rate)
         FilterAt(i).SetSampleRate(rate);
         DesignFilter(i);
     }
+    CheckBandsResting();
 }
 
 void CQuillstripDSP::Reset()
@@ -197,17 +206,21 @@ void CQuillstripDSP::ResetSectionStates()
     compressor2_.Reset();
     limiterStage_.Reset();
     limiter2_.Reset();
+    CheckBandsResting();
 }
 
 bool CQuillstripDSP::RestsIdle(int32_t frames) const
 {
     // A single frame would leave each band a state of its own, not one shared history.
-    if ((frames < 2 && !idleHistoryOwed_) || GetInputDelay() != 0 || AnySectionOn())
-        return false;
+    return bandsResting_ && (frames >= 2 || idleHistoryOwed_) && GetInputDelay() == 0 && !AnySectionOn();
+}
+
+void CQuillstripDSP::CheckBandsResting()
+{
+    bool resting = true;
     for (const CIIR& band : bands_)
-        if (!band.RestsAtIdentity())
-            return false;
-    return true;
+        resting = resting && band.RestsAtIdentity();
+    bandsResting_ = resting;
 }
 
 void CQuillstripDSP::PassIdle(float** outputs, float** inputs, int32_t frames, const float* inPeaks, bool finiteIn)
@@ -269,14 +282,13 @@ void CQuillstripDSP::PassIdle(float** outputs, float** inputs, int32_t frames, c
 
 bool CQuillstripDSP::AnySectionOn() const
 {
+    // Every flag read, no early exit: a dozen loads cost less than the branches.
+    auto on = [](const std::atomic<bool>& flag) { return flag.load(std::memory_order_relaxed); };
+    bool any = on(gateOn_) | on(compOn_) | on(widthOn_) | on(saturationOn_) | on(limiterOn_) | on(gateListen_)
+        | on(compListen_);
     for (int32_t b = 0; b < kBands; ++b)
-        if (filters_[b].on.load(std::memory_order_relaxed))
-            return true;
-    for (const std::atomic<bool>* on :
-         {&gateOn_, &compOn_, &widthOn_, &saturationOn_, &limiterOn_, &gateListen_, &compListen_})
-        if (on->load(std::memory_order_relaxed))
-            return true;
-    return false;
+        any |= on(filters_[b].on);
+    return any;
 }
 
 void CQuillstripDSP::SetInputDelay(int32_t samples)
@@ -470,6 +482,7 @@ void CQuillstripDSP::RunEqualiser(double (*x)[kChunk], int32_t frames)
         for (int32_t b = 0; b < kBands; ++b)
             if (heard(b))
                 bands_[b].ProcessMono(x[0], frames);
+        CheckBandsResting();
         return;
     }
     // In stereo the bands run as one cascade: the same bits, their stages overlapping.
@@ -478,6 +491,7 @@ void CQuillstripDSP::RunEqualiser(double (*x)[kChunk], int32_t frames)
         if (heard(b))
             series.Add(bands_[b]);
     series.Finish();
+    CheckBandsResting();
 }
 
 void CQuillstripDSP::FilterKey(CIIR& filter, float gain, double (*key)[kChunk], int32_t frames)
