@@ -471,6 +471,48 @@ bool CIIR::RestsAtIdentity() const
     return stageMode_ != kWithFirstOrder && IsIdentity(current_) && IsIdentity(target_);
 }
 
+bool CIIR::PassResting(double* left, double* right, int32_t n, int8_t* ordinary)
+{
+    if (!RestsAtIdentity())
+        return false;
+    const int32_t stages = StageCount(), channels = right ? 2 : 1;
+    for (int32_t c = 0; c < channels; ++c)
+        for (int32_t s = 0; s < stages; ++s)
+            if (!FiniteState(state_[c][s]))
+                return false;
+    if (*ordinary < 0)
+        *ordinary = OrdinaryBlock(left, right, n) ? 1 : 0;
+    if (*ordinary == 0)
+        return false;
+    // What the block step leaves: the identity pass, then the denormal guard over the
+    // slots it wrote and any left dirty before (by Prime, Reset or Settle).
+    for (int32_t c = 0; c < channels; ++c) {
+        const double* x = c == 0 ? left : right;
+        if (n >= 2) {
+            // Every stage then holds the same guarded pair {last, before last}, as
+            // inputs and as outputs.
+            double last = x[n - 1], before = x[n - 2];
+            FlushValue(last);
+            FlushValue(before);
+            const Pair pair = {last, before};
+            for (int32_t s = 0; s < stages; ++s) {
+                StorePair(state_[c][s], pair);
+                StorePair(state_[c][s] + 2, pair);
+            }
+        } else {
+            for (int32_t s = 0; s < stages; ++s) {
+                double* state = state_[c][s];
+                AdvanceIdentity(state, x, n);
+                for (int32_t k = 0; k < 4; ++k)
+                    FlushValue(state[k]);
+            }
+        }
+    }
+    if (dirty_ != 0)
+        FlushDirty();
+    return true;
+}
+
 void CIIR::PassedIdentity(const double (*history)[2], int32_t channels)
 {
     const int32_t stages = StageCount();
@@ -492,6 +534,9 @@ void CIIR::RunFirstOrderStereo(double* left, double* right, int32_t n)
 
 void CIIR::ProcessMono(double* x, int32_t n)
 {
+    int8_t ordinary = -1;
+    if (PassResting(x, nullptr, n, &ordinary))
+        return;
     PrepareBlock(1, n);
     if (!PassIdentity(x, nullptr, n)) {
         switch (StageCount()) {

@@ -95,6 +95,11 @@ public:
     // Whether the filter rests at the identity: current and target are the identity
     // biquad, so no glide moves it and a block passes through unchanged.
     bool RestsAtIdentity() const;
+    // The whole block step of a resting filter, when it amounts to advancing the state:
+    // the state finite and the block fit for an identity pass (ordinary caches that
+    // test for further filters over the same block: 1, 0, or -1 not known yet). False:
+    // nothing was done, the caller takes the ordinary step. right is null for mono.
+    bool PassResting(double* left, double* right, int32_t n, int8_t* ordinary);
     // The state a block through a resting identity filter leaves (its last two inputs,
     // which are also its last two outputs), for a filter that was skipped instead:
     // history[c] = {last, before last} of channel c < channels, denormal guard applied.

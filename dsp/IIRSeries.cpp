@@ -4,6 +4,12 @@
 
 void CIIRSeries::Add(CIIR& filter)
 {
+    // A resting filter passes the signal as it stands here without a block step of its own.
+    if (filter.RestsAtIdentity()) {
+        RunQueued();
+        if (filter.PassResting(left_, right_, n_, &ordinary_))
+            return;
+    }
     if (filterCount_ == kMaxFilters)
         Finish();
     filters_[filterCount_++] = &filter;
