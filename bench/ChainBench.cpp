@@ -1,9 +1,7 @@
 // The chain as users run it, in ns per stereo frame at 32-frame chunks, next to a
 // textbook reference: twelve fixed-coefficient transposed-direct-form-II biquads per
 // channel (what a six-band EQ with two 48 dB cuts amounts to).
-#include "product/plugin/QuillstripParameterIds.h"
-#include "NullHost.h"
-#include "product/plugin/QuillstripPlugIn.h"
+#include "Strip.h"
 #include "product/engine/Compressor.h"
 #include "dsp/Oversampler.h"
 
@@ -12,8 +10,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <initializer_list>
-#include <memory>
 #include <vector>
 
 using namespace quillstrip;
@@ -57,68 +53,9 @@ void BM_ReferenceTwelveBiquads(benchmark::State& state)
 }
 BENCHMARK(BM_ReferenceTwelveBiquads);
 
-// The plug-in with its chain set up, fed fresh input every chunk: a stereo mix of three
-// tones whose level swings between about -30 and -3 dBFS over 2048 frames, so the gate,
-// the compressors and the limiter keep working. (Output never feeds back into input: a
-// chain with gain would run away to infinity and NaN, which is not what users run.)
-class CStrip {
-public:
-    static constexpr int kSourceFrames = 2048;
-
-    explicit CStrip(std::initializer_list<std::pair<int32_t, float>> settings)
-        : plugIn_(std::make_unique<CQuillstripPlugIn>(&host_))
-    {
-        plugIn_->Open();
-        plugIn_->SetChannelConfig(2, 2, 0);
-        plugIn_->SetMaxBlockSize(kFrames);
-        for (const auto& [number, value] : settings)
-            plugIn_->GetParameterManager()->SetValue(false, number, value, kSetProcessing);
-        plugIn_->SetSampleRate(48000);
-        plugIn_->Resume();
-        for (int i = 0; i < kSourceFrames; ++i) {
-            const double level = 0.7 * std::pow(0.03, 0.5 + 0.5 * std::cos(6.283185307179586 * i / kSourceFrames));
-            const double t = i / 48000.0;
-            l_[i] = static_cast<float>(level
-                                       * (0.5 * std::sin(6.283 * 110 * t) + 0.3 * std::sin(6.283 * 1000 * t)
-                                          + 0.2 * std::sin(6.283 * 5000 * t)));
-            r_[i] = static_cast<float>(level
-                                       * (0.5 * std::sin(6.283 * 110 * t + 0.5) + 0.3 * std::sin(6.283 * 900 * t)
-                                          + 0.2 * std::sin(6.283 * 6000 * t)));
-        }
-        for (int i = 0; i < 2000; ++i)  // settle every glide
-            Run();
-    }
-    void Run()
-    {
-        float* in[2] = {l_ + start_, r_ + start_};
-        float* out[2] = {outL_, outR_};
-        plugIn_->Process(out, in, kFrames);
-        start_ = (start_ + kFrames) % kSourceFrames;
-    }
-    void Set(int32_t number, float value)
-    {
-        plugIn_->GetParameterManager()->SetValue(false, number, value, kSetProcessing);
-    }
-
-private:
-    NullHost host_;
-    std::unique_ptr<CQuillstripPlugIn> plugIn_;
-    float l_[kSourceFrames], r_[kSourceFrames];
-    float outL_[kFrames], outR_[kFrames];
-    int start_ = 0;
-};
-
-std::initializer_list<std::pair<int32_t, float>> kEqualiser = {
-    {0 * kBandStride + kBandEnable, 1}, {0 * kBandStride + kBandType, 11},  {0 * kBandStride + kBandFreq, 40},
-    {1 * kBandStride + kBandEnable, 1}, {1 * kBandStride + kBandType, 3},   {1 * kBandStride + kBandGain, 3},
-    {2 * kBandStride + kBandEnable, 1}, {2 * kBandStride + kBandGain, -4},  {3 * kBandStride + kBandEnable, 1},
-    {3 * kBandStride + kBandGain, 2},   {4 * kBandStride + kBandEnable, 1}, {4 * kBandStride + kBandGain, 2},
-    {5 * kBandStride + kBandEnable, 1}, {5 * kBandStride + kBandType, 12},  {5 * kBandStride + kBandFreq, 15000},
-};
-
 void BM_EqualiserSteady(benchmark::State& state)
 {
-    CStrip strip(kEqualiser);
+    bench::CStrip<kFrames> strip(bench::kEqualiser);
     for (auto _ : state)
         strip.Run();
     PerFrame(state);
@@ -127,7 +64,7 @@ BENCHMARK(BM_EqualiserSteady);
 
 void BM_EqualiserGliding(benchmark::State& state)
 {
-    CStrip strip(kEqualiser);
+    bench::CStrip<kFrames> strip(bench::kEqualiser);
     float gain = -4;
     for (auto _ : state) {
         gain = gain == -4 ? -3.5f : -4;  // every chunk redesigns and glides
@@ -140,7 +77,7 @@ BENCHMARK(BM_EqualiserGliding);
 
 void BM_ChainEqWidthSaturation(benchmark::State& state)
 {
-    CStrip strip(kEqualiser);
+    bench::CStrip<kFrames> strip(bench::kEqualiser);
     strip.Set(kStereoEnable, 1);
     strip.Set(kSaturationEnable, 1);
     for (auto _ : state)
@@ -151,8 +88,8 @@ BENCHMARK(BM_ChainEqWidthSaturation);
 
 void BM_WholeChain(benchmark::State& state)
 {
-    CStrip strip(kEqualiser);
-    for (int32_t n : {kGateEnable, kCompEnable, kStereoEnable, kSaturationEnable, kLimiterEnable})
+    bench::CStrip<kFrames> strip(bench::kEqualiser);
+    for (int32_t n : bench::kSectionSwitches)
         strip.Set(n, 1);
     strip.Set(kCompressorType, static_cast<float>(state.range(0)));
     strip.Set(kOversampleEnable, static_cast<float>(state.range(1)));
