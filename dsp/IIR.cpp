@@ -484,20 +484,26 @@ bool CIIR::PassResting(double* left, double* right, int32_t n, int8_t* ordinary)
         *ordinary = OrdinaryBlock(left, right, n) ? 1 : 0;
     if (*ordinary == 0)
         return false;
+    SkipResting(left, right, n);
+    return true;
+}
+
+void CIIR::SkipResting(const double* left, const double* right, int32_t n)
+{
     // What the block step leaves: the identity pass, then the denormal guard over the
     // slots it wrote and any left dirty before (by Prime, Reset or Settle).
+    const int32_t stages = StageCount(), channels = right ? 2 : 1;
     for (int32_t c = 0; c < channels; ++c) {
         const double* x = c == 0 ? left : right;
         if (n >= 2) {
             // Every stage then holds the same guarded pair {last, before last}, as
-            // inputs and as outputs.
-            double last = x[n - 1], before = x[n - 2];
-            FlushValue(last);
-            FlushValue(before);
-            const Pair pair = {last, before};
+            // inputs and as outputs (the guard as FlushDirty applies it).
+            const Pair pair = {x[n - 1], x[n - 2]};
+            const PairBits tiny = PairBits(pairs::AbsPair(pair) < Pair{kDenormalFloor, kDenormalFloor});
+            const Pair guarded = Pair(PairBits(pair) & ~tiny);
             for (int32_t s = 0; s < stages; ++s) {
-                StorePair(state_[c][s], pair);
-                StorePair(state_[c][s] + 2, pair);
+                StorePair(state_[c][s], guarded);
+                StorePair(state_[c][s] + 2, guarded);
             }
         } else {
             for (int32_t s = 0; s < stages; ++s) {
@@ -510,7 +516,6 @@ bool CIIR::PassResting(double* left, double* right, int32_t n, int8_t* ordinary)
     }
     if (dirty_ != 0)
         FlushDirty();
-    return true;
 }
 
 void CIIR::PassedIdentity(const double (*history)[2], int32_t channels)

@@ -100,6 +100,11 @@ public:
     // test for further filters over the same block: 1, 0, or -1 not known yet). False:
     // nothing was done, the caller takes the ordinary step. right is null for mono.
     bool PassResting(double* left, double* right, int32_t n, int8_t* ordinary);
+    // A resting filter taken out of the signal's way for a block: the samples stay as
+    // they are (a −0 too, which the identity arithmetic would make +0), and the state
+    // becomes what the block step would leave. Only for a filter that rests at the
+    // identity; right is null for mono.
+    void SkipResting(const double* left, const double* right, int32_t n);
     // The state a block through a resting identity filter leaves (its last two inputs,
     // which are also its last two outputs), for a filter that was skipped instead:
     // history[c] = {last, before last} of channel c < channels, denormal guard applied.

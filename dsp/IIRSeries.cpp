@@ -35,6 +35,12 @@ void CIIRSeries::Add(CIIR& filter)
     }
 }
 
+void CIIRSeries::Skip(CIIR& filter)
+{
+    RunQueued();
+    filter.SkipResting(left_, right_, n_);
+}
+
 void CIIRSeries::Finish()
 {
     RunQueued();

@@ -28,6 +28,9 @@ public:
 
     // The next filter in the series.
     void Add(CIIR& filter);
+    // The next filter, resting at the identity, taken out of the signal's way
+    // (CIIR::SkipResting) where the signal stands at its place in the series.
+    void Skip(CIIR& filter);
     // Runs what is queued and finishes every filter's block (denormal guard). Call once
     // after the last Add.
     void Finish();

@@ -58,11 +58,17 @@ SBlockScan ScanBlock(const float* samples, int32_t frames)
     return {peak, finite};
 }
 
-// out = gain * double(in), two samples per instruction.
+// out = gain * double(in), two samples per instruction, eight per turn.
 void ScaleToDouble(const float* in, double gain, double* out, int32_t n)
 {
     using Floats = simd::SVector<float, 2>::V;
     int32_t i = 0;
+    for (; i + 8 <= n; i += 8)
+        for (int32_t k = 0; k < 8; k += 2) {
+            Floats v;
+            std::memcpy(&v, in + i + k, sizeof v);
+            pairs::StorePair(out + i + k, gain * __builtin_convertvector(v, pairs::Pair));
+        }
     for (; i + 2 <= n; i += 2) {
         Floats v;
         std::memcpy(&v, in + i, sizeof v);
@@ -72,11 +78,16 @@ void ScaleToDouble(const float* in, double gain, double* out, int32_t n)
         out[i] = gain * double(in[i]);
 }
 
-// out = float(gain * in), two samples per instruction.
+// out = float(gain * in), two samples per instruction, eight per turn.
 void ScaleToFloat(const double* in, double gain, float* out, int32_t n)
 {
     using Floats = simd::SVector<float, 2>::V;
     int32_t i = 0;
+    for (; i + 8 <= n; i += 8)
+        for (int32_t k = 0; k < 8; k += 2) {
+            const Floats v = __builtin_convertvector(gain * pairs::LoadPair(in + i + k), Floats);
+            std::memcpy(out + i + k, &v, sizeof v);
+        }
     for (; i + 2 <= n; i += 2) {
         const Floats v = __builtin_convertvector(gain * pairs::LoadPair(in + i), Floats);
         std::memcpy(out + i, &v, sizeof v);
@@ -212,15 +223,15 @@ void CQuillstripDSP::ResetSectionStates()
 bool CQuillstripDSP::RestsIdle(int32_t frames) const
 {
     // A single frame would leave each band a state of its own, not one shared history.
-    return bandsResting_ && (frames >= 2 || idleHistoryOwed_) && GetInputDelay() == 0 && !AnySectionOn();
+    return restingBands_ == kAllBands && (frames >= 2 || idleHistoryOwed_) && GetInputDelay() == 0 && !AnySectionOn();
 }
 
 void CQuillstripDSP::CheckBandsResting()
 {
-    bool resting = true;
-    for (const CIIR& band : bands_)
-        resting = resting && band.RestsAtIdentity();
-    bandsResting_ = resting;
+    uint32_t resting = 0;
+    for (int32_t b = 0; b < kBands; ++b)
+        resting |= bands_[b].RestsAtIdentity() ? 1u << b : 0u;
+    restingBands_ = resting;
 }
 
 void CQuillstripDSP::PassIdle(float** outputs, float** inputs, int32_t frames, const float* inPeaks, bool finiteIn)
@@ -472,26 +483,48 @@ void CQuillstripDSP::ProcessChunk(float** outputs, float** inputs, int32_t frame
 
 // Every band in band order, or only the soloed ones while any band is soloed. A band
 // that is off runs as a flat filter, so switching it glides.
+// A skipped band keeps its coefficients, so only the bands that ran may have come to rest.
+template <class Heard>
+void CQuillstripDSP::UpdateResting(const Heard& heard)
+{
+    for (int32_t b = 0; b < kBands; ++b)
+        if (!((restingBands_ >> b) & 1u) && heard(b) && bands_[b].RestsAtIdentity())
+            restingBands_ |= 1u << b;
+}
+
 void CQuillstripDSP::RunEqualiser(double (*x)[kChunk], int32_t frames)
 {
     bool anySolo = false;
     for (int32_t b = 0; b < kBands; ++b)
         anySolo = anySolo || filters_[b].solo.load(std::memory_order_relaxed) != 0;
     auto heard = [&](int32_t b) { return !anySolo || filters_[b].solo.load(std::memory_order_relaxed) != 0; };
+    // A band at rest is out of the signal's way: the working bands alone shape it, and
+    // the resting ones only follow it to be ready when they move.
+    auto resting = [&](int32_t b) { return (restingBands_ >> b) & 1u; };
     if (channels_ == 1) {
-        for (int32_t b = 0; b < kBands; ++b)
-            if (heard(b))
+        for (int32_t b = 0; b < kBands; ++b) {
+            if (!heard(b))
+                continue;
+            if (resting(b))
+                bands_[b].SkipResting(x[0], nullptr, frames);
+            else
                 bands_[b].ProcessMono(x[0], frames);
-        CheckBandsResting();
+        }
+        UpdateResting(heard);
         return;
     }
     // In stereo the bands run as one cascade: the same bits, their stages overlapping.
     CIIRSeries series(x[0], x[1], frames);
-    for (int32_t b = 0; b < kBands; ++b)
-        if (heard(b))
+    for (int32_t b = 0; b < kBands; ++b) {
+        if (!heard(b))
+            continue;
+        if (resting(b))
+            series.Skip(bands_[b]);
+        else
             series.Add(bands_[b]);
+    }
     series.Finish();
-    CheckBandsResting();
+    UpdateResting(heard);
 }
 
 void CQuillstripDSP::FilterKey(CIIR& filter, float gain, double (*key)[kChunk], int32_t frames)

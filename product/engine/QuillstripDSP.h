@@ -140,9 +140,12 @@ private:
     // Whether this chunk may skip the chain: nothing on, no delay, every band resting at
     // the identity. Most tracks of a mix spend their time so.
     bool RestsIdle(int32_t frames) const;
-    // Whether every band rests at the identity, kept in step with every design, reset
-    // and glide so the idle test per chunk is one flag.
+    // Which bands rest at the identity, kept in step with every design, reset and glide
+    // so the per-chunk tests are one mask.
     void CheckBandsResting();
+    // After the bands ran: those heard that came to rest.
+    template <class Heard>
+    void UpdateResting(const Heard& heard);
     // A chunk while bypassed or resting: the input (scaled by the input and output gains
     // unless bypassed) is the output, bit for bit what the chain gives for an ordinary
     // block; the meters as the chain sets them.
@@ -165,7 +168,8 @@ private:
     // channel ({last, before last}), owed to them when the chain runs again.
     double idleHistory_[2][2] = {};
     bool idleHistoryOwed_ = false;
-    bool bandsResting_ = false;
+    static constexpr uint32_t kAllBands = (1u << kBands) - 1u;
+    uint32_t restingBands_ = 0;  // bit b: band b rests at the identity
 
     std::atomic<bool> compOn_{false}, gateOn_{false};
     std::atomic<float> gateKeyGain_{1.0f}, compKeyGain_{1.0f};
