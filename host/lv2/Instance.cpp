@@ -180,8 +180,15 @@ void CInstance::Deactivate()
 
 void CInstance::Run(uint32_t frames)
 {
+    // Most runs change nothing: one pass compares every connected port with what was
+    // last seen, and only a port that differs is read properly.
     int32_t changes = 0;
-    for (size_t i = 0; i < controls_.size(); ++i) {
+    const size_t count = controls_.size();
+    const float* const* ports = controls_.data();
+    const uint32_t* seen = seen_.data();
+    for (size_t i = 0; i < count; ++i) {
+        if (!ports[i] || BitsOf(*ports[i]) == seen[i])
+            continue;
         float value = 0.0f;
         if (!ReadControl(i, value))
             continue;
