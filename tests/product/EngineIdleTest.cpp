@@ -1,5 +1,6 @@
-// While nothing is on, the engine skips its resting bands; a band switched on later
-// must carry on exactly as if every chunk had run through it.
+// Resting bands step out of the signal's way (and while nothing is on, the whole chain
+// does); a band switched on later must carry on exactly as if every chunk had run
+// through it.
 #include "dsp/FilterDesign.h"
 #include "dsp/IIR.h"
 #include "product/engine/QuillstripDSP.h"
@@ -20,17 +21,30 @@ struct SRun {
 };
 
 // Chunks of varying size (single frames among them) of two sines, with band 2 switched
-// to a bell at chunk `switchAt`. Through the engine, or through a lone filter that runs
-// every chunk: the engine's other bands rest at the identity, so they must agree bit for bit.
-SRun RunChunks(int32_t channels, bool throughEngine, int32_t switchAt)
+// to a bell at chunk `switchAt`, and band 0 a working low shelf throughout or off.
+// Through the engine, or through lone filters that run every chunk: the engine's other
+// bands rest at the identity, so the two must agree bit for bit.
+SRun RunChunks(int32_t channels, bool throughEngine, int32_t switchAt, bool shelf)
 {
     const int32_t sizes[] = {32, 1, 7, 32, 2, 1, 1, 19};
     CQuillstripDSP engine;
+    CIIR reference, referenceShelf;
     engine.Configure(channels, false);
     engine.SetSampleRate(kRate);
+    if (shelf) {
+        FilterSettings& band = engine.Filter(0);
+        band.type = CIIR::kLowShelf;
+        band.freq = 200.0f;
+        band.gain = -5.0f;
+        band.q = 1.0f;
+        band.on = true;
+        engine.UpdateFilter(0);
+        referenceShelf.SetSampleRate(kRate);
+        referenceShelf.Design(CIIR::kLowShelf, kRate, 200.0, -5.0, 1.0);
+        referenceShelf.Reset();  // as the engine's reset below: no glide
+    }
     engine.SetBypass(false);
     engine.Reset();
-    CIIR reference;
     reference.SetSampleRate(kRate);
     reference.DesignFlat(kRate);
     reference.Reset();
@@ -62,10 +76,14 @@ SRun RunChunks(int32_t channels, bool throughEngine, int32_t switchAt)
             float* outs[2] = {out[0], out[1]};
             engine.Process(outs, ins, n);
         } else {
-            if (channels == 2)
-                reference.ProcessStereo(x[0], x[1], n);
-            else
-                reference.ProcessMono(x[0], n);
+            for (CIIR* filter : {&referenceShelf, &reference}) {
+                if (filter == &referenceShelf && !shelf)
+                    continue;
+                if (channels == 2)
+                    filter->ProcessStereo(x[0], x[1], n);
+                else
+                    filter->ProcessMono(x[0], n);
+            }
             for (int32_t c = 0; c < channels; ++c)
                 for (int32_t i = 0; i < n; ++i)
                     out[c][i] = static_cast<float>(x[c][i]);
@@ -89,12 +107,13 @@ int64_t FirstDifference(const std::vector<float>& a, const std::vector<float>& b
 
 TEST(EngineIdle, ABandSwitchedOnAfterRestingCarriesOnAsIfItHadRun)
 {
-    for (int32_t channels : {1, 2})
-        for (int32_t switchAt : {1, 57, 58, 61, 200}) {  // after chunks of 32, 32, 1, 1 and 1 frames
-            const SRun engine = RunChunks(channels, true, switchAt);
-            const SRun reference = RunChunks(channels, false, switchAt);
-            for (int32_t c = 0; c < channels; ++c)
-                EXPECT_EQ(FirstDifference(engine.out[c], reference.out[c]), -1)
-                    << channels << " channel(s), switched at " << switchAt;
-        }
+    for (bool shelf : {false, true})
+        for (int32_t channels : {1, 2})
+            for (int32_t switchAt : {1, 57, 58, 61, 200}) {  // after chunks of 32, 32, 1, 1 and 1 frames
+                const SRun engine = RunChunks(channels, true, switchAt, shelf);
+                const SRun reference = RunChunks(channels, false, switchAt, shelf);
+                for (int32_t c = 0; c < channels; ++c)
+                    EXPECT_EQ(FirstDifference(engine.out[c], reference.out[c]), -1)
+                        << channels << " channel(s), switched at " << switchAt << (shelf ? ", shelf on" : "");
+            }
 }
