@@ -80,9 +80,9 @@ TEST(Lv2RealTime, RunAllocatesNothing)
             ++changedRuns;
         }
         const uint32_t frames = block % 4 < 2 ? 700 : 1 + static_cast<uint32_t>(block);
-        counting = true;
+        t_watched = true;
         d->run(instance, frames);
-        counting = false;
+        t_watched = false;
         total += allocations.exchange(0);
     }
     EXPECT_EQ(total, 0);

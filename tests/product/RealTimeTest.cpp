@@ -2,6 +2,7 @@
 // every free and every blocking mutex acquisition made on the thread that runs Process
 // (and queues the block's automation), with every section on, the side-chain keyed,
 // the analyser attached and automation arriving, oversampling switching among it.
+#include "tests/support/AllocationCounter.h"
 #include "tests/support/PlugInHarness.h"
 
 #include "foundation/Mutex.h"
@@ -20,21 +21,10 @@
 #include <string>
 #include <thread>
 
-namespace {
 // Only the audio thread, and only inside Process, is watched: the test thread plays the
 // UI thread between blocks, and other threads (the preference timer) may do as they like.
-thread_local bool t_watched = false;
-std::atomic<int> allocations{0}, frees{0}, locks{0};
-void CountAllocation()
-{
-    if (t_watched)
-        allocations.fetch_add(1, std::memory_order_relaxed);
-}
-void CountFree(const volatile void* p)
-{
-    if (t_watched && p)
-        frees.fetch_add(1, std::memory_order_relaxed);
-}
+namespace {
+std::atomic<int> locks{0};
 }  // namespace
 
 // Every blocking acquisition of a pthread mutex or rwlock (std::mutex, std::recursive_mutex
@@ -60,79 +50,6 @@ int CountedLock(const char* name, Lock* lock)
 extern "C" int pthread_mutex_lock(pthread_mutex_t* m) { return CountedLock("pthread_mutex_lock", m); }
 extern "C" int pthread_rwlock_rdlock(pthread_rwlock_t* l) { return CountedLock("pthread_rwlock_rdlock", l); }
 extern "C" int pthread_rwlock_wrlock(pthread_rwlock_t* l) { return CountedLock("pthread_rwlock_wrlock", l); }
-
-#if defined(__SANITIZE_ADDRESS__)
-#define QS_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define QS_ASAN 1
-#endif
-#endif
-
-#ifdef QS_ASAN
-// AddressSanitizer owns malloc and operator new, so replacing them cannot work; its
-// allocator reports every allocation and free, new and delete included, to hooks instead.
-extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*)(const volatile void*, size_t),
-                                                         void (*)(const volatile void*));
-namespace {
-void OnMalloc(const volatile void*, size_t) { CountAllocation(); }
-void OnFree(const volatile void* p) { CountFree(p); }
-const int hooksInstalled = __sanitizer_install_malloc_and_free_hooks(OnMalloc, OnFree);
-}  // namespace
-#else
-extern "C" void* __libc_malloc(size_t);
-extern "C" void* __libc_calloc(size_t, size_t);
-extern "C" void* __libc_realloc(void*, size_t);
-extern "C" void __libc_free(void*);
-extern "C" void* __libc_memalign(size_t, size_t);
-
-extern "C" void* malloc(size_t n)
-{
-    CountAllocation();
-    return __libc_malloc(n);
-}
-extern "C" void* calloc(size_t n, size_t m)
-{
-    CountAllocation();
-    return __libc_calloc(n, m);
-}
-extern "C" void* realloc(void* p, size_t n)
-{
-    CountAllocation();
-    return __libc_realloc(p, n);
-}
-// Aligned allocations too: libstdc++'s aligned new comes through aligned_alloc.
-extern "C" void* aligned_alloc(size_t alignment, size_t n)
-{
-    CountAllocation();
-    return __libc_memalign(alignment, n);
-}
-extern "C" int posix_memalign(void** p, size_t alignment, size_t n)
-{
-    CountAllocation();
-    if (alignment % sizeof(void*) != 0 || (alignment & (alignment - 1)) != 0)
-        return EINVAL;
-    *p = __libc_memalign(alignment, n);
-    return *p ? 0 : ENOMEM;
-}
-extern "C" void free(void* p)
-{
-    CountFree(p);
-    __libc_free(p);
-}
-void* operator new(size_t n)
-{
-    CountAllocation();
-    if (void* p = __libc_malloc(n ? n : 1))
-        return p;
-    throw std::bad_alloc();
-}
-void* operator new[](size_t n) { return operator new(n); }
-void operator delete(void* p) noexcept { free(p); }
-void operator delete[](void* p) noexcept { free(p); }
-void operator delete(void* p, size_t) noexcept { free(p); }
-void operator delete[](void* p, size_t) noexcept { free(p); }
-#endif
 
 namespace {
 
@@ -234,7 +151,8 @@ TEST(RealTime, ProcessNeitherAllocatesNorFreesNorLocks)
         bool fed = false;
         for (auto& feed : feeds) {
             feed.Update(true);
-            fed = fed || std::any_of(feed.GetSpectrum(), feed.GetSpectrum() + feed.GetBins(), [](float v) { return v > 0; });
+            fed = fed
+                || std::any_of(feed.GetSpectrum(), feed.GetSpectrum() + feed.GetBins(), [](float v) { return v > 0; });
         }
         EXPECT_TRUE(fed) << "the analyser was never fed";
         EXPECT_EQ(total.allocations, 0) << "side-chain channels " << sidechain;
@@ -263,8 +181,12 @@ TEST(RealTime, TheCountersSeeAllocationsFreesAndLocks)
         std::free(m);
         delete w;
         delete v;
-        { std::lock_guard<std::mutex> guard(plain); }
-        { zt::CAutoLock guard(framework); }
+        {
+            std::lock_guard<std::mutex> guard(plain);
+        }
+        {
+            zt::CAutoLock guard(framework);
+        }
     });
     EXPECT_GE(c.allocations, 4);
     EXPECT_GE(c.frees, 4);
