@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# Runs the benchmarks behind the performance limits once (medians of five repetitions)
+# and prints them as a table with the ratios and the limit each must keep, all from
+# that one run. Needs a built tree (scripts/setup.sh or scripts/test.sh) and python3.
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="${BUILD_DIR:-$root/build}"
+bench="$build/bench/quillstrip_bench"
+[ -x "$bench" ] || cmake --build "$build" -j"$(nproc)" --target quillstrip_bench
+json="$(mktemp)"
+trap 'rm -f "$json"' EXIT
+filter='^(ProcessStereo|Vst3Process|BM_LimiterProgram|BM_WholeChain|BM_OversamplingStereo32|BM_CompressorTypesCompared|BM_Instances)'
+"$bench" --benchmark_filter="$filter" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
+  --benchmark_format=json --benchmark_out="$json" --benchmark_out_format=json >/dev/null
+python3 - "$json" <<'PY'
+import json, sys
+runs = {}
+for b in json.load(open(sys.argv[1]))["benchmarks"]:
+    if b.get("aggregate_name") == "median":
+        runs[b["run_name"]] = b
+
+def value(name, counter="per_frame"):
+    b = runs.get(name)
+    if b is None or counter not in b:
+        return None
+    # Per-frame counters are rates inverted: seconds per frame.
+    return b[counter] * (1e9 if counter.startswith("per_") else 1.0)
+
+rows = []
+def row(what, v, limit, unit="ns/frame"):
+    ok = "" if v is None else ("yes" if v <= limit else "NO")
+    shown = "missing" if v is None else f"{v:.2f}"
+    rows.append((what, shown, f"<= {limit:g}", unit, ok))
+
+def ratio(a, b):
+    return None if a is None or b is None else a / b
+
+for frames in (32, 512):
+    row(f"every section off, VST 3 bundle, {frames}-frame blocks", value(f"Vst3Process/frames:{frames}/setting:0"), 2)
+    row(f"every section off, plug-in object, {frames}-frame blocks", value(f"ProcessStereo/frames:{frames}/bands:0"), 2)
+    row(f"one EQ band on, plug-in object, {frames}-frame blocks", value(f"ProcessStereo/frames:{frames}/bands:1"), 5)
+limiter = value("BM_LimiterProgram/45/6")
+row("limiter, both stages, program material", limiter, 10)
+if "BM_LimiterProgram/45/6" in runs:
+    rows.append(("  its mean reduction", f"{runs['BM_LimiterProgram/45/6']['reduction_dB']:.2f}", "about 6", "dB", ""))
+    rows.append(("  samples above the ceiling", f"{runs['BM_LimiterProgram/45/6']['over_ceiling']:g}", "0", "", ""))
+def info(what, v, unit="ns/frame"):
+    rows.append((what, "missing" if v is None else f"{v:.2f}", "", unit, ""))
+
+for t in (0, 1):
+    for o in (0, 1):
+        info(f"whole chain, every section on, type {t + 1}, oversampling {'on' if o else 'off'}",
+             value(f"BM_WholeChain/type:{t}/oversampling:{o}"))
+for t in (0, 1):
+    row(f"whole chain with oversampling / without, compressor type {t + 1}",
+        ratio(value(f"BM_WholeChain/type:{t}/oversampling:1"), value(f"BM_WholeChain/type:{t}/oversampling:0")), 2.6, "x")
+for kernel, limit in (("symmetric_avx2", 30), ("symmetric", 60), ("symmetric_avx512", 30)):
+    row(f"converter pair, stereo, {kernel} kernel", value(f"BM_OversamplingStereo32/{kernel}"), limit)
+row("type 2 compressor / type 1", value("BM_CompressorTypesCompared", "ratio"), 1.2, "x")
+row("fifty instances / one, per instance and frame",
+    ratio(value("BM_Instances/instances:50", "per_instance_frame"), value("BM_Instances/instances:1", "per_instance_frame")),
+    1.25, "x")
+if "BM_Instances/instances:1" in runs:
+    rows.append(("  heap per instance", f"{runs['BM_Instances/instances:1']['heap_bytes_per_instance'] / 1024:.0f}", "", "KiB", ""))
+
+print("| measure | median | limit | unit | kept |")
+print("|---|---|---|---|---|")
+for r in rows:
+    print("| " + " | ".join(r) + " |")
+PY
