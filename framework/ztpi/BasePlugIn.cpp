@@ -76,6 +76,7 @@ bool CBasePlugIn::Open()
         automationIndex_[static_cast<size_t>(set)].assign(static_cast<size_t>(parameters_->GetNumParameters(set)), -1);
     TakeSnapshot();
     DefineAutomation();
+    automation_.shrink_to_fit();  // kept for the plug-in's life: no growth room
     deferredWords_ = (automation_.size() + 63) / 64;
     deferred_ = std::make_unique<std::atomic<uint64_t>[]>(deferredWords_);
     ScanPresets();
