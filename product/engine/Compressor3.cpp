@@ -130,11 +130,14 @@ inline __attribute__((always_inline)) double Step(double dv, double k, double in
     if (d > sum) {
         biquad::Section(c, s, pairs::Pair{d, d});
     } else {
-        const pairs::Pair e = s.y1 * decay;
+        pairs::Pair e = s.y1 * decay;
         // A part below the floor becomes 0; a NaN stays, as the scalar test leaves it.
+        // Rarely taken, so the decayed pair goes on to the next sample without waiting
+        // for the test.
         const pairs::PairBits dropped = e < kEnvelopeFloor;
-        const pairs::Pair kept = pairs::Pair(pairs::PairBits(e) & ~dropped);
-        s.x1 = s.x2 = s.y1 = s.y2 = kept;
+        if (dropped[0] | dropped[1])
+            e = pairs::Pair(pairs::PairBits(e) & ~dropped);
+        s.x1 = s.x2 = s.y1 = s.y2 = e;
     }
     return g;
 }
