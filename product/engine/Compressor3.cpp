@@ -15,6 +15,8 @@ constexpr float kMinReleaseMs = 20.0f;
 constexpr double kGainFloor = double(0.01f);
 // Keeps the detector above zero so a silent key still counts as an attack.
 constexpr double kDetectorBias = double(1e-35f);
+constexpr double kBiasInvisible = 0x1p-60;
+static_assert(kDetectorBias < 0x1p-60 * 0x1p-54, "below half a unit in the last place from 2^-60 up");
 // Decayed envelopes below this are dropped at once.
 constexpr double kEnvelopeFloor = double(1e-22f);
 // Denormal guard after each block.
@@ -126,7 +128,11 @@ inline __attribute__((always_inline)) double Step(double dv, double k, double in
 {
     const double sum = s.y1[0] + s.y1[1];
     const double g = std::max(kGainFloor, 1.0 - k * sum);
-    const double d = invThreshold * dv * g + kDetectorBias;
+    // The bias is below half a unit in the last place of any level from 2^-60 up, so
+    // adding it leaves such a level as it is; skipped there, the add stays off the
+    // feedback path.
+    const double level = invThreshold * dv * g;
+    const double d = __builtin_expect(level >= kBiasInvisible, 1) ? level : level + kDetectorBias;
     if (d > sum) {
         biquad::Section(c, s, pairs::Pair{d, d});
     } else {
