@@ -2,6 +2,8 @@
 
 #include "dsp/simd/Pair.h"
 
+#include <emmintrin.h>
+
 #include <algorithm>
 #include <cmath>
 #include <initializer_list>
@@ -141,7 +143,7 @@ inline __attribute__((always_inline)) double Step(double dv, double k, double in
         // Rarely taken, so the decayed pair goes on to the next sample without waiting
         // for the test.
         const pairs::PairBits dropped = e < kEnvelopeFloor;
-        if (dropped[0] | dropped[1])
+        if (_mm_movemask_pd(__m128d(dropped)))
             e = pairs::Pair(pairs::PairBits(e) & ~dropped);
         s.x1 = s.x2 = s.y1 = s.y2 = e;
     }
