@@ -12,8 +12,6 @@
 // on its own. The tables are filled at load time; nothing allocates.
 #pragma once
 
-#include "dsp/simd/Pair.h"
-
 #include <cstdint>
 #include <cstring>
 
@@ -105,63 +103,6 @@ inline __attribute__((always_inline)) double Exp(double y)
     const int32_t whole = n >> 7;  // floor(n / 128)
     const double scale = FromBits(uint64_t(int64_t(whole) + 1023) << 52);
     return p * gTables.exp2[n & (kExpEntries - 1)] * scale;
-}
-
-// Log and Exp on two values at once, for callers with many independent values. Each
-// lane does exactly the scalar function's arithmetic, so it holds exactly its result;
-// the integer steps are rewritten for 64-bit lanes without changing their values.
-using PairU = uint64_t __attribute__((vector_size(16)));
-
-inline PairU BitsOf(pairs::Pair v)
-{
-    PairU b;
-    std::memcpy(&b, &v, sizeof b);
-    return b;
-}
-
-inline pairs::Pair FromBitsOf(PairU b)
-{
-    pairs::Pair v;
-    std::memcpy(&v, &b, sizeof v);
-    return v;
-}
-
-// Log for two values, each 1 < x <= kLogMax.
-inline pairs::Pair Log(pairs::Pair x)
-{
-    const PairU b = BitsOf(x);
-    const PairU j = (b >> (52 - kLogBits)) & (kLogEntries - 1);
-    const pairs::Pair m = FromBitsOf((b & 0x000fffffffffffffull) | 0x3ff0000000000000ull);
-    const pairs::Pair inverse = {gTables.inverse[j[0]], gTables.inverse[j[1]]};
-    const pairs::Pair logStart = {gTables.logStart[j[0]], gTables.logStart[j[1]]};
-    const pairs::Pair r = m * inverse - 1.0;
-    const pairs::Pair r2 = r * r;
-    const pairs::Pair p
-        = ((0.5 - r * (1.0 / 3.0)) + r2 * (0.25 - r * 0.2)) + (r2 * r2) * (1.0 / 6.0 - r * (1.0 / 7.0));
-    // double(k) for the unbiased exponent k: the biased exponent placed in the low bits
-    // of 2^52, then 2^52 and the bias taken off, both exactly.
-    const pairs::Pair kf = (FromBitsOf((b >> 52) | 0x4330000000000000ull) - 0x1p52) - 1023.0;
-    return (kf * kLn2High + logStart) + ((r - r2 * p) + kf * kLn2Low);
-}
-
-// Exp for two values, each |y| <= kExpMax. A lane outside that range gives a value to be
-// discarded, never a read outside the table.
-inline __attribute__((always_inline)) pairs::Pair Exp(pairs::Pair y)
-{
-    constexpr double kShifter = 0x1.8p52;
-    const pairs::Pair shifted = y * k128ByLn2 + kShifter;
-    const pairs::Pair nf = shifted - kShifter;
-    // The scalar n is Bits(shifted) - Bits(kShifter) here; offset by 1023 * 128 it is
-    // positive, so its remainder and floor quotient by 128 come from a mask and a shift,
-    // the quotient already carrying the exponent bias.
-    const PairU u = BitsOf(shifted) - Bits(kShifter) + uint64_t(1023 * 128);
-    const PairU index = u & (kExpEntries - 1);
-    const pairs::Pair scale = FromBitsOf((u >> 7) << 52);
-    const pairs::Pair t = (y - nf * kLn2By128High) - nf * kLn2By128Low;
-    const pairs::Pair t2 = t * t;
-    const pairs::Pair p = 1.0 + (t + t2 * ((0.5 + t * (1.0 / 6.0)) + t2 * (1.0 / 24.0 + t * (1.0 / 120.0))));
-    const pairs::Pair table = {gTables.exp2[index[0]], gTables.exp2[index[1]]};
-    return p * table * scale;
 }
 
 // The float the value g rounds to, or a negative value when g lies too close to a

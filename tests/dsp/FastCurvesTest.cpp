@@ -1,13 +1,11 @@
 // The fast log and exp against long-double references over the ranges their error
 // bounds are stated for, and SafeFloat: an approximation it accepts rounds to the same
-// float as the exact value, including exact values on a float midpoint; and the two-lane
-// versions against the scalar ones, bit for bit.
+// float as the exact value, including exact values on a float midpoint.
 #include "dsp/FastCurves.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
 #include <limits>
 #include <random>
 
@@ -37,24 +35,6 @@ TEST(FastCurves, LogAndExpStayWithinTheirBounds)
         checkExp(y);
     for (int i = 0; i < 200000; ++i)
         checkExp(exponent(rng));
-}
-
-TEST(FastCurves, TwoLaneVersionsHoldExactlyTheScalarResults)
-{
-    std::mt19937_64 rng(3);
-    std::uniform_real_distribution<double> octave(0.0, 16.0), exponent(-fastcurves::kExpMax, fastcurves::kExpMax);
-    auto same = [](double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; };
-    for (int i = 0; i < 100000; ++i) {
-        // Ends of the ranges among them, and lanes that differ in exponent and table entry.
-        const double x0 = i == 0 ? std::nextafter(1.0, 2.0) : std::exp2(octave(rng));
-        const double x1 = i == 0 ? fastcurves::kLogMax : std::exp2(octave(rng));
-        const pairs::Pair lx = fastcurves::Log(pairs::Pair{x0, x1});
-        ASSERT_TRUE(same(lx[0], fastcurves::Log(x0)) && same(lx[1], fastcurves::Log(x1))) << x0 << " " << x1;
-        const double y0 = i == 0 ? -fastcurves::kExpMax : exponent(rng);
-        const double y1 = i == 0 ? fastcurves::kExpMax : exponent(rng);
-        const pairs::Pair ey = fastcurves::Exp(pairs::Pair{y0, y1});
-        ASSERT_TRUE(same(ey[0], fastcurves::Exp(y0)) && same(ey[1], fastcurves::Exp(y1))) << y0 << " " << y1;
-    }
 }
 
 TEST(FastCurves, SafeFloatAcceptsOnlyWhatRoundsAsTheExactValue)
