@@ -45,9 +45,9 @@ constexpr double kMaxFastError = 1e-12;
 static_assert(kMaxFastError < fastcurves::kSafeFloatError, "the fast path must stay inside SafeFloat's band");
 // Exponent range kept far from float overflow and underflow.
 constexpr double kMaxExponent = 80.0;
-// Release steps a chain of gains runs before it starts again from the formula.
-constexpr int32_t kChainSteps = 32;
 static_assert(kMaxExponent <= fastcurves::kExpMax, "the fast exp is analysed up to its range only");
+// Release steps a chain of gains runs before it starts again from the fast log and exp.
+constexpr int32_t kChainSteps = 32;
 
 // ln(i/8192), the gain table's levels, by the library (i = 0 gives -inf, never used).
 struct SLevelLogs {

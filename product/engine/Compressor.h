@@ -15,7 +15,9 @@
 // a generation count; an entry is recomputed when it is first read, so a block costs at
 // most one curve evaluation per sample instead of 8193. Entries read equal the full
 // rebuild exactly. An entry holds the gain already rounded to float, as it is applied,
-// so it may come from the fast log/exp wherever that provably rounds the same.
+// so it may come from the fast log/exp wherever that provably rounds the same. Above full
+// scale the same holds for gains along a release, which follow one from another by a
+// constant factor (the limiter's stage spends much of its time there).
 #pragma once
 
 #include "product/engine/Detector.h"
