@@ -46,6 +46,8 @@ static_assert(kMaxFastError < fastcurves::kSafeFloatError, "the fast path must s
 // Exponent range kept far from float overflow and underflow.
 constexpr double kMaxExponent = 80.0;
 static_assert(kMaxExponent <= fastcurves::kExpMax, "the fast exp is analysed up to its range only");
+// Release steps a chain of gains runs before it starts again from the fast log and exp.
+constexpr int32_t kChainSteps = 32;
 
 // ln(i/8192), the gain table's levels, by the library (i = 0 gives -inf, never used).
 struct SLevelLogs {
@@ -94,6 +96,7 @@ void CCompressor::Refresh(bool force)
 {
     const float t = Load(thresholdDb_), r = Load(ratio_), knee = Load(kneePercent_);
     if (force || t != curveThreshold_ || r != curveRatio_ || knee != curveKnee_) {
+        chainStale_ = true;
         curveThreshold_ = t;
         curveRatio_ = r;
         curveKnee_ = knee;
@@ -109,6 +112,7 @@ void CCompressor::Refresh(bool force)
     if (force || release != appliedReleaseMs_) {
         appliedReleaseMs_ = release;
         releaseCoef_ = OnePole(std::max(double(release), kMinReleaseMs), rate_);
+        chainStale_ = true;
     }
 }
 
@@ -154,6 +158,7 @@ void CCompressor::CheckFastCurve(double lowerLog, double upperLog)
     const double p = std::fabs(exponentAbove_);
     const double above = p * kLogError * 1.01 + u * p * kFastMaxLog + kPowError + kExpError + 4.0 * kUnit;
     fastAbove_ = above <= kMaxFastError;
+    aboveError_ = above;
 
     // The knee's exponent is q = k1 ln x - k2, for |ln x| up to lk. The above bound
     // holds in the table as well: there |ln x| stays below ln 2^13.
@@ -167,7 +172,9 @@ void CCompressor::CheckFastCurve(double lowerLog, double upperLog)
     // the lowest nonzero level. The edges' logs come from their exponents; the margin
     // covers the roundings, and a NaN fails the test.
     const double lk = upperEdge_ > 1.0 ? std::min(upperLog, kFastMaxLog) + 1e-9 : 0.0;
-    fastKnee_ = kneeError(lk) <= kMaxFastError;
+    kneeError_ = kneeError(lk);
+    kneeLog_ = lk;
+    fastKnee_ = kneeError_ <= kMaxFastError;
     const double tableLk = !(lowerEdge_ >= 1.0) ? -std::max(lowerLog, kTableMinLog) + 1e-9 : 0.0;
     fastTableKnee_ = kneeError(tableLk) <= kMaxFastError;
 }
@@ -197,10 +204,93 @@ inline double CCompressor::AboveFullScale(double x) const
 
 double CCompressor::ExactGain(double x) const { return double(float(CurveGain(x))); }
 
-void CCompressor::AboveFullScale(double* e, int32_t n) const
+void CCompressor::CheckChain()
 {
-    for (int32_t i = 0; i < n; ++i)
-        e[i] = AboveFullScale(e[i]);
+    chainStale_ = false;
+    // A release step makes x' = x d (1 + delta), |delta| <= 2^-53, d the decay factor, so
+    // above the knee the gain's exact factor per step is d^p (1 + delta)^p, and in the
+    // knee, with L = ln x and c = ln d, exp(K1 (2 L c + c^2) - K2 c) times a factor
+    // within |2 K1 L - K2 + 2 K1 c| |delta| of 1, that step factor itself growing by
+    // exp(2 K1 c^2) per step. The chain multiplies by the rounded factors from a gain
+    // of the fast path (its error within aboveError_ or kneeError_), at most
+    // kChainSteps times; the bounds below add the roundings of the factors and products
+    // and the deltas over that many steps, and must stay within what SafeFloat allows.
+    const double decay = 1.0 - releaseCoef_;
+    const double c = std::log(decay);
+    releaseLog_ = c;
+    chainAbove_ = std::pow(decay, exponentAbove_);
+    chainKnee_ = std::exp(2.0 * k1_ * c * c);
+    const double u = kUnit * 1.01, steps = double(kChainSteps);
+    const double p = std::fabs(exponentAbove_);
+    const double aboveBound = aboveError_ + steps * (p * u + kPowError + u);
+    chainAboveOk_ = fastAbove_ && aboveBound <= kMaxFastError && std::isnormal(chainAbove_);
+
+    const double a1 = std::fabs(k1_), b = std::fabs(k2_), ac = std::fabs(c), lk = kneeLog_;
+    // The step factor at the start: the fast exp of an exponent from the fast log and
+    // c, each within its error, and four roundings on terms of these sizes.
+    const double first
+        = kExpError + 2.0 * a1 * ac * kLogError * 1.01 + 8.0 * u * (2.0 * a1 * lk * ac + a1 * ac * ac + b * ac);
+    const double growth = kPowError + 7.0 * u * 2.0 * a1 * ac * ac;  // exp(2 K1 c^2) as computed
+    const double perStep = growth + u + 2.0 * a1 * ac * u;
+    const double slope = 2.0 * a1 * lk + b + 2.0 * a1 * ac;
+    const double kneeBound
+        = kneeError_ + steps * first + steps * (steps - 1.0) / 2.0 * perStep + steps * u * (1.0 + slope);
+    chainKneeOk_ = fastKnee_ && kneeBound <= kMaxFastError && std::isnormal(chainKnee_) && ac <= 1.0;
+}
+
+void CCompressor::AboveFullScale(double* e, int32_t n, double decay)
+{
+    // One after another, each as AboveFullScale(x) gives it. An envelope that is the one
+    // before it times decay, on the same branch of the curve, follows from that one's
+    // unrounded fast gain by the chain's factors instead of a log and an exp; a chain
+    // starts only from a gain SafeFloat accepted and ends after kChainSteps.
+    double gain = 0.0, factor = 0.0;  // the last unrounded gain; in the knee its step factor
+    bool knee = false;
+    int32_t steps = kChainSteps;  // none running
+    double previous = 0.0;
+    for (int32_t k = 0; k < n; ++k) {
+        const double x = e[k];
+        double g = -1.0;
+        if (x <= lowerEdge_) {
+            g = 1.0;
+            steps = kChainSteps;
+        } else if (steps < kChainSteps && x == previous * decay && (knee || x >= upperEdge_)) {
+            if (knee) {
+                gain *= factor;
+                factor *= chainKnee_;
+            } else {
+                gain *= chainAbove_;
+            }
+            ++steps;
+            g = SafeFloat(gain);
+        } else if (x <= kFastMax) {
+            const double lx = fastcurves::Log(x);
+            knee = x < upperEdge_;
+            const double y = knee ? (lx * k1_ - k2_) * lx : exponentAbove_ * lx;
+            steps = kChainSteps;
+            if ((knee ? fastKnee_ : fastAbove_) && std::fabs(y) <= kMaxExponent) {
+                gain = fastcurves::Exp(y) * (knee ? k3_ : factorAbove_);
+                g = SafeFloat(gain);
+                // Only when the next envelope is a release step from this one.
+                const bool next = k + 1 < n && e[k + 1] == x * decay;
+                if (next && chainStale_)
+                    CheckChain();
+                if (next && (knee ? chainKneeOk_ : chainAboveOk_)) {
+                    const double r = (k1_ * (2.0 * lx + releaseLog_) - k2_) * releaseLog_;
+                    if (!knee || std::fabs(r) <= kMaxExponent) {
+                        factor = knee ? fastcurves::Exp(r) : 0.0;
+                        steps = 0;
+                    }
+                }
+            }
+        }
+        if (!(g >= 0.0)) {
+            g = ExactGain(x);
+            steps = kChainSteps;
+        }
+        e[k] = g;
+        previous = x;
+    }
 }
 
 double CCompressor::FillEntry(int32_t i)
@@ -295,7 +385,7 @@ void CCompressor::ProcessBlock(double* l, double* r, const double* keyL, const d
                 lateL[lateCount++] = envL;
             }
         }
-        AboveFullScale(lateL, lateCount);
+        AboveFullScale(lateL, lateCount, decay);
         for (int32_t k = 0; k < lateCount; ++k) {
             const int32_t i = late[k];
             const double g = lateL[k];
@@ -358,7 +448,7 @@ void CCompressor::ProcessMonoBlock(double* x, const double* key, int32_t n, int3
             lateEnv[lateCount++] = env;
         }
     }
-    AboveFullScale(lateEnv, lateCount);
+    AboveFullScale(lateEnv, lateCount, decay);
     for (int32_t k = 0; k < lateCount; ++k) {
         const int32_t i = late[k];
         const double g = lateEnv[k];

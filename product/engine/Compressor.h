@@ -15,7 +15,9 @@
 // a generation count; an entry is recomputed when it is first read, so a block costs at
 // most one curve evaluation per sample instead of 8193. Entries read equal the full
 // rebuild exactly. An entry holds the gain already rounded to float, as it is applied,
-// so it may come from the fast log/exp wherever that provably rounds the same.
+// so it may come from the fast log/exp wherever that provably rounds the same. Above full
+// scale the same holds for gains along a release, which follow one from another by a
+// constant factor (the limiter's stage spends much of its time there).
 #pragma once
 
 #include "product/engine/Detector.h"
@@ -86,13 +88,19 @@ private:
     // fast exp, or a negative value where that cannot be trusted; fastKnee tells whether
     // the knee's power law may use it over the range x comes from.
     double FastGain(double x, double lx, bool fastKnee) const;
-    // The same in place over e[0..n).
-    void AboveFullScale(double* e, int32_t n) const;
+    // The same in place over e[0..n), the envelopes above full scale of one block in
+    // their order. An envelope that is the one before it times decay (a release step)
+    // takes its gain from that one's by a constant factor where CheckChain allows.
+    void AboveFullScale(double* e, int32_t n, double decay);
     // The formula, out of line for the rare values the fast evaluation leaves.
     double ExactGain(double x) const;
     // Whether each power law of the current curve is close enough to its fast
     // evaluation to be used, from the natural logs of lowerEdge_ and upperEdge_.
     void CheckFastCurve(double lowerLog, double upperLog);
+    // Factors and permissions of the release-step chain, from the curve and the release
+    // coefficient; run when a chain would first start after either changed, so a curve
+    // that moves every chunk without reaching above full scale never pays for it.
+    void CheckChain();
     // At most CDetector::kMaxFrames; settings as read at the start of the call.
     void ProcessBlock(double* l, double* r, const double* keyL, const double* keyR, int32_t n, int32_t stereoMode,
                       int32_t detection, double out);
@@ -123,6 +131,13 @@ private:
     // As CheckFastCurve finds for the neutral curve; fastKnee_ covers the knee above full
     // scale, fastTableKnee_ the knee within the table.
     bool fastAbove_ = true, fastKnee_ = false, fastTableKnee_ = false;
+    // Their error bounds above full scale, which the chain adds to.
+    double aboveError_ = 0.0, kneeError_ = 0.0;
+    double kneeLog_ = 0.0;  // the largest ln x the knee covers above full scale
+    // Release steps: ln of the decay factor; the gain's factor per step above the knee;
+    // in the knee the factor by which the step's own factor grows; whether each holds.
+    double releaseLog_ = 0.0, chainAbove_ = 1.0, chainKnee_ = 1.0;
+    bool chainAboveOk_ = false, chainKneeOk_ = false, chainStale_ = true;
 
     // Gain and its generation side by side: a read touches one cache line.
     struct STableEntry {

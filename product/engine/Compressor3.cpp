@@ -1,5 +1,9 @@
 #include "product/engine/Compressor3.h"
 
+#include "dsp/simd/Pair.h"
+
+#include <emmintrin.h>
+
 #include <algorithm>
 #include <cmath>
 #include <initializer_list>
@@ -13,6 +17,8 @@ constexpr float kMinReleaseMs = 20.0f;
 constexpr double kGainFloor = double(0.01f);
 // Keeps the detector above zero so a silent key still counts as an attack.
 constexpr double kDetectorBias = double(1e-35f);
+constexpr double kBiasInvisible = 0x1p-60;
+static_assert(kDetectorBias < 0x1p-60 * 0x1p-54, "below half a unit in the last place from 2^-60 up");
 // Decayed envelopes below this are dropped at once.
 constexpr double kEnvelopeFloor = double(1e-22f);
 // Denormal guard after each block.
@@ -92,39 +98,59 @@ CCompressor3::SLevels CCompressor3::LoadLevels() const
 
 namespace {
 
-// Every memory value v: a section settled at the level v.
-template <class Section>
-inline void Settle(Section& s, double v)
+// One envelope set as a block runs it: the two sections side by side, lane 0 section A
+// and the fast part e1, lane 1 section B and the slow part e2. Every lane operation is
+// the scalar one, so each lane holds exactly what the scalar step computes, while the
+// whole set fits in registers. The parts are the sections' last outputs: an attack
+// makes each part its section's output, a release settles each section at its part.
+using SPairSection = biquad::SSection<pairs::Pair>;
+using SPairBiquad = biquad::SCoefficients<pairs::Pair>;
+
+SPairSection LoadPaired(const biquad::SSection<double>& a, const biquad::SSection<double>& b, double e1, double e2)
 {
-    s.x1 = s.x2 = s.y1 = s.y2 = v;
+    return {pairs::Pair{a.x1, b.x1}, pairs::Pair{a.x2, b.x2}, pairs::Pair{e1, e2}, pairs::Pair{a.y2, b.y2}};
 }
 
-}  // namespace
-
-double CCompressor3::Step(double dv, const SLevels& v, double fastDecay, double slowDecay, const SBiquad& a,
-                          const SBiquad& b, SEnvelope& s)
+void StorePaired(const SPairSection& p, biquad::SSection<double>& a, biquad::SSection<double>& b, double& e1,
+                 double& e2)
 {
-    // g = max(0.01, 1 - k (e1 + e2)); the detector sees the compressed level
-    // d = invT * dv * g. Rising: both sections run towards d. Falling: e1 loses 40 dB in
-    // 32 ms, e2 40 dB in the release time, and both sections settle at the decayed
-    // values so the next attack starts from there.
-    const double g = std::max(kGainFloor, 1.0 - v.k * (s.e1 + s.e2));
-    const double d = v.invThreshold * dv * g + kDetectorBias;
-    if (d > s.e1 + s.e2) {
-        s.e1 = biquad::Section(a, s.a, d);
-        s.e2 = biquad::Section(b, s.b, d);
+    a = {p.x1[0], p.x2[0], p.y1[0], p.y2[0]};
+    b = {p.x1[1], p.x2[1], p.y1[1], p.y2[1]};
+    e1 = p.y1[0];
+    e2 = p.y1[1];
+}
+
+// One sample of one envelope set; returns the gain for this sample.
+//   g = max(0.01, 1 - k (e1 + e2)); the detector sees the compressed level
+//   d = invT * dv * g. Rising: both sections run towards d. Falling: e1 loses 40 dB in
+//   32 ms, e2 40 dB in the release time, and both sections settle at the decayed values
+//   so the next attack starts from there.
+inline __attribute__((always_inline)) double Step(double dv, double k, double invThreshold, pairs::Pair decay,
+                                                  const SPairBiquad& c, SPairSection& s)
+{
+    const double sum = s.y1[0] + s.y1[1];
+    const double g = std::max(kGainFloor, 1.0 - k * sum);
+    // The bias is below half a unit in the last place of any level from 2^-60 up, so
+    // adding it leaves such a level as it is; skipped there, the add stays off the
+    // feedback path.
+    const double level = invThreshold * dv * g;
+    const double d = __builtin_expect(level >= kBiasInvisible, 1) ? level : level + kDetectorBias;
+    if (d > sum) {
+        biquad::Section(c, s, pairs::Pair{d, d});
     } else {
-        s.e1 *= fastDecay;
-        s.e2 *= slowDecay;
-        if (s.e1 < kEnvelopeFloor)
-            s.e1 = 0.0;
-        if (s.e2 < kEnvelopeFloor)
-            s.e2 = 0.0;
-        Settle(s.a, s.e1);
-        Settle(s.b, s.e2);
+        pairs::Pair e = s.y1 * decay;
+        // A part below the floor becomes 0; a NaN stays, as the scalar test leaves it.
+        // Rarely taken, so the decayed pair goes on to the next sample without waiting
+        // for the test.
+        const pairs::PairBits dropped = e < kEnvelopeFloor;
+        if (_mm_movemask_pd(__m128d(dropped)))
+            e = pairs::Pair(pairs::PairBits(e) & ~dropped);
+        s.x1 = s.x2 = s.y1 = s.y2 = e;
     }
     return g;
 }
+
+}  // namespace
 
 void CCompressor3::Flush(SEnvelope& s)
 {
@@ -169,32 +195,33 @@ void CCompressor3::ProcessBlock(double* l, double* r, const double* keyL, const 
     detectedLevel_ = detector_.Detect(detection, dL, dR, n);
 
     // Local copies so the envelope sets and coefficients stay in registers.
-    const SBiquad a = attackA_, b = attackB_;
-    const double fast = fastDecay_, slow = slowDecay_;
+    const SPairBiquad c = PairedCoefficients();
+    const pairs::Pair decay = {fastDecay_, slowDecay_};
+    const double k = v.k, invThreshold = v.invThreshold, out = v.out;
     double minGain = std::numeric_limits<double>::infinity();
-    SEnvelope s0 = env_[0];
+    SPairSection s0 = LoadPaired(env_[0].a, env_[0].b, env_[0].e1, env_[0].e2);
     if (stereoMode == dynamics::kLinked) {
         // One state set for both channels, driven by the louder one: x = out * g * x.
         for (int32_t i = 0; i < n; ++i) {
-            const double g = Step(std::max(dL[i], dR[i]), v, fast, slow, a, b, s0);
-            l[i] = v.out * g * l[i];
-            r[i] = v.out * g * r[i];
+            const double g = Step(std::max(dL[i], dR[i]), k, invThreshold, decay, c, s0);
+            l[i] = out * g * l[i];
+            r[i] = out * g * r[i];
             minGain = std::min(minGain, g);
         }
     } else {
-        SEnvelope s1 = env_[1];
+        SPairSection s1 = LoadPaired(env_[1].a, env_[1].b, env_[1].e1, env_[1].e2);
         for (int32_t i = 0; i < n; ++i) {
-            const double gl = Step(dL[i], v, fast, slow, a, b, s0);
-            const double gr = Step(dR[i], v, fast, slow, a, b, s1);
-            l[i] = v.out * gl * l[i];
-            r[i] = v.out * gr * r[i];
+            const double gl = Step(dL[i], k, invThreshold, decay, c, s0);
+            const double gr = Step(dR[i], k, invThreshold, decay, c, s1);
+            l[i] = out * gl * l[i];
+            r[i] = out * gr * r[i];
             minGain = std::min(minGain, std::min(gl, gr));
         }
-        Flush(s1);
-        env_[1] = s1;
+        StorePaired(s1, env_[1].a, env_[1].b, env_[1].e1, env_[1].e2);
+        Flush(env_[1]);
     }
-    Flush(s0);
-    env_[0] = s0;
+    StorePaired(s0, env_[0].a, env_[0].b, env_[0].e1, env_[0].e2);
+    Flush(env_[0]);
     minGain_ = minGain;
 
     if (stereoMode == dynamics::kMidSide)
@@ -207,16 +234,28 @@ void CCompressor3::ProcessMonoBlock(double* x, const double* key, int32_t n, int
     inputLevel_ = CDetector::RectifyMono(x, key, n, d);
     detectedLevel_ = detector_.Detect(detection, d, nullptr, n);
 
-    const SBiquad a = attackA_, b = attackB_;
-    const double fast = fastDecay_, slow = slowDecay_;
+    const SPairBiquad c = PairedCoefficients();
+    const pairs::Pair decay = {fastDecay_, slowDecay_};
+    const double k = v.k, invThreshold = v.invThreshold, out = v.out;
     double minGain = std::numeric_limits<double>::infinity();
-    SEnvelope s = env_[0];
+    SPairSection s = LoadPaired(env_[0].a, env_[0].b, env_[0].e1, env_[0].e2);
     for (int32_t i = 0; i < n; ++i) {
-        const double g = Step(d[i], v, fast, slow, a, b, s);
-        x[i] = v.out * g * x[i];
+        const double g = Step(d[i], k, invThreshold, decay, c, s);
+        x[i] = out * g * x[i];
         minGain = std::min(minGain, g);
     }
-    Flush(s);
-    env_[0] = s;
+    StorePaired(s, env_[0].a, env_[0].b, env_[0].e1, env_[0].e2);
+    Flush(env_[0]);
     minGain_ = minGain;
+}
+
+biquad::SCoefficients<pairs::Pair> CCompressor3::PairedCoefficients() const
+{
+    biquad::SCoefficients<pairs::Pair> c;
+    c.b0 = pairs::Pair{attackA_.b0, attackB_.b0};
+    c.b1 = pairs::Pair{attackA_.b1, attackB_.b1};
+    c.b2 = pairs::Pair{attackA_.b2, attackB_.b2};
+    c.a1 = pairs::Pair{attackA_.a1, attackB_.a1};
+    c.a2 = pairs::Pair{attackA_.a2, attackB_.a2};
+    return c;
 }

@@ -74,9 +74,9 @@ private:
 
     void Refresh(bool force);
     SLevels LoadLevels() const;
-    // One sample of one envelope set; returns the gain for this sample.
-    static double Step(double dv, const SLevels& v, double fastDecay, double slowDecay, const SBiquad& a,
-                       const SBiquad& b, SEnvelope& s);
+    // Both attack sections' coefficients side by side, A in the first lane, B in the
+    // second, as the block loops run the two sections of an envelope set at once.
+    biquad::SCoefficients<pairs::Pair> PairedCoefficients() const;
     // At most CDetector::kMaxFrames.
     void ProcessBlock(double* l, double* r, const double* keyL, const double* keyR, int32_t n, int32_t stereoMode,
                       int32_t detection, const SLevels& v);

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <emmintrin.h>
 
 namespace {
 
@@ -117,6 +118,55 @@ float CLimiter2::Run(double* x, int32_t n, float& gain, float ceiling) const
     return smallest;
 }
 
+namespace {
+
+// Sample on both channels, frame by frame from i for as long as either gain recovers;
+// returns the first frame not taken. For gains at most 1 and a step not below 0 (the
+// caller checks; landing never raises a gain), recovering is min(g + step, 1) whether
+// or not g was below 1, so both channels' gains step as one pair of float lanes, and
+// their samples as one pair of double lanes, each lane doing exactly Sample's
+// arithmetic. A frame where either channel reaches the ceiling goes through Sample.
+int32_t Both(double* left, double* right, int32_t i, int32_t n, float& gl, float& gr, float& smallestL,
+             float& smallestR, float ceiling, float recoveryStep)
+{
+    const __m128 one = _mm_set1_ps(1.0f), step = _mm_set1_ps(recoveryStep);
+    const Pair limit = {double(ceiling), double(ceiling)};
+    __m128 g = _mm_setr_ps(gl, gr, 1.0f, 1.0f), smallest = _mm_setr_ps(smallestL, smallestR, 1.0f, 1.0f);
+    do {
+        // minps gives its first operand where it is the smaller, as std::min(1.0f, v)
+        // gives v where v < 1.
+        const __m128 next = _mm_min_ps(_mm_add_ps(g, step), one);
+        const Pair x = {left[i], right[i]};
+        const Pair y = x * Pair(_mm_cvtps_pd(next));
+        const PairMask reached = Pair(PairMask(y) & PairMask{INT64_MAX, INT64_MAX}) >= limit;
+        if (reached[0] | reached[1]) {
+            alignas(16) float lanes[4], least[4];
+            _mm_store_ps(lanes, g);
+            _mm_store_ps(least, smallest);
+            Sample(left[i], lanes[0], least[0], ceiling, recoveryStep);
+            Sample(right[i], lanes[1], least[1], ceiling, recoveryStep);
+            g = _mm_load_ps(lanes);
+            smallest = _mm_load_ps(least);
+        } else {
+            left[i] = y[0];
+            right[i] = y[1];
+            g = next;
+            // std::min(smallest, g): g where g < smallest, as minps with g first.
+            smallest = _mm_min_ps(next, smallest);
+        }
+    } while (++i < n && _mm_movemask_ps(_mm_cmplt_ps(g, one)) & 3);
+    alignas(16) float lanes[4], least[4];
+    _mm_store_ps(lanes, g);
+    _mm_store_ps(least, smallest);
+    gl = lanes[0];
+    gr = lanes[1];
+    smallestL = least[0];
+    smallestR = least[1];
+    return i;
+}
+
+}  // namespace
+
 float CLimiter2::RunStereo(double* left, double* right, int32_t n, float ceiling)
 {
     // Run on each channel, both in one loop: their gains are independent, so each
@@ -130,6 +180,10 @@ float CLimiter2::RunStereo(double* left, double* right, int32_t n, float ceiling
             i = RestingBoth(left, right, i, n, gl, gr, ceiling);
             if (i == n)
                 break;
+        }
+        if (gl <= 1.0f && gr <= 1.0f && recoveryStep_ >= 0.0f) {
+            i = Both(left, right, i, n, gl, gr, smallestL, smallestR, ceiling, recoveryStep_);
+            continue;
         }
         do {
             Sample(left[i], gl, smallestL, ceiling, recoveryStep_);

@@ -183,6 +183,40 @@ TEST(CompressorCurve, GainAboveFullScaleIsTheCurveRoundedToFloat)
     }
 }
 
+TEST(CompressorCurve, GainsAlongAReleaseAboveFullScaleAreTheCurveRoundedToFloat)
+{
+    // A key far above full scale, then silence: the envelope falls by the release factor
+    // each sample, through the formula's upper branch, the knee and into the table. Each
+    // gain must be the curve at that envelope rounded to float, as for a single level.
+    struct SCurve {
+        float threshold, ratio, knee, releaseMs;
+    };
+    for (const SCurve& k : {SCurve{-6.3f, 20, 100, 160}, SCurve{-20, 4, 60, 5}, SCurve{-1, 1.5f, 0, 40},
+                            SCurve{-30, 30, 100, 1000}, SCurve{-12, 0.5f, 30, 20}}) {
+        SSettings s;
+        s.thresholdDb = k.threshold, s.ratio = k.ratio, s.knee = k.knee, s.attackMs = 0, s.releaseMs = k.releaseMs;
+        const int rate = 48000;
+        CCompressor c;
+        Configure(c, rate, s);
+        const double decay = 1.0 - (1.0 - std::exp(-1.0 / (k.releaseMs * 0.001 * rate)));  // as the section forms it
+        const int frames = int(std::log(1.0 / 3000.0) / std::log(decay)) + 64;
+        Buffer l(size_t(frames), 1.0), r = l, key(size_t(frames), 0.0);
+        key[0] = 3000.0;
+        Drive(c, l, r, &key, &key);
+        double envelope = 3000.0;
+        int compared = 0;
+        for (int i = 1; i < frames && envelope * decay > 1.0; ++i) {
+            envelope *= decay;
+            const long double g = LongKneeGain(envelope, k.threshold, k.ratio, k.knee);
+            if (NearFloatMidpoint(g))
+                continue;
+            ASSERT_EQ(l[size_t(i)], double(float(g))) << "T " << k.threshold << " R " << k.ratio << " sample " << i;
+            ++compared;
+        }
+        EXPECT_GT(compared, 40);
+    }
+}
+
 TEST(CompressorCurve, TableHoldsTheCurveRoundedToFloatAtEveryLevel)
 {
     // Every table level, for curves whose knee reaches deep below full scale, both as

@@ -31,21 +31,35 @@ TEST(Limiter2, FullScaleSampleLandsOnTheCeilingThenRecoversAtAConstantRate)
 
 TEST(Limiter2, NothingEverPassesTheCeiling)
 {
-    CLimiter2 limiter;
-    limiter.Setup(1, 48000.0f, 100.0f);
-    uint32_t seed = 99;
-    for (float threshold : {-0.3f, -6.0f, -23.9f, 0.0f}) {
-        limiter.SetThreshold(threshold);
-        const float ceiling = limiter.GetCeiling();
-        for (int block = 0; block < 200; ++block) {
-            double x[32];
-            for (double& v : x) {
-                seed = seed * 1664525u + 1013904223u;
-                v = (static_cast<int32_t>(seed) / 2147483648.0) * 8.0;  // up to +18 dB over full scale
+    // Mono, and stereo with the two sides landing and recovering at different times.
+    for (int channels : {1, 2}) {
+        CLimiter2 limiter;
+        limiter.Setup(channels, 48000.0f, 100.0f);
+        uint32_t seed = 99;
+        auto next = [&] {
+            seed = seed * 1664525u + 1013904223u;
+            return (static_cast<int32_t>(seed) / 2147483648.0) * 8.0;  // up to +18 dB over full scale
+        };
+        for (float threshold : {-0.3f, -6.0f, -23.9f, 0.0f}) {
+            limiter.SetThreshold(threshold);
+            const float ceiling = limiter.GetCeiling();
+            for (int block = 0; block < 200; ++block) {
+                double l[32], r[32];
+                for (int i = 0; i < 32; ++i) {
+                    l[i] = next();
+                    r[i] = (block + i) % 3 ? 0.1 * next() : next();
+                }
+                if (channels == 1)
+                    limiter.ProcessMono(l, 32);
+                else
+                    limiter.ProcessStereo(l, r, 32);
+                for (int i = 0; i < 32; ++i) {
+                    ASSERT_LE(std::fabs(static_cast<float>(l[i])), ceiling) << threshold;
+                    if (channels == 2) {
+                        ASSERT_LE(std::fabs(static_cast<float>(r[i])), ceiling) << threshold;
+                    }
+                }
             }
-            limiter.ProcessMono(x, 32);
-            for (double v : x)
-                ASSERT_LE(std::fabs(static_cast<float>(v)), ceiling) << threshold;
         }
     }
 }
