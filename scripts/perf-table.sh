@@ -32,6 +32,9 @@ def row(what, v, limit, unit="ns/frame"):
     shown = "missing" if v is None else f"{v:.2f}"
     rows.append((what, shown, f"<= {limit:g}", unit, ok))
 
+def info(what, v, unit="ns/frame"):
+    rows.append((what, "missing" if v is None else f"{v:.2f}", "", unit, ""))
+
 def ratio(a, b):
     return None if a is None or b is None else a / b
 
@@ -39,14 +42,13 @@ for frames in (32, 512):
     row(f"every section off, VST 3 bundle, {frames}-frame blocks", value(f"Vst3Process/frames:{frames}/setting:0"), 2)
     row(f"every section off, plug-in object, {frames}-frame blocks", value(f"ProcessStereo/frames:{frames}/bands:0"), 2)
     row(f"one EQ band on, plug-in object, {frames}-frame blocks", value(f"ProcessStereo/frames:{frames}/bands:1"), 5)
-limiter = value("BM_LimiterProgram/45/6")
-row("limiter, both stages, program material", limiter, 10)
-if "BM_LimiterProgram/45/6" in runs:
-    rows.append(("  its mean reduction", f"{runs['BM_LimiterProgram/45/6']['reduction_dB']:.2f}", "about 6", "dB", ""))
-    rows.append(("  samples above the ceiling", f"{runs['BM_LimiterProgram/45/6']['over_ceiling']:g}", "0", "", ""))
-def info(what, v, unit="ns/frame"):
-    rows.append((what, "missing" if v is None else f"{v:.2f}", "", unit, ""))
-
+for name, what in (("BM_LimiterProgram/45/6", "moving level"), ("BM_LimiterProgram/5/6", "steady level")):
+    row(f"limiter, both stages, program material at 6 dB, {what}", value(name), 10)
+    if name in runs:
+        rows.append(("  its reduction / samples above the ceiling",
+                     f"{runs[name]['reduction_dB']:.2f} / {runs[name]['over_ceiling']:g}", "about 6 / 0", "dB / count", ""))
+for name, what in (("BM_LimiterProgram/45/10", "moving level"), ("BM_LimiterProgram/5/10", "steady level")):
+    info(f"limiter, both stages, driven to 10 dB, {what}", value(name))
 for t in (0, 1):
     for o in (0, 1):
         info(f"whole chain, every section on, type {t + 1}, oversampling {'on' if o else 'off'}",
@@ -56,7 +58,8 @@ for t in (0, 1):
         ratio(value(f"BM_WholeChain/type:{t}/oversampling:1"), value(f"BM_WholeChain/type:{t}/oversampling:0")), 2.6, "x")
 for kernel, limit in (("symmetric_avx2", 30), ("symmetric", 60), ("symmetric_avx512", 30)):
     row(f"converter pair, stereo, {kernel} kernel", value(f"BM_OversamplingStereo32/{kernel}"), limit)
-row("type 2 compressor / type 1", value("BM_CompressorTypesCompared", "ratio"), 1.2, "x")
+for args, what in (("0/0", "peak, linked"), ("1/2", "power, mid/side")):
+    row(f"type 2 compressor / type 1, {what}", value(f"BM_CompressorTypesCompared/{args}", "ratio"), 1.2, "x")
 row("fifty instances / one, per instance and frame",
     ratio(value("BM_Instances/instances:50", "per_instance_frame"), value("BM_Instances/instances:1", "per_instance_frame")),
     1.25, "x")
