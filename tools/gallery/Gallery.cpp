@@ -248,13 +248,13 @@ void CGallery::BuildSides(IPane& root)
         meters_.push_back(meter);
         root.AddChild(meter);
     }
-    for (int32_t x : {2, 42, 722, 762}) {
+    for (int32_t x : {2, 42, 706, 746}) {
         auto* light = new CTimedBitmap({x, 275, 32, 11}, 2000, kClipLight);
         lights_.push_back(light);
         root.AddChild(light);
     }
 
-    auto* sections = new CRadioButtons({86, 290, 116, 138}, kSections);
+    auto* sections = new CRadioButtons({190, 302, 116, 138}, kSections);
     const int ids[] = {kSelectGate, kSelectCompressor, kSelectStereo, kSelectSaturation, kSelectLimiter};
     for (int i = 0; i < 5; ++i)
         sections->AddChoice({0, i * 28, 116, 26}, ids[i]);
@@ -271,9 +271,9 @@ void CGallery::BuildSides(IPane& root)
 
 void CGallery::BuildSection(IPane& root)
 {
-    auto* pane = new CPane({206, 284, 494, 210});
-    pane->AddChild(new CBitmap({0, 0, 494, 210}, kPanelGate));
-    auto* onOff = new CButton({436, 6, 48, 26}, -1, kSectionOnOff);
+    auto* pane = new CPane({310, 284, 384, 210});
+    pane->AddChild(new CBitmap({0, 0, 384, 210}, kPanelGate));
+    auto* onOff = new CButton({326, 4, 48, 26}, -1, kSectionOnOff);
     onOff->SetValue(1.0f, false);
     onOff->SetTooltipText("Turns the gate on or off");
     pane->AddChild(onOff);
@@ -299,7 +299,7 @@ void CGallery::BuildSection(IPane& root)
         x += 58;
     }
     // The side-chain's smaller knobs.
-    pane->AddChild(new CLine({304, 36}, {304, 124}, SColour::FromRGB(60, 66, 77)));
+    pane->AddChild(new CLine({10, 124}, {290, 124}, SColour::FromRGB(60, 66, 77)));
     const struct {
         int id;
         const char* label;
@@ -309,55 +309,55 @@ void CGallery::BuildSection(IPane& root)
                 {kScQ, "Q", 0.3f, false},
                 {kScGain, "GAIN", 0.6f, true},
                 {kScOutput, "OUT", 0.5f, false}};
-    x = 316;
+    x = 14;
     for (const auto& k : keys) {
-        auto* knob = new CKnob({x, 40, 30, 30}, k.id, k.bipolar ? kKnobSmallBipolar : kKnobSmall);
+        auto* knob = new CKnob({x, 128, 30, 30}, k.id, k.bipolar ? kKnobSmallBipolar : kKnobSmall);
         knob->SetValue(k.value, false);
         knob->SetDefaultValue(0.5f);
         knob->AddReceiver(this);
         pane->AddChild(knob);
-        Label(*pane, {x - 6, 72, 42, 14}, k.label, kFontLabel, kAlignCentre);
+        Label(*pane, {x - 6, 160, 42, 14}, k.label, kFontLabel, kAlignCentre);
         x += 40;
     }
-    auto* scroll = new CScrollBar({474, 40, 12, 64}, kVertical, -1, kScrollTrack, kScrollThumb);
+    auto* scroll = new CScrollBar({366, 34, 12, 56}, kVertical, -1, kScrollTrack, kScrollThumb);
     scroll->SetValue(0.3f, false);
     pane->AddChild(scroll);
 
-    auto* detection = new CMultiStateButton({14, 104, 64, 18}, 3, -1, kStateDetection);
+    auto* detection = new CMultiStateButton({294, 34, 64, 18}, 3, -1, kStateDetection);
     detection->SetValue(1.0f, false);
     pane->AddChild(detection);
-    pane->AddChild(new CButton({86, 104, 48, 18}, -1, kToggleListen));
-    auto* key = new CButton({140, 104, 40, 18}, -1, kToggleKey);
+    pane->AddChild(new CButton({14, 100, 48, 18}, -1, kToggleListen));
+    auto* key = new CButton({68, 100, 40, 18}, -1, kToggleKey);
     key->SetValue(1.0f, false);
     pane->AddChild(key);
-    pane->AddChild(new CMultiStateButton({186, 104, 40, 18}, 2, -1, kStateKeyInput));
-    auto* scType = new CDropDownListBox({316, 102, 116, 20}, -1, kListBox);
+    pane->AddChild(new CMultiStateButton({114, 100, 40, 18}, 2, -1, kStateKeyInput));
+    auto* scType = new CDropDownListBox({170, 99, 116, 20}, -1, kListBox);
     for (const char* filter : kFilterNames)
         scType->AddEntry(filter);
     scType->SetFont(kFontSmall, kText);
     scType->SetValue(7.0f / 12.0f, false);
     pane->AddChild(scType);
-    pane->AddChild(new CButton({316, 130, 44, 18}, -1, kButtonLoad));
-    pane->AddChild(new CButton({366, 130, 44, 18}, -1, kButtonReset));
+    pane->AddChild(new CButton({286, 160, 44, 18}, -1, kButtonLoad));
+    pane->AddChild(new CButton({336, 160, 44, 18}, -1, kButtonReset));
 
     // Level and gain-reduction meters, and the activity light.
-    auto* level = new CPeakMeter({14, 140, 140, 8}, 3, 0, 0, kMeterLevelSmall);
-    auto* reduction = new CPeakMeter({14, 154, 140, 8}, 3, 0, 0, kMeterReduction);
+    auto* level = new CPeakMeter({190, 130, 140, 8}, 3, 0, 0, kMeterLevelSmall);
+    auto* reduction = new CPeakMeter({190, 144, 140, 8}, 3, 0, 0, kMeterReduction);
     meters_.push_back(level);
     meters_.push_back(reduction);
     pane->AddChild(level);
     pane->AddChild(reduction);
-    Label(*pane, {160, 137, 40, 14}, "LEVEL", kFontLabel, kAlignLeft);
-    Label(*pane, {160, 151, 40, 14}, "GR", kFontLabel, kAlignLeft);
-    auto* limit = new CTimedBitmap({210, 145, 32, 11}, 400, kLimitLight);
+    Label(*pane, {336, 127, 40, 14}, "LEVEL", kFontLabel, kAlignLeft);
+    Label(*pane, {336, 141, 40, 14}, "GR", kFontLabel, kAlignLeft);
+    auto* limit = new CTimedBitmap({190, 164, 32, 11}, 400, kLimitLight);
     lights_.push_back(limit);
     pane->AddChild(limit);
-    auto* swatch = new CRect({250, 142, 52, 16}, SColour::FromRGB(28, 32, 38));
+    auto* swatch = new CRect({228, 161, 52, 16}, SColour::FromRGB(28, 32, 38));
     swatch->SetOutline(SColour::FromRGB(53, 180, 240));
     pane->AddChild(swatch);
-    Label(*pane, {250, 142, 52, 16}, "KEY", kFontLabel, kAlignCentre);
+    Label(*pane, {228, 161, 52, 16}, "KEY", kFontLabel, kAlignCentre);
 
-    paneReadout_ = Label(*pane, {16, 184, 462, 18}, "Gate Threshold: -32.0 dB", kFontSmall, kAlignLeft);
+    paneReadout_ = Label(*pane, {16, 184, 352, 18}, "Gate Threshold: -32.0 dB", kFontSmall, kAlignLeft);
     root.AddChild(pane);
 }
 
