@@ -3,6 +3,8 @@
 #include "dsp/simd/Cpu.h"
 #include "dsp/simd/Vector.h"
 
+#include <immintrin.h>
+
 #include <algorithm>
 #include <cassert>
 #include <cstring>
@@ -10,11 +12,9 @@
 
 namespace {
 
-// The symmetric kernels are written once on GCC's generic vectors and instantiated
-// inside functions built for each instruction set, which the CPU check picks at run
-// time; the library itself stays built for baseline x86-64. Nothing is contracted into
-// a fused multiply-add (-ffp-contract=off on every target), so every variant rounds
-// acc += c * (p + q) as written and gives the same bits.
+// The symmetric kernels are written once on GCC's generic vectors (MultirateFirKernels.inc)
+// and instantiated inside functions built for each instruction set, which the CPU check
+// picks at run time; the library itself stays built for baseline x86-64.
 template <int W>
 struct SVec {
     typedef typename simd::SVector<float, W>::V F;
@@ -22,7 +22,23 @@ struct SVec {
     typedef typename simd::SVector<int32_t, W>::V I;
 };
 
+// One input stream held as kCopies copies, copy k starting k samples later, each copy
+// 64-byte aligned and `stride` floats apart. A run of samples from i then starts on a
+// 32-byte boundary in copy i mod kCopies: the kernels read every tap offset with aligned
+// loads, which this CPU family issues half as often again as loads that split cache lines.
+constexpr int32_t kCopies = 8;
+struct SCopies {
+    const float* base;
+    int32_t stride;
+    const float* At(int32_t i) const
+    {
+        const int32_t k = i & (kCopies - 1);
+        return base + k * stride + (i - k);
+    }
+};
+
 constexpr int32_t kMaxLanes = 16;  // widest vector: the most a kernel reads past the input
+constexpr int32_t kAlignFloats = 16;  // 64 bytes
 
 // Shuffle masks that interleave two vectors: a0 b0 a1 b1 ... (low), then the high halves.
 template <int W>
@@ -41,133 +57,82 @@ constexpr SZipMasks<W> ZipMasks()
     return m;
 }
 
-// B * W consecutive up-sampler inputs x[0..], whose history lies below x. For the
-// branch pair (t, K-1-t) the even output takes e[t] x[q-t] + e[K-1-t] x[q-K+1+t]
-// and the odd output the same with the taps swapped, so both are
-// sum[t] (x[q-t] + x[q-K+1+t]) +- diff[t] (x[q-t] - x[q-K+1+t]).
-// Writes 2 * valid interleaved outputs.
-template <int W, int B>
-__attribute__((always_inline)) inline void UpTile(const float* sum, const float* diff, int32_t pairs, const float* x,
-                                                  float* out, int32_t valid)
+// The baseline rounds the product and the sum apart, as SSE2 has no fused form.
+namespace baseline {
+#define QS_FIR_TARGET
+inline __attribute__((always_inline)) SVec<4>::F MulAdd(const SVec<4>::F& c, const SVec<4>::F& v, const SVec<4>::F& acc)
 {
-    using F = typename SVec<W>::F;
-    using U = typename SVec<W>::U;
-    using I = typename SVec<W>::I;
-    const float* oldest = x - (2 * pairs - 1);
-    F s[B] = {}, d[B] = {};
-    for (int32_t t = 0; t < pairs; ++t) {
-        const float cs = sum[t], cd = diff[t];
-#pragma GCC unroll 8
-        for (int b = 0; b < B; ++b) {
-            const F p = *reinterpret_cast<const U*>(x + b * W - t);
-            const F q = *reinterpret_cast<const U*>(oldest + b * W + t);
-            s[b] += cs * (p + q);
-            d[b] += cd * (p - q);
-        }
-    }
-    static constexpr SZipMasks<W> kZip = ZipMasks<W>();
-    I low, high;
-    std::memcpy(&low, kZip.low, sizeof low);
-    std::memcpy(&high, kZip.high, sizeof high);
-    float partial[2 * W * B];
-    float* dst = valid == W * B ? out : partial;
-#pragma GCC unroll 8
-    for (int b = 0; b < B; ++b) {
-        const F even = s[b] + d[b], odd = s[b] - d[b];
-        F first, second;
-        simd::Shuffle(first, even, odd, low);
-        simd::Shuffle(second, even, odd, high);
-        *reinterpret_cast<U*>(dst + 2 * W * b) = first;
-        *reinterpret_cast<U*>(dst + 2 * W * b + W) = second;
-    }
-    if (dst == partial)
-        std::memcpy(out, partial, sizeof(float) * 2 * static_cast<size_t>(valid));
+    return c * v + acc;
 }
+#include "dsp/MultirateFirKernels.inc"
+#undef QS_FIR_TARGET
+}  // namespace baseline
 
-template <int W, int B>
-__attribute__((always_inline)) inline void UpKernel(const float* sum, const float* diff, int32_t pairs, const float* x,
-                                                    float* out, int32_t n)
+namespace avx2 {
+#define QS_FIR_TARGET __attribute__((target("avx2,fma")))
+QS_FIR_TARGET inline __attribute__((always_inline)) SVec<8>::F MulAdd(const SVec<8>::F& c, const SVec<8>::F& v,
+                                                                      const SVec<8>::F& acc)
 {
-    int32_t q = 0;
-    for (; q + W * B <= n; q += W * B)
-        UpTile<W, B>(sum, diff, pairs, x + q, out + 2 * q, W * B);
-    for (; q < n; q += W)
-        UpTile<W, 1>(sum, diff, pairs, x + q, out + 2 * q, std::min(W, n - q));
+    return reinterpret_cast<SVec<8>::F>(_mm256_fmadd_ps(reinterpret_cast<__m256>(c), reinterpret_cast<__m256>(v),
+                                                        reinterpret_cast<__m256>(acc)));
 }
+#include "dsp/MultirateFirKernels.inc"
+#undef QS_FIR_TARGET
+}  // namespace avx2
 
-// B * W consecutive down-sampler outputs y[m] = sum over t < K of
-// h[2t] (odd[m-t] + even[m-K+1+t]): the odd taps are the even ones reversed.
-// The sum runs in two halves, each from the small outer taps inwards: that rounds
-// less, and gives the vector units twice as many independent chains to overlap.
-template <int W, int B>
-__attribute__((always_inline)) inline void DownTile(const float* taps, int32_t count, const float* even,
-                                                    const float* odd, float* out, int32_t valid)
+namespace avx512 {
+#define QS_FIR_TARGET __attribute__((target("avx512f")))
+QS_FIR_TARGET inline __attribute__((always_inline)) SVec<16>::F MulAdd(const SVec<16>::F& c, const SVec<16>::F& v,
+                                                                       const SVec<16>::F& acc)
 {
-    using F = typename SVec<W>::F;
-    using U = typename SVec<W>::U;
-    const float* oldest = even - (count - 1);
-    const int32_t last = count - 1;
-    F y[B] = {}, z[B] = {};
-    for (int32_t t = 0; t < count / 2; ++t) {
-        const float c = taps[t], cMirrored = taps[last - t];
-#pragma GCC unroll 8
-        for (int b = 0; b < B; ++b) {
-            y[b]
-                += c * (*reinterpret_cast<const U*>(odd + b * W - t) + *reinterpret_cast<const U*>(oldest + b * W + t));
-            z[b] += cMirrored
-                * (*reinterpret_cast<const U*>(odd + b * W - last + t)
-                   + *reinterpret_cast<const U*>(oldest + b * W + last - t));
-        }
-    }
-    float partial[W * B];
-    float* dst = valid == W * B ? out : partial;
-#pragma GCC unroll 8
-    for (int b = 0; b < B; ++b)
-        *reinterpret_cast<U*>(dst + W * b) = y[b] + z[b];
-    if (dst == partial)
-        std::memcpy(out, partial, sizeof(float) * static_cast<size_t>(valid));
+    return reinterpret_cast<SVec<16>::F>(_mm512_fmadd_ps(
+        reinterpret_cast<__m512>(c), reinterpret_cast<__m512>(v), reinterpret_cast<__m512>(acc)));
 }
-
-template <int W, int B>
-__attribute__((always_inline)) inline void DownKernel(const float* taps, int32_t count, const float* even,
-                                                      const float* odd, float* out, int32_t n)
-{
-    int32_t m = 0;
-    for (; m + W * B <= n; m += W * B)
-        DownTile<W, B>(taps, count, even + m, odd + m, out + m, W * B);
-    for (; m < n; m += W)
-        DownTile<W, 1>(taps, count, even + m, odd + m, out + m, std::min(W, n - m));
-}
+#include "dsp/MultirateFirKernels.inc"
+#undef QS_FIR_TARGET
+}  // namespace avx512
 
 // Four-vector tiles keep every accumulator in the 16 registers of SSE and AVX2;
 // with AVX-512 two vectors already cover a whole 32-sample chunk.
-void UpBaseline(const float* sum, const float* diff, int32_t pairs, const float* x, float* out, int32_t n)
+// Down-sampling: the even stream's copies, then the odd stream's, `stride` floats apart.
+void UpBaseline(const float* sum, const float* diff, int32_t pairs, const float* x, int32_t stride, int32_t at,
+                float* out, int32_t n)
 {
-    UpKernel<4, 4>(sum, diff, pairs, x, out, n);
+    baseline::UpKernel<4, 4>(sum, diff, pairs, SCopies{x, stride}, at, out, n);
 }
-void DownBaseline(const float* taps, int32_t count, const float* even, const float* odd, float* out, int32_t n)
+void DownBaseline(const float* taps, int32_t count, const float* x, int32_t stride, int32_t at, float* out, int32_t n)
 {
-    DownKernel<4, 4>(taps, count, even, odd, out, n);
+    const SCopies even{x, stride}, odd{x + kCopies * stride, stride};
+    baseline::DownKernel<4, 4>(taps, count, even, odd, at, out, n);
 }
 __attribute__((target("avx2,fma"))) void UpAvx2(const float* sum, const float* diff, int32_t pairs, const float* x,
-                                                float* out, int32_t n)
+                                                int32_t stride, int32_t at, float* out, int32_t n)
 {
-    UpKernel<8, 4>(sum, diff, pairs, x, out, n);
+    avx2::UpKernel<8, 4>(sum, diff, pairs, SCopies{x, stride}, at, out, n);
 }
-__attribute__((target("avx2,fma"))) void DownAvx2(const float* taps, int32_t count, const float* even, const float* odd,
-                                                  float* out, int32_t n)
+__attribute__((target("avx2,fma"))) void DownAvx2(const float* taps, int32_t count, const float* x, int32_t stride,
+                                                  int32_t at, float* out, int32_t n)
 {
-    DownKernel<8, 4>(taps, count, even, odd, out, n);
+    const SCopies even{x, stride}, odd{x + kCopies * stride, stride};
+    avx2::DownKernel<8, 4>(taps, count, even, odd, at, out, n);
 }
 __attribute__((target("avx512f"))) void UpAvx512(const float* sum, const float* diff, int32_t pairs, const float* x,
-                                                 float* out, int32_t n)
+                                                 int32_t stride, int32_t at, float* out, int32_t n)
 {
-    UpKernel<16, 2>(sum, diff, pairs, x, out, n);
+    avx512::UpKernel<16, 2>(sum, diff, pairs, SCopies{x, stride}, at, out, n);
 }
-__attribute__((target("avx512f"))) void DownAvx512(const float* taps, int32_t count, const float* even,
-                                                   const float* odd, float* out, int32_t n)
+__attribute__((target("avx512f"))) void DownAvx512(const float* taps, int32_t count, const float* x, int32_t stride,
+                                                   int32_t at, float* out, int32_t n)
 {
-    DownKernel<16, 2>(taps, count, even, odd, out, n);
+    const SCopies even{x, stride}, odd{x + kCopies * stride, stride};
+    avx512::DownKernel<16, 2>(taps, count, even, odd, at, out, n);
+}
+
+// The first 64-byte boundary in a stream buffer (allocated kAlignFloats floats long).
+float* Aligned(std::vector<float>& buffer)
+{
+    const auto address = reinterpret_cast<uintptr_t>(buffer.data());
+    return buffer.data() + (64 - address % 64) % 64 / sizeof(float);
 }
 
 }  // namespace
@@ -225,11 +190,12 @@ bool MultirateFir::SetUpSymmetric(const double* taps, int32_t tapCount, int32_t 
             f.taps.push_back(static_cast<float>(taps[2 * t]));
     }
 
-    // Room for many calls before the history has to move back; the kernels read up to
-    // one vector past the newest sample.
+    // Room for several calls before the history has to move back (in every copy), kept
+    // small enough for the copies to stay in the first-level cache; the kernels read up
+    // to one vector past the newest sample.
     const int32_t perCall = up ? maxInput : maxInput / 2;
-    f.capacity = branch - 1 + 16 * perCall + kMaxLanes;
-    f.streams.assign(static_cast<size_t>(up ? 1 : 2) * f.capacity, 0.0f);
+    f.capacity = (branch - 1 + 8 * perCall + kMaxLanes + kCopies + kAlignFloats - 1) / kAlignFloats * kAlignFloats;
+    f.streams.assign(static_cast<size_t>(up ? 1 : 2) * kCopies * f.capacity + kAlignFloats, 0.0f);
     f.next = branch - 1;
     return true;
 }
@@ -239,26 +205,39 @@ int32_t MultirateFir::ProcessSymmetric(const float* input, float* output, int32_
     SSymmetric& f = symmetric_;
     const int32_t history = f.branch - 1;
     const int32_t fresh = f.up ? n : n / 2;  // new samples per stream
-    float* first = f.streams.data();
-    float* second = first + f.capacity;
-    if (f.next + fresh + kMaxLanes > f.capacity) {
-        std::memmove(first, first + f.next - history, sizeof(float) * history);
-        if (!f.up)
-            std::memmove(second, second + f.next - history, sizeof(float) * history);
+    const int32_t copies = (f.up ? 1 : 2) * kCopies;
+    float* base = Aligned(f.streams);
+    if (f.next + fresh + kMaxLanes + kCopies > f.capacity) {
+        for (int32_t c = 0; c < copies; ++c) {
+            float* copy = base + static_cast<size_t>(c) * f.capacity;
+            std::memmove(copy, copy + f.next - history, sizeof(float) * history);
+        }
         f.next = history;
     }
-    float* x = first + f.next;
+    // The new samples go into copy 0 of each stream, then on into the others, each
+    // k samples further down in copy k.
+    float* even = base + f.next;
     if (f.up) {
-        std::memcpy(x, input, sizeof(float) * n);
-        f.up(f.taps.data(), f.taps.data() + f.branch / 2, f.branch / 2, x, output, n);
+        std::memcpy(even, input, sizeof(float) * n);
     } else {
-        float* odd = second + f.next;
+        float* odd = even + static_cast<size_t>(kCopies) * f.capacity;
         for (int32_t i = 0; i < fresh; ++i) {
-            x[i] = input[2 * i];
+            even[i] = input[2 * i];
             odd[i] = input[2 * i + 1];
         }
-        f.down(f.taps.data(), f.branch, x, odd, output, fresh);
     }
+    for (int32_t c = 0; c < copies; ++c) {
+        const int32_t k = c % kCopies;
+        if (k != 0) {
+            float* stream = base + static_cast<size_t>(c - k) * f.capacity;
+            std::memcpy(stream + static_cast<size_t>(k) * f.capacity + f.next - k, stream + f.next,
+                        sizeof(float) * fresh);
+        }
+    }
+    if (f.up)
+        f.up(f.taps.data(), f.taps.data() + f.branch / 2, f.branch / 2, base, f.capacity, f.next, output, n);
+    else
+        f.down(f.taps.data(), f.branch, base, f.capacity, f.next, output, fresh);
     f.next += fresh;
     return f.up ? 2 * n : fresh;
 }

@@ -75,14 +75,17 @@ private:
     // input kept in linear streams (one for up-sampling; the even and the odd input
     // samples for down-sampling) that grow until the history is moved back to the
     // front, so most calls copy nothing.
-    using FUp = void (*)(const float* sum, const float* diff, int32_t pairs, const float* x, float* out, int32_t n);
-    using FDown
-        = void (*)(const float* taps, int32_t count, const float* even, const float* odd, float* out, int32_t n);
+    // Each stream is held as several copies, `stride` floats apart, shifted against each
+    // other so that every read can be aligned; `at` is where the first new sample sits.
+    using FUp = void (*)(const float* sum, const float* diff, int32_t pairs, const float* x, int32_t stride,
+                         int32_t at, float* out, int32_t n);
+    using FDown = void (*)(const float* taps, int32_t count, const float* x, int32_t stride, int32_t at, float* out,
+                           int32_t n);
     struct SSymmetric {
         FUp up = nullptr;
         FDown down = nullptr;
         int32_t branch = 0;    // K
-        int32_t capacity = 0;  // floats per stream
+        int32_t capacity = 0;  // floats per copy of a stream
         int32_t next = 0;      // where the next input sample goes in each stream
         // Up-sampling: the half sums, then the half differences, of the branch
         // pairs (t, K-1-t). Down-sampling: the even taps.
