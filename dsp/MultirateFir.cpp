@@ -22,17 +22,18 @@ struct SVec {
     typedef typename simd::SVector<int32_t, W>::V I;
 };
 
-// One input stream held as kCopies copies, copy k starting k samples later, each copy
-// 64-byte aligned and `stride` floats apart. A run of samples from i then starts on a
-// 32-byte boundary in copy i mod kCopies: the kernels read every tap offset with aligned
-// loads, which this CPU family issues half as often again as loads that split cache lines.
-constexpr int32_t kCopies = 8;
+// One input stream held as C copies, copy k starting k samples later, each copy 64-byte
+// aligned and `stride` floats apart. A run of samples from i then starts on a boundary of
+// C floats in copy i mod C: with C = 4 for SSE and 8 for AVX2 the kernels read every tap
+// offset with loads that never split a cache line, which this CPU family issues about
+// half as often again as loads that do.
+template <int C>
 struct SCopies {
     const float* base;
     int32_t stride;
     const float* At(int32_t i) const
     {
-        const int32_t k = i & (kCopies - 1);
+        const int32_t k = i & (C - 1);
         return base + k * stride + (i - k);
     }
 };
@@ -60,6 +61,8 @@ constexpr SZipMasks<W> ZipMasks()
 // The baseline rounds the product and the sum apart, as SSE2 has no fused form.
 namespace baseline {
 #define QS_FIR_TARGET
+constexpr bool kShiftLanes = false;
+constexpr int32_t kCopies = 4;
 inline __attribute__((always_inline)) SVec<4>::F MulAdd(const SVec<4>::F& c, const SVec<4>::F& v, const SVec<4>::F& acc)
 {
     return c * v + acc;
@@ -68,8 +71,12 @@ inline __attribute__((always_inline)) SVec<4>::F MulAdd(const SVec<4>::F& c, con
 #undef QS_FIR_TARGET
 }  // namespace baseline
 
+// Moving a vector one lane along takes two or three shuffles across AVX2's halves: the
+// kernels load instead, from aligned copies.
 namespace avx2 {
 #define QS_FIR_TARGET __attribute__((target("avx2,fma")))
+constexpr bool kShiftLanes = false;
+constexpr int32_t kCopies = 8;
 QS_FIR_TARGET inline __attribute__((always_inline)) SVec<8>::F MulAdd(const SVec<8>::F& c, const SVec<8>::F& v,
                                                                       const SVec<8>::F& acc)
 {
@@ -82,6 +89,10 @@ QS_FIR_TARGET inline __attribute__((always_inline)) SVec<8>::F MulAdd(const SVec
 
 namespace avx512 {
 #define QS_FIR_TARGET __attribute__((target("avx512f")))
+constexpr bool kShiftLanes = true;  // one two-source permute
+// Shifting, the full tiles load only a few vectors per tap, so one copy of each stream
+// does (more would only crowd the cache).
+constexpr int32_t kCopies = 1;
 QS_FIR_TARGET inline __attribute__((always_inline)) SVec<16>::F MulAdd(const SVec<16>::F& c, const SVec<16>::F& v,
                                                                        const SVec<16>::F& acc)
 {
@@ -98,33 +109,39 @@ QS_FIR_TARGET inline __attribute__((always_inline)) SVec<16>::F MulAdd(const SVe
 void UpBaseline(const float* sum, const float* diff, int32_t pairs, const float* x, int32_t stride, int32_t at,
                 float* out, int32_t n)
 {
-    baseline::UpKernel<4, 4>(sum, diff, pairs, SCopies{x, stride}, at, out, n);
+    using C = SCopies<baseline::kCopies>;
+    baseline::UpKernel<4, 4>(sum, diff, pairs, C{x, stride}, at, out, n);
 }
 void DownBaseline(const float* taps, int32_t count, const float* x, int32_t stride, int32_t at, float* out, int32_t n)
 {
-    const SCopies even{x, stride}, odd{x + kCopies * stride, stride};
+    using C = SCopies<baseline::kCopies>;
+    const C even{x, stride}, odd{x + baseline::kCopies * stride, stride};
     baseline::DownKernel<4, 4>(taps, count, even, odd, at, out, n);
 }
 __attribute__((target("avx2,fma"))) void UpAvx2(const float* sum, const float* diff, int32_t pairs, const float* x,
                                                 int32_t stride, int32_t at, float* out, int32_t n)
 {
-    avx2::UpKernel<8, 4>(sum, diff, pairs, SCopies{x, stride}, at, out, n);
+    using C = SCopies<avx2::kCopies>;
+    avx2::UpKernel<8, 4>(sum, diff, pairs, C{x, stride}, at, out, n);
 }
 __attribute__((target("avx2,fma"))) void DownAvx2(const float* taps, int32_t count, const float* x, int32_t stride,
                                                   int32_t at, float* out, int32_t n)
 {
-    const SCopies even{x, stride}, odd{x + kCopies * stride, stride};
+    using C = SCopies<avx2::kCopies>;
+    const C even{x, stride}, odd{x + avx2::kCopies * stride, stride};
     avx2::DownKernel<8, 4>(taps, count, even, odd, at, out, n);
 }
 __attribute__((target("avx512f"))) void UpAvx512(const float* sum, const float* diff, int32_t pairs, const float* x,
                                                  int32_t stride, int32_t at, float* out, int32_t n)
 {
-    avx512::UpKernel<16, 2>(sum, diff, pairs, SCopies{x, stride}, at, out, n);
+    using C = SCopies<avx512::kCopies>;
+    avx512::UpKernel<16, 2>(sum, diff, pairs, C{x, stride}, at, out, n);
 }
 __attribute__((target("avx512f"))) void DownAvx512(const float* taps, int32_t count, const float* x, int32_t stride,
                                                    int32_t at, float* out, int32_t n)
 {
-    const SCopies even{x, stride}, odd{x + kCopies * stride, stride};
+    using C = SCopies<avx512::kCopies>;
+    const C even{x, stride}, odd{x + avx512::kCopies * stride, stride};
     avx512::DownKernel<16, 2>(taps, count, even, odd, at, out, n);
 }
 
@@ -174,6 +191,7 @@ bool MultirateFir::SetUpSymmetric(const double* taps, int32_t tapCount, int32_t 
         f.up = avx512 ? UpAvx512 : avx2 ? UpAvx2 : UpBaseline;
     else
         f.down = avx512 ? DownAvx512 : avx2 ? DownAvx2 : DownBaseline;
+    f.copies = avx512 ? avx512::kCopies : avx2 ? avx2::kCopies : baseline::kCopies;
 
     // Branch e[t] = h[2t]; by symmetry the other branch h[2t + 1] is e[K-1-t].
     const int32_t branch = tapCount / 2;
@@ -194,8 +212,9 @@ bool MultirateFir::SetUpSymmetric(const double* taps, int32_t tapCount, int32_t 
     // small enough for the copies to stay in the first-level cache; the kernels read up
     // to one vector past the newest sample.
     const int32_t perCall = up ? maxInput : maxInput / 2;
-    f.capacity = (branch - 1 + 8 * perCall + kMaxLanes + kCopies + kAlignFloats - 1) / kAlignFloats * kAlignFloats;
-    f.streams.assign(static_cast<size_t>(up ? 1 : 2) * kCopies * f.capacity + kAlignFloats, 0.0f);
+    f.capacity
+        = (branch - 1 + 8 * perCall + kMaxLanes + f.copies + kAlignFloats - 1) / kAlignFloats * kAlignFloats;
+    f.streams.assign(static_cast<size_t>(up ? 1 : 2) * f.copies * f.capacity + kAlignFloats, 0.0f);
     f.next = branch - 1;
     return true;
 }
@@ -205,33 +224,27 @@ int32_t MultirateFir::ProcessSymmetric(const float* input, float* output, int32_
     SSymmetric& f = symmetric_;
     const int32_t history = f.branch - 1;
     const int32_t fresh = f.up ? n : n / 2;  // new samples per stream
-    const int32_t copies = (f.up ? 1 : 2) * kCopies;
+    const int32_t streams = f.up ? 1 : 2;
     float* base = Aligned(f.streams);
-    if (f.next + fresh + kMaxLanes + kCopies > f.capacity) {
-        for (int32_t c = 0; c < copies; ++c) {
+    if (f.next + fresh + kMaxLanes + f.copies > f.capacity) {
+        for (int32_t c = 0; c < streams * f.copies; ++c) {
             float* copy = base + static_cast<size_t>(c) * f.capacity;
             std::memmove(copy, copy + f.next - history, sizeof(float) * history);
         }
         f.next = history;
     }
-    // The new samples go into copy 0 of each stream, then on into the others, each
-    // k samples further down in copy k.
-    float* even = base + f.next;
-    if (f.up) {
-        std::memcpy(even, input, sizeof(float) * n);
-    } else {
-        float* odd = even + static_cast<size_t>(kCopies) * f.capacity;
-        for (int32_t i = 0; i < fresh; ++i) {
-            even[i] = input[2 * i];
-            odd[i] = input[2 * i + 1];
-        }
-    }
-    for (int32_t c = 0; c < copies; ++c) {
-        const int32_t k = c % kCopies;
-        if (k != 0) {
-            float* stream = base + static_cast<size_t>(c - k) * f.capacity;
-            std::memcpy(stream + static_cast<size_t>(k) * f.capacity + f.next - k, stream + f.next,
-                        sizeof(float) * fresh);
+    // Copy k of a stream takes the new samples k places further down.
+    for (int32_t k = 0; k < f.copies; ++k) {
+        float* __restrict even = base + static_cast<size_t>(k) * f.capacity + f.next - k;
+        if (f.up) {
+            for (int32_t i = 0; i < n; ++i)
+                even[i] = input[i];
+        } else {
+            float* __restrict odd = even + static_cast<size_t>(f.copies) * f.capacity;
+            for (int32_t i = 0; i < fresh; ++i) {
+                even[i] = input[2 * i];
+                odd[i] = input[2 * i + 1];
+            }
         }
     }
     if (f.up)

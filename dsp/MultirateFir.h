@@ -85,7 +85,8 @@ private:
         FUp up = nullptr;
         FDown down = nullptr;
         int32_t branch = 0;    // K
-        int32_t capacity = 0;  // floats per copy of a stream
+        int32_t copies = 1;    // of each stream
+        int32_t capacity = 0;  // floats per copy
         int32_t next = 0;      // where the next input sample goes in each stream
         // Up-sampling: the half sums, then the half differences, of the branch
         // pairs (t, K-1-t). Down-sampling: the even taps.
