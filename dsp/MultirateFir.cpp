@@ -38,7 +38,7 @@ struct SCopies {
     }
 };
 
-constexpr int32_t kMaxLanes = 16;  // widest vector: the most a kernel reads past the input
+constexpr int32_t kMaxLanes = 16;     // widest vector: the most a kernel reads past the input
 constexpr int32_t kAlignFloats = 16;  // 64 bytes
 
 // Shuffle masks that interleave two vectors: a0 b0 a1 b1 ... (low), then the high halves.
@@ -80,8 +80,8 @@ constexpr int32_t kCopies = 8;
 QS_FIR_TARGET inline __attribute__((always_inline)) SVec<8>::F MulAdd(const SVec<8>::F& c, const SVec<8>::F& v,
                                                                       const SVec<8>::F& acc)
 {
-    return reinterpret_cast<SVec<8>::F>(_mm256_fmadd_ps(reinterpret_cast<__m256>(c), reinterpret_cast<__m256>(v),
-                                                        reinterpret_cast<__m256>(acc)));
+    return reinterpret_cast<SVec<8>::F>(
+        _mm256_fmadd_ps(reinterpret_cast<__m256>(c), reinterpret_cast<__m256>(v), reinterpret_cast<__m256>(acc)));
 }
 #include "dsp/MultirateFirKernels.inc"
 #undef QS_FIR_TARGET
@@ -96,16 +96,16 @@ constexpr int32_t kCopies = 1;
 QS_FIR_TARGET inline __attribute__((always_inline)) SVec<16>::F MulAdd(const SVec<16>::F& c, const SVec<16>::F& v,
                                                                        const SVec<16>::F& acc)
 {
-    return reinterpret_cast<SVec<16>::F>(_mm512_fmadd_ps(
-        reinterpret_cast<__m512>(c), reinterpret_cast<__m512>(v), reinterpret_cast<__m512>(acc)));
+    return reinterpret_cast<SVec<16>::F>(
+        _mm512_fmadd_ps(reinterpret_cast<__m512>(c), reinterpret_cast<__m512>(v), reinterpret_cast<__m512>(acc)));
 }
 #include "dsp/MultirateFirKernels.inc"
 #undef QS_FIR_TARGET
 }  // namespace avx512
 
 // Four-vector tiles keep every accumulator in the 16 registers of SSE and AVX2;
-// with AVX-512 two vectors already cover a whole 32-sample chunk.
-// Down-sampling: the even stream's copies, then the odd stream's, `stride` floats apart.
+// with AVX-512 two vectors already cover a whole 32-sample chunk. Down-sampling reads
+// the even stream's copies, then the odd stream's, `stride` floats apart.
 void UpBaseline(const float* sum, const float* diff, int32_t pairs, const float* x, int32_t stride, int32_t at,
                 float* out, int32_t n)
 {
@@ -212,8 +212,7 @@ bool MultirateFir::SetUpSymmetric(const double* taps, int32_t tapCount, int32_t 
     // small enough for the copies to stay in the first-level cache; the kernels read up
     // to one vector past the newest sample.
     const int32_t perCall = up ? maxInput : maxInput / 2;
-    f.capacity
-        = (branch - 1 + 8 * perCall + kMaxLanes + f.copies + kAlignFloats - 1) / kAlignFloats * kAlignFloats;
+    f.capacity = (branch - 1 + 8 * perCall + kMaxLanes + f.copies + kAlignFloats - 1) / kAlignFloats * kAlignFloats;
     f.streams.assign(static_cast<size_t>(up ? 1 : 2) * f.copies * f.capacity + kAlignFloats, 0.0f);
     f.next = branch - 1;
     return true;
