@@ -145,6 +145,39 @@ __attribute__((target("avx512f"))) void DownAvx512(const float* taps, int32_t co
     avx512::DownKernel<16, 2>(taps, count, even, odd, at, out, n);
 }
 
+// n floats, four at a time where it can: a plain copy loop would become a library call,
+// which costs more than these few vectors.
+void CopyFloats(float* to, const float* from, int32_t n)
+{
+    using U = SVec<4>::U;
+    int32_t i = 0;
+    for (; i + 4 <= n; i += 4)
+        *reinterpret_cast<U*>(to + i) = *reinterpret_cast<const U*>(from + i);
+    for (; i < n; ++i)
+        to[i] = from[i];
+}
+
+// pairs interleaved samples into their even and odd ones.
+void Deinterleave(const float* in, float* even, float* odd, int32_t pairs)
+{
+    using F = SVec<4>::F;
+    using U = SVec<4>::U;
+    const SVec<4>::I evenLanes = {0, 2, 4, 6}, oddLanes = {1, 3, 5, 7};
+    int32_t i = 0;
+    for (; i + 4 <= pairs; i += 4) {
+        const F a = *reinterpret_cast<const U*>(in + 2 * i), b = *reinterpret_cast<const U*>(in + 2 * i + 4);
+        F e, o;
+        simd::Shuffle(e, a, b, evenLanes);
+        simd::Shuffle(o, a, b, oddLanes);
+        *reinterpret_cast<U*>(even + i) = e;
+        *reinterpret_cast<U*>(odd + i) = o;
+    }
+    for (; i < pairs; ++i) {
+        even[i] = in[2 * i];
+        odd[i] = in[2 * i + 1];
+    }
+}
+
 // The first 64-byte boundary in a stream buffer (allocated kAlignFloats floats long).
 float* Aligned(std::vector<float>& buffer)
 {
@@ -232,24 +265,17 @@ int32_t MultirateFir::ProcessSymmetric(const float* input, float* output, int32_
         }
         f.next = history;
     }
-    // Copy k of a stream takes the new samples k places further down.
-    for (int32_t k = 0; k < f.copies; ++k) {
-        float* __restrict even = base + static_cast<size_t>(k) * f.capacity + f.next - k;
-        if (f.up) {
-            // Four at a time, spelt out: a plain copy loop would become a library call.
-            using U = SVec<4>::U;
-            int32_t i = 0;
-            for (; i + 4 <= n; i += 4)
-                *reinterpret_cast<U*>(even + i) = *reinterpret_cast<const U*>(input + i);
-            for (; i < n; ++i)
-                even[i] = input[i];
-        } else {
-            float* __restrict odd = even + static_cast<size_t>(f.copies) * f.capacity;
-            for (int32_t i = 0; i < fresh; ++i) {
-                even[i] = input[2 * i];
-                odd[i] = input[2 * i + 1];
-            }
-        }
+    // The new samples go into copy 0 of each stream, then on into copy k, k places
+    // further down.
+    float* first = base + f.next;
+    if (f.up)
+        CopyFloats(first, input, n);
+    else
+        Deinterleave(input, first, first + static_cast<size_t>(f.copies) * f.capacity, fresh);
+    for (int32_t s = 0; s < streams; ++s) {
+        float* stream = first + static_cast<size_t>(s) * f.copies * f.capacity;
+        for (int32_t k = 1; k < f.copies; ++k)
+            CopyFloats(stream + static_cast<size_t>(k) * f.capacity - k, stream, fresh);
     }
     if (f.up)
         f.up(f.taps.data(), f.taps.data() + f.branch / 2, f.branch / 2, base, f.capacity, f.next, output, n);
