@@ -62,6 +62,7 @@ constexpr SZipMasks<W> ZipMasks()
 namespace baseline {
 #define QS_FIR_TARGET
 constexpr bool kShiftLanes = false;
+constexpr bool kRotateLanes = false;
 constexpr int32_t kCopies = 4;
 inline __attribute__((always_inline)) SVec<4>::F MulAdd(const SVec<4>::F& c, const SVec<4>::F& v, const SVec<4>::F& acc)
 {
@@ -71,11 +72,13 @@ inline __attribute__((always_inline)) SVec<4>::F MulAdd(const SVec<4>::F& c, con
 #undef QS_FIR_TARGET
 }  // namespace baseline
 
-// Moving a vector one lane along takes two or three shuffles across AVX2's halves: the
-// kernels load instead, from aligned copies.
+// Moving a vector one lane along takes two shuffles across AVX2's halves, so the kernels
+// mostly load, from aligned copies; the down-sampler keeps one stream in registers, where
+// loads are what limits it and the shuffle units have room.
 namespace avx2 {
 #define QS_FIR_TARGET __attribute__((target("avx2,fma")))
 constexpr bool kShiftLanes = false;
+constexpr bool kRotateLanes = true;
 constexpr int32_t kCopies = 8;
 QS_FIR_TARGET inline __attribute__((always_inline)) SVec<8>::F MulAdd(const SVec<8>::F& c, const SVec<8>::F& v,
                                                                       const SVec<8>::F& acc)
@@ -90,6 +93,7 @@ QS_FIR_TARGET inline __attribute__((always_inline)) SVec<8>::F MulAdd(const SVec
 namespace avx512 {
 #define QS_FIR_TARGET __attribute__((target("avx512f")))
 constexpr bool kShiftLanes = true;  // one two-source permute
+constexpr bool kRotateLanes = false;
 // Shifting, the full tiles load only a few vectors per tap, so one copy of each stream
 // does (more would only crowd the cache).
 constexpr int32_t kCopies = 1;
