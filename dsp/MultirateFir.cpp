@@ -245,11 +245,12 @@ bool MultirateFir::SetUpSymmetric(const double* taps, int32_t tapCount, int32_t 
             f.taps.push_back(static_cast<float>(taps[2 * t]));
     }
 
-    // Room for several calls before the history has to move back (in every copy), kept
-    // small enough for the copies to stay in the first-level cache; the kernels read up
-    // to one vector past the newest sample.
+    // Room for many calls before the history has to move back: moving it in every copy
+    // costs more than the few more kilobytes (a call only touches the samples it reads).
+    // The kernels read up to one vector past the newest sample.
     const int32_t perCall = up ? maxInput : maxInput / 2;
-    f.capacity = (branch - 1 + 8 * perCall + kMaxLanes + f.copies + kAlignFloats - 1) / kAlignFloats * kAlignFloats;
+    const int32_t room = std::max(2 * perCall, 1024);
+    f.capacity = (branch - 1 + room + kMaxLanes + f.copies + kAlignFloats - 1) / kAlignFloats * kAlignFloats;
     f.streams.assign(static_cast<size_t>(up ? 1 : 2) * f.copies * f.capacity + kAlignFloats, 0.0f);
     f.next = branch - 1;
     return true;
