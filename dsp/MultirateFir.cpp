@@ -3,6 +3,8 @@
 #include "dsp/simd/Cpu.h"
 #include "dsp/simd/Vector.h"
 
+#include <immintrin.h>
+
 #include <algorithm>
 #include <cassert>
 #include <cstring>
@@ -10,11 +12,9 @@
 
 namespace {
 
-// The symmetric kernels are written once on GCC's generic vectors and instantiated
-// inside functions built for each instruction set, which the CPU check picks at run
-// time; the library itself stays built for baseline x86-64. Nothing is contracted into
-// a fused multiply-add (-ffp-contract=off on every target), so every variant rounds
-// acc += c * (p + q) as written and gives the same bits.
+// The symmetric kernels are written once on GCC's generic vectors (MultirateFirKernels.inc)
+// and instantiated inside functions built for each instruction set, which the CPU check
+// picks at run time; the library itself stays built for baseline x86-64.
 template <int W>
 struct SVec {
     typedef typename simd::SVector<float, W>::V F;
@@ -22,7 +22,24 @@ struct SVec {
     typedef typename simd::SVector<int32_t, W>::V I;
 };
 
-constexpr int32_t kMaxLanes = 16;  // widest vector: the most a kernel reads past the input
+// One input stream held as C copies, copy k starting k samples later, each copy 64-byte
+// aligned and `stride` floats apart. A run of samples from i then starts on a boundary of
+// C floats in copy i mod C: with C = 4 for SSE and 8 for AVX2 the kernels read every tap
+// offset with loads that never split a cache line, which this CPU family issues about
+// half as often again as loads that do.
+template <int C>
+struct SCopies {
+    const float* base;
+    int32_t stride;
+    const float* At(int32_t i) const
+    {
+        const int32_t k = i & (C - 1);
+        return base + k * stride + (i - k);
+    }
+};
+
+constexpr int32_t kMaxLanes = 16;     // widest vector: the most a kernel reads past the input
+constexpr int32_t kAlignFloats = 16;  // 64 bytes
 
 // Shuffle masks that interleave two vectors: a0 b0 a1 b1 ... (low), then the high halves.
 template <int W>
@@ -41,133 +58,135 @@ constexpr SZipMasks<W> ZipMasks()
     return m;
 }
 
-// B * W consecutive up-sampler inputs x[0..], whose history lies below x. For the
-// branch pair (t, K-1-t) the even output takes e[t] x[q-t] + e[K-1-t] x[q-K+1+t]
-// and the odd output the same with the taps swapped, so both are
-// sum[t] (x[q-t] + x[q-K+1+t]) +- diff[t] (x[q-t] - x[q-K+1+t]).
-// Writes 2 * valid interleaved outputs.
-template <int W, int B>
-__attribute__((always_inline)) inline void UpTile(const float* sum, const float* diff, int32_t pairs, const float* x,
-                                                  float* out, int32_t valid)
+// The baseline rounds the product and the sum apart, as SSE2 has no fused form.
+namespace baseline {
+#define QS_FIR_TARGET
+constexpr bool kShiftLanes = false;
+constexpr bool kRotateLanes = false;
+constexpr int32_t kCopies = 4;
+inline __attribute__((always_inline)) SVec<4>::F MulAdd(const SVec<4>::F& c, const SVec<4>::F& v, const SVec<4>::F& acc)
 {
-    using F = typename SVec<W>::F;
-    using U = typename SVec<W>::U;
-    using I = typename SVec<W>::I;
-    const float* oldest = x - (2 * pairs - 1);
-    F s[B] = {}, d[B] = {};
-    for (int32_t t = 0; t < pairs; ++t) {
-        const float cs = sum[t], cd = diff[t];
-#pragma GCC unroll 8
-        for (int b = 0; b < B; ++b) {
-            const F p = *reinterpret_cast<const U*>(x + b * W - t);
-            const F q = *reinterpret_cast<const U*>(oldest + b * W + t);
-            s[b] += cs * (p + q);
-            d[b] += cd * (p - q);
-        }
-    }
-    static constexpr SZipMasks<W> kZip = ZipMasks<W>();
-    I low, high;
-    std::memcpy(&low, kZip.low, sizeof low);
-    std::memcpy(&high, kZip.high, sizeof high);
-    float partial[2 * W * B];
-    float* dst = valid == W * B ? out : partial;
-#pragma GCC unroll 8
-    for (int b = 0; b < B; ++b) {
-        const F even = s[b] + d[b], odd = s[b] - d[b];
-        F first, second;
-        simd::Shuffle(first, even, odd, low);
-        simd::Shuffle(second, even, odd, high);
-        *reinterpret_cast<U*>(dst + 2 * W * b) = first;
-        *reinterpret_cast<U*>(dst + 2 * W * b + W) = second;
-    }
-    if (dst == partial)
-        std::memcpy(out, partial, sizeof(float) * 2 * static_cast<size_t>(valid));
+    return c * v + acc;
 }
+#include "dsp/MultirateFirKernels.inc"
+#undef QS_FIR_TARGET
+}  // namespace baseline
 
-template <int W, int B>
-__attribute__((always_inline)) inline void UpKernel(const float* sum, const float* diff, int32_t pairs, const float* x,
-                                                    float* out, int32_t n)
+// Moving a vector one lane along takes two shuffles across AVX2's halves, so the kernels
+// mostly load, from aligned copies; the down-sampler keeps one stream in registers, where
+// loads are what limits it and the shuffle units have room.
+namespace avx2 {
+#define QS_FIR_TARGET __attribute__((target("avx2,fma")))
+constexpr bool kShiftLanes = false;
+constexpr bool kRotateLanes = true;
+constexpr int32_t kCopies = 8;
+QS_FIR_TARGET inline __attribute__((always_inline)) SVec<8>::F MulAdd(const SVec<8>::F& c, const SVec<8>::F& v,
+                                                                      const SVec<8>::F& acc)
 {
-    int32_t q = 0;
-    for (; q + W * B <= n; q += W * B)
-        UpTile<W, B>(sum, diff, pairs, x + q, out + 2 * q, W * B);
-    for (; q < n; q += W)
-        UpTile<W, 1>(sum, diff, pairs, x + q, out + 2 * q, std::min(W, n - q));
+    return reinterpret_cast<SVec<8>::F>(
+        _mm256_fmadd_ps(reinterpret_cast<__m256>(c), reinterpret_cast<__m256>(v), reinterpret_cast<__m256>(acc)));
 }
+#include "dsp/MultirateFirKernels.inc"
+#undef QS_FIR_TARGET
+}  // namespace avx2
 
-// B * W consecutive down-sampler outputs y[m] = sum over t < K of
-// h[2t] (odd[m-t] + even[m-K+1+t]): the odd taps are the even ones reversed.
-// The sum runs in two halves, each from the small outer taps inwards: that rounds
-// less, and gives the vector units twice as many independent chains to overlap.
-template <int W, int B>
-__attribute__((always_inline)) inline void DownTile(const float* taps, int32_t count, const float* even,
-                                                    const float* odd, float* out, int32_t valid)
+namespace avx512 {
+#define QS_FIR_TARGET __attribute__((target("avx512f")))
+constexpr bool kShiftLanes = true;  // one two-source permute
+constexpr bool kRotateLanes = false;
+// Shifting, the full tiles load only a few vectors per tap, so one copy of each stream
+// does (more would only crowd the cache).
+constexpr int32_t kCopies = 1;
+QS_FIR_TARGET inline __attribute__((always_inline)) SVec<16>::F MulAdd(const SVec<16>::F& c, const SVec<16>::F& v,
+                                                                       const SVec<16>::F& acc)
 {
-    using F = typename SVec<W>::F;
-    using U = typename SVec<W>::U;
-    const float* oldest = even - (count - 1);
-    const int32_t last = count - 1;
-    F y[B] = {}, z[B] = {};
-    for (int32_t t = 0; t < count / 2; ++t) {
-        const float c = taps[t], cMirrored = taps[last - t];
-#pragma GCC unroll 8
-        for (int b = 0; b < B; ++b) {
-            y[b]
-                += c * (*reinterpret_cast<const U*>(odd + b * W - t) + *reinterpret_cast<const U*>(oldest + b * W + t));
-            z[b] += cMirrored
-                * (*reinterpret_cast<const U*>(odd + b * W - last + t)
-                   + *reinterpret_cast<const U*>(oldest + b * W + last - t));
-        }
-    }
-    float partial[W * B];
-    float* dst = valid == W * B ? out : partial;
-#pragma GCC unroll 8
-    for (int b = 0; b < B; ++b)
-        *reinterpret_cast<U*>(dst + W * b) = y[b] + z[b];
-    if (dst == partial)
-        std::memcpy(out, partial, sizeof(float) * static_cast<size_t>(valid));
+    return reinterpret_cast<SVec<16>::F>(
+        _mm512_fmadd_ps(reinterpret_cast<__m512>(c), reinterpret_cast<__m512>(v), reinterpret_cast<__m512>(acc)));
 }
-
-template <int W, int B>
-__attribute__((always_inline)) inline void DownKernel(const float* taps, int32_t count, const float* even,
-                                                      const float* odd, float* out, int32_t n)
-{
-    int32_t m = 0;
-    for (; m + W * B <= n; m += W * B)
-        DownTile<W, B>(taps, count, even + m, odd + m, out + m, W * B);
-    for (; m < n; m += W)
-        DownTile<W, 1>(taps, count, even + m, odd + m, out + m, std::min(W, n - m));
-}
+#include "dsp/MultirateFirKernels.inc"
+#undef QS_FIR_TARGET
+}  // namespace avx512
 
 // Four-vector tiles keep every accumulator in the 16 registers of SSE and AVX2;
-// with AVX-512 two vectors already cover a whole 32-sample chunk.
-void UpBaseline(const float* sum, const float* diff, int32_t pairs, const float* x, float* out, int32_t n)
+// with AVX-512 two vectors already cover a whole 32-sample chunk. Down-sampling reads
+// the even stream's copies, then the odd stream's, `stride` floats apart.
+void UpBaseline(const float* sum, const float* diff, int32_t pairs, const float* x, int32_t stride, int32_t at,
+                float* out, int32_t n)
 {
-    UpKernel<4, 4>(sum, diff, pairs, x, out, n);
+    using C = SCopies<baseline::kCopies>;
+    baseline::UpKernel<4, 4>(sum, diff, pairs, C{x, stride}, at, out, n);
 }
-void DownBaseline(const float* taps, int32_t count, const float* even, const float* odd, float* out, int32_t n)
+void DownBaseline(const float* taps, int32_t count, const float* x, int32_t stride, int32_t at, float* out, int32_t n)
 {
-    DownKernel<4, 4>(taps, count, even, odd, out, n);
+    using C = SCopies<baseline::kCopies>;
+    const C even{x, stride}, odd{x + baseline::kCopies * stride, stride};
+    baseline::DownKernel<4, 4>(taps, count, even, odd, at, out, n);
 }
 __attribute__((target("avx2,fma"))) void UpAvx2(const float* sum, const float* diff, int32_t pairs, const float* x,
-                                                float* out, int32_t n)
+                                                int32_t stride, int32_t at, float* out, int32_t n)
 {
-    UpKernel<8, 4>(sum, diff, pairs, x, out, n);
+    using C = SCopies<avx2::kCopies>;
+    avx2::UpKernel<8, 4>(sum, diff, pairs, C{x, stride}, at, out, n);
 }
-__attribute__((target("avx2,fma"))) void DownAvx2(const float* taps, int32_t count, const float* even, const float* odd,
-                                                  float* out, int32_t n)
+__attribute__((target("avx2,fma"))) void DownAvx2(const float* taps, int32_t count, const float* x, int32_t stride,
+                                                  int32_t at, float* out, int32_t n)
 {
-    DownKernel<8, 4>(taps, count, even, odd, out, n);
+    using C = SCopies<avx2::kCopies>;
+    const C even{x, stride}, odd{x + avx2::kCopies * stride, stride};
+    avx2::DownKernel<8, 4>(taps, count, even, odd, at, out, n);
 }
 __attribute__((target("avx512f"))) void UpAvx512(const float* sum, const float* diff, int32_t pairs, const float* x,
-                                                 float* out, int32_t n)
+                                                 int32_t stride, int32_t at, float* out, int32_t n)
 {
-    UpKernel<16, 2>(sum, diff, pairs, x, out, n);
+    using C = SCopies<avx512::kCopies>;
+    avx512::UpKernel<16, 2>(sum, diff, pairs, C{x, stride}, at, out, n);
 }
-__attribute__((target("avx512f"))) void DownAvx512(const float* taps, int32_t count, const float* even,
-                                                   const float* odd, float* out, int32_t n)
+__attribute__((target("avx512f"))) void DownAvx512(const float* taps, int32_t count, const float* x, int32_t stride,
+                                                   int32_t at, float* out, int32_t n)
 {
-    DownKernel<16, 2>(taps, count, even, odd, out, n);
+    using C = SCopies<avx512::kCopies>;
+    const C even{x, stride}, odd{x + avx512::kCopies * stride, stride};
+    avx512::DownKernel<16, 2>(taps, count, even, odd, at, out, n);
+}
+
+// n floats, four at a time where it can: a plain copy loop would become a library call,
+// which costs more than these few vectors.
+void CopyFloats(float* to, const float* from, int32_t n)
+{
+    using U = SVec<4>::U;
+    int32_t i = 0;
+    for (; i + 4 <= n; i += 4)
+        *reinterpret_cast<U*>(to + i) = *reinterpret_cast<const U*>(from + i);
+    for (; i < n; ++i)
+        to[i] = from[i];
+}
+
+// pairs interleaved samples into their even and odd ones.
+void Deinterleave(const float* in, float* even, float* odd, int32_t pairs)
+{
+    using F = SVec<4>::F;
+    using U = SVec<4>::U;
+    const SVec<4>::I evenLanes = {0, 2, 4, 6}, oddLanes = {1, 3, 5, 7};
+    int32_t i = 0;
+    for (; i + 4 <= pairs; i += 4) {
+        const F a = *reinterpret_cast<const U*>(in + 2 * i), b = *reinterpret_cast<const U*>(in + 2 * i + 4);
+        F e, o;
+        simd::Shuffle(e, a, b, evenLanes);
+        simd::Shuffle(o, a, b, oddLanes);
+        *reinterpret_cast<U*>(even + i) = e;
+        *reinterpret_cast<U*>(odd + i) = o;
+    }
+    for (; i < pairs; ++i) {
+        even[i] = in[2 * i];
+        odd[i] = in[2 * i + 1];
+    }
+}
+
+// The first 64-byte boundary in a stream buffer (allocated kAlignFloats floats long).
+float* Aligned(std::vector<float>& buffer)
+{
+    const auto address = reinterpret_cast<uintptr_t>(buffer.data());
+    return buffer.data() + (64 - address % 64) % 64 / sizeof(float);
 }
 
 }  // namespace
@@ -209,6 +228,7 @@ bool MultirateFir::SetUpSymmetric(const double* taps, int32_t tapCount, int32_t 
         f.up = avx512 ? UpAvx512 : avx2 ? UpAvx2 : UpBaseline;
     else
         f.down = avx512 ? DownAvx512 : avx2 ? DownAvx2 : DownBaseline;
+    f.copies = avx512 ? avx512::kCopies : avx2 ? avx2::kCopies : baseline::kCopies;
 
     // Branch e[t] = h[2t]; by symmetry the other branch h[2t + 1] is e[K-1-t].
     const int32_t branch = tapCount / 2;
@@ -225,11 +245,13 @@ bool MultirateFir::SetUpSymmetric(const double* taps, int32_t tapCount, int32_t 
             f.taps.push_back(static_cast<float>(taps[2 * t]));
     }
 
-    // Room for many calls before the history has to move back; the kernels read up to
-    // one vector past the newest sample.
+    // Room for many calls before the history has to move back: moving it in every copy
+    // costs more than the few more kilobytes (a call only touches the samples it reads).
+    // The kernels read up to one vector past the newest sample.
     const int32_t perCall = up ? maxInput : maxInput / 2;
-    f.capacity = branch - 1 + 16 * perCall + kMaxLanes;
-    f.streams.assign(static_cast<size_t>(up ? 1 : 2) * f.capacity, 0.0f);
+    const int32_t room = std::max(2 * perCall, 1024);
+    f.capacity = (branch - 1 + room + kMaxLanes + f.copies + kAlignFloats - 1) / kAlignFloats * kAlignFloats;
+    f.streams.assign(static_cast<size_t>(up ? 1 : 2) * f.copies * f.capacity + kAlignFloats, 0.0f);
     f.next = branch - 1;
     return true;
 }
@@ -239,26 +261,31 @@ int32_t MultirateFir::ProcessSymmetric(const float* input, float* output, int32_
     SSymmetric& f = symmetric_;
     const int32_t history = f.branch - 1;
     const int32_t fresh = f.up ? n : n / 2;  // new samples per stream
-    float* first = f.streams.data();
-    float* second = first + f.capacity;
-    if (f.next + fresh + kMaxLanes > f.capacity) {
-        std::memmove(first, first + f.next - history, sizeof(float) * history);
-        if (!f.up)
-            std::memmove(second, second + f.next - history, sizeof(float) * history);
+    const int32_t streams = f.up ? 1 : 2;
+    float* base = Aligned(f.streams);
+    if (f.next + fresh + kMaxLanes + f.copies > f.capacity) {
+        for (int32_t c = 0; c < streams * f.copies; ++c) {
+            float* copy = base + static_cast<size_t>(c) * f.capacity;
+            std::memmove(copy, copy + f.next - history, sizeof(float) * history);
+        }
         f.next = history;
     }
-    float* x = first + f.next;
-    if (f.up) {
-        std::memcpy(x, input, sizeof(float) * n);
-        f.up(f.taps.data(), f.taps.data() + f.branch / 2, f.branch / 2, x, output, n);
-    } else {
-        float* odd = second + f.next;
-        for (int32_t i = 0; i < fresh; ++i) {
-            x[i] = input[2 * i];
-            odd[i] = input[2 * i + 1];
-        }
-        f.down(f.taps.data(), f.branch, x, odd, output, fresh);
+    // The new samples go into copy 0 of each stream, then on into copy k, k places
+    // further down.
+    float* first = base + f.next;
+    if (f.up)
+        CopyFloats(first, input, n);
+    else
+        Deinterleave(input, first, first + static_cast<size_t>(f.copies) * f.capacity, fresh);
+    for (int32_t s = 0; s < streams; ++s) {
+        float* stream = first + static_cast<size_t>(s) * f.copies * f.capacity;
+        for (int32_t k = 1; k < f.copies; ++k)
+            CopyFloats(stream + static_cast<size_t>(k) * f.capacity - k, stream, fresh);
     }
+    if (f.up)
+        f.up(f.taps.data(), f.taps.data() + f.branch / 2, f.branch / 2, base, f.capacity, f.next, output, n);
+    else
+        f.down(f.taps.data(), f.branch, base, f.capacity, f.next, output, fresh);
     f.next += fresh;
     return f.up ? 2 * n : fresh;
 }

@@ -74,16 +74,21 @@ private:
     // The symmetric kernels' view of the filter: branch length K = N / 2, and the
     // input kept in linear streams (one for up-sampling; the even and the odd input
     // samples for down-sampling) that grow until the history is moved back to the
-    // front, so most calls copy nothing.
-    using FUp = void (*)(const float* sum, const float* diff, int32_t pairs, const float* x, float* out, int32_t n);
+    // front, so most calls move nothing. Each stream is held as `copies` copies,
+    // `stride` floats apart, copy k starting k samples later, so that the kernels can
+    // read any run of samples from an aligned address; `at` is where the first new
+    // sample sits.
+    using FUp = void (*)(const float* sum, const float* diff, int32_t pairs, const float* x, int32_t stride, int32_t at,
+                         float* out, int32_t n);
     using FDown
-        = void (*)(const float* taps, int32_t count, const float* even, const float* odd, float* out, int32_t n);
+        = void (*)(const float* taps, int32_t count, const float* x, int32_t stride, int32_t at, float* out, int32_t n);
     struct SSymmetric {
         FUp up = nullptr;
         FDown down = nullptr;
         int32_t branch = 0;    // K
-        int32_t capacity = 0;  // floats per stream
-        int32_t next = 0;      // where the next input sample goes in each stream
+        int32_t copies = 1;    // of each stream
+        int32_t capacity = 0;  // floats per copy
+        int32_t next = 0;      // where the next input sample goes in each stream (copy 0)
         // Up-sampling: the half sums, then the half differences, of the branch
         // pairs (t, K-1-t). Down-sampling: the even taps.
         std::vector<float> taps;
