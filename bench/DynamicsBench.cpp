@@ -5,6 +5,7 @@
 #include "product/engine/Compressor.h"
 #include "product/engine/Compressor3.h"
 #include "product/engine/Gate.h"
+#include "ThreadClock.h"
 #include "product/engine/Limiter2.h"
 
 #include <benchmark/benchmark.h>
@@ -307,11 +308,7 @@ void BM_CompressorTypesCompared(benchmark::State& state)
     CCompressor3 two;
     Setup(one, int(state.range(0)), int(state.range(1)));
     Setup(two, int(state.range(0)), int(state.range(1)));
-    auto now = [] {
-        timespec t;
-        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-        return double(t.tv_sec) + 1e-9 * double(t.tv_nsec);
-    };
+    auto now = bench::ThreadSeconds;
     double seconds[2] = {0.0, 0.0};
     double work[2][32];
     auto batch = [&](auto& c) {
