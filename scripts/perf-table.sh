@@ -2,7 +2,8 @@
 # Runs the benchmarks behind the performance limits once (medians of five repetitions)
 # and prints them as a table with the limit each must keep, all from that one run. Ratios
 # come from benchmarks that alternate the two workloads on the thread's own CPU time, so
-# a busy moment on the machine falls on both alike. Needs a built tree (scripts/setup.sh or scripts/test.sh) and python3.
+# a busy moment on the machine falls on both alike. Needs a built tree (scripts/setup.sh
+# or scripts/test.sh) and python3.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${BUILD_DIR:-$root/build}"
