@@ -428,10 +428,8 @@ bool CIIR::OrdinaryBlock(const double* left, const double* right, int32_t n)
     return Ordinary(left, n) && (right == nullptr || Ordinary(right, n));
 }
 
-bool CIIR::PassIdentity(double* left, double* right, int32_t n, int8_t* ordinary)
+bool CIIR::IdentityPassFits(const double* left, const double* right, int32_t n, int8_t* ordinary) const
 {
-    if (!IsIdentity(current_))
-        return false;
     const int32_t stages = StageCount(), channels = right ? 2 : 1;
     for (int32_t c = 0; c < channels; ++c)
         for (int32_t s = 0; s < stages; ++s)
@@ -442,8 +440,14 @@ bool CIIR::PassIdentity(double* left, double* right, int32_t n, int8_t* ordinary
         known = OrdinaryBlock(left, right, n) ? 1 : 0;
     if (ordinary)
         *ordinary = known;
-    if (known == 0)
+    return known != 0;
+}
+
+bool CIIR::PassIdentity(double* left, double* right, int32_t n, int8_t* ordinary)
+{
+    if (!IsIdentity(current_) || !IdentityPassFits(left, right, n, ordinary))
         return false;
+    const int32_t stages = StageCount(), channels = right ? 2 : 1;
     for (int32_t c = 0; c < channels; ++c)
         for (int32_t s = 0; s < stages; ++s)
             AdvanceIdentity(state_[c][s], c == 0 ? left : right, n);
@@ -473,16 +477,7 @@ bool CIIR::RestsAtIdentity() const
 
 bool CIIR::PassResting(double* left, double* right, int32_t n, int8_t* ordinary)
 {
-    if (!RestsAtIdentity())
-        return false;
-    const int32_t stages = StageCount(), channels = right ? 2 : 1;
-    for (int32_t c = 0; c < channels; ++c)
-        for (int32_t s = 0; s < stages; ++s)
-            if (!FiniteState(state_[c][s]))
-                return false;
-    if (*ordinary < 0)
-        *ordinary = OrdinaryBlock(left, right, n) ? 1 : 0;
-    if (*ordinary == 0)
+    if (!RestsAtIdentity() || !IdentityPassFits(left, right, n, ordinary))
         return false;
     SkipResting(left, right, n);
     return true;

@@ -148,6 +148,9 @@ private:
     // when given, caches whether the block is fit for it (1 yes, 0 no, -1 not known
     // yet) for further identity filters over the same unchanged block.
     bool PassIdentity(double* left, double* right, int32_t n, int8_t* ordinary = nullptr);
+    // Whether an identity pass gives the bits the arithmetic would: every stage's state
+    // finite and the block ordinary (ordinary caches that test as PassIdentity's does).
+    bool IdentityPassFits(const double* left, const double* right, int32_t n, int8_t* ordinary) const;
     // Every value +0 or normal (right may be null).
     static bool OrdinaryBlock(const double* left, const double* right, int32_t n);
     // Biquads in series for the stage mode: 1, 3 or 4.
