@@ -294,12 +294,12 @@ void CQuillstripDSP::PassIdle(float** outputs, float** inputs, int32_t frames, c
 bool CQuillstripDSP::AnySectionOn() const
 {
     // Every flag read, no early exit: a dozen loads cost less than the branches.
-    auto on = [](const std::atomic<bool>& flag) { return flag.load(std::memory_order_relaxed); };
-    bool any = on(gateOn_) | on(compOn_) | on(widthOn_) | on(saturationOn_) | on(limiterOn_) | on(gateListen_)
+    auto on = [](const std::atomic<bool>& flag) { return unsigned(flag.load(std::memory_order_relaxed)); };
+    unsigned any = on(gateOn_) | on(compOn_) | on(widthOn_) | on(saturationOn_) | on(limiterOn_) | on(gateListen_)
         | on(compListen_);
     for (int32_t b = 0; b < kBands; ++b)
         any |= on(filters_[b].on);
-    return any;
+    return any != 0;
 }
 
 void CQuillstripDSP::SetInputDelay(int32_t samples)
