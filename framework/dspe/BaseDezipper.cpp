@@ -41,12 +41,11 @@ float CBaseDezipper::StepTowards(const SRamp& ramp, double elapsedMs)
 
 void CBaseDezipper::Tick(float elapsedMs)
 {
-    if (!moving_) {
-        if (!retargeted_.load(std::memory_order_relaxed))
-            return;
-    }
-    if (retargeted_.load(std::memory_order_relaxed))
-        retargeted_.exchange(false, std::memory_order_acquire);
+    // Only Tick clears the flag, so a set flag seen by the load is still set for the exchange.
+    const bool retargeted
+        = retargeted_.load(std::memory_order_relaxed) && retargeted_.exchange(false, std::memory_order_acquire);
+    if (!moving_ && !retargeted)
+        return;
     bool moving = false;
     for (SRamp& ramp : ramps_) {
         if (ramp.current.load(std::memory_order_relaxed) == ramp.target.load(std::memory_order_relaxed))

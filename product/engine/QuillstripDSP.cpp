@@ -376,86 +376,83 @@ void CQuillstripDSP::ProcessChunk(float** outputs, float** inputs, int32_t frame
             band.PassedIdentity(idleHistory_, channels);
         idleHistoryOwed_ = false;
     }
-    {
-        double x[2][kChunk];
+    double x[2][kChunk];
 
-        // Input stage: x = ±g · in.
-        const double gain
-            = phaseInverted_.load(std::memory_order_relaxed) ? -double(GetInputGain()) : double(GetInputGain());
+    // Input stage: x = ±g · in.
+    const double gain
+        = phaseInverted_.load(std::memory_order_relaxed) ? -double(GetInputGain()) : double(GetInputGain());
+    for (int32_t c = 0; c < channels; ++c)
+        ScaleToDouble(inputs[c], gain, x[c], frames);
+
+    // Input delay; 0 skips the line so its stale contents are never heard.
+    const int32_t delay = GetInputDelay();
+    if (delay != 0)
         for (int32_t c = 0; c < channels; ++c)
-            ScaleToDouble(inputs[c], gain, x[c], frames);
+            delay_[c].Process(x[c], frames, delay);
 
-        // Input delay; 0 skips the line so its stale contents are never heard.
-        const int32_t delay = GetInputDelay();
-        if (delay != 0)
-            for (int32_t c = 0; c < channels; ++c)
-                delay_[c].Process(x[c], frames, delay);
-
-        // A non-finite sample would stay in every filter and envelope it reached. While
-        // any section works on the signal it comes in as silence; with none, the block
-        // passes as it is, without the flat filters (cleared instead), so that the
-        // samples beside it pass unchanged too. Looked for after the delay line, which
-        // may hold one from a block passed through.
-        bool passThrough = false;
-        if (!finiteIn || delay != 0) {
-            bool finiteX = true;
-            for (int32_t c = 0; c < channels; ++c)
-                finiteX = finiteX && finiteness::AllFinite(x[c], frames);
-            if (!finiteX) {
-                passThrough = !AnySectionOn();
-                if (!passThrough)
-                    for (int32_t c = 0; c < channels; ++c)
-                        finiteness::ZeroNonFinite(x[c], frames);
-            }
-        }
-
-        // Key capture. A section whose key filter is on gets a key of its own: the signal
-        // as it stands here, or the side-chain input when the section listens to the
-        // external key. Without its filter a section detects on the signal itself, so no
-        // key is taken. Decided once, so the dynamics below see the same choice.
-        double gateKey[2][kChunk];
-        double compKey[2][kChunk];
-        auto capture = [&](double(*key)[kChunk], const std::atomic<bool>& external) {
-            const bool side = sideChainPresent_ && external.load(std::memory_order_relaxed);
-            for (int32_t c = 0; c < channels; ++c) {
-                const float* sideIn = side ? inputs[channels + c] : nullptr;
-                for (int32_t i = 0; i < frames; ++i)
-                    key[c][i] = side ? double(sideIn[i]) : x[c][i];
-                // The key only drives detection: a non-finite one is silence.
-                if (side && !finiteness::AllFinite(sideIn, frames))
-                    finiteness::ZeroNonFinite(key[c], frames);
-            }
-            return key;
-        };
-        double(*gateKeyIn)[kChunk] = nullptr;
-        double(*compKeyIn)[kChunk] = nullptr;
-        if (filters_[kGateKeyFilter].on.load(std::memory_order_relaxed))
-            gateKeyIn = capture(gateKey, gateExternal_);
-        if (filters_[kCompKeyFilter].on.load(std::memory_order_relaxed))
-            compKeyIn = capture(compKey, compExternal_);
-
-        // EQ and dynamics in "Routing" order; while a key is monitored the EQ after the
-        // dynamics and the output sections are skipped, so the key is heard as it is.
-        const bool keyListen
-            = gateListen_.load(std::memory_order_relaxed) || compListen_.load(std::memory_order_relaxed);
-        if (passThrough) {
-            ResetSectionStates();
-        } else if (routing_.load(std::memory_order_relaxed) == 0) {
-            RunEqualiser(x, frames);
-            RunDynamics(x, gateKeyIn, compKeyIn, frames);
-        } else {
-            RunDynamics(x, gateKeyIn, compKeyIn, frames);
-            if (!keyListen)
-                RunEqualiser(x, frames);
-        }
-        if (!keyListen)
-            RunOutputSections(x, frames);
-
-        // Output stage.
-        const double outGain = GetOutputGain();
+    // A non-finite sample would stay in every filter and envelope it reached. While
+    // any section works on the signal it comes in as silence; with none, the block
+    // passes as it is, without the flat filters (cleared instead), so that the
+    // samples beside it pass unchanged too. Looked for after the delay line, which
+    // may hold one from a block passed through.
+    bool passThrough = false;
+    if (!finiteIn || delay != 0) {
+        bool finiteX = true;
         for (int32_t c = 0; c < channels; ++c)
-            ScaleToFloat(x[c], outGain, outputs[c], frames);
+            finiteX = finiteX && finiteness::AllFinite(x[c], frames);
+        if (!finiteX) {
+            passThrough = !AnySectionOn();
+            if (!passThrough)
+                for (int32_t c = 0; c < channels; ++c)
+                    finiteness::ZeroNonFinite(x[c], frames);
+        }
     }
+
+    // Key capture. A section whose key filter is on gets a key of its own: the signal
+    // as it stands here, or the side-chain input when the section listens to the
+    // external key. Without its filter a section detects on the signal itself, so no
+    // key is taken. Decided once, so the dynamics below see the same choice.
+    double gateKey[2][kChunk];
+    double compKey[2][kChunk];
+    auto capture = [&](double(*key)[kChunk], const std::atomic<bool>& external) {
+        const bool side = sideChainPresent_ && external.load(std::memory_order_relaxed);
+        for (int32_t c = 0; c < channels; ++c) {
+            const float* sideIn = side ? inputs[channels + c] : nullptr;
+            for (int32_t i = 0; i < frames; ++i)
+                key[c][i] = side ? double(sideIn[i]) : x[c][i];
+            // The key only drives detection: a non-finite one is silence.
+            if (side && !finiteness::AllFinite(sideIn, frames))
+                finiteness::ZeroNonFinite(key[c], frames);
+        }
+        return key;
+    };
+    double(*gateKeyIn)[kChunk] = nullptr;
+    double(*compKeyIn)[kChunk] = nullptr;
+    if (filters_[kGateKeyFilter].on.load(std::memory_order_relaxed))
+        gateKeyIn = capture(gateKey, gateExternal_);
+    if (filters_[kCompKeyFilter].on.load(std::memory_order_relaxed))
+        compKeyIn = capture(compKey, compExternal_);
+
+    // EQ and dynamics in "Routing" order; while a key is monitored the EQ after the
+    // dynamics and the output sections are skipped, so the key is heard as it is.
+    const bool keyListen = gateListen_.load(std::memory_order_relaxed) || compListen_.load(std::memory_order_relaxed);
+    if (passThrough) {
+        ResetSectionStates();
+    } else if (routing_.load(std::memory_order_relaxed) == 0) {
+        RunEqualiser(x, frames);
+        RunDynamics(x, gateKeyIn, compKeyIn, frames);
+    } else {
+        RunDynamics(x, gateKeyIn, compKeyIn, frames);
+        if (!keyListen)
+            RunEqualiser(x, frames);
+    }
+    if (!keyListen)
+        RunOutputSections(x, frames);
+
+    // Output stage.
+    const double outGain = GetOutputGain();
+    for (int32_t c = 0; c < channels; ++c)
+        ScaleToFloat(x[c], outGain, outputs[c], frames);
 
     // Output meter, and the one check that nothing non-finite stays in the chain: a
     // sample can still overflow to infinity (a huge input raised by the EQ) or come

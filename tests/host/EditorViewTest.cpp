@@ -9,6 +9,8 @@
 
 #include "pluginterfaces/gui/iplugview.h"
 
+#include "tests/support/X11Click.h"
+
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <dirent.h>
@@ -151,22 +153,7 @@ protected:
         return info;
     }
 
-    void Click(Window w, int x, int y)
-    {
-        for (int type : {ButtonPress, ButtonRelease}) {
-            XEvent e{};
-            e.xbutton.type = type;
-            e.xbutton.display = display;
-            e.xbutton.window = w;
-            e.xbutton.button = Button1;
-            e.xbutton.state = type == ButtonRelease ? Button1Mask : 0;
-            e.xbutton.x = x;
-            e.xbutton.y = y;
-            e.xbutton.same_screen = True;
-            XSendEvent(display, w, False, type == ButtonPress ? ButtonPressMask : ButtonReleaseMask, &e);
-        }
-        XSync(display, False);
-    }
+    void Click(Window w, int x, int y) { SendClick(display, w, x, y); }
 
     CVst3Host host;
     Display* display = nullptr;

@@ -24,6 +24,8 @@
 #include <vector>
 
 // Last: Xlib defines macros (None, Bool) that clash with the test framework.
+#include "tests/support/X11Click.h"
+
 #include <X11/Xlib.h>
 
 namespace {
@@ -167,22 +169,7 @@ protected:
         EXPECT_EQ(EntriesIn("/proc/self/task"), threads_);
     }
 
-    void Click(Window w, int x, int y)
-    {
-        for (int type : {ButtonPress, ButtonRelease}) {
-            XEvent e{};
-            e.xbutton.type = type;
-            e.xbutton.display = display_;
-            e.xbutton.window = w;
-            e.xbutton.button = Button1;
-            e.xbutton.state = type == ButtonRelease ? Button1Mask : 0;
-            e.xbutton.x = x;
-            e.xbutton.y = y;
-            e.xbutton.same_screen = True;
-            XSendEvent(display_, w, False, type == ButtonPress ? ButtonPressMask : ButtonReleaseMask, &e);
-        }
-        XSync(display_, False);
-    }
+    void Click(Window w, int x, int y) { SendClick(display_, w, x, y); }
 
     uint32_t PortIndex(const char* symbol)
     {
