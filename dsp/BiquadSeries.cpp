@@ -6,6 +6,8 @@
 #include "dsp/BiquadKernel.h"
 
 #include <algorithm>
+#include <cmath>
+#include <type_traits>
 #include <utility>
 
 namespace biquad {
@@ -30,8 +32,32 @@ struct SChannels {
     void Store(int32_t i, Pair v) const { left[i] = v[0], right[i] = v[1]; }
 };
 
+// Floats in, floats out, each side scaled by its gain: x[i] = inGain · double(in[i]) and
+// out[i] = float(outGain · y[i]), the products rounded in double as the separate
+// conversions round them. The outputs are scanned in double as they are stored.
+struct SFloatChannels {
+    const float* inLeft;
+    const float* inRight;
+    float* outLeft;
+    float* outRight;
+    Pair inGain;
+    Pair outGain;
+    Pair peak{};     // largest |outGain · y| per channel; peak < v ? v : peak passes NaNs over
+    PairBits nan{};  // a NaN seen, per channel
+
+    Pair Load(int32_t i) const { return inGain * Pair{double(inLeft[i]), double(inRight[i])}; }
+    void Store(int32_t i, Pair v)
+    {
+        const Pair y = outGain * v;
+        outLeft[i] = static_cast<float>(y[0]), outRight[i] = static_cast<float>(y[1]);
+        const Pair magnitude = pairs::AbsPair(y);
+        peak = peak < magnitude ? magnitude : peak;
+        nan |= y != y;
+    }
+};
+
 template <int32_t Stages, typename Samples>
-void RunPairs(const SStereoBiquad* stages, Samples x, int32_t n)
+void RunPairs(const SStereoBiquad* stages, Samples&& x, int32_t n)
 {
     SCoefficients<Pair> c[Stages];
     SSection<Pair> s[Stages];
@@ -39,20 +65,23 @@ void RunPairs(const SStereoBiquad* stages, Samples x, int32_t n)
         c[k] = SCoefficients<Pair>(stages[k].coefficients);
         s[k] = LoadSection(stages[k].left, stages[k].right);
     }
+    // A copy the loop can keep in registers; what Store gathers goes back at the end.
+    std::remove_reference_t<Samples> samples = x;
     for (int32_t i = 0; i < n; ++i) {
-        Pair v = x.Load(i);
+        Pair v = samples.Load(i);
 #pragma GCC unroll 4
         for (int32_t k = 0; k < Stages; ++k)
             v = Section(c[k], s[k], v);
-        x.Store(i, v);
+        samples.Store(i, v);
     }
+    x = samples;
     for (int32_t k = 0; k < Stages; ++k)
         StoreSection(s[k], stages[k].left, stages[k].right);
 }
 
 // The last one to three stages of a series.
 template <typename Samples>
-void RunRest(const SStereoBiquad* stages, int32_t count, Samples x, int32_t n)
+void RunRest(const SStereoBiquad* stages, int32_t count, Samples&& x, int32_t n)
 {
     switch (count) {
     case 3:
@@ -285,6 +314,21 @@ void RunSeries(const SStereoBiquad* stages, int32_t count, double* left, double*
             right[start + i] = x[i][1];
         }
     }
+}
+
+SThroughScan RunSeriesThrough(const SStereoBiquad* stages, int32_t count, const float* const* in, double inGain,
+                              float* const* out, double outGain, int32_t n)
+{
+    SFloatChannels x{in[0], in[1], out[0], out[1], Pair{inGain, inGain}, Pair{outGain, outGain}};
+    if (count == 4)
+        RunPairs<4>(stages, x, n);
+    else
+        RunRest(stages, count, x, n);
+    // |float(d)| is float(|d|), and rounding keeps order: the largest output in float is
+    // the largest in double, rounded. Infinity there or a NaN anywhere: not finite.
+    const float peaks[2] = {static_cast<float>(x.peak[0]), static_cast<float>(x.peak[1])};
+    const bool finite = std::isfinite(peaks[0]) && std::isfinite(peaks[1]) && (x.nan[0] | x.nan[1]) == 0;
+    return {{peaks[0], peaks[1]}, finite};
 }
 
 }  // namespace biquad

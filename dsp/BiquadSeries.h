@@ -32,4 +32,19 @@ bool CpuRuns(ESeriesKernel kernel);
 void RunSeries(const SStereoBiquad* stages, int32_t count, double* left, double* right, int32_t n,
                ESeriesKernel kernel = ESeriesKernel::kBest);
 
+// What RunSeriesThrough saw of its outputs: the largest |out| of each channel (NaNs
+// passed over) and whether every one was finite.
+struct SThroughScan {
+    float peak[2];
+    bool finite;
+};
+
+// One to four stages in series over a stereo block that arrives and leaves in single
+// precision: x = inGain · double(in), the stages, out = float(outGain · y). Bit for bit
+// the conversions and RunSeries one after the other, in one pass, so the conversions
+// (and the scan of the outputs) run in the shadow of the stages' feedback chain instead
+// of after it. in and out may be the same buffers.
+SThroughScan RunSeriesThrough(const SStereoBiquad* stages, int32_t count, const float* const* in, double inGain,
+                              float* const* out, double outGain, int32_t n);
+
 }  // namespace biquad

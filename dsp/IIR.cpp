@@ -1,6 +1,7 @@
 #include "dsp/IIR.h"
 
 #include "dsp/BiquadKernel.h"
+#include "dsp/BiquadSeries.h"
 #include "dsp/IIRSeries.h"
 
 #include <algorithm>
@@ -561,6 +562,25 @@ void CIIR::ProcessStereo(double* left, double* right, int32_t n)
     CIIRSeries series(left, right, n);
     series.Add(*this);
     series.Finish();
+}
+
+biquad::SThroughScan CIIR::ProcessStereoThrough(const float* const* in, double inGain, float* const* out,
+                                                double outGain, int32_t n, double (*tail)[2])
+{
+    // The series' identity pass is skipped: where it applies it gives the arithmetic's
+    // bits, which is what makes it a shortcut.
+    PrepareBlock(2, n);
+    const int32_t stages = StageCount();
+    SStereoBiquad run[kMaxStages];
+    for (int32_t s = 0; s < stages; ++s)
+        run[s] = {current_.data(), state_[0][s], state_[1][s]};
+    const biquad::SThroughScan scan = biquad::RunSeriesThrough(run, stages, in, inGain, out, outGain, n);
+    for (int32_t c = 0; c < 2; ++c) {
+        tail[c][0] = state_[c][stages - 1][3];
+        tail[c][1] = state_[c][stages - 1][2];
+    }
+    FlushDirty();
+    return scan;
 }
 
 double CIIR::ProcessSampleFixed(double x)

@@ -23,6 +23,7 @@
 // while audio runs. Nothing allocates, locks or waits after construction.
 #pragma once
 
+#include "dsp/BiquadSeries.h"
 #include "dsp/FilterDesign.h"
 
 #include <cstdint>
@@ -91,6 +92,17 @@ public:
     void ProcessMono(double* x, int32_t n);
     // As ProcessMono; shared coefficients, separate state per channel.
     void ProcessStereo(double* left, double* right, int32_t n);
+
+    // Whether ProcessStereoThrough runs this filter: every stage mode but the 18 dB types,
+    // whose one-pole needs the block itself.
+    bool RunsThrough() const { return stageMode_ != kWithFirstOrder; }
+    // ProcessStereo over a block converted on the way (biquad::RunSeriesThrough):
+    // x = inGain · double(in[c]), the block step, out[c] = float(outGain · y), the same
+    // bits in one pass, the outputs scanned on the way. tail[c] = {before last, last} of
+    // channel c's y, as the block would hold them. Only where RunsThrough(); n >= 2; in
+    // and out may be the same.
+    biquad::SThroughScan ProcessStereoThrough(const float* const* in, double inGain, float* const* out, double outGain,
+                                              int32_t n, double (*tail)[2]);
 
     // Whether the filter rests at the identity: current and target are the identity
     // biquad, so no glide moves it and a block passes through unchanged.

@@ -208,6 +208,7 @@ void CQuillstripDSP::Reset()
 void CQuillstripDSP::ResetSectionStates()
 {
     idleHistoryOwed_ = false;
+    owedBands_ = 0;
     for (int32_t i = 0; i < kFilters; ++i)
         FilterAt(i).Reset();
     width_.Reset();
@@ -238,9 +239,7 @@ void CQuillstripDSP::PassIdle(float** outputs, float** inputs, int32_t frames, c
 {
     const int32_t channels = channels_;
     const bool bypassed = IsBypassed();
-    const double inGain = bypassed                       ? 1.0
-        : phaseInverted_.load(std::memory_order_relaxed) ? -double(GetInputGain())
-                                                         : double(GetInputGain());
+    const double inGain = bypassed ? 1.0 : InputStageGain();
     const double outGain = bypassed ? 1.0 : double(GetOutputGain());
     const bool copy = inGain == 1.0 && outGain == 1.0;
     for (int32_t c = 0; c < channels; ++c) {
@@ -264,6 +263,7 @@ void CQuillstripDSP::PassIdle(float** outputs, float** inputs, int32_t frames, c
             }
         }
         idleHistoryOwed_ = true;
+        owedBands_ = 0;  // the idle history replaces the whole state of every band
         if (!finiteIn) {
             // As the chain does with a non-finite block and nothing on: it passes, and
             // every section starts afresh.
@@ -291,15 +291,26 @@ void CQuillstripDSP::PassIdle(float** outputs, float** inputs, int32_t frames, c
         HoldPeak(kPeakOutR, GetPeak(kPeakOutL));
 }
 
+// Every flag read, no early exit: a dozen loads cost less than the branches.
 bool CQuillstripDSP::AnySectionOn() const
 {
-    // Every flag read, no early exit: a dozen loads cost less than the branches.
-    auto on = [](const std::atomic<bool>& flag) { return unsigned(flag.load(std::memory_order_relaxed)); };
-    unsigned any = on(gateOn_) | on(compOn_) | on(widthOn_) | on(saturationOn_) | on(limiterOn_) | on(gateListen_)
-        | on(compListen_);
+    unsigned any = 0;
     for (int32_t b = 0; b < kBands; ++b)
-        any |= on(filters_[b].on);
-    return any != 0;
+        any |= unsigned(filters_[b].on.load(std::memory_order_relaxed));
+    return (any | unsigned(AnyOtherSectionOn())) != 0;
+}
+
+bool CQuillstripDSP::AnyOtherSectionOn() const
+{
+    auto on = [](const std::atomic<bool>& flag) { return unsigned(flag.load(std::memory_order_relaxed)); };
+    return (on(gateOn_) | on(compOn_) | on(widthOn_) | on(saturationOn_) | on(limiterOn_) | on(gateListen_)
+            | on(compListen_))
+        != 0;
+}
+
+double CQuillstripDSP::InputStageGain() const
+{
+    return phaseInverted_.load(std::memory_order_relaxed) ? -double(GetInputGain()) : double(GetInputGain());
 }
 
 void CQuillstripDSP::SetInputDelay(int32_t samples)
@@ -376,11 +387,17 @@ void CQuillstripDSP::ProcessChunk(float** outputs, float** inputs, int32_t frame
             band.PassedIdentity(idleHistory_, channels);
         idleHistoryOwed_ = false;
     }
+    float outPeaks[2] = {};
+    bool finiteOut = true;
+    if (RunLoneBand(outputs, inputs, frames, finiteIn, outPeaks, &finiteOut)) {
+        FinishChunk(outputs, frames, outPeaks, finiteOut);
+        return;
+    }
+    PayOwedBands();
     double x[2][kChunk];
 
     // Input stage: x = ±g · in.
-    const double gain
-        = phaseInverted_.load(std::memory_order_relaxed) ? -double(GetInputGain()) : double(GetInputGain());
+    const double gain = InputStageGain();
     for (int32_t c = 0; c < channels; ++c)
         ScaleToDouble(inputs[c], gain, x[c], frames);
 
@@ -453,29 +470,98 @@ void CQuillstripDSP::ProcessChunk(float** outputs, float** inputs, int32_t frame
     const double outGain = GetOutputGain();
     for (int32_t c = 0; c < channels; ++c)
         ScaleToFloat(x[c], outGain, outputs[c], frames);
-
-    // Output meter, and the one check that nothing non-finite stays in the chain: a
-    // sample can still overflow to infinity (a huge input raised by the EQ) or come
-    // through with every section off. Whatever went non-finite starts afresh, and while
-    // any section is on the block becomes silence.
-    SBlockScan outScan[2] = {};
-    bool finiteOut = true;
     for (int32_t c = 0; c < channels; ++c) {
-        outScan[c] = ScanBlock(outputs[c], frames);
-        finiteOut = finiteOut && outScan[c].finite;
+        const SBlockScan scan = ScanBlock(outputs[c], frames);
+        outPeaks[c] = scan.peak;
+        finiteOut = finiteOut && scan.finite;
     }
+    FinishChunk(outputs, frames, outPeaks, finiteOut);
+}
+
+void CQuillstripDSP::FinishChunk(float** outputs, int32_t frames, float* outPeaks, bool finiteOut)
+{
+    const int32_t channels = channels_;
+    // The one check that nothing non-finite stays in the chain: a sample can still
+    // overflow to infinity (a huge input raised by the EQ) or come through with every
+    // section off. Whatever went non-finite starts afresh, and while any section is on
+    // the block becomes silence.
     if (!finiteOut) {
         ResetSectionStates();
         if (AnySectionOn())
             for (int32_t c = 0; c < channels; ++c) {
                 std::fill(outputs[c], outputs[c] + frames, 0.0f);
-                outScan[c].peak = 0.0f;
+                outPeaks[c] = 0.0f;
             }
     }
+    // Output meter.
     for (int32_t c = 0; c < channels; ++c)
-        HoldPeak(kPeakOutL + c, outScan[c].peak);
+        HoldPeak(kPeakOutL + c, outPeaks[c]);
     if (channels == 1)
         HoldPeak(kPeakOutR, GetPeak(kPeakOutL));
+}
+
+bool CQuillstripDSP::RunLoneBand(float** outputs, float** inputs, int32_t frames, bool finiteIn, float* outPeaks,
+                                 bool* finiteOut)
+{
+    // Only the plain case: stereo, no delay, nothing but the EQ on, an ordinary block
+    // long enough that the resting bands take their state from its last two samples.
+    if (channels_ != 2 || frames < 2 || !finiteIn || GetInputDelay() != 0 || AnyOtherSectionOn())
+        return false;
+    const bool anySolo = AnySolo();
+    auto heard = [&](int32_t b) { return !anySolo || filters_[b].solo.load(std::memory_order_relaxed) != 0; };
+    int32_t lone = -1;
+    for (int32_t b = 0; b < kBands; ++b) {
+        if (((restingBands_ >> b) & 1u) || !heard(b))
+            continue;
+        if (lone >= 0)
+            return false;
+        lone = b;
+    }
+    if (lone < 0 || !bands_[lone].RunsThrough())
+        return false;
+
+    // The heard resting bands are owed what this chunk would leave them: those ahead of
+    // the lone band the input stage's last two samples, those behind it the band's. Each
+    // chunk's debt replaces the one before (the state is the last two samples either
+    // way), unless the lone band or the bands owed changed.
+    uint32_t owed = 0;
+    for (int32_t b = 0; b < kBands; ++b)
+        owed |= b != lone && heard(b) ? 1u << b : 0u;
+    if (owedBands_ != 0 && (owedLone_ != lone || owedBands_ != owed))
+        PayOwedBands();
+    const double gain = InputStageGain();
+    for (int32_t c = 0; c < 2; ++c) {
+        owedAhead_[c][0] = gain * double(inputs[c][frames - 2]);
+        owedAhead_[c][1] = gain * double(inputs[c][frames - 1]);
+    }
+    const biquad::SThroughScan scan
+        = bands_[lone].ProcessStereoThrough(inputs, gain, outputs, double(GetOutputGain()), frames, owedBehind_);
+    owedBands_ = owed;
+    owedLone_ = lone;
+    outPeaks[0] = scan.peak[0];
+    outPeaks[1] = scan.peak[1];
+    *finiteOut = scan.finite;
+    if (bands_[lone].RestsAtIdentity())
+        restingBands_ |= 1u << lone;
+    return true;
+}
+
+void CQuillstripDSP::PayOwedBands()
+{
+    for (uint32_t owed = owedBands_; owed != 0; owed &= owed - 1u) {
+        const int32_t b = __builtin_ctz(owed);
+        const double(*tail)[2] = b < owedLone_ ? owedAhead_ : owedBehind_;
+        bands_[b].SkipResting(tail[0], tail[1], 2);
+    }
+    owedBands_ = 0;
+}
+
+bool CQuillstripDSP::AnySolo() const
+{
+    bool anySolo = false;
+    for (int32_t b = 0; b < kBands; ++b)
+        anySolo = anySolo || filters_[b].solo.load(std::memory_order_relaxed) != 0;
+    return anySolo;
 }
 
 // Every band in band order, or only the soloed ones while any band is soloed. A band
@@ -491,9 +577,7 @@ void CQuillstripDSP::UpdateResting(const Heard& heard)
 
 void CQuillstripDSP::RunEqualiser(double (*x)[kChunk], int32_t frames)
 {
-    bool anySolo = false;
-    for (int32_t b = 0; b < kBands; ++b)
-        anySolo = anySolo || filters_[b].solo.load(std::memory_order_relaxed) != 0;
+    const bool anySolo = AnySolo();
     auto heard = [&](int32_t b) { return !anySolo || filters_[b].solo.load(std::memory_order_relaxed) != 0; };
     // A band at rest is out of the signal's way: the working bands alone shape it, and
     // the resting ones only follow it to be ready when they move.

@@ -137,6 +137,10 @@ private:
     void ResetSectionStates();
     // Whether any section works on the signal (with none, the chain passes it through).
     bool AnySectionOn() const;
+    // Whether any section but the EQ bands works on the signal, or a key is monitored.
+    bool AnyOtherSectionOn() const;
+    // ±input gain, as the input stage applies it.
+    double InputStageGain() const;
     // Whether this chunk may skip the chain: nothing on, no delay, every band resting at
     // the identity. Most tracks of a mix spend their time so.
     bool RestsIdle(int32_t frames) const;
@@ -152,6 +156,18 @@ private:
     void PassIdle(float** outputs, float** inputs, int32_t frames, const float* inPeaks, bool finiteIn);
     // One chunk of at most kChunk frames.
     void ProcessChunk(float** outputs, float** inputs, int32_t frames);
+    // A chunk whose only working section is one EQ band, in one pass from the input to
+    // the output (the common case of a track with a single correction), bit for bit the
+    // chain's result; the output's peaks and finiteness as the output scan gives them.
+    // False: not that case, nothing was done.
+    bool RunLoneBand(float** outputs, float** inputs, int32_t frames, bool finiteIn, float* outPeaks, bool* finiteOut);
+    // The end of every chunk that ran, given the output's scan: whatever went non-finite
+    // starts afresh, and the output meter.
+    void FinishChunk(float** outputs, int32_t frames, float* outPeaks, bool finiteOut);
+    // Whether any band is soloed (then only the soloed ones are heard).
+    bool AnySolo() const;
+    // Gives the resting bands skipped by lone-band chunks the state they are owed.
+    void PayOwedBands();
     // Chain steps on the working signal x[channel][frame].
     void RunEqualiser(double (*x)[kChunk], int32_t frames);
     void RunDynamics(double (*x)[kChunk], double (*gateKey)[kChunk], double (*compKey)[kChunk], int32_t frames);
@@ -170,6 +186,13 @@ private:
     bool idleHistoryOwed_ = false;
     static constexpr uint32_t kAllBands = (1u << kBands) - 1u;
     uint32_t restingBands_ = 0;  // bit b: band b rests at the identity
+    // Resting bands that lone-band chunks left untouched (bit b: band b), owed a block
+    // step's state: the bands ahead of band owedLone_ the input stage's last two samples
+    // per channel, those behind it the lone band's ({before last, last}).
+    uint32_t owedBands_ = 0;
+    int32_t owedLone_ = 0;
+    double owedAhead_[2][2] = {};
+    double owedBehind_[2][2] = {};
 
     std::atomic<bool> compOn_{false}, gateOn_{false};
     std::atomic<float> gateKeyGain_{1.0f}, compKeyGain_{1.0f};

@@ -1,6 +1,6 @@
 // Resting bands step out of the signal's way (and while nothing is on, the whole chain
-// does); a band switched on later must carry on exactly as if every chunk had run
-// through it.
+// does, and while one band works alone, everything but that band); a band switched on
+// later must carry on exactly as if every chunk had run through it.
 #include "dsp/FilterDesign.h"
 #include "dsp/IIR.h"
 #include "product/engine/QuillstripDSP.h"
@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -116,4 +117,155 @@ TEST(EngineIdle, ABandSwitchedOnAfterRestingCarriesOnAsIfItHadRun)
                     EXPECT_EQ(FirstDifference(engine.out[c], reference.out[c]), -1)
                         << channels << " channel(s), switched at " << switchAt << (shelf ? ", shelf on" : "");
             }
+}
+
+// A stereo chunk whose only working section is one EQ band runs in one pass, and the
+// resting bands around it are given their state only when something needs it. Against
+// lone filters that run every chunk, with the input stage inverting and halving and the
+// output stage raising by half: the lone band of each stage mode, and a band ahead of
+// it or behind it switched on after chunks of every kind, or after the lone band was
+// soloed for a while (the others unheard, so left as they were).
+namespace {
+
+constexpr int32_t kLoneBand = 3;
+
+void SetBand(CQuillstripDSP& engine, CIIR& reference, int32_t index, int32_t type, float freq, float gain)
+{
+    FilterSettings& band = engine.Filter(index);
+    band.type = type;
+    band.freq = freq;
+    band.gain = gain;
+    band.q = 1.5f;
+    band.on = true;
+    engine.UpdateFilter(index);
+    reference.Design(type, kRate, freq, gain, 1.5);
+}
+
+SRun RunLoneBand(bool throughEngine, int32_t loneType, int32_t switched, int32_t switchAt, bool solo)
+{
+    const int32_t sizes[] = {32, 1, 7, 32, 2, 1, 1, 19};
+    CQuillstripDSP engine;
+    engine.Configure(2, false);
+    engine.SetSampleRate(kRate);
+    engine.SetInputGain(0.5f);
+    engine.SetPhaseInverted(true);
+    engine.SetOutputGain(1.5f);
+    CIIR reference[CQuillstripDSP::kBands];
+    for (CIIR& filter : reference) {
+        filter.SetSampleRate(kRate);
+        filter.DesignFlat(kRate);
+    }
+    SetBand(engine, reference[kLoneBand], kLoneBand, loneType, 150.0f, 7.0f);
+    engine.SetBypass(false);
+    engine.Reset();
+    for (CIIR& filter : reference)
+        filter.Reset();
+
+    SRun run;
+    int64_t t = 0;
+    for (int32_t chunk = 0; chunk < 300; ++chunk) {
+        if (chunk == switchAt)
+            SetBand(engine, reference[switched], switched, CIIR::kBell, 2500.0f, -8.0f);
+        const bool soloed = solo && chunk >= 20 && chunk < 40;
+        engine.Filter(kLoneBand).solo = soloed ? 1u : 0u;
+        const int32_t n = sizes[chunk % 8];
+        float in[2][32], out[2][32];
+        double x[2][32];
+        for (int32_t i = 0; i < n; ++i, ++t) {
+            // Never exactly 0: a −0 from the inverted input stage would pass a resting
+            // band unchanged but not a lone filter's arithmetic.
+            in[0][i] = static_cast<float>(0.4 * std::sin(0.031 * double(t) + 0.1));
+            in[1][i] = static_cast<float>(0.3 * std::sin(0.017 * double(t) + 1.0));
+            x[0][i] = -0.5 * double(in[0][i]);
+            x[1][i] = -0.5 * double(in[1][i]);
+        }
+        if (throughEngine) {
+            float* ins[2] = {in[0], in[1]};
+            float* outs[2] = {out[0], out[1]};
+            engine.Process(outs, ins, n);
+            // The output meter holds this chunk's peak, as the scan of what came out.
+            for (int32_t c = 0; c < 2; ++c) {
+                float peak = 0.0f;
+                for (int32_t i = 0; i < n; ++i)
+                    peak = std::max(peak, std::fabs(out[c][i]));
+                EXPECT_EQ(engine.TakePeak(CQuillstripDSP::kPeakOutL + c), peak) << "chunk " << chunk;
+            }
+        } else {
+            for (int32_t b = 0; b < CQuillstripDSP::kBands; ++b)
+                if (!soloed || b == kLoneBand)
+                    reference[b].ProcessStereo(x[0], x[1], n);
+            for (int32_t c = 0; c < 2; ++c)
+                for (int32_t i = 0; i < n; ++i)
+                    out[c][i] = static_cast<float>(1.5 * x[c][i]);
+        }
+        for (int32_t c = 0; c < 2; ++c)
+            run.out[c].insert(run.out[c].end(), out[c], out[c] + n);
+    }
+    return run;
+}
+
+}  // namespace
+
+TEST(EngineLoneBand, RunsAsTheChainAndOwesTheRestingBandsNothing)
+{
+    for (int32_t loneType : {CIIR::kBell, CIIR::kLowCut36, CIIR::kLowCut48})
+        for (int32_t switched : {1, 5})
+            for (int32_t switchAt : {1, 30, 57, 58, 61, 200})  // 30: while soloed, if so
+                for (bool solo : {false, true}) {
+                    const SRun engine = RunLoneBand(true, loneType, switched, switchAt, solo);
+                    const SRun reference = RunLoneBand(false, loneType, switched, switchAt, solo);
+                    for (int32_t c = 0; c < 2; ++c)
+                        EXPECT_EQ(FirstDifference(engine.out[c], reference.out[c]), -1)
+                            << "type " << loneType << ", band " << switched << " switched at " << switchAt
+                            << (solo ? ", soloed before" : "");
+                }
+}
+
+TEST(EngineLoneBand, AnOverflowSilencesTheChunkAndTheBandStartsAfresh)
+{
+    // +12 dB at 1 kHz on a full-scale square of FLT_MAX overflows the float output.
+    auto make = [](CQuillstripDSP& engine) {
+        engine.Configure(2, false);
+        engine.SetSampleRate(kRate);
+        FilterSettings& band = engine.Filter(kLoneBand);
+        band.type = CIIR::kBell;
+        band.freq = 1000.0f;
+        band.gain = 12.0f;
+        band.on = true;
+        engine.UpdateFilter(kLoneBand);
+        engine.SetBypass(false);
+        engine.Reset();
+    };
+    CQuillstripDSP engine, fresh;
+    make(engine);
+    make(fresh);
+    auto chunk = [](CQuillstripDSP& e, float level, int32_t start, float(*out)[32]) {
+        float in[2][32];
+        for (int32_t i = 0; i < 32; ++i)
+            in[0][i] = in[1][i] = level * static_cast<float>(std::sin(0.05 * double(start + i) + 0.3));
+        float* ins[2] = {in[0], in[1]};
+        float* outs[2] = {out[0], out[1]};
+        e.Process(outs, ins, 32);
+    };
+    float out[2][32], expected[2][32];
+    for (int32_t k = 0; k < 10; ++k)
+        chunk(engine, 0.5f, 32 * k, out);
+    engine.TakePeak(CQuillstripDSP::kPeakOutL);
+    float in[2][32];
+    for (int32_t i = 0; i < 32; ++i)
+        in[0][i] = in[1][i] = (i % 4) < 2 ? FLT_MAX : -FLT_MAX;
+    float* ins[2] = {in[0], in[1]};
+    float* outs[2] = {out[0], out[1]};
+    engine.Process(outs, ins, 32);
+    for (int32_t c = 0; c < 2; ++c)
+        for (int32_t i = 0; i < 32; ++i)
+            ASSERT_EQ(out[c][i], 0.0f) << c << " " << i;
+    EXPECT_EQ(engine.TakePeak(CQuillstripDSP::kPeakOutL), 0.0f);
+    // Everything it touched started afresh: from here on it is a newly reset strip.
+    for (int32_t k = 11; k < 20; ++k) {
+        chunk(engine, 0.5f, 32 * k, out);
+        chunk(fresh, 0.5f, 32 * k, expected);
+        for (int32_t c = 0; c < 2; ++c)
+            ASSERT_EQ(std::memcmp(out[c], expected[c], sizeof out[c]), 0) << "chunk " << k;
+    }
 }
