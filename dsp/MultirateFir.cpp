@@ -149,6 +149,24 @@ __attribute__((target("avx512f"))) void DownAvx512(const float* taps, int32_t co
     avx512::DownKernel<16, 2>(taps, count, even, odd, at, out, n);
 }
 
+// Two channels at once, where the tiles shift.
+__attribute__((target("avx512f"))) void UpPairAvx512(const float* sum, const float* diff, int32_t pairs,
+                                                     const float* const* x, int32_t stride, const int32_t* at,
+                                                     float* const* out, int32_t n)
+{
+    using C = SCopies<avx512::kCopies>;
+    const C streams[2] = {C{x[0], stride}, C{x[1], stride}};
+    avx512::UpKernelPair<16, 2>(sum, diff, pairs, streams, at, out, n);
+}
+__attribute__((target("avx512f"))) void DownPairAvx512(const float* taps, int32_t count, const float* const* x,
+                                                       int32_t stride, const int32_t* at, float* const* out, int32_t n)
+{
+    using C = SCopies<avx512::kCopies>;
+    const C even[2] = {C{x[0], stride}, C{x[1], stride}};
+    const C odd[2] = {C{x[0] + avx512::kCopies * stride, stride}, C{x[1] + avx512::kCopies * stride, stride}};
+    avx512::DownKernelPair<16, 2>(taps, count, even, odd, at, out, n);
+}
+
 // n floats, four at a time where it can: a plain copy loop would become a library call,
 // which costs more than these few vectors.
 void CopyFloats(float* to, const float* from, int32_t n)
@@ -224,10 +242,13 @@ bool MultirateFir::SetUpSymmetric(const double* taps, int32_t tapCount, int32_t 
     kernel_ = kernel;
     SSymmetric& f = symmetric_;
     const bool avx512 = kernel == EKernel::kSymmetricAvx512, avx2 = kernel == EKernel::kSymmetricAvx2;
-    if (up)
+    if (up) {
         f.up = avx512 ? UpAvx512 : avx2 ? UpAvx2 : UpBaseline;
-    else
+        f.upPair = avx512 ? UpPairAvx512 : nullptr;
+    } else {
         f.down = avx512 ? DownAvx512 : avx2 ? DownAvx2 : DownBaseline;
+        f.downPair = avx512 ? DownPairAvx512 : nullptr;
+    }
     f.copies = avx512 ? avx512::kCopies : avx2 ? avx2::kCopies : baseline::kCopies;
 
     // Branch e[t] = h[2t]; by symmetry the other branch h[2t + 1] is e[K-1-t].
@@ -256,7 +277,7 @@ bool MultirateFir::SetUpSymmetric(const double* taps, int32_t tapCount, int32_t 
     return true;
 }
 
-int32_t MultirateFir::ProcessSymmetric(const float* input, float* output, int32_t n)
+int32_t MultirateFir::TakeIn(const float* input, int32_t n)
 {
     SSymmetric& f = symmetric_;
     const int32_t history = f.branch - 1;
@@ -282,12 +303,45 @@ int32_t MultirateFir::ProcessSymmetric(const float* input, float* output, int32_
         for (int32_t k = 1; k < f.copies; ++k)
             CopyFloats(stream + static_cast<size_t>(k) * f.capacity - k, stream, fresh);
     }
+    return f.next;
+}
+
+int32_t MultirateFir::ProcessSymmetric(const float* input, float* output, int32_t n)
+{
+    SSymmetric& f = symmetric_;
+    const int32_t at = TakeIn(input, n);
+    float* base = Aligned(f.streams);
+    if (f.up) {
+        f.up(f.taps.data(), f.taps.data() + f.branch / 2, f.branch / 2, base, f.capacity, at, output, n);
+        f.next += n;
+        return 2 * n;
+    }
+    f.down(f.taps.data(), f.branch, base, f.capacity, at, output, n / 2);
+    f.next += n / 2;
+    return n / 2;
+}
+
+void MultirateFir::ProcessPair(MultirateFir& a, const float* inA, float* outA, MultirateFir& b, const float* inB,
+                               float* outB, int32_t n)
+{
+    SSymmetric& f = a.symmetric_;
+    assert(&a != &b && a.kernel_ == b.kernel_ && f.taps == b.symmetric_.taps && f.capacity == b.symmetric_.capacity);
+    if (a.kernel_ == EKernel::kReference || !(f.upPair || f.downPair)) {
+        a.Process(inA, outA, n);
+        b.Process(inB, outB, n);
+        return;
+    }
+    // Each channel's input is taken in before any output is written, as Process does.
+    const int32_t at[2] = {a.TakeIn(inA, n), b.TakeIn(inB, n)};
+    const float* streams[2] = {Aligned(f.streams), Aligned(b.symmetric_.streams)};
+    float* const out[2] = {outA, outB};
+    const int32_t fresh = f.up ? n : n / 2;
     if (f.up)
-        f.up(f.taps.data(), f.taps.data() + f.branch / 2, f.branch / 2, base, f.capacity, f.next, output, n);
+        f.upPair(f.taps.data(), f.taps.data() + f.branch / 2, f.branch / 2, streams, f.capacity, at, out, n);
     else
-        f.down(f.taps.data(), f.branch, base, f.capacity, f.next, output, fresh);
+        f.downPair(f.taps.data(), f.branch, streams, f.capacity, at, out, fresh);
     f.next += fresh;
-    return f.up ? 2 * n : fresh;
+    b.symmetric_.next += fresh;
 }
 
 MultirateFir::MultirateFir(const double* taps, int32_t tapCount, int32_t upFactor, int32_t upPhase, int32_t downFactor,

@@ -52,6 +52,12 @@ public:
     // The input is taken in before any output is written, so both may share a buffer.
     int32_t Process(const float* input, float* output, int32_t n);
 
+    // a.Process(inA, outA, n), then b.Process(inB, outB, n), bit for bit; where the
+    // kernel allows, both channels at once (their sums overlap in the vector units).
+    // a and b must be distinct and built alike (taps, factors, phases, maxInput, kernel).
+    static void ProcessPair(MultirateFir& a, const float* inA, float* outA, MultirateFir& b, const float* inB,
+                            float* outB, int32_t n);
+
     // Clears the history, as if the filter had only ever seen zeros.
     void Reset();
 
@@ -82,9 +88,16 @@ private:
                          float* out, int32_t n);
     using FDown
         = void (*)(const float* taps, int32_t count, const float* x, int32_t stride, int32_t at, float* out, int32_t n);
+    // The same over two channels: x, at and out per channel (same stride and n).
+    using FUpPair = void (*)(const float* sum, const float* diff, int32_t pairs, const float* const* x, int32_t stride,
+                             const int32_t* at, float* const* out, int32_t n);
+    using FDownPair = void (*)(const float* taps, int32_t count, const float* const* x, int32_t stride,
+                               const int32_t* at, float* const* out, int32_t n);
     struct SSymmetric {
         FUp up = nullptr;
         FDown down = nullptr;
+        FUpPair upPair = nullptr;  // null where the kernel has no two-channel form
+        FDownPair downPair = nullptr;
         int32_t branch = 0;    // K
         int32_t copies = 1;    // of each stream
         int32_t capacity = 0;  // floats per copy
@@ -100,6 +113,9 @@ private:
     bool SetUpSymmetric(const double* taps, int32_t tapCount, int32_t upFactor, int32_t upPhase, int32_t downFactor,
                         int32_t downPhase, int32_t maxInput, EKernel kernel);
     int32_t ProcessSymmetric(const float* input, float* output, int32_t n);
+    // The first half of a symmetric call: the new samples into the streams (moving the
+    // history back first if the room is used up); returns where the kernel starts.
+    int32_t TakeIn(const float* input, int32_t n);
 
     EKernel kernel_ = EKernel::kReference;
     int32_t outPerPeriod_;        // L / gcd(L, M)

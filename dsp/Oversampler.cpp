@@ -33,6 +33,18 @@ void COversampler::Down(int32_t channel, const float* in, float* out, int32_t n)
     down_[static_cast<size_t>(channel)].Process(in, out, 2 * n);
 }
 
+void COversampler::UpPair(int32_t first, const float* const* in, float* const* out, int32_t n)
+{
+    const auto c = static_cast<size_t>(first);
+    MultirateFir::ProcessPair(up_[c], in[0], out[0], up_[c + 1], in[1], out[1], n);
+}
+
+void COversampler::DownPair(int32_t first, const float* const* in, float* const* out, int32_t n)
+{
+    const auto c = static_cast<size_t>(first);
+    MultirateFir::ProcessPair(down_[c], in[0], out[0], down_[c + 1], in[1], out[1], 2 * n);
+}
+
 void COversampler::Reset()
 {
     for (auto& f : up_)

@@ -25,6 +25,10 @@ public:
     void Up(int32_t channel, const float* in, float* out, int32_t n);
     // 2n samples at twice the rate -> n host samples of output channel `channel`.
     void Down(int32_t channel, const float* in, float* out, int32_t n);
+    // Up or Down for channels `first` and first + 1 in one call: the same results, the
+    // two channels' filters overlapping (see MultirateFir::ProcessPair).
+    void UpPair(int32_t first, const float* const* in, float* const* out, int32_t n);
+    void DownPair(int32_t first, const float* const* in, float* const* out, int32_t n);
     // Forgets every history, so nothing from an earlier rate plays out.
     void Reset();
     // Forgets one converter's history (one that went non-finite).

@@ -209,17 +209,28 @@ void CQuillstripPlugIn::ProcessSubBlock(float** outputs, float** inputs, int32_t
     // Main channels use converters 0 and 1, side-chain channels 2 and 3.
     float up[COversampler::kInputs][2 * kMaxSubBlock];
     float down[COversampler::kOutputs][2 * kMaxSubBlock];
+    // A stereo pair of channels is converted in one call.
     const int32_t channels = inputs_ + sidechains_;
-    for (int32_t c = 0; c < channels; ++c) {
-        const int32_t converter = c < inputs_ ? c : 2 + (c - inputs_);
-        oversampler_.Up(converter, inputs[c], up[c], frames);
+    for (int32_t first = 0; first < channels;) {
+        const bool side = first >= inputs_;
+        const int32_t group = side ? sidechains_ : inputs_;
+        const int32_t converter = side ? 2 + (first - inputs_) : first;
+        const int32_t count = group == 2 ? 2 : 1;
+        if (count == 2) {
+            float* pair[2] = {up[first], up[first + 1]};
+            oversampler_.UpPair(converter, inputs + first, pair, frames);
+        } else {
+            oversampler_.Up(converter, inputs[first], up[first], frames);
+        }
         // A non-finite input, or a finite one so large that the filter overflows, comes
         // out non-finite for as long as the converter holds it: those samples reach the
         // engine as silence, and the converter starts afresh.
-        if (!finiteness::AllFinite(up[c], 2 * frames)) {
-            finiteness::ZeroNonFinite(up[c], 2 * frames);
-            oversampler_.ResetUp(converter);
-        }
+        for (int32_t k = 0; k < count; ++k)
+            if (!finiteness::AllFinite(up[first + k], 2 * frames)) {
+                finiteness::ZeroNonFinite(up[first + k], 2 * frames);
+                oversampler_.ResetUp(converter + k);
+            }
+        first += count;
     }
 
     // The engine sees 2n samples per host chunk, in two calls of n.
@@ -232,8 +243,13 @@ void CQuillstripPlugIn::ProcessSubBlock(float** outputs, float** inputs, int32_t
             out[c] = down[c] + half * frames;
         RunEngine(out, in, frames);
     }
-    for (int32_t c = 0; c < outputs_; ++c)
-        oversampler_.Down(c, down[c], outputs[c], frames);
+    if (outputs_ == 2) {
+        const float* pair[2] = {down[0], down[1]};
+        oversampler_.DownPair(0, pair, outputs, frames);
+    } else {
+        for (int32_t c = 0; c < outputs_; ++c)
+            oversampler_.Down(c, down[c], outputs[c], frames);
+    }
 
     if (dsp_->IsLimiterOn()) {
         double y[COversampler::kOutputs][kMaxSubBlock];
