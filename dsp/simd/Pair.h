@@ -31,4 +31,31 @@ inline Pair AbsPair(Pair v) { return Pair(PairBits(v) & PairBits{INT64_MAX, INT6
 inline Pair MaxPair(Pair level, Pair v) { return level < v ? v : level; }
 inline double MaxOf(Pair level) { return std::max(level[0], level[1]); }
 
+// out[i] = double(in[i]) and out[i] = float(in[i]), two at a time (a plain loop stays
+// scalar at the optimisation level the library builds with).
+inline void ToDoubles(const float* in, double* out, int32_t n)
+{
+    using Floats = float __attribute__((vector_size(8)));
+    int32_t i = 0;
+    for (; i + 2 <= n; i += 2) {
+        Floats v;
+        std::memcpy(&v, in + i, sizeof v);
+        StorePair(out + i, __builtin_convertvector(v, Pair));
+    }
+    for (; i < n; ++i)
+        out[i] = double(in[i]);
+}
+
+inline void ToFloats(const double* in, float* out, int32_t n)
+{
+    using Floats = float __attribute__((vector_size(8)));
+    int32_t i = 0;
+    for (; i + 2 <= n; i += 2) {
+        const Floats v = __builtin_convertvector(LoadPair(in + i), Floats);
+        std::memcpy(out + i, &v, sizeof v);
+    }
+    for (; i < n; ++i)
+        out[i] = static_cast<float>(in[i]);
+}
+
 }  // namespace pairs
