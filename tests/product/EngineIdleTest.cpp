@@ -180,9 +180,11 @@ SRun RunLoneBand(bool throughEngine, int32_t loneType, int32_t switched, int32_t
             x[1][i] = -0.5 * double(in[1][i]);
         }
         if (throughEngine) {
-            float* ins[2] = {in[0], in[1]};
-            float* outs[2] = {out[0], out[1]};
-            engine.Process(outs, ins, n);
+            // In place, as hosts often run it.
+            float* io[2] = {in[0], in[1]};
+            engine.Process(io, io, n);
+            for (int32_t c = 0; c < 2; ++c)
+                std::copy(in[c], in[c] + n, out[c]);
             // The output meter holds this chunk's peak, as the scan of what came out.
             for (int32_t c = 0; c < 2; ++c) {
                 float peak = 0.0f;
