@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include <emmintrin.h>
+
 namespace pairs {
 
 using Pair = double __attribute__((vector_size(16)));
@@ -31,16 +33,29 @@ inline Pair AbsPair(Pair v) { return Pair(PairBits(v) & PairBits{INT64_MAX, INT6
 inline Pair MaxPair(Pair level, Pair v) { return level < v ? v : level; }
 inline double MaxOf(Pair level) { return std::max(level[0], level[1]); }
 
-// out[i] = double(in[i]) and out[i] = float(in[i]), two at a time (a plain loop stays
-// scalar at the optimisation level the library builds with).
+// Four floats as two Pairs and back, with SSE2's two-lane conversions (a conversion of
+// a two-float vector becomes two scalar ones at the level the library builds with).
+inline void LoadFloats(const float* p, Pair& low, Pair& high)
+{
+    const __m128 v = _mm_loadu_ps(p);
+    low = Pair(_mm_cvtps_pd(v));
+    high = Pair(_mm_cvtps_pd(_mm_movehl_ps(v, v)));
+}
+
+inline void StoreFloats(float* p, Pair low, Pair high)
+{
+    _mm_storeu_ps(p, _mm_movelh_ps(_mm_cvtpd_ps(__m128d(low)), _mm_cvtpd_ps(__m128d(high))));
+}
+
+// out[i] = double(in[i]) and out[i] = float(in[i]), four at a time.
 inline void ToDoubles(const float* in, double* out, int32_t n)
 {
-    using Floats = float __attribute__((vector_size(8)));
     int32_t i = 0;
-    for (; i + 2 <= n; i += 2) {
-        Floats v;
-        std::memcpy(&v, in + i, sizeof v);
-        StorePair(out + i, __builtin_convertvector(v, Pair));
+    for (; i + 4 <= n; i += 4) {
+        Pair low, high;
+        LoadFloats(in + i, low, high);
+        StorePair(out + i, low);
+        StorePair(out + i + 2, high);
     }
     for (; i < n; ++i)
         out[i] = double(in[i]);
@@ -48,12 +63,9 @@ inline void ToDoubles(const float* in, double* out, int32_t n)
 
 inline void ToFloats(const double* in, float* out, int32_t n)
 {
-    using Floats = float __attribute__((vector_size(8)));
     int32_t i = 0;
-    for (; i + 2 <= n; i += 2) {
-        const Floats v = __builtin_convertvector(LoadPair(in + i), Floats);
-        std::memcpy(out + i, &v, sizeof v);
-    }
+    for (; i + 4 <= n; i += 4)
+        StoreFloats(out + i, LoadPair(in + i), LoadPair(in + i + 2));
     for (; i < n; ++i)
         out[i] = static_cast<float>(in[i]);
 }

@@ -61,19 +61,15 @@ SBlockScan ScanBlock(const float* samples, int32_t frames)
 // out = gain * double(in), two samples per instruction, eight per turn.
 void ScaleToDouble(const float* in, double gain, double* out, int32_t n)
 {
-    using Floats = simd::SVector<float, 2>::V;
+    const pairs::Pair g = {gain, gain};
     int32_t i = 0;
     for (; i + 8 <= n; i += 8)
-        for (int32_t k = 0; k < 8; k += 2) {
-            Floats v;
-            std::memcpy(&v, in + i + k, sizeof v);
-            pairs::StorePair(out + i + k, gain * __builtin_convertvector(v, pairs::Pair));
+        for (int32_t k = 0; k < 8; k += 4) {
+            pairs::Pair low, high;
+            pairs::LoadFloats(in + i + k, low, high);
+            pairs::StorePair(out + i + k, g * low);
+            pairs::StorePair(out + i + k + 2, g * high);
         }
-    for (; i + 2 <= n; i += 2) {
-        Floats v;
-        std::memcpy(&v, in + i, sizeof v);
-        pairs::StorePair(out + i, gain * __builtin_convertvector(v, pairs::Pair));
-    }
     for (; i < n; ++i)
         out[i] = gain * double(in[i]);
 }
@@ -81,17 +77,11 @@ void ScaleToDouble(const float* in, double gain, double* out, int32_t n)
 // out = float(gain * in), two samples per instruction, eight per turn.
 void ScaleToFloat(const double* in, double gain, float* out, int32_t n)
 {
-    using Floats = simd::SVector<float, 2>::V;
+    const pairs::Pair g = {gain, gain};
     int32_t i = 0;
     for (; i + 8 <= n; i += 8)
-        for (int32_t k = 0; k < 8; k += 2) {
-            const Floats v = __builtin_convertvector(gain * pairs::LoadPair(in + i + k), Floats);
-            std::memcpy(out + i + k, &v, sizeof v);
-        }
-    for (; i + 2 <= n; i += 2) {
-        const Floats v = __builtin_convertvector(gain * pairs::LoadPair(in + i), Floats);
-        std::memcpy(out + i, &v, sizeof v);
-    }
+        for (int32_t k = 0; k < 8; k += 4)
+            pairs::StoreFloats(out + i + k, g * pairs::LoadPair(in + i + k), g * pairs::LoadPair(in + i + k + 2));
     for (; i < n; ++i)
         out[i] = static_cast<float>(gain * in[i]);
 }
@@ -100,14 +90,12 @@ void ScaleToFloat(const double* in, double gain, float* out, int32_t n)
 // with nothing between them, rounded as they round.
 void ScaleThrough(const float* in, double inGain, double outGain, float* out, int32_t n)
 {
-    using Floats = simd::SVector<float, 2>::V;
+    const pairs::Pair gi = {inGain, inGain}, go = {outGain, outGain};
     int32_t i = 0;
-    for (; i + 2 <= n; i += 2) {
-        Floats v;
-        std::memcpy(&v, in + i, sizeof v);
-        const pairs::Pair x = inGain * __builtin_convertvector(v, pairs::Pair);
-        const Floats y = __builtin_convertvector(outGain * x, Floats);
-        std::memcpy(out + i, &y, sizeof y);
+    for (; i + 4 <= n; i += 4) {
+        pairs::Pair low, high;
+        pairs::LoadFloats(in + i, low, high);
+        pairs::StoreFloats(out + i, go * (gi * low), go * (gi * high));
     }
     for (; i < n; ++i)
         out[i] = static_cast<float>(outGain * (inGain * double(in[i])));
