@@ -129,13 +129,11 @@ void BM_CompressorStereoThresholdRamp(benchmark::State& state)
 }
 BENCHMARK(BM_CompressorStereoThresholdRamp);
 
-// The limiter's compressor stage as the engine sets it up (ratio 20, knee 100 %, attack
-// 49 ms, release 260 - 100 ms, peak, linked, threshold 6 dB under the ceiling), fed the
-// loud source. Argument: the ceiling in tenths of a dB. At -0.3 dB the envelope above
-// full scale lies inside the knee; at -12 dB it lies above the knee.
-void BM_LimiterStage(benchmark::State& state)
+// The limiter's compressor stage as the engine sets it up: ratio 20, knee 100 %, attack
+// 49 ms, peak, linked, threshold 6 dB under the ceiling, release 100 ms under the
+// limiter's; then reset.
+void SetUpLimiterStage(CCompressor& c, float ceilingDb, float releaseMs)
 {
-    CCompressor c;
     c.SetAttackMs(49.0f);
     c.SetDetectionMode(dynamics::kPeak);
     c.SetKneePercent(100.0f);
@@ -143,9 +141,18 @@ void BM_LimiterStage(benchmark::State& state)
     c.SetRatio(20.0f);
     c.SetStereoMode(dynamics::kLinked);
     c.SetSampleRate(kRate);
-    c.SetThresholdDb(float(state.range(0)) / 10.0f - 6.0f);
-    c.SetReleaseMs(160.0f);
+    c.SetThresholdDb(ceilingDb - 6.0f);
+    c.SetReleaseMs(releaseMs - 100.0f);
     c.Reset();
+}
+
+// The limiter's compressor stage (release 260 ms), fed the loud source. Argument: the
+// ceiling in tenths of a dB. At -0.3 dB the envelope above full scale lies inside the
+// knee; at -12 dB it lies above the knee.
+void BM_LimiterStage(benchmark::State& state)
+{
+    CCompressor c;
+    SetUpLimiterStage(c, float(state.range(0)) / 10.0f, 260.0f);
     RunChunks<SLoudSource, SLoudSource::kChunks>(state,
                                                  [&](double* l, double* r) { c.Process(l, r, nullptr, nullptr, 32); });
 }
@@ -205,18 +212,9 @@ struct SLimiter {
 
     SLimiter()
     {
-        stage.SetAttackMs(49.0f);
-        stage.SetDetectionMode(dynamics::kPeak);
-        stage.SetKneePercent(100.0f);
-        stage.SetOutputGainDb(0.0f);
-        stage.SetRatio(20.0f);
-        stage.SetStereoMode(dynamics::kLinked);
-        stage.SetSampleRate(kRate);
+        SetUpLimiterStage(stage, -0.3f, 260.0f);
         ceiling.Setup(2, float(kRate), 100.0f);
         ceiling.SetThreshold(-0.3f);
-        stage.SetThresholdDb(-0.3f - 6.0f);
-        stage.SetReleaseMs(260.0f - 100.0f);
-        stage.Reset();
         ceiling.Reset();
     }
 
