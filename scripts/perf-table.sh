@@ -42,8 +42,10 @@ def ratio(a, b):
 
 for frames in (32, 512):
     row(f"every section off, VST 3 bundle, {frames}-frame blocks", value(f"Vst3Process/frames:{frames}/setting:0"), 2)
-    row(f"every section off, plug-in object, {frames}-frame blocks", value(f"ProcessStereo/frames:{frames}/bands:0"), 2)
-    row(f"one EQ band on, plug-in object, {frames}-frame blocks", value(f"ProcessStereo/frames:{frames}/bands:1"), 5)
+    row(f"every section off, plug-in object, {frames}-frame blocks", value(f"ProcessStereo/frames:{frames}/setting:0"), 2)
+    row(f"one EQ band on, plug-in object, {frames}-frame blocks", value(f"ProcessStereo/frames:{frames}/setting:1"), 5)
+    info(f"every section off with oversampling, plug-in object, {frames}-frame blocks",
+         value(f"ProcessStereo/frames:{frames}/setting:2"))
 for name, what in (("BM_LimiterProgram/45/6", "moving level"), ("BM_LimiterProgram/5/6", "steady level")):
     row(f"limiter, both stages, program material at 6 dB, {what}", value(name), 10)
     if name in runs:

@@ -1,6 +1,37 @@
 #include "product/engine/HostCeiling.h"
 
+#include "dsp/simd/Pair.h"
+
 #include <algorithm>
+#include <cstring>
+
+namespace {
+
+// Whether every |x[i]| is below the ceiling: on the bits of a float's magnitude, integer
+// order is the order of the values, and infinity and NaN lie above every finite one.
+bool AllBelow(const float* x, int32_t n, float ceiling)
+{
+    uint32_t limit;
+    std::memcpy(&limit, &ceiling, sizeof limit);
+    typedef uint32_t Lanes __attribute__((vector_size(16)));
+    Lanes highest{};
+    int32_t i = 0;
+    for (; i + 4 <= n; i += 4) {
+        Lanes v;
+        std::memcpy(&v, x + i, sizeof v);
+        v &= 0x7fffffffu;
+        highest = highest > v ? highest : v;
+    }
+    uint32_t top = std::max(std::max(highest[0], highest[1]), std::max(highest[2], highest[3]));
+    for (; i < n; ++i) {
+        uint32_t v;
+        std::memcpy(&v, x + i, sizeof v);
+        top = std::max(top, v & 0x7fffffffu);
+    }
+    return top < limit;
+}
+
+}  // namespace
 
 void CHostCeiling::Setup(int32_t channels, float hostRate, int32_t span)
 {
@@ -14,7 +45,7 @@ void CHostCeiling::Reset()
     first_ = count_ = frames_ = 0;
 }
 
-float CHostCeiling::Process(double* left, double* right, int32_t n, float ceiling)
+float CHostCeiling::Process(float* left, float* right, int32_t n, float ceiling)
 {
     if (n < 1)
         return 1.0f;
@@ -38,5 +69,26 @@ float CHostCeiling::Process(double* left, double* right, int32_t n, float ceilin
         highest = std::max(highest, blocks_[static_cast<size_t>((first_ + k) % kMaxBlocks)].ceiling);
 
     limiter_.SetCeiling(highest);
-    return right ? limiter_.ProcessStereo(left, right, n) : limiter_.ProcessMono(left, n);
+    // Resting at unity, the limiter passes every sample under the ceiling as it is: most
+    // blocks need neither the conversions nor the limiter.
+    if (limiter_.RestsAtUnity() && AllBelow(left, n, highest) && (!right || AllBelow(right, n, highest)))
+        return 1.0f;
+    return Limit(left, right, n);
+}
+
+float CHostCeiling::Limit(float* left, float* right, int32_t n)
+{
+    float smallest = 1.0f;
+    double l[kPiece], r[kPiece];
+    for (int32_t done = 0; done < n; done += kPiece) {
+        const int32_t m = std::min(kPiece, n - done);
+        pairs::ToDoubles(left + done, l, m);
+        if (right)
+            pairs::ToDoubles(right + done, r, m);
+        smallest = std::min(smallest, right ? limiter_.ProcessStereo(l, r, m) : limiter_.ProcessMono(l, m));
+        pairs::ToFloats(l, left + done, m);
+        if (right)
+            pairs::ToFloats(r, right + done, m);
+    }
+    return smallest;
 }

@@ -22,15 +22,20 @@ public:
 
     void Setup(int32_t channels, float hostRate, int32_t span);
     void Reset();
-    // In place; ceiling is what the engine limited this block's samples to (linear).
-    // right is null for mono. Returns the smallest gain used (1 when n < 1).
-    float Process(double* left, double* right, int32_t n, float ceiling);
+    // In place on the host's samples; ceiling is what the engine limited this block's
+    // samples to (linear). right is null for mono. Returns the smallest gain used (1 when
+    // n < 1).
+    float Process(float* left, float* right, int32_t n, float ceiling);
 
 private:
     struct SBlock {
         float ceiling;
         int32_t frames;
     };
+    // The limiter's work in double precision, in pieces of at most kPiece frames.
+    static constexpr int32_t kPiece = 64;
+    float Limit(float* left, float* right, int32_t n);
+
     // One entry per block, oldest first from first_; blocks have at least one frame.
     static constexpr int32_t kMaxBlocks = kMaxSpan + 2;
 

@@ -24,6 +24,8 @@ public:
     float ProcessStereo(double* left, double* right, int32_t n);
     float ProcessMono(double* x, int32_t n);
 
+    // Whether both gains rest at 1: then a block under the ceiling passes unchanged.
+    bool RestsAtUnity() const { return gainLeft_ == 1.0f && gainRight_ == 1.0f; }
     float GetCeiling() const { return ceiling_.load(std::memory_order_relaxed); }
     float GetRecoveryStep() const { return recoveryStep_; }
 

@@ -4,7 +4,6 @@
 #include "product/plugin/QuillstripParameterTable.h"
 #include "product/engine/QuillstripDSP.h"
 #include "dsp/simd/Finite.h"
-#include "dsp/simd/Pair.h"
 
 #include <algorithm>
 #include <cmath>
@@ -253,14 +252,9 @@ void CQuillstripPlugIn::ProcessSubBlock(float** outputs, float** inputs, int32_t
     }
 
     if (dsp_->IsLimiterOn()) {
-        double y[COversampler::kOutputs][kMaxSubBlock];
-        for (int32_t c = 0; c < outputs_; ++c)
-            pairs::ToDoubles(outputs[c], y[c], frames);
         // What this stage takes off is part of the limiter's reduction as the meter shows it.
         dsp_->HoldLimiterReduction(
-            hostCeiling_.Process(y[0], outputs_ == 2 ? y[1] : nullptr, frames, dsp_->GetOutputCeiling()));
-        for (int32_t c = 0; c < outputs_; ++c)
-            pairs::ToFloats(y[c], outputs[c], frames);
+            hostCeiling_.Process(outputs[0], outputs_ == 2 ? outputs[1] : nullptr, frames, dsp_->GetOutputCeiling()));
     }
 
     // The engine's output may still overflow the down-sampler (huge samples with every

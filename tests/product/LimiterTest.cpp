@@ -88,19 +88,59 @@ TEST(HostCeiling, ALoweredCeilingWaitsOutTheSpanARaisedOneActsAtOnce)
     CHostCeiling ceiling;
     ceiling.Setup(1, 48000.0f, 100);
     auto block = [&](float limit, int32_t n = 20) {
-        std::vector<double> x(static_cast<size_t>(n), 0.9);
+        std::vector<float> x(static_cast<size_t>(n), 0.9f);
         ceiling.Process(x.data(), nullptr, n, limit);
         return x.back();
     };
-    EXPECT_EQ(block(1.0f), 0.9);
+    EXPECT_EQ(block(1.0f), 0.9f);
     int32_t frames = 0;
-    while (block(0.5f) == 0.9)
+    while (block(0.5f) == 0.9f)
         frames += 20;
     EXPECT_GE(frames, 100);
     EXPECT_LE(frames, 120);
-    EXPECT_LE(static_cast<float>(block(0.5f)), 0.5f);
+    EXPECT_LE(block(0.5f), 0.5f);
     // Raised again: the gain recovers from now on (held at 0.5 it could not pass it),
     // back to unity within its 0.57 s.
-    EXPECT_GT(static_cast<float>(block(1.0f, 100)), 0.5f);
-    EXPECT_EQ(block(1.0f, 28000), 0.9);
+    EXPECT_GT(block(1.0f, 100), 0.5f);
+    EXPECT_EQ(block(1.0f, 28000), 0.9f);
+}
+
+TEST(HostCeiling, SkippingRestingBlocksChangesNothing)
+{
+    // Bursts over the ceiling between quiet stretches, so blocks alternate between
+    // resting, landing and recovering, and a sample just over it while at rest: on the host's floats the stage must give exactly
+    // what the limiter gives on the same samples in double precision, gain for gain.
+    for (int channels : {1, 2}) {
+        CHostCeiling stage;
+        stage.Setup(channels, 48000.0f, 0);
+        CLimiter2 plain;
+        plain.Setup(channels, 48000.0f, 100.0f);
+        const float ceiling = 0.5f;
+        plain.SetCeiling(ceiling);
+        uint32_t seed = 7;
+        for (int block = 0; block < 1200; ++block) {
+            const int32_t n = 1 + block % 32;
+            const bool loud = block % 400 >= 200 && block % 400 < 203;  // recovered by the next
+            float l[32], r[32];
+            double dl[32], dr[32];
+            for (int i = 0; i < n; ++i) {
+                seed = seed * 1664525u + 1013904223u;
+                const float v = static_cast<float>(static_cast<int32_t>(seed) / 2147483648.0);
+                l[i] = (loud ? 0.6f : 0.45f) * v;
+                if (i == 0 && block % 400 == 100)
+                    l[i] = 0.53f;                    // just over, while the gain rests
+                r[i] = i == 3 ? ceiling : 0.3f * v;  // exactly at the ceiling too
+                dl[i] = l[i];
+                dr[i] = r[i];
+            }
+            const float expected = channels == 2 ? plain.ProcessStereo(dl, dr, n) : plain.ProcessMono(dl, n);
+            ASSERT_EQ(stage.Process(l, channels == 2 ? r : nullptr, n, ceiling), expected) << block;
+            for (int i = 0; i < n; ++i) {
+                ASSERT_EQ(l[i], static_cast<float>(dl[i])) << block << " " << i;
+                if (channels == 2) {
+                    ASSERT_EQ(r[i], static_cast<float>(dr[i])) << block << " " << i;
+                }
+            }
+        }
+    }
 }
