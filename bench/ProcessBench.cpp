@@ -17,21 +17,22 @@ using namespace quillstrip;
 namespace {
 
 // Arguments: frames per host block; 0 every section off, 1 one bell band on (+3 dB at 1 kHz),
-// 2 every section off with oversampling.
+// 2 every section off with oversampling, 3 the same with an unused side-chain.
 void ProcessStereo(benchmark::State& state)
 {
     const auto frames = static_cast<int32_t>(state.range(0));
     NullHost host;
     CQuillstripPlugIn plugIn(&host);
     plugIn.Open();
-    plugIn.SetChannelConfig(2, 2, 0);
+    // Setting 3 connects a side-chain bus that no section listens to.
+    plugIn.SetChannelConfig(2, 2, state.range(1) == 3 ? 2 : 0);
     plugIn.SetMaxBlockSize(frames);
     if (state.range(1) == 1) {
         plugIn.GetParameterManager()->SetValue(false, 2 * kBandStride + kBandEnable, 1.0f, kSetProcessing);
         plugIn.GetParameterManager()->SetValue(false, 2 * kBandStride + kBandGain, 3.0f, kSetProcessing);
         plugIn.GetParameterManager()->SetValue(false, 2 * kBandStride + kBandFreq, 1000.0f, kSetProcessing);
     }
-    if (state.range(1) == 2)
+    if (state.range(1) >= 2)
         plugIn.GetParameterManager()->SetValue(false, kOversampleEnable, 1.0f, kSetProcessing);
     plugIn.SetSampleRate(48000);
     plugIn.Resume();
@@ -45,7 +46,7 @@ void ProcessStereo(benchmark::State& state)
     float* out[2] = {outL.data(), outR.data()};
     int32_t start = 0;
     auto run = [&] {
-        float* in[2] = {l.data() + start, r.data() + start};
+        float* in[4] = {l.data() + start, r.data() + start, l.data() + start, r.data() + start};
         plugIn.Process(out, in, frames);
         start = (start + frames) % kSource;
     };
@@ -61,4 +62,4 @@ void ProcessStereo(benchmark::State& state)
 
 }  // namespace
 
-BENCHMARK(ProcessStereo)->ArgNames({"frames", "setting"})->ArgsProduct({{32, 512}, {0, 1, 2}});
+BENCHMARK(ProcessStereo)->ArgNames({"frames", "setting"})->ArgsProduct({{32, 512}, {0, 1, 2, 3}});

@@ -420,13 +420,8 @@ void MultirateFir::RunTile(const SPhase& phase, int32_t firstPeriod, int32_t r, 
         output[(firstPeriod + w) * outPerPeriod_ + r] = acc[w];
 }
 
-int32_t MultirateFir::Process(const float* input, float* output, int32_t n)
+void MultirateFir::Append(const float* input, int32_t n)
 {
-    assert(n % inPerPeriod_ == 0 && history_ + n <= streamLength_ * inPerPeriod_);
-    if (kernel_ != EKernel::kReference)
-        return ProcessSymmetric(input, output, n);
-
-    // Append the new samples behind the history, dealt round the streams.
     int32_t stream = 0;  // history_ is a multiple of inPerPeriod_
     int32_t offset = history_ / inPerPeriod_;
     for (int32_t i = 0; i < n; ++i) {
@@ -436,7 +431,36 @@ int32_t MultirateFir::Process(const float* input, float* output, int32_t n)
             ++offset;
         }
     }
+}
 
+void MultirateFir::KeepNewest(int32_t periods)
+{
+    const int32_t kept = history_ / inPerPeriod_;
+    for (int32_t s = 0; s < inPerPeriod_; ++s) {
+        float* base = streams_.data() + static_cast<size_t>(s) * streamLength_;
+        std::memmove(base, base + periods, sizeof(float) * kept);
+    }
+}
+
+void MultirateFir::Skip(const float* input, int32_t n)
+{
+    assert(n % inPerPeriod_ == 0 && history_ + n <= streamLength_ * inPerPeriod_);
+    if (kernel_ != EKernel::kReference) {
+        TakeIn(input, n);
+        symmetric_.next += symmetric_.up ? n : n / 2;
+        return;
+    }
+    Append(input, n);
+    KeepNewest(n / inPerPeriod_);
+}
+
+int32_t MultirateFir::Process(const float* input, float* output, int32_t n)
+{
+    assert(n % inPerPeriod_ == 0 && history_ + n <= streamLength_ * inPerPeriod_);
+    if (kernel_ != EKernel::kReference)
+        return ProcessSymmetric(input, output, n);
+
+    Append(input, n);
     const int32_t periods = n / inPerPeriod_;
     for (int32_t r = 0; r < outPerPeriod_; ++r) {
         const SPhase& phase = phases_[r];
@@ -449,11 +473,6 @@ int32_t MultirateFir::Process(const float* input, float* output, int32_t n)
             RunTile<1>(phase, p, r, output);
     }
 
-    // The newest history_ samples become the history of the next call.
-    const int32_t kept = history_ / inPerPeriod_;
-    for (int32_t s = 0; s < inPerPeriod_; ++s) {
-        float* base = streams_.data() + static_cast<size_t>(s) * streamLength_;
-        std::memmove(base, base + periods, sizeof(float) * kept);
-    }
+    KeepNewest(periods);
     return periods * outPerPeriod_;
 }

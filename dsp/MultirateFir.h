@@ -58,6 +58,10 @@ public:
     static void ProcessPair(MultirateFir& a, const float* inA, float* outA, MultirateFir& b, const float* inB,
                             float* outB, int32_t n);
 
+    // Takes n input samples into the history as Process would, without computing any
+    // output: a later call gives exactly what it gives after Process.
+    void Skip(const float* input, int32_t n);
+
     // Clears the history, as if the filter had only ever seen zeros.
     void Reset();
 
@@ -116,6 +120,10 @@ private:
     // The first half of a symmetric call: the new samples into the streams (moving the
     // history back first if the room is used up); returns where the kernel starts.
     int32_t TakeIn(const float* input, int32_t n);
+    // The reference kernel's history: the new samples dealt round the streams behind it,
+    // and the newest samples kept as the next call's history.
+    void Append(const float* input, int32_t n);
+    void KeepNewest(int32_t periods);
 
     EKernel kernel_ = EKernel::kReference;
     int32_t outPerPeriod_;        // L / gcd(L, M)

@@ -45,6 +45,11 @@ void COversampler::DownPair(int32_t first, const float* const* in, float* const*
     MultirateFir::ProcessPair(down_[c], in[0], out[0], down_[c + 1], in[1], out[1], 2 * n);
 }
 
+void COversampler::SkipUp(int32_t channel, const float* in, int32_t n)
+{
+    up_[static_cast<size_t>(channel)].Skip(in, n);
+}
+
 void COversampler::Reset()
 {
     for (auto& f : up_)

@@ -29,6 +29,10 @@ public:
     // two channels' filters overlapping (see MultirateFir::ProcessPair).
     void UpPair(int32_t first, const float* const* in, float* const* out, int32_t n);
     void DownPair(int32_t first, const float* const* in, float* const* out, int32_t n);
+    // Takes n host samples into input channel `channel`'s history without converting
+    // them, for a channel nothing listens to now, so that converting it again later
+    // joins without a seam.
+    void SkipUp(int32_t channel, const float* in, int32_t n);
     // Forgets every history, so nothing from an earlier rate plays out.
     void Reset();
     // Forgets one converter's history (one that went non-finite).

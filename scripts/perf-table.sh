@@ -46,6 +46,8 @@ for frames in (32, 512):
     row(f"one EQ band on, plug-in object, {frames}-frame blocks", value(f"ProcessStereo/frames:{frames}/setting:1"), 5)
     info(f"every section off with oversampling, plug-in object, {frames}-frame blocks",
          value(f"ProcessStereo/frames:{frames}/setting:2"))
+    info(f"the same with a side-chain bus that no section listens to, {frames}-frame blocks",
+         value(f"ProcessStereo/frames:{frames}/setting:3"))
 for name, what in (("BM_LimiterProgram/45/6", "moving level"), ("BM_LimiterProgram/5/6", "steady level")):
     row(f"limiter, both stages, program material at 6 dB, {what}", value(name), 10)
     if name in runs:

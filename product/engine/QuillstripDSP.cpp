@@ -138,6 +138,14 @@ void CQuillstripDSP::DesignDirtyFilters()
     CheckBandsResting();
 }
 
+bool CQuillstripDSP::ReadsSideChain() const
+{
+    auto external = [&](int32_t filter, const std::atomic<bool>& chosen) {
+        return filters_[filter].on.load(std::memory_order_relaxed) && chosen.load(std::memory_order_relaxed);
+    };
+    return sideChainPresent_ && (external(kGateKeyFilter, gateExternal_) || external(kCompKeyFilter, compExternal_));
+}
+
 void CQuillstripDSP::Configure(int32_t channels, bool sideChainPresent)
 {
     channels_ = std::clamp(channels, 1, 2);

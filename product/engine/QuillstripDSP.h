@@ -67,6 +67,9 @@ public:
     void SetLimiter(float inputDb, float thresholdDb);
     void SetLimiterRelease(float ms);
     bool IsLimiterOn() const { return limiterOn_.load(std::memory_order_relaxed); }
+    // Whether a chunk reads the side-chain channels now: a side-chain is present and a
+    // section's key filter is on with its external key chosen.
+    bool ReadsSideChain() const;
     // The level no output sample may pass while the limiter is on: its ceiling times
     // the output gain that follows it.
     float GetOutputCeiling() const { return limiter2_.GetCeiling() * GetOutputGain(); }

@@ -211,11 +211,23 @@ void CQuillstripPlugIn::ProcessSubBlock(float** outputs, float** inputs, int32_t
     float down[COversampler::kOutputs][2 * kMaxSubBlock];
     // A stereo pair of channels is converted in one call.
     const int32_t channels = inputs_ + sidechains_;
+    const bool keyed = dsp_->ReadsSideChain();
     for (int32_t first = 0; first < channels;) {
         const bool side = first >= inputs_;
         const int32_t group = side ? sidechains_ : inputs_;
         const int32_t converter = side ? 2 + (first - inputs_) : first;
         const int32_t count = group == 2 ? 2 : 1;
+        if (side && !keyed) {
+            // Nothing listens to the side-chain: its converters only keep their history,
+            // so that a key chosen later starts without a seam. The engine gets silence
+            // there (should a key be chosen while this chunk runs).
+            for (int32_t k = 0; k < count; ++k) {
+                oversampler_.SkipUp(converter + k, inputs[first + k], frames);
+                std::fill(up[first + k], up[first + k] + 2 * frames, 0.0f);
+            }
+            first += count;
+            continue;
+        }
         if (count == 2) {
             float* pair[2] = {up[first], up[first + 1]};
             oversampler_.UpPair(converter, inputs + first, pair, frames);

@@ -325,43 +325,87 @@ TEST(Oversampling, SineAtPassbandEdgeKeepsLevelAndDelay)
     EXPECT_NEAR(std::atan2(quadrature, inPhase), 0.0, 1e-4);
 }
 
+// The oversampler's two converters (up by 2, down by 2 keeping the odd samples), each
+// with call sizes that start and end inside vector tiles.
+struct SConverter {
+    int L, a, M, b;
+    std::vector<int> sizes;
+    int MaxInput() const { return 32 * M; }
+    MultirateFir Make(MultirateFir::EKernel kernel) const
+    {
+        return MultirateFir(kOversamplingTaps, N, L, a, M, b, MaxInput(), kernel);
+    }
+};
+const SConverter kConverters[] = {{2, 0, 1, 0, {32, 1, 31, 7, 32, 16, 3}}, {1, 0, 2, 1, {64, 2, 62, 14, 64, 32, 6}}};
+
+// f(converter, kernel) for both converters and every kernel this CPU runs.
+template <class F>
+void ForEachConverterAndKernel(F f)
+{
+    using K = MultirateFir::EKernel;
+    for (const SConverter& c : kConverters)
+        for (K kernel : {K::kReference, K::kSymmetric, K::kSymmetricAvx2, K::kSymmetricAvx512}) {
+            if (!MultirateFir::CpuRuns(kernel))
+                continue;
+            SCOPED_TRACE(testing::Message() << c.L << "/" << c.M << ", kernel " << static_cast<int>(kernel));
+            f(c, kernel);
+        }
+}
+
 // Two channels in one call give each channel exactly what a call of its own gives, in
 // whole and ragged calls, with the two channels' histories at different places (one
 // reset halfway), for every kernel.
 TEST(OversamplingFir, PairsGiveEachChannelItsOwnResult)
 {
-    using K = MultirateFir::EKernel;
-    const struct {
-        int L, a, M, b;
-        std::vector<int> sizes;
-    } kConfigs[] = {{2, 0, 1, 0, {32, 1, 31, 7, 32, 16, 3}}, {1, 0, 2, 1, {64, 2, 62, 14, 64, 32, 6}}};
     const std::vector<float> left = Noise(2400, 7), right = Noise(2400, 8);
-    for (const auto& c : kConfigs)
-        for (K kernel : {K::kReference, K::kSymmetric, K::kSymmetricAvx2, K::kSymmetricAvx512}) {
-            if (!MultirateFir::CpuRuns(kernel))
-                continue;
-            SCOPED_TRACE(testing::Message() << c.L << "/" << c.M << ", kernel " << static_cast<int>(kernel));
-            const int maxIn = 32 * c.M;
-            auto make = [&] { return MultirateFir(kOversamplingTaps, N, c.L, c.a, c.M, c.b, maxIn, kernel); };
-            MultirateFir pairL = make(), pairR = make(), soloL = make(), soloR = make();
-            std::vector<float> outs[4];
-            std::vector<float> buffer[4];
-            for (auto& b : buffer)
-                b.resize(2 * static_cast<size_t>(maxIn));
-            for (size_t i = 0, s = 0, call = 0; i < left.size(); s = (s + 1) % c.sizes.size(), ++call) {
-                const int n = static_cast<int>(std::min<size_t>(c.sizes[s], left.size() - i));
-                if (call == 40) {
-                    pairR.Reset();
-                    soloR.Reset();
-                }
-                MultirateFir::ProcessPair(pairL, &left[i], buffer[0].data(), pairR, &right[i], buffer[1].data(), n);
-                const int produced = soloL.Process(&left[i], buffer[2].data(), n);
-                soloR.Process(&right[i], buffer[3].data(), n);
-                for (int k = 0; k < 4; ++k)
-                    outs[k].insert(outs[k].end(), buffer[k].begin(), buffer[k].begin() + produced);
-                i += static_cast<size_t>(n);
+    ForEachConverterAndKernel([&](const SConverter& c, MultirateFir::EKernel kernel) {
+        const int maxIn = c.MaxInput();
+        auto make = [&] { return c.Make(kernel); };
+        MultirateFir pairL = make(), pairR = make(), soloL = make(), soloR = make();
+        std::vector<float> outs[4];
+        std::vector<float> buffer[4];
+        for (auto& b : buffer)
+            b.resize(2 * static_cast<size_t>(maxIn));
+        for (size_t i = 0, s = 0, call = 0; i < left.size(); s = (s + 1) % c.sizes.size(), ++call) {
+            const int n = static_cast<int>(std::min<size_t>(c.sizes[s], left.size() - i));
+            if (call == 40) {
+                pairR.Reset();
+                soloR.Reset();
             }
-            EXPECT_EQ(outs[0], outs[2]);
-            EXPECT_EQ(outs[1], outs[3]);
+            MultirateFir::ProcessPair(pairL, &left[i], buffer[0].data(), pairR, &right[i], buffer[1].data(), n);
+            const int produced = soloL.Process(&left[i], buffer[2].data(), n);
+            soloR.Process(&right[i], buffer[3].data(), n);
+            for (int k = 0; k < 4; ++k)
+                outs[k].insert(outs[k].end(), buffer[k].begin(), buffer[k].begin() + produced);
+            i += static_cast<size_t>(n);
         }
+        EXPECT_EQ(outs[0], outs[2]);
+        EXPECT_EQ(outs[1], outs[3]);
+    });
+}
+
+// A converter that only took a stretch of calls into its history (long enough for the
+// history to move back in its buffer) goes on exactly as one that converted them.
+TEST(OversamplingFir, SkippedCallsLeaveTheHistoryAsConvertingDoes)
+{
+    const std::vector<float> x = Noise(12000, 9);
+    ForEachConverterAndKernel([&](const SConverter& c, MultirateFir::EKernel kernel) {
+        const int maxIn = c.MaxInput();
+        MultirateFir converting = c.Make(kernel), skipping = c.Make(kernel);
+        std::vector<float> a(2 * static_cast<size_t>(maxIn)), b(a.size());
+        int compared = 0;
+        for (size_t i = 0, s = 0, call = 0; i < x.size(); s = (s + 1) % c.sizes.size(), ++call) {
+            const int n = static_cast<int>(std::min<size_t>(c.sizes[s], x.size() - i));
+            const int produced = converting.Process(&x[i], a.data(), n);
+            if (call >= 10 && call < 130) {
+                skipping.Skip(&x[i], n);
+            } else {
+                ASSERT_EQ(skipping.Process(&x[i], b.data(), n), produced);
+                ASSERT_TRUE(std::equal(a.begin(), a.begin() + produced, b.begin())) << call;
+                compared += produced;
+            }
+            i += static_cast<size_t>(n);
+        }
+        EXPECT_GT(compared, 1000);
+    });
 }

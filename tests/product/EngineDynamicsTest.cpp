@@ -89,13 +89,16 @@ TEST(EngineDynamics, GateClosesOnSilenceAndFollowsAnExternalKey)
 
 TEST(EngineDynamics, ExternalKeyStaysAlignedWhileOversampling)
 {
-    // A key equal to the main input must gate exactly as the internal key does.
-    auto render = [](bool external) {
+    // A key equal to the main input must gate exactly as the internal key does, also
+    // when the external key is chosen in the middle of a burst: the side-chain's
+    // converters, idle until then, must already hold the signal's history.
+    enum { kInternal, kExternal, kChosenLater };
+    auto render = [](int key) {
         PlugInHarness h(kRate, 2, 2);
         SetAll(h,
                {{kOversampleEnable, 1},
                 {kGateEnable, 1},
-                {kGateThreshold, -20},
+                {kGateThreshold, -14},
                 {kGateAttack, 0.5f},
                 {kGateRelease, 20},
                 {kGateHold, 1},
@@ -103,17 +106,27 @@ TEST(EngineDynamics, ExternalKeyStaysAlignedWhileOversampling)
                 {kGateScType, 0},
                 {kGateScFreq, 16},
                 {kGateScOutput, 0},
-                {kGateScInput, external ? 1.0f : 0.0f}});
+                {kGateScInput, key == kExternal ? 1.0f : 0.0f}});
         std::vector<float> bursts(24000, 0.0f);
         for (size_t i = 0; i < bursts.size(); ++i)
             if ((i / 3000) % 2 == 0)
                 bursts[i] = static_cast<float>(0.5 * std::sin(0.05 * double(i)));
-        return h.Run({bursts, bursts, bursts, bursts})[0];
+        const size_t at = key == kChosenLater ? 13500 : bursts.size();
+        const std::vector<float> before(bursts.begin(), bursts.begin() + static_cast<std::ptrdiff_t>(at));
+        const std::vector<float> after(bursts.begin() + static_cast<std::ptrdiff_t>(at), bursts.end());
+        auto out = h.Run({before, before, before, before})[0];
+        h.parameters().SetValue(false, kGateScInput, 1.0f, kSetProcessing);
+        const auto rest = h.Run({after, after, after, after})[0];
+        out.insert(out.end(), rest.begin(), rest.end());
+        return out;
     };
-    const auto internal = render(false), external = render(true);
-    ASSERT_EQ(internal.size(), external.size());
-    for (size_t i = 0; i < internal.size(); ++i)
-        ASSERT_EQ(internal[i], external[i]) << i;
+    const auto internal = render(kInternal);
+    for (int key : {kExternal, kChosenLater}) {
+        const auto keyed = render(key);
+        ASSERT_EQ(internal.size(), keyed.size());
+        for (size_t i = 0; i < internal.size(); ++i)
+            ASSERT_EQ(internal[i], keyed[i]) << key << " " << i;
+    }
 }
 
 TEST(EngineDynamics, LimiterKeepsEverySampleUnderTheCeiling)
