@@ -29,12 +29,6 @@ float Load(const std::atomic<float>& v) { return v.load(std::memory_order_relaxe
 // Per-sample factor that falls by 40 dB in `seconds`.
 double Decay40dB(double seconds, int32_t rate) { return std::pow(10.0, -2.0 / (seconds * double(rate))); }
 
-void FlushValue(double& e)
-{
-    if (std::fabs(e) < kDenormalFloor)
-        e = 0.0;
-}
-
 }  // namespace
 
 CCompressor3::CCompressor3() { Refresh(true); }
@@ -111,9 +105,15 @@ SPairSection LoadPaired(const biquad::SSection<double>& a, const biquad::SSectio
     return {pairs::Pair{a.x1, b.x1}, pairs::Pair{a.x2, b.x2}, pairs::Pair{e1, e2}, pairs::Pair{a.y2, b.y2}};
 }
 
-void StorePaired(const SPairSection& p, biquad::SSection<double>& a, biquad::SSection<double>& b, double& e1,
-                 double& e2)
+// The denormal guard of an envelope set after each block: every part and section memory
+// below the floor in magnitude becomes 0 (a NaN stays).
+pairs::Pair Flushed(pairs::Pair v) { return pairs::Pair(pairs::PairBits(v) & ~(pairs::AbsPair(v) < kDenormalFloor)); }
+
+// Stores the set, guarded: the parts are the sections' last outputs, so they come out
+// flushed alike.
+void StorePaired(SPairSection p, biquad::SSection<double>& a, biquad::SSection<double>& b, double& e1, double& e2)
 {
+    p = {Flushed(p.x1), Flushed(p.x2), Flushed(p.y1), Flushed(p.y2)};
     a = {p.x1[0], p.x2[0], p.y1[0], p.y2[0]};
     b = {p.x1[1], p.x2[1], p.y1[1], p.y2[1]};
     e1 = p.y1[0];
@@ -151,18 +151,6 @@ inline __attribute__((always_inline)) double Step(double dv, double k, double in
 }
 
 }  // namespace
-
-void CCompressor3::Flush(SEnvelope& s)
-{
-    FlushValue(s.e1);
-    FlushValue(s.e2);
-    for (SSection* section : {&s.a, &s.b}) {
-        FlushValue(section->x1);
-        FlushValue(section->x2);
-        FlushValue(section->y1);
-        FlushValue(section->y2);
-    }
-}
 
 void CCompressor3::Process(double* l, double* r, const double* keyL, const double* keyR, int32_t n)
 {
@@ -218,10 +206,8 @@ void CCompressor3::ProcessBlock(double* l, double* r, const double* keyL, const 
             minGain = std::min(minGain, std::min(gl, gr));
         }
         StorePaired(s1, env_[1].a, env_[1].b, env_[1].e1, env_[1].e2);
-        Flush(env_[1]);
     }
     StorePaired(s0, env_[0].a, env_[0].b, env_[0].e1, env_[0].e2);
-    Flush(env_[0]);
     minGain_ = minGain;
 
     if (stereoMode == dynamics::kMidSide)
@@ -245,7 +231,6 @@ void CCompressor3::ProcessMonoBlock(double* x, const double* key, int32_t n, int
         minGain = std::min(minGain, g);
     }
     StorePaired(s, env_[0].a, env_[0].b, env_[0].e1, env_[0].e2);
-    Flush(env_[0]);
     minGain_ = minGain;
 }
 

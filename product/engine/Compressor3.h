@@ -81,8 +81,6 @@ private:
     void ProcessBlock(double* l, double* r, const double* keyL, const double* keyR, int32_t n, int32_t stereoMode,
                       int32_t detection, const SLevels& v);
     void ProcessMonoBlock(double* x, const double* key, int32_t n, int32_t detection, const SLevels& v);
-    // Denormal guard of an envelope set (parts and section memory), after each block.
-    static void Flush(SEnvelope& s);
 
     // Settings as written by any thread.
     std::atomic<float> inverseThreshold_{1.0f};
