@@ -80,6 +80,13 @@ public:
     void Reset() override;
     void Suspend(int32_t) override {}
 
+    // On (the default), chunks step around what would leave the signal as it is: resting
+    // bands, the whole chain while nothing works, everything but a lone working band.
+    // Off, every chunk runs through the whole chain, every band included: the reference
+    // that the shortcuts equal bit for bit (for tests and benchmarks). Called while audio
+    // is stopped.
+    void SetShortcuts(bool on);
+
     // channels: 1 mono, 2 stereo. Called while audio is stopped.
     void Configure(int32_t channels, bool sideChainPresent);
     int32_t GetChannels() const { return channels_; }
@@ -169,6 +176,13 @@ private:
     void FinishChunk(float** outputs, int32_t frames, float* outPeaks, bool finiteOut);
     // Whether any band is soloed (then only the soloed ones are heard).
     bool AnySolo() const;
+    // The bands the chain runs: the soloed ones, or all while none is (bit b: band b).
+    uint32_t HeardBands() const;
+    // Gives the bands skipped by idle chunks the state they are owed.
+    void PayIdleHistory();
+    // Gives one band whatever state idle or lone-band chunks owe it (before its design
+    // changes).
+    void PayBand(int32_t band);
     // Gives the resting bands skipped by lone-band chunks the state they are owed.
     void PayOwedBands();
     // Chain steps on the working signal x[channel][frame].
@@ -187,8 +201,10 @@ private:
     // channel ({last, before last}), owed to them when the chain runs again.
     double idleHistory_[2][2] = {};
     bool idleHistoryOwed_ = false;
+    uint32_t idleBands_ = 0;  // the bands owed idleHistory_ (bit b: band b)
     static constexpr uint32_t kAllBands = (1u << kBands) - 1u;
     uint32_t restingBands_ = 0;  // bit b: band b rests at the identity
+    bool shortcuts_ = true;
     // Resting bands that lone-band chunks left untouched (bit b: band b), owed a block
     // step's state: the bands ahead of band owedLone_ the input stage's last two samples
     // per channel, those behind it the lone band's ({before last, last}).

@@ -271,3 +271,129 @@ TEST(EngineLoneBand, AnOverflowSilencesTheChunkAndTheBandStartsAfresh)
             ASSERT_EQ(std::memcmp(out[c], expected[c], sizeof out[c]), 0) << "chunk " << k;
     }
 }
+
+namespace {
+
+// Random but repeatable settings changes between chunks of random size, applied alike
+// to an engine with its shortcuts and one that runs the whole chain every chunk.
+class CShortcutScenario {
+public:
+    explicit CShortcutScenario(uint32_t seed) : seed_(seed) {}
+
+    uint32_t Next(uint32_t range)
+    {
+        seed_ = seed_ * 1664525u + 1013904223u;
+        return (seed_ >> 8) % range;
+    }
+    float Uniform(float low, float high) { return low + (high - low) * float(Next(1u << 20)) / float(1u << 20); }
+
+    // One change, or none, mostly to the bands: what a user or automation does.
+    void Change(CQuillstripDSP& a, CQuillstripDSP& b)
+    {
+        auto both = [&](auto set) {
+            set(a);
+            set(b);
+        };
+        const uint32_t what = Next(40);
+        if (what < 14) {
+            const auto band = static_cast<int32_t>(Next(CQuillstripDSP::kBands));
+            const uint32_t field = Next(6);
+            // Mostly few bands on at once, as on most tracks: then the shortcuts apply.
+            const float value = field == 0 ? float(Next(4) == 0)
+                : field == 1               ? float(Next(13))
+                : field == 2               ? Uniform(30.0f, 15000.0f)
+                : field == 3               ? (Next(3) == 0 ? 0.0f : Uniform(-12.0f, 12.0f))
+                : field == 4               ? Uniform(0.3f, 4.0f)
+                                           : float(Next(4) == 0);
+            both([&](CQuillstripDSP& e) {
+                FilterSettings& f = e.Filter(band);
+                if (field == 0)
+                    f.on = value != 0.0f;
+                else if (field == 1)
+                    f.type = static_cast<int32_t>(value);
+                else if (field == 2)
+                    f.freq = value;
+                else if (field == 3)
+                    f.gain = value;
+                else if (field == 4)
+                    f.q = value;
+                else
+                    f.solo = value != 0.0f;
+                e.UpdateFilter(band);
+            });
+        } else if (what < 16) {
+            const float gain = Next(2) ? 1.0f : Uniform(0.25f, 2.0f);
+            both([&](CQuillstripDSP& e) { e.SetInputGain(gain); });
+        } else if (what < 18) {
+            const float gain = Next(2) ? 1.0f : Uniform(0.25f, 2.0f);
+            both([&](CQuillstripDSP& e) { e.SetOutputGain(gain); });
+        } else if (what == 18) {
+            const bool on = Next(2) != 0;
+            both([&](CQuillstripDSP& e) { e.SetPhaseInverted(on); });
+        } else if (what == 19) {
+            const auto delay = static_cast<int32_t>(Next(3) == 0 ? Next(40) : 0);
+            both([&](CQuillstripDSP& e) { e.SetInputDelay(delay); });
+        } else if (what == 20) {
+            const bool on = Next(3) == 0;
+            both([&](CQuillstripDSP& e) { e.SetWidthOn(on); });
+        } else if (what == 21) {
+            const bool on = Next(3) == 0;
+            both([&](CQuillstripDSP& e) { e.SetSaturationOn(on); });
+        } else if (what == 22) {
+            const bool on = Next(8) == 0;
+            both([&](CQuillstripDSP& e) { e.SetBypass(on); });
+        }
+    }
+
+private:
+    uint32_t seed_;
+};
+
+}  // namespace
+
+TEST(EngineShortcuts, EqualTheWholeChainWhateverTheSettingsDo)
+{
+    // Output and meters bit for bit, mono and stereo, in place and not. The input has no
+    // zeros and no subnormals: there the shortcuts are the exact ones (a flat filter
+    // turns -0 into +0).
+    for (int32_t channels : {1, 2})
+        for (uint32_t seed = 1; seed <= 8; ++seed) {
+            SCOPED_TRACE(testing::Message() << channels << " channel(s), seed " << seed);
+            CQuillstripDSP fast, full;
+            for (CQuillstripDSP* e : {&fast, &full}) {
+                e->Configure(channels, false);
+                e->SetSampleRate(kRate);
+                e->SetBypass(false);
+                e->Reset();
+            }
+            full.SetShortcuts(false);
+            CShortcutScenario scenario(seed);
+            int64_t t = 0;
+            for (int32_t chunk = 0; chunk < 20000; ++chunk) {
+                if (scenario.Next(16) == 0)
+                    scenario.Change(fast, full);
+                const auto n
+                    = static_cast<int32_t>(scenario.Next(4) == 0 ? 1 + scenario.Next(3) : 1 + scenario.Next(32));
+                const bool inPlace = scenario.Next(2) != 0;
+                float in[2][2][32], out[2][2][32];
+                for (int32_t i = 0; i < n; ++i, ++t)
+                    for (int32_t c = 0; c < channels; ++c) {
+                        const double v = 0.45 * std::sin(0.013 * double(t) * (c + 1)) + 0.05;
+                        in[0][c][i] = in[1][c][i] = static_cast<float>(std::fabs(v) < 1e-3 ? 0.01 : v);
+                    }
+                CQuillstripDSP* engines[2] = {&fast, &full};
+                for (int32_t k = 0; k < 2; ++k) {
+                    float* ins[2] = {in[k][0], in[k][1]};
+                    float* outs[2] = {inPlace ? in[k][0] : out[k][0], inPlace ? in[k][1] : out[k][1]};
+                    engines[k]->Process(outs, ins, n);
+                    if (inPlace)
+                        std::memcpy(out[k], in[k], sizeof out[k]);
+                }
+                for (int32_t c = 0; c < channels; ++c)
+                    ASSERT_EQ(std::memcmp(out[0][c], out[1][c], sizeof(float) * size_t(n)), 0)
+                        << "chunk " << chunk << ", channel " << c;
+                for (auto slot : {CQuillstripDSP::kPeakInL, CQuillstripDSP::kPeakOutL, CQuillstripDSP::kPeakOutR})
+                    ASSERT_EQ(fast.TakePeak(slot), full.TakePeak(slot)) << "chunk " << chunk;
+            }
+        }
+}
