@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -141,6 +142,39 @@ TEST(HostCeiling, SkippingRestingBlocksChangesNothing)
                     ASSERT_EQ(r[i], static_cast<float>(dr[i])) << block << " " << i;
                 }
             }
+        }
+    }
+}
+
+TEST(Limiter2, StereoIsEachChannelOnItsOwn)
+{
+    // Both channels in one pass (resting pairs, recovering pairs, landing sample by
+    // sample) against each channel through a mono limiter of its own: every sample and
+    // the smallest gain bit for bit, with the two sides landing and recovering apart.
+    CLimiter2 stereo, left, right;
+    for (CLimiter2* l : {&stereo, &left, &right}) {
+        l->Setup(2, 48000.0f, 100.0f);
+        l->SetThreshold(-3.0f);
+    }
+    uint32_t seed = 5;
+    auto next = [&] {
+        seed = seed * 1664525u + 1013904223u;
+        return static_cast<int32_t>(seed) / 2147483648.0;
+    };
+    for (int block = 0; block < 3000; ++block) {
+        const int32_t n = 1 + block % 32;
+        double l[32], r[32], ml[32], mr[32];
+        for (int32_t i = 0; i < n; ++i) {
+            // Each side now and then over the ceiling, at its own times.
+            l[i] = ml[i] = (block % 97 < 2 ? 1.4 : 0.6) * next();
+            r[i] = mr[i] = (block % 61 < 3 ? 1.2 : 0.5) * next();
+        }
+        const float both = stereo.ProcessStereo(l, r, n);
+        const float one = left.ProcessMono(ml, n), other = right.ProcessMono(mr, n);
+        ASSERT_EQ(both, std::min(one, other)) << block;
+        for (int32_t i = 0; i < n; ++i) {
+            ASSERT_EQ(l[i], ml[i]) << block << " " << i;
+            ASSERT_EQ(r[i], mr[i]) << block << " " << i;
         }
     }
 }
