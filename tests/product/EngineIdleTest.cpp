@@ -274,6 +274,81 @@ TEST(EngineLoneBand, AnOverflowSilencesTheChunkAndTheBandStartsAfresh)
 
 namespace {
 
+// An engine with its shortcuts and one that runs every chunk through the whole chain,
+// set alike and fed the same chunks of a signal without zeros or subnormals (there the
+// shortcuts are the exact ones: a flat filter turns -0 into +0).
+class CEnginePair {
+public:
+    explicit CEnginePair(int32_t channels) : channels_(channels)
+    {
+        for (CQuillstripDSP* e : {&fast_, &full_}) {
+            e->Configure(channels, false);
+            e->SetSampleRate(kRate);
+            e->SetBypass(false);
+            e->Reset();
+        }
+        full_.SetShortcuts(false);
+    }
+
+    template <class Set>
+    void Both(Set set)
+    {
+        set(fast_);
+        set(full_);
+    }
+
+    // One chunk through both; output and meters must agree bit for bit.
+    testing::AssertionResult Run(int32_t n, bool inPlace)
+    {
+        float in[2][2][32], out[2][2][32];
+        for (int32_t i = 0; i < n; ++i, ++t_)
+            for (int32_t c = 0; c < channels_; ++c) {
+                const double v = 0.45 * std::sin(0.013 * double(t_) * (c + 1)) + 0.05;
+                in[0][c][i] = in[1][c][i] = static_cast<float>(std::fabs(v) < 1e-3 ? 0.01 : v);
+            }
+        CQuillstripDSP* engines[2] = {&fast_, &full_};
+        for (int32_t k = 0; k < 2; ++k) {
+            float* ins[2] = {in[k][0], in[k][1]};
+            float* outs[2] = {inPlace ? in[k][0] : out[k][0], inPlace ? in[k][1] : out[k][1]};
+            engines[k]->Process(outs, ins, n);
+            if (inPlace)
+                std::memcpy(out[k], in[k], sizeof out[k]);
+        }
+        for (int32_t c = 0; c < channels_; ++c)
+            if (std::memcmp(out[0][c], out[1][c], sizeof(float) * size_t(n)) != 0)
+                return testing::AssertionFailure() << "output differs, chunk " << chunks_ << ", channel " << c;
+        for (auto slot : {CQuillstripDSP::kPeakInL, CQuillstripDSP::kPeakOutL, CQuillstripDSP::kPeakOutR})
+            if (fast_.TakePeak(slot) != full_.TakePeak(slot))
+                return testing::AssertionFailure() << "meter differs, chunk " << chunks_;
+        ++chunks_;
+        return testing::AssertionSuccess();
+    }
+
+private:
+    int32_t channels_;
+    CQuillstripDSP fast_, full_;
+    int64_t t_ = 0;
+    int32_t chunks_ = 0;
+};
+
+void SetBand(CEnginePair& pair, int32_t band, bool on, int32_t type, float freq, float gain)
+{
+    pair.Both([&](CQuillstripDSP& e) {
+        FilterSettings& f = e.Filter(band);
+        f.on = on;
+        f.type = type;
+        f.freq = freq;
+        f.gain = gain;
+        e.UpdateFilter(band);
+    });
+}
+
+// A solo changes what runs, not a design: the plug-in sets it without a redesign.
+void SetSolo(CEnginePair& pair, int32_t band, bool on)
+{
+    pair.Both([&](CQuillstripDSP& e) { e.Filter(band).solo = on; });
+}
+
 // Random but repeatable settings changes between chunks of random size, applied alike
 // to an engine with its shortcuts and one that runs the whole chain every chunk.
 class CShortcutScenario {
@@ -288,12 +363,9 @@ public:
     float Uniform(float low, float high) { return low + (high - low) * float(Next(1u << 20)) / float(1u << 20); }
 
     // One change, or none, mostly to the bands: what a user or automation does.
-    void Change(CQuillstripDSP& a, CQuillstripDSP& b)
+    void Change(CEnginePair& pair)
     {
-        auto both = [&](auto set) {
-            set(a);
-            set(b);
-        };
+        auto both = [&](auto set) { pair.Both(set); };
         const uint32_t what = Next(40);
         if (what < 14) {
             const auto band = static_cast<int32_t>(Next(CQuillstripDSP::kBands));
@@ -319,7 +391,8 @@ public:
                     f.q = value;
                 else
                     f.solo = value != 0.0f;
-                e.UpdateFilter(band);
+                if (field != 5)  // a solo changes what runs, not a design (as the plug-in sets it)
+                    e.UpdateFilter(band);
             });
         } else if (what < 16) {
             const float gain = Next(2) ? 1.0f : Uniform(0.25f, 2.0f);
@@ -359,41 +432,65 @@ TEST(EngineShortcuts, EqualTheWholeChainWhateverTheSettingsDo)
     for (int32_t channels : {1, 2})
         for (uint32_t seed = 1; seed <= 8; ++seed) {
             SCOPED_TRACE(testing::Message() << channels << " channel(s), seed " << seed);
-            CQuillstripDSP fast, full;
-            for (CQuillstripDSP* e : {&fast, &full}) {
-                e->Configure(channels, false);
-                e->SetSampleRate(kRate);
-                e->SetBypass(false);
-                e->Reset();
-            }
-            full.SetShortcuts(false);
+            CEnginePair pair(channels);
             CShortcutScenario scenario(seed);
-            int64_t t = 0;
             for (int32_t chunk = 0; chunk < 20000; ++chunk) {
                 if (scenario.Next(16) == 0)
-                    scenario.Change(fast, full);
+                    scenario.Change(pair);
                 const auto n
                     = static_cast<int32_t>(scenario.Next(4) == 0 ? 1 + scenario.Next(3) : 1 + scenario.Next(32));
-                const bool inPlace = scenario.Next(2) != 0;
-                float in[2][2][32], out[2][2][32];
-                for (int32_t i = 0; i < n; ++i, ++t)
-                    for (int32_t c = 0; c < channels; ++c) {
-                        const double v = 0.45 * std::sin(0.013 * double(t) * (c + 1)) + 0.05;
-                        in[0][c][i] = in[1][c][i] = static_cast<float>(std::fabs(v) < 1e-3 ? 0.01 : v);
-                    }
-                CQuillstripDSP* engines[2] = {&fast, &full};
-                for (int32_t k = 0; k < 2; ++k) {
-                    float* ins[2] = {in[k][0], in[k][1]};
-                    float* outs[2] = {inPlace ? in[k][0] : out[k][0], inPlace ? in[k][1] : out[k][1]};
-                    engines[k]->Process(outs, ins, n);
-                    if (inPlace)
-                        std::memcpy(out[k], in[k], sizeof out[k]);
-                }
-                for (int32_t c = 0; c < channels; ++c)
-                    ASSERT_EQ(std::memcmp(out[0][c], out[1][c], sizeof(float) * size_t(n)), 0)
-                        << "chunk " << chunk << ", channel " << c;
-                for (auto slot : {CQuillstripDSP::kPeakInL, CQuillstripDSP::kPeakOutL, CQuillstripDSP::kPeakOutR})
-                    ASSERT_EQ(fast.TakePeak(slot), full.TakePeak(slot)) << "chunk " << chunk;
+                ASSERT_TRUE(pair.Run(n, scenario.Next(2) != 0));
             }
         }
+}
+
+TEST(EngineShortcuts, SoloChangesAtTheEdgesOfIdleChunks)
+{
+    // Bands left out by a solo keep the state they had: a band that was working alone
+    // comes to rest as a solo starts (at every chunk around that moment in turn), and the
+    // bands it had owed their state are switched on later. When the band comes to rest:
+    // a filter gliding alike tells.
+    int32_t rests = 0;
+    {
+        CIIR band;
+        band.SetSampleRate(kRate);
+        band.Design(CIIR::kBell, kRate, 1000.0, 6.0, 1.0);
+        band.Reset();
+        band.DesignFlat(kRate);
+        double x[2][32] = {};
+        while (!band.RestsAtIdentity() && rests < 10000) {
+            band.ProcessStereo(x[0], x[1], 32);
+            ++rests;
+        }
+    }
+    ASSERT_LT(rests, 10000);
+    for (int32_t at = std::max(0, rests - 10); at < rests + 10; ++at) {
+        SCOPED_TRACE(testing::Message() << "solo at " << at);
+        CEnginePair pair(2);
+        SetBand(pair, 1, true, CIIR::kBell, 1000.0f, 6.0f);
+        pair.Both([](CQuillstripDSP& e) { e.Reset(); });  // at the bell at once, as the filter above
+        for (int32_t chunk = 0; chunk < 40 + at + 40; ++chunk) {
+            if (chunk == 40)
+                SetBand(pair, 1, false, CIIR::kBell, 1000.0f, 6.0f);
+            if (chunk == 40 + at)
+                SetSolo(pair, 3, true);
+            if (chunk == 40 + at + 4)
+                SetBand(pair, 0, true, CIIR::kLowShelf, 200.0f, -5.0f);
+            if (chunk == 40 + at + 8)
+                SetSolo(pair, 3, false);
+            ASSERT_TRUE(pair.Run(32, false));
+        }
+    }
+    // A single frame while the solo ends: the bands it let back in run that frame from
+    // the state they had, not from the history of the soloed band's chunks.
+    CEnginePair pair(1);
+    for (int32_t chunk = 0; chunk < 60; ++chunk) {
+        if (chunk == 10)
+            SetSolo(pair, 3, true);
+        if (chunk == 20)
+            SetSolo(pair, 3, false);
+        if (chunk == 21)
+            SetBand(pair, 0, true, CIIR::kBell, 700.0f, 9.0f);
+        ASSERT_TRUE(pair.Run(chunk == 20 ? 1 : 16, true));
+    }
 }
