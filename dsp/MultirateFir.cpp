@@ -303,7 +303,9 @@ int32_t MultirateFir::TakeIn(const float* input, int32_t n)
         for (int32_t k = 1; k < f.copies; ++k)
             CopyFloats(stream + static_cast<size_t>(k) * f.capacity - k, stream, fresh);
     }
-    return f.next;
+    const int32_t at = f.next;
+    f.next += fresh;
+    return at;
 }
 
 int32_t MultirateFir::ProcessSymmetric(const float* input, float* output, int32_t n)
@@ -313,11 +315,9 @@ int32_t MultirateFir::ProcessSymmetric(const float* input, float* output, int32_
     float* base = Aligned(f.streams);
     if (f.up) {
         f.up(f.taps.data(), f.taps.data() + f.branch / 2, f.branch / 2, base, f.capacity, at, output, n);
-        f.next += n;
         return 2 * n;
     }
     f.down(f.taps.data(), f.branch, base, f.capacity, at, output, n / 2);
-    f.next += n / 2;
     return n / 2;
 }
 
@@ -335,13 +335,10 @@ void MultirateFir::ProcessPair(MultirateFir& a, const float* inA, float* outA, M
     const int32_t at[2] = {a.TakeIn(inA, n), b.TakeIn(inB, n)};
     const float* streams[2] = {Aligned(f.streams), Aligned(b.symmetric_.streams)};
     float* const out[2] = {outA, outB};
-    const int32_t fresh = f.up ? n : n / 2;
     if (f.up)
         f.upPair(f.taps.data(), f.taps.data() + f.branch / 2, f.branch / 2, streams, f.capacity, at, out, n);
     else
-        f.downPair(f.taps.data(), f.branch, streams, f.capacity, at, out, fresh);
-    f.next += fresh;
-    b.symmetric_.next += fresh;
+        f.downPair(f.taps.data(), f.branch, streams, f.capacity, at, out, n / 2);
 }
 
 MultirateFir::MultirateFir(const double* taps, int32_t tapCount, int32_t upFactor, int32_t upPhase, int32_t downFactor,
@@ -447,7 +444,6 @@ void MultirateFir::Skip(const float* input, int32_t n)
     assert(n % inPerPeriod_ == 0 && history_ + n <= streamLength_ * inPerPeriod_);
     if (kernel_ != EKernel::kReference) {
         TakeIn(input, n);
-        symmetric_.next += symmetric_.up ? n : n / 2;
         return;
     }
     Append(input, n);

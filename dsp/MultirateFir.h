@@ -118,7 +118,8 @@ private:
                         int32_t downPhase, int32_t maxInput, EKernel kernel);
     int32_t ProcessSymmetric(const float* input, float* output, int32_t n);
     // The first half of a symmetric call: the new samples into the streams (moving the
-    // history back first if the room is used up); returns where the kernel starts.
+    // history back first if the room is used up); returns where they start, which is
+    // where the kernel starts.
     int32_t TakeIn(const float* input, int32_t n);
     // The reference kernel's history: the new samples dealt round the streams behind it,
     // and the newest samples kept as the next call's history.

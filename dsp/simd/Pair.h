@@ -47,27 +47,30 @@ inline void StoreFloats(float* p, Pair low, Pair high)
     _mm_storeu_ps(p, _mm_movelh_ps(_mm_cvtpd_ps(__m128d(low)), _mm_cvtpd_ps(__m128d(high))));
 }
 
-// out[i] = double(in[i]) and out[i] = float(in[i]), four at a time.
-inline void ToDoubles(const float* in, double* out, int32_t n)
+// out[i] = gain · double(in[i]), four at a time.
+inline void ScaleToDoubles(const float* in, double gain, double* out, int32_t n)
 {
+    const Pair g = {gain, gain};
     int32_t i = 0;
     for (; i + 4 <= n; i += 4) {
         Pair low, high;
         LoadFloats(in + i, low, high);
-        StorePair(out + i, low);
-        StorePair(out + i + 2, high);
+        StorePair(out + i, g * low);
+        StorePair(out + i + 2, g * high);
     }
     for (; i < n; ++i)
-        out[i] = double(in[i]);
+        out[i] = gain * double(in[i]);
 }
 
-inline void ToFloats(const double* in, float* out, int32_t n)
+// out[i] = float(gain · in[i]), four at a time.
+inline void ScaleToFloats(const double* in, double gain, float* out, int32_t n)
 {
+    const Pair g = {gain, gain};
     int32_t i = 0;
     for (; i + 4 <= n; i += 4)
-        StoreFloats(out + i, LoadPair(in + i), LoadPair(in + i + 2));
+        StoreFloats(out + i, g * LoadPair(in + i), g * LoadPair(in + i + 2));
     for (; i < n; ++i)
-        out[i] = static_cast<float>(in[i]);
+        out[i] = static_cast<float>(gain * in[i]);
 }
 
 }  // namespace pairs

@@ -82,13 +82,13 @@ float CHostCeiling::Limit(float* left, float* right, int32_t n)
     double l[kPiece], r[kPiece];
     for (int32_t done = 0; done < n; done += kPiece) {
         const int32_t m = std::min(kPiece, n - done);
-        pairs::ToDoubles(left + done, l, m);
+        pairs::ScaleToDoubles(left + done, 1.0, l, m);
         if (right)
-            pairs::ToDoubles(right + done, r, m);
+            pairs::ScaleToDoubles(right + done, 1.0, r, m);
         smallest = std::min(smallest, right ? limiter_.ProcessStereo(l, r, m) : limiter_.ProcessMono(l, m));
-        pairs::ToFloats(l, left + done, m);
+        pairs::ScaleToFloats(l, 1.0, left + done, m);
         if (right)
-            pairs::ToFloats(r, right + done, m);
+            pairs::ScaleToFloats(r, 1.0, right + done, m);
     }
     return smallest;
 }

@@ -58,34 +58,6 @@ SBlockScan ScanBlock(const float* samples, int32_t frames)
     return {peak, finite};
 }
 
-// out = gain * double(in), two samples per instruction, eight per turn.
-void ScaleToDouble(const float* in, double gain, double* out, int32_t n)
-{
-    const pairs::Pair g = {gain, gain};
-    int32_t i = 0;
-    for (; i + 8 <= n; i += 8)
-        for (int32_t k = 0; k < 8; k += 4) {
-            pairs::Pair low, high;
-            pairs::LoadFloats(in + i + k, low, high);
-            pairs::StorePair(out + i + k, g * low);
-            pairs::StorePair(out + i + k + 2, g * high);
-        }
-    for (; i < n; ++i)
-        out[i] = gain * double(in[i]);
-}
-
-// out = float(gain * in), two samples per instruction, eight per turn.
-void ScaleToFloat(const double* in, double gain, float* out, int32_t n)
-{
-    const pairs::Pair g = {gain, gain};
-    int32_t i = 0;
-    for (; i + 8 <= n; i += 8)
-        for (int32_t k = 0; k < 8; k += 4)
-            pairs::StoreFloats(out + i + k, g * pairs::LoadPair(in + i + k), g * pairs::LoadPair(in + i + k + 2));
-    for (; i < n; ++i)
-        out[i] = static_cast<float>(gain * in[i]);
-}
-
 // out = float(outGain * (inGain * double(in))): the input and output stages of the chain
 // with nothing between them, rounded as they round.
 void ScaleThrough(const float* in, double inGain, double outGain, float* out, int32_t n)
@@ -146,7 +118,7 @@ void CQuillstripDSP::PayBand(int32_t band)
     // Paid in the shape the band rested in: a new design may run more stages, whose
     // memory the chain would not have touched meanwhile.
     const uint32_t bit = 1u << band;
-    if (idleHistoryOwed_ && (idleBands_ & bit)) {
+    if (idleBands_ & bit) {
         bands_[band].PassedIdentity(idleHistory_, channels_);
         idleBands_ &= ~bit;
     }
@@ -222,7 +194,7 @@ void CQuillstripDSP::Reset()
 
 void CQuillstripDSP::ResetSectionStates()
 {
-    idleHistoryOwed_ = false;
+    idleBands_ = 0;
     owedBands_ = 0;
     for (int32_t i = 0; i < kFilters; ++i)
         FilterAt(i).Reset();
@@ -248,12 +220,12 @@ bool CQuillstripDSP::RestsIdle(int32_t frames) const
         return false;
     // A single frame would leave each band a state of its own, not one shared history,
     // unless the same bands took the history of the chunk before.
-    return frames >= 2 || (idleHistoryOwed_ && idleBands_ == HeardBands());
+    return frames >= 2 || idleBands_ == HeardBands();
 }
 
 uint32_t CQuillstripDSP::HeardBands() const
 {
-    // On every idle chunk: six loads side by side, no branch.
+    // Read on every chunk (solos change without a redesign): six loads, no branch.
     uint32_t soloed = 0;
 #pragma GCC unroll 6
     for (int32_t b = 0; b < kBands; ++b)
@@ -265,7 +237,7 @@ void CQuillstripDSP::PayIdleHistory()
 {
     for (uint32_t owed = idleBands_; owed != 0; owed &= owed - 1u)
         bands_[__builtin_ctz(owed)].PassedIdentity(idleHistory_, channels_);
-    idleHistoryOwed_ = false;
+    idleBands_ = 0;
 }
 
 void CQuillstripDSP::CheckBandsResting()
@@ -289,7 +261,7 @@ void CQuillstripDSP::PassIdle(float** outputs, float** inputs, int32_t frames, c
         // written, which may be the input's buffer. Bands owed from before that are no
         // longer heard, or not heard now, get their due first.
         const uint32_t heard = HeardBands();
-        if (idleHistoryOwed_ && idleBands_ != heard)
+        if (idleBands_ != heard)
             PayIdleHistory();
         if (owedBands_ & ~heard)
             PayOwedBands();
@@ -303,7 +275,6 @@ void CQuillstripDSP::PassIdle(float** outputs, float** inputs, int32_t frames, c
                 history[0] = inGain * double(inputs[c][0]);
             }
         }
-        idleHistoryOwed_ = true;
         idleBands_ = heard;
         owedBands_ = 0;  // the idle history replaces the whole state of the bands heard
         if (!finiteIn) {
@@ -432,8 +403,7 @@ void CQuillstripDSP::ProcessChunk(float** outputs, float** inputs, int32_t frame
     }
     // The bands were skipped while they rested: they take up the state passing the
     // signal would have left in them.
-    if (idleHistoryOwed_)
-        PayIdleHistory();
+    PayIdleHistory();
     float outPeaks[2] = {};
     bool finiteOut = true;
     if (RunLoneBand(outputs, inputs, frames, finiteIn, outPeaks, &finiteOut)) {
@@ -446,7 +416,7 @@ void CQuillstripDSP::ProcessChunk(float** outputs, float** inputs, int32_t frame
     // Input stage: x = ±g · in.
     const double gain = InputStageGain();
     for (int32_t c = 0; c < channels; ++c)
-        ScaleToDouble(inputs[c], gain, x[c], frames);
+        pairs::ScaleToDoubles(inputs[c], gain, x[c], frames);
 
     // Input delay; 0 skips the line so its stale contents are never heard.
     const int32_t delay = GetInputDelay();
@@ -516,7 +486,7 @@ void CQuillstripDSP::ProcessChunk(float** outputs, float** inputs, int32_t frame
     // Output stage.
     const double outGain = GetOutputGain();
     for (int32_t c = 0; c < channels; ++c)
-        ScaleToFloat(x[c], outGain, outputs[c], frames);
+        pairs::ScaleToFloats(x[c], outGain, outputs[c], frames);
     for (int32_t c = 0; c < channels; ++c) {
         const SBlockScan scan = ScanBlock(outputs[c], frames);
         outPeaks[c] = scan.peak;
@@ -554,8 +524,8 @@ bool CQuillstripDSP::RunLoneBand(float** outputs, float** inputs, int32_t frames
     // long enough that the resting bands take their state from its last two samples.
     if (!shortcuts_ || channels_ != 2 || frames < 2 || !finiteIn || GetInputDelay() != 0 || AnyOtherSectionOn())
         return false;
-    const bool anySolo = AnySolo();
-    auto heard = [&](int32_t b) { return !anySolo || filters_[b].solo.load(std::memory_order_relaxed) != 0; };
+    const uint32_t heardBands = HeardBands();
+    auto heard = [&](int32_t b) { return ((heardBands >> b) & 1u) != 0; };
     int32_t lone = -1;
     for (int32_t b = 0; b < kBands; ++b) {
         if (((restingBands_ >> b) & 1u) || !heard(b))
@@ -599,14 +569,6 @@ void CQuillstripDSP::PayOwedBands()
         PayBand(__builtin_ctz(owed));
 }
 
-bool CQuillstripDSP::AnySolo() const
-{
-    bool anySolo = false;
-    for (int32_t b = 0; b < kBands; ++b)
-        anySolo = anySolo || filters_[b].solo.load(std::memory_order_relaxed) != 0;
-    return anySolo;
-}
-
 // Every band in band order, or only the soloed ones while any band is soloed. A band
 // that is off runs as a flat filter, so switching it glides.
 // A skipped band keeps its coefficients, so only the bands that ran may have come to rest.
@@ -620,8 +582,8 @@ void CQuillstripDSP::UpdateResting(const Heard& heard)
 
 void CQuillstripDSP::RunEqualiser(double (*x)[kChunk], int32_t frames)
 {
-    const bool anySolo = AnySolo();
-    auto heard = [&](int32_t b) { return !anySolo || filters_[b].solo.load(std::memory_order_relaxed) != 0; };
+    const uint32_t heardBands = HeardBands();
+    auto heard = [&](int32_t b) { return ((heardBands >> b) & 1u) != 0; };
     // A band at rest is out of the signal's way: the working bands alone shape it, and
     // the resting ones only follow it to be ready when they move.
     auto resting = [&](int32_t b) { return (restingBands_ >> b) & 1u; };

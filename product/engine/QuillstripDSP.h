@@ -174,8 +174,6 @@ private:
     // The end of every chunk that ran, given the output's scan: whatever went non-finite
     // starts afresh, and the output meter.
     void FinishChunk(float** outputs, int32_t frames, float* outPeaks, bool finiteOut);
-    // Whether any band is soloed (then only the soloed ones are heard).
-    bool AnySolo() const;
     // The bands the chain runs: the soloed ones, or all while none is (bit b: band b).
     uint32_t HeardBands() const;
     // Gives the bands skipped by idle chunks the state they are owed.
@@ -200,8 +198,7 @@ private:
     // While chunks skip the resting bands: the last two samples they would have seen per
     // channel ({last, before last}), owed to them when the chain runs again.
     double idleHistory_[2][2] = {};
-    bool idleHistoryOwed_ = false;
-    uint32_t idleBands_ = 0;  // the bands owed idleHistory_ (bit b: band b)
+    uint32_t idleBands_ = 0;  // the bands owed idleHistory_ (bit b: band b), none when 0
     static constexpr uint32_t kAllBands = (1u << kBands) - 1u;
     uint32_t restingBands_ = 0;  // bit b: band b rests at the identity
     bool shortcuts_ = true;
