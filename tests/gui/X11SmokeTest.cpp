@@ -56,6 +56,11 @@ protected:
 
     unsigned long PixelAt(Window w, int x, int y)
     {
+        // Until the editor's own connection has mapped its window the server refuses to
+        // read it (BadMatch, fatal to this connection): no pixel yet.
+        XWindowAttributes attributes;
+        if (!XGetWindowAttributes(host, w, &attributes) || attributes.map_state != IsViewable)
+            return ~0ul;
         XImage* image = XGetImage(host, w, x, y, 1, 1, AllPlanes, ZPixmap);
         if (!image)
             return ~0ul;
