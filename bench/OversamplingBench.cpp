@@ -47,6 +47,7 @@ static void BM_OversamplingRoundtrip32(benchmark::State& state, MultirateFir::EK
 }
 BENCHMARK_CAPTURE(BM_OversamplingRoundtrip32, reference, MultirateFir::EKernel::kReference);
 BENCHMARK_CAPTURE(BM_OversamplingRoundtrip32, symmetric, MultirateFir::EKernel::kSymmetric);
+BENCHMARK_CAPTURE(BM_OversamplingRoundtrip32, symmetric_avx, MultirateFir::EKernel::kSymmetricAvx);
 BENCHMARK_CAPTURE(BM_OversamplingRoundtrip32, symmetric_avx2, MultirateFir::EKernel::kSymmetricAvx2);
 BENCHMARK_CAPTURE(BM_OversamplingRoundtrip32, symmetric_avx512, MultirateFir::EKernel::kSymmetricAvx512);
 
@@ -83,5 +84,6 @@ static void BM_OversamplingStereo32(benchmark::State& state, MultirateFir::EKern
 }
 BENCHMARK_CAPTURE(BM_OversamplingStereo32, reference, MultirateFir::EKernel::kReference);
 BENCHMARK_CAPTURE(BM_OversamplingStereo32, symmetric, MultirateFir::EKernel::kSymmetric);
+BENCHMARK_CAPTURE(BM_OversamplingStereo32, symmetric_avx, MultirateFir::EKernel::kSymmetricAvx);
 BENCHMARK_CAPTURE(BM_OversamplingStereo32, symmetric_avx2, MultirateFir::EKernel::kSymmetricAvx2);
 BENCHMARK_CAPTURE(BM_OversamplingStereo32, symmetric_avx512, MultirateFir::EKernel::kSymmetricAvx512);

@@ -72,6 +72,23 @@ inline __attribute__((always_inline)) SVec<4>::F MulAdd(const SVec<4>::F& c, con
 #undef QS_FIR_TARGET
 }  // namespace baseline
 
+// AVX without AVX2 (and so without fused multiply-add): the baseline's operations, eight
+// lanes wide, so it gives the baseline's bits. Its shuffles cannot move a lane across the
+// vector's halves in one instruction, so the kernels only load.
+namespace avx {
+#define QS_FIR_TARGET __attribute__((target("avx")))
+constexpr bool kShiftLanes = false;
+constexpr bool kRotateLanes = false;
+constexpr int32_t kCopies = 8;
+QS_FIR_TARGET inline __attribute__((always_inline)) SVec<8>::F MulAdd(const SVec<8>::F& c, const SVec<8>::F& v,
+                                                                      const SVec<8>::F& acc)
+{
+    return c * v + acc;
+}
+#include "dsp/MultirateFirKernels.inc"
+#undef QS_FIR_TARGET
+}  // namespace avx
+
 // Moving a vector one lane along takes two shuffles across AVX2's halves, so the kernels
 // mostly load, from aligned copies; the down-sampler keeps one stream in registers, where
 // loads are what limits it and the shuffle units have room.
@@ -121,6 +138,19 @@ void DownBaseline(const float* taps, int32_t count, const float* x, int32_t stri
     using C = SCopies<baseline::kCopies>;
     const C even{x, stride}, odd{x + baseline::kCopies * stride, stride};
     baseline::DownKernel<4, 4>(taps, count, even, odd, at, out, n);
+}
+__attribute__((target("avx"))) void UpAvx(const float* sum, const float* diff, int32_t pairs, const float* x,
+                                          int32_t stride, int32_t at, float* out, int32_t n)
+{
+    using C = SCopies<avx::kCopies>;
+    avx::UpKernel<8, 4>(sum, diff, pairs, C{x, stride}, at, out, n);
+}
+__attribute__((target("avx"))) void DownAvx(const float* taps, int32_t count, const float* x, int32_t stride,
+                                            int32_t at, float* out, int32_t n)
+{
+    using C = SCopies<avx::kCopies>;
+    const C even{x, stride}, odd{x + avx::kCopies * stride, stride};
+    avx::DownKernel<8, 4>(taps, count, even, odd, at, out, n);
 }
 __attribute__((target("avx2,fma"))) void UpAvx2(const float* sum, const float* diff, int32_t pairs, const float* x,
                                                 int32_t stride, int32_t at, float* out, int32_t n)
@@ -212,6 +242,8 @@ float* Aligned(std::vector<float>& buffer)
 bool MultirateFir::CpuRuns(EKernel kernel)
 {
     switch (kernel) {
+    case EKernel::kSymmetricAvx:
+        return simd::HasAvx();
     case EKernel::kSymmetricAvx2:
         return simd::HasAvx2AndFma();
     case EKernel::kSymmetricAvx512:
@@ -235,6 +267,7 @@ bool MultirateFir::SetUpSymmetric(const double* taps, int32_t tapCount, int32_t 
     if (kernel == EKernel::kFastest) {
         kernel = CpuRuns(EKernel::kSymmetricAvx512) ? EKernel::kSymmetricAvx512
             : CpuRuns(EKernel::kSymmetricAvx2)      ? EKernel::kSymmetricAvx2
+            : CpuRuns(EKernel::kSymmetricAvx)       ? EKernel::kSymmetricAvx
                                                     : EKernel::kSymmetric;
     } else if (!CpuRuns(kernel)) {
         return false;
@@ -242,14 +275,15 @@ bool MultirateFir::SetUpSymmetric(const double* taps, int32_t tapCount, int32_t 
     kernel_ = kernel;
     SSymmetric& f = symmetric_;
     const bool avx512 = kernel == EKernel::kSymmetricAvx512, avx2 = kernel == EKernel::kSymmetricAvx2;
+    const bool avx = kernel == EKernel::kSymmetricAvx;
     if (up) {
-        f.up = avx512 ? UpAvx512 : avx2 ? UpAvx2 : UpBaseline;
+        f.up = avx512 ? UpAvx512 : avx2 ? UpAvx2 : avx ? UpAvx : UpBaseline;
         f.upPair = avx512 ? UpPairAvx512 : nullptr;
     } else {
-        f.down = avx512 ? DownAvx512 : avx2 ? DownAvx2 : DownBaseline;
+        f.down = avx512 ? DownAvx512 : avx2 ? DownAvx2 : avx ? DownAvx : DownBaseline;
         f.downPair = avx512 ? DownPairAvx512 : nullptr;
     }
-    f.copies = avx512 ? avx512::kCopies : avx2 ? avx2::kCopies : baseline::kCopies;
+    f.copies = avx512 ? avx512::kCopies : avx2 ? avx2::kCopies : avx ? avx::kCopies : baseline::kCopies;
 
     // Branch e[t] = h[2t]; by symmetry the other branch h[2t + 1] is e[K-1-t].
     const int32_t branch = tapCount / 2;

@@ -25,7 +25,8 @@
 //   inwards, so outputs agree with the reference kernel to rounding (and come
 //   closer to the exact result), not bit for bit. Within one kernel an output does
 //   not depend on where a call boundary falls. The AVX2 and AVX-512 kernels fuse
-//   multiply and add and give identical results; the baseline kernel does not.
+//   multiply and add and give identical results; the baseline and AVX kernels do not,
+//   and give identical results of their own.
 //
 // The filter history persists across calls, so consecutive calls behave as one
 // long call. Everything is allocated by the constructor; Process and Reset never
@@ -35,6 +36,7 @@ public:
     enum class EKernel : int32_t {
         kReference,
         kSymmetric,        // any x86-64
+        kSymmetricAvx,     // needs AVX; the same bits as kSymmetric
         kSymmetricAvx2,    // needs AVX2 and FMA
         kSymmetricAvx512,  // needs AVX-512F
         kFastest,          // the widest symmetric kernel the CPU runs, if the filter allows one

@@ -60,8 +60,9 @@ for t in (0, 1):
     info(f"whole chain, every section on, compressor type {t + 1}, without oversampling", value(name, "off_ns"))
     info(f"whole chain, every section on, compressor type {t + 1}, with oversampling", value(name, "on_ns"))
     row(f"whole chain with oversampling / without, compressor type {t + 1}", value(name, "ratio"), 2.6, "x")
-for kernel, limit in (("symmetric_avx2", 30), ("symmetric", 60), ("symmetric_avx512", 30)):
-    row(f"converter pair, stereo, {kernel} kernel", value(f"BM_OversamplingStereo32/{kernel}"), limit)
+for kernel, limit, cpu in (("symmetric_avx2", 30, "AVX2 and FMA"), ("symmetric_avx", 60, "AVX without AVX2"),
+                           ("symmetric", 60, "SSE2 only"), ("symmetric_avx512", 30, "AVX-512")):
+    row(f"converter pair, stereo, {kernel} kernel ({cpu})", value(f"BM_OversamplingStereo32/{kernel}"), limit)
 for args, what in (("0/0", "peak, linked"), ("1/2", "power, mid/side")):
     row(f"type 2 compressor / type 1, {what}", value(f"BM_CompressorTypesCompared/{args}", "ratio"), 1.2, "x")
 info("one instance alone, every section on, 64-frame blocks", value("BM_InstancesCompared", "one_ns"))

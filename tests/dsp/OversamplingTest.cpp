@@ -211,7 +211,7 @@ TEST(OversamplingFir, ChunksJoinWithoutSeamsAndResetClearsHistory)
 // An impulse: each output is one tap, so a tap lost or misplaced shows however
 // small it is; a tap rebuilt from the half sum and difference of its pair keeps
 // the larger one's precision. Kernels doing the same operations in the same order
-// must agree exactly: across call sizes, and AVX2 with AVX-512.
+// must agree exactly: across call sizes, SSE with AVX, and AVX2 with AVX-512.
 TEST(OversamplingFir, SymmetricKernelsMatchReference)
 {
     using K = MultirateFir::EKernel;
@@ -244,8 +244,8 @@ TEST(OversamplingFir, SymmetricKernelsMatchReference)
             reference.Reset();
             const std::vector<float> scalarImpulse = RunInCalls(reference, impulse, {maxIn});
 
-            std::vector<float> fused;
-            for (K kernel : {K::kSymmetric, K::kSymmetricAvx2, K::kSymmetricAvx512}) {
+            std::vector<float> fused, unfused;
+            for (K kernel : {K::kSymmetric, K::kSymmetricAvx, K::kSymmetricAvx2, K::kSymmetricAvx512}) {
                 if (!MultirateFir::CpuRuns(kernel))
                     continue;
                 SCOPED_TRACE(testing::Message()
@@ -261,11 +261,10 @@ TEST(OversamplingFir, SymmetricKernelsMatchReference)
                     ASSERT_NEAR(whole[i], exact[i], 4 * ulp) << i;
                     ASSERT_NEAR(whole[i], scalar[i], 16 * ulp) << i;
                 }
-                if (kernel != K::kSymmetric) {
-                    if (fused.empty())
-                        fused = whole;
-                    EXPECT_EQ(whole, fused);
-                }
+                std::vector<float>& same = kernel == K::kSymmetric || kernel == K::kSymmetricAvx ? unfused : fused;
+                if (same.empty())
+                    same = whole;
+                EXPECT_EQ(whole, same);
 
                 fir.Reset();
                 const std::vector<float> got = RunInCalls(fir, impulse, c.ragged);
