@@ -64,6 +64,7 @@ namespace baseline {
 constexpr bool kShiftLanes = false;
 constexpr bool kRotateLanes = false;
 constexpr int32_t kCopies = 4;
+constexpr int kLanes = 4, kTile = 4;
 inline __attribute__((always_inline)) SVec<4>::F MulAdd(const SVec<4>::F& c, const SVec<4>::F& v, const SVec<4>::F& acc)
 {
     return c * v + acc;
@@ -80,6 +81,7 @@ namespace avx {
 constexpr bool kShiftLanes = false;
 constexpr bool kRotateLanes = false;
 constexpr int32_t kCopies = 8;
+constexpr int kLanes = 8, kTile = 4;
 QS_FIR_TARGET inline __attribute__((always_inline)) SVec<8>::F MulAdd(const SVec<8>::F& c, const SVec<8>::F& v,
                                                                       const SVec<8>::F& acc)
 {
@@ -97,6 +99,7 @@ namespace avx2 {
 constexpr bool kShiftLanes = false;
 constexpr bool kRotateLanes = true;
 constexpr int32_t kCopies = 8;
+constexpr int kLanes = 8, kTile = 4;
 QS_FIR_TARGET inline __attribute__((always_inline)) SVec<8>::F MulAdd(const SVec<8>::F& c, const SVec<8>::F& v,
                                                                       const SVec<8>::F& acc)
 {
@@ -114,6 +117,7 @@ constexpr bool kRotateLanes = false;
 // Shifting, the full tiles load only a few vectors per tap, so one copy of each stream
 // does (more would only crowd the cache).
 constexpr int32_t kCopies = 1;
+constexpr int kLanes = 16, kTile = 2;
 QS_FIR_TARGET inline __attribute__((always_inline)) SVec<16>::F MulAdd(const SVec<16>::F& c, const SVec<16>::F& v,
                                                                        const SVec<16>::F& acc)
 {
@@ -124,61 +128,6 @@ QS_FIR_TARGET inline __attribute__((always_inline)) SVec<16>::F MulAdd(const SVe
 #undef QS_FIR_TARGET
 }  // namespace avx512
 
-// Four-vector tiles keep every accumulator in the 16 registers of SSE and AVX2;
-// with AVX-512 two vectors already cover a whole 32-sample chunk. Down-sampling reads
-// the even stream's copies, then the odd stream's, `stride` floats apart.
-void UpBaseline(const float* sum, const float* diff, int32_t pairs, const float* x, int32_t stride, int32_t at,
-                float* out, int32_t n)
-{
-    using C = SCopies<baseline::kCopies>;
-    baseline::UpKernel<4, 4>(sum, diff, pairs, C{x, stride}, at, out, n);
-}
-void DownBaseline(const float* taps, int32_t count, const float* x, int32_t stride, int32_t at, float* out, int32_t n)
-{
-    using C = SCopies<baseline::kCopies>;
-    const C even{x, stride}, odd{x + baseline::kCopies * stride, stride};
-    baseline::DownKernel<4, 4>(taps, count, even, odd, at, out, n);
-}
-__attribute__((target("avx"))) void UpAvx(const float* sum, const float* diff, int32_t pairs, const float* x,
-                                          int32_t stride, int32_t at, float* out, int32_t n)
-{
-    using C = SCopies<avx::kCopies>;
-    avx::UpKernel<8, 4>(sum, diff, pairs, C{x, stride}, at, out, n);
-}
-__attribute__((target("avx"))) void DownAvx(const float* taps, int32_t count, const float* x, int32_t stride,
-                                            int32_t at, float* out, int32_t n)
-{
-    using C = SCopies<avx::kCopies>;
-    const C even{x, stride}, odd{x + avx::kCopies * stride, stride};
-    avx::DownKernel<8, 4>(taps, count, even, odd, at, out, n);
-}
-__attribute__((target("avx2,fma"))) void UpAvx2(const float* sum, const float* diff, int32_t pairs, const float* x,
-                                                int32_t stride, int32_t at, float* out, int32_t n)
-{
-    using C = SCopies<avx2::kCopies>;
-    avx2::UpKernel<8, 4>(sum, diff, pairs, C{x, stride}, at, out, n);
-}
-__attribute__((target("avx2,fma"))) void DownAvx2(const float* taps, int32_t count, const float* x, int32_t stride,
-                                                  int32_t at, float* out, int32_t n)
-{
-    using C = SCopies<avx2::kCopies>;
-    const C even{x, stride}, odd{x + avx2::kCopies * stride, stride};
-    avx2::DownKernel<8, 4>(taps, count, even, odd, at, out, n);
-}
-__attribute__((target("avx512f"))) void UpAvx512(const float* sum, const float* diff, int32_t pairs, const float* x,
-                                                 int32_t stride, int32_t at, float* out, int32_t n)
-{
-    using C = SCopies<avx512::kCopies>;
-    avx512::UpKernel<16, 2>(sum, diff, pairs, C{x, stride}, at, out, n);
-}
-__attribute__((target("avx512f"))) void DownAvx512(const float* taps, int32_t count, const float* x, int32_t stride,
-                                                   int32_t at, float* out, int32_t n)
-{
-    using C = SCopies<avx512::kCopies>;
-    const C even{x, stride}, odd{x + avx512::kCopies * stride, stride};
-    avx512::DownKernel<16, 2>(taps, count, even, odd, at, out, n);
-}
-
 // Two channels at once, where the tiles shift.
 __attribute__((target("avx512f"))) void UpPairAvx512(const float* sum, const float* diff, int32_t pairs,
                                                      const float* const* x, int32_t stride, const int32_t* at,
@@ -186,7 +135,7 @@ __attribute__((target("avx512f"))) void UpPairAvx512(const float* sum, const flo
 {
     using C = SCopies<avx512::kCopies>;
     const C streams[2] = {C{x[0], stride}, C{x[1], stride}};
-    avx512::UpKernelPair<16, 2>(sum, diff, pairs, streams, at, out, n);
+    avx512::UpKernelPair<avx512::kLanes, avx512::kTile>(sum, diff, pairs, streams, at, out, n);
 }
 __attribute__((target("avx512f"))) void DownPairAvx512(const float* taps, int32_t count, const float* const* x,
                                                        int32_t stride, const int32_t* at, float* const* out, int32_t n)
@@ -194,7 +143,7 @@ __attribute__((target("avx512f"))) void DownPairAvx512(const float* taps, int32_
     using C = SCopies<avx512::kCopies>;
     const C even[2] = {C{x[0], stride}, C{x[1], stride}};
     const C odd[2] = {C{x[0] + avx512::kCopies * stride, stride}, C{x[1] + avx512::kCopies * stride, stride}};
-    avx512::DownKernelPair<16, 2>(taps, count, even, odd, at, out, n);
+    avx512::DownKernelPair<avx512::kLanes, avx512::kTile>(taps, count, even, odd, at, out, n);
 }
 
 // n floats, four at a time where it can: a plain copy loop would become a library call,
@@ -277,10 +226,10 @@ bool MultirateFir::SetUpSymmetric(const double* taps, int32_t tapCount, int32_t 
     const bool avx512 = kernel == EKernel::kSymmetricAvx512, avx2 = kernel == EKernel::kSymmetricAvx2;
     const bool avx = kernel == EKernel::kSymmetricAvx;
     if (up) {
-        f.up = avx512 ? UpAvx512 : avx2 ? UpAvx2 : avx ? UpAvx : UpBaseline;
+        f.up = avx512 ? avx512::Up : avx2 ? avx2::Up : avx ? avx::Up : baseline::Up;
         f.upPair = avx512 ? UpPairAvx512 : nullptr;
     } else {
-        f.down = avx512 ? DownAvx512 : avx2 ? DownAvx2 : avx ? DownAvx : DownBaseline;
+        f.down = avx512 ? avx512::Down : avx2 ? avx2::Down : avx ? avx::Down : baseline::Down;
         f.downPair = avx512 ? DownPairAvx512 : nullptr;
     }
     f.copies = avx512 ? avx512::kCopies : avx2 ? avx2::kCopies : avx ? avx::kCopies : baseline::kCopies;
