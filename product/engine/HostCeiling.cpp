@@ -8,27 +8,32 @@
 namespace {
 
 // Whether every |x[i]| is below the ceiling: on the bits of a float's magnitude, integer
-// order is the order of the values, and infinity and NaN lie above every finite one.
+// order is the order of the values, and infinity and NaN lie above every finite one. The
+// magnitudes' bits fit a signed integer, so one signed comparison per lane tells a sample
+// at or above the ceiling, and the lanes only gather those answers (no running maximum to
+// wait on from one vector to the next).
 bool AllBelow(const float* x, int32_t n, float ceiling)
 {
     uint32_t limit;
     std::memcpy(&limit, &ceiling, sizeof limit);
-    typedef uint32_t Lanes __attribute__((vector_size(16)));
-    Lanes highest{};
+    if (limit > 0x7fffffffu)  // a negative ceiling: its bits lie above every magnitude's
+        return true;
+    const int32_t highestBelow = static_cast<int32_t>(limit) - 1;
+    typedef int32_t Lanes __attribute__((vector_size(16)));
+    Lanes over{};
     int32_t i = 0;
     for (; i + 4 <= n; i += 4) {
         Lanes v;
         std::memcpy(&v, x + i, sizeof v);
-        v &= 0x7fffffffu;
-        highest = highest > v ? highest : v;
+        over |= (v & 0x7fffffff) > highestBelow;
     }
-    uint32_t top = std::max(std::max(highest[0], highest[1]), std::max(highest[2], highest[3]));
+    bool any = (over[0] | over[1] | over[2] | over[3]) != 0;
     for (; i < n; ++i) {
-        uint32_t v;
+        int32_t v;
         std::memcpy(&v, x + i, sizeof v);
-        top = std::max(top, v & 0x7fffffffu);
+        any = any || (v & 0x7fffffff) > highestBelow;
     }
-    return top < limit;
+    return !any;
 }
 
 }  // namespace
