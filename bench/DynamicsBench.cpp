@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cmath>
 #include <ctime>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -302,13 +303,20 @@ BENCHMARK(BM_LimiterProgram)->Args({45, 6})->Args({5, 6})->Args({45, 10})->Args(
 void BM_CompressorTypesCompared(benchmark::State& state)
 {
     static const SChunkSource source;
-    CCompressor one;
-    CCompressor3 two;
+    // Compressors and buffers on the heap, as the engine has them.
+    auto oneOwner = std::make_unique<CCompressor>();
+    auto twoOwner = std::make_unique<CCompressor3>();
+    CCompressor& one = *oneOwner;
+    CCompressor3& two = *twoOwner;
     Setup(one, int(state.range(0)), int(state.range(1)));
     Setup(two, int(state.range(0)), int(state.range(1)));
     auto now = bench::ThreadSeconds;
     double seconds[2] = {0.0, 0.0};
-    double work[2][32];
+    struct SWork {
+        double x[2][32];
+    };
+    const auto workOwner = std::make_unique<SWork>();
+    auto& work = workOwner->x;
     auto batch = [&](auto& c) {
         const double start = now();
         for (int chunk = 0; chunk < 64; ++chunk) {

@@ -354,7 +354,8 @@ void CCompressor::ProcessMono(double* x, const double* key, int32_t n)
 void CCompressor::ProcessBlock(double* l, double* r, const double* keyL, const double* keyR, int32_t n,
                                int32_t stereoMode, int32_t detection, double out)
 {
-    double dL[CDetector::kMaxFrames], dR[CDetector::kMaxFrames];
+    double* const dL = detectorL_;
+    double* const dR = detectorR_;
     inputLevel_ = CDetector::RectifyStereo(l, r, keyL, keyR, n, stereoMode, dL, dR);
     detectedLevel_ = detector_.Detect(detection, dL, dR, n);
 
@@ -426,7 +427,7 @@ void CCompressor::ProcessBlock(double* l, double* r, const double* keyL, const d
 
 void CCompressor::ProcessMonoBlock(double* x, const double* key, int32_t n, int32_t detection, double out)
 {
-    double d[CDetector::kMaxFrames];
+    double* const d = detectorL_;
     inputLevel_ = CDetector::RectifyMono(x, key, n, d);
     detectedLevel_ = detector_.Detect(detection, d, nullptr, n);
 

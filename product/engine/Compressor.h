@@ -147,6 +147,9 @@ private:
     std::array<STableEntry, kTableSize> table_;
     uint32_t generation_ = 0;
     CDetector detector_;
+    // The rectified, filtered key of the current call.
+    alignas(64) double detectorL_[CDetector::kMaxFrames] = {};
+    alignas(64) double detectorR_[CDetector::kMaxFrames] = {};
 
     double inputLevel_ = 0.0, detectedLevel_ = 0.0, minGain_ = 1.0;
 };

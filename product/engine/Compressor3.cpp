@@ -178,7 +178,8 @@ void CCompressor3::ProcessMono(double* x, const double* key, int32_t n)
 void CCompressor3::ProcessBlock(double* l, double* r, const double* keyL, const double* keyR, int32_t n,
                                 int32_t stereoMode, int32_t detection, const SLevels& v)
 {
-    double dL[CDetector::kMaxFrames], dR[CDetector::kMaxFrames];
+    double* const dL = detectorL_;
+    double* const dR = detectorR_;
     inputLevel_ = CDetector::RectifyStereo(l, r, keyL, keyR, n, stereoMode, dL, dR);
     detectedLevel_ = detector_.Detect(detection, dL, dR, n);
 
@@ -216,7 +217,7 @@ void CCompressor3::ProcessBlock(double* l, double* r, const double* keyL, const 
 
 void CCompressor3::ProcessMonoBlock(double* x, const double* key, int32_t n, int32_t detection, const SLevels& v)
 {
-    double d[CDetector::kMaxFrames];
+    double* const d = detectorL_;
     inputLevel_ = CDetector::RectifyMono(x, key, n, d);
     detectedLevel_ = detector_.Detect(detection, d, nullptr, n);
 

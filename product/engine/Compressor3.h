@@ -99,6 +99,9 @@ private:
     SEnvelope env_[2] = {};  // [0] left, mid, linked or mono; [1] right or side
     double fastDecay_ = 1.0, slowDecay_ = 1.0;
     CDetector detector_;
+    // The rectified, filtered key of the current call.
+    alignas(64) double detectorL_[CDetector::kMaxFrames] = {};
+    alignas(64) double detectorR_[CDetector::kMaxFrames] = {};
 
     double inputLevel_ = 0.0, detectedLevel_ = 0.0, minGain_ = 1.0;
 };

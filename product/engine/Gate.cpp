@@ -85,7 +85,8 @@ void CGate::Process(double* l, double* r, const double* keyL, const double* keyR
     const int32_t detection = detection_.load(std::memory_order_relaxed);
     CDetector::RunInChunks(n, kMaxFrames, inputLevel_, detectedLevel_, minGain_, [&](int32_t done, int32_t m) {
         // The input level is taken before the detector. No M/S: the gate is linked.
-        double dL[kMaxFrames], dR[kMaxFrames];
+        double* const dL = detectorL_;
+        double* const dR = detectorR_;
         inputLevel_ = CDetector::RectifyStereo(l + done, r + done, keyL ? keyL + done : nullptr,
                                                keyR ? keyR + done : nullptr, m, dynamics::kLinked, dL, dR);
         detector_.Filter(detection, dL, dR, m);
@@ -98,7 +99,7 @@ void CGate::ProcessMono(double* x, const double* key, int32_t n, double mix)
     Refresh(false);
     const int32_t detection = detection_.load(std::memory_order_relaxed);
     CDetector::RunInChunks(n, kMaxFrames, inputLevel_, detectedLevel_, minGain_, [&](int32_t done, int32_t m) {
-        double d[kMaxFrames];
+        double* const d = detectorL_;
         inputLevel_ = CDetector::RectifyMono(x + done, key ? key + done : nullptr, m, d);
         detector_.Filter(detection, d, nullptr, m);
         Run(x + done, nullptr, d, nullptr, m, mix);
@@ -114,7 +115,7 @@ void CGate::Run(double* l, double* r, const double* dL, const double* dR, int32_
     //   gain = env * mix + (1 - mix)
     // Only the envelope is recursive: levels and gains go two samples at a time, the
     // envelope alone sample by sample.
-    double level[kMaxFrames];
+    double* const level = level_;
     Pair detectedPair = {0.0, 0.0};
     int32_t i = 0;
     for (; i + 2 <= n; i += 2) {

@@ -69,6 +69,10 @@ private:
     int32_t rate_ = 44100;
     float appliedThresholdDb_ = 0.0f, appliedAttackMs_ = 0.0f, appliedReleaseMs_ = 0.0f, appliedHoldMs_ = 0.0f;
     CDetector detector_;
+    // The rectified, filtered key of the current chunk, and its level per sample.
+    alignas(64) double detectorL_[kMaxFrames] = {};
+    alignas(64) double detectorR_[kMaxFrames] = {};
+    alignas(64) double level_[kMaxFrames] = {};
     int32_t holdCounter_ = 0;
     int32_t holdLength_ = 0;
     double envelope_ = 0.0;

@@ -411,7 +411,7 @@ void CQuillstripDSP::ProcessChunk(float** outputs, float** inputs, int32_t frame
         return;
     }
     PayOwedBands();
-    double x[2][kChunk];
+    double(*const x)[kChunk] = chunk_;
 
     // Input stage: x = ±g · in.
     const double gain = InputStageGain();
@@ -446,8 +446,8 @@ void CQuillstripDSP::ProcessChunk(float** outputs, float** inputs, int32_t frame
     // as it stands here, or the side-chain input when the section listens to the
     // external key. Without its filter a section detects on the signal itself, so no
     // key is taken. Decided once, so the dynamics below see the same choice.
-    double gateKey[2][kChunk];
-    double compKey[2][kChunk];
+    double(*const gateKey)[kChunk] = gateKey_;
+    double(*const compKey)[kChunk] = compKey_;
     auto capture = [&](double(*key)[kChunk], const std::atomic<bool>& external) {
         const bool side = sideChainPresent_ && external.load(std::memory_order_relaxed);
         for (int32_t c = 0; c < channels; ++c) {

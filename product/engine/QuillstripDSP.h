@@ -209,6 +209,14 @@ private:
     int32_t owedLone_ = 0;
     double owedAhead_[2][2] = {};
     double owedBehind_[2][2] = {};
+    // One chunk's signal and keys as the sections work on them (audio thread). Kept here,
+    // not on the stack: there the chain's time depended on where the calling thread's
+    // stack lay, up to half again in many placements (most likely loads taken for
+    // dependents of recent stores whose addresses share their low twelve bits). Here their
+    // place against the sections' state is fixed.
+    alignas(64) double chunk_[2][kChunk] = {};
+    alignas(64) double gateKey_[2][kChunk] = {};
+    alignas(64) double compKey_[2][kChunk] = {};
 
     std::atomic<bool> compOn_{false}, gateOn_{false};
     std::atomic<float> gateKeyGain_{1.0f}, compKeyGain_{1.0f};

@@ -207,8 +207,8 @@ void CQuillstripPlugIn::ProcessSubBlock(float** outputs, float** inputs, int32_t
     }
 
     // Main channels use converters 0 and 1, side-chain channels 2 and 3.
-    float up[COversampler::kInputs][2 * kMaxSubBlock];
-    float down[COversampler::kOutputs][2 * kMaxSubBlock];
+    float(*const up)[2 * kMaxSubBlock] = up_;
+    float(*const down)[2 * kMaxSubBlock] = down_;
     // A stereo pair of channels is converted in one call.
     const int32_t channels = inputs_ + sidechains_;
     const bool keyed = dsp_->ReadsSideChain();

@@ -87,6 +87,10 @@ private:
     bool inSetSampleRate_ = false;
     int32_t reportedLatency_ = 0;
     COversampler oversampler_;
+    // The up-sampled inputs and the engine's outputs of one sub-block, kept here rather
+    // than on the host thread's stack for the reason the engine keeps its chunk buffers.
+    alignas(64) float up_[COversampler::kInputs][2 * kMaxSubBlock] = {};
+    alignas(64) float down_[COversampler::kOutputs][2 * kMaxSubBlock] = {};
     // Down-sampling can ring a little above a limited peak; this keeps the ceiling at the
     // host rate too (audio thread only).
     CHostCeiling hostCeiling_;
