@@ -86,13 +86,33 @@ std::vector<float> SetValues(const std::vector<uint8_t>& chunk)
 
 constexpr uint32_t kS000 = 0x30303053, kS001 = 0x31303053, kSnapshot = 0x62636B67, kPresetName = 0x70736E6D;
 
+using Settings = std::vector<std::pair<ParamID, double>>;
+
+// A loaded instance; with channels given, also set up and active, the settings made before
+// activation as a host restoring a project makes them.
+bool Open(CVst3Host& host, const Settings& settings = {}, int channels = 0, int side = 0, double rate = 48000,
+          int block = 256)
+{
+    if (!host.Load(QS_BUNDLE) || !host.CreateInstance()) {
+        ADD_FAILURE() << host.error();
+        return false;
+    }
+    for (const auto& [id, value] : settings)
+        host.SetNormalized(id, value);
+    return channels == 0 || (host.SetBuses(channels, side) && host.Setup(rate, block) && host.SetActive(true));
+}
+
+std::vector<ParamValue> Values(IEditController* c)
+{
+    std::vector<ParamValue> values;
+    for (int32 i = 0; i < c->getParameterCount() - 1; ++i)
+        values.push_back(c->getParamNormalized(static_cast<ParamID>(i)));
+    return values;
+}
+
 class Adapter : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(host.Load(QS_BUNDLE)) << host.error();
-        ASSERT_TRUE(host.CreateInstance()) << host.error();
-    }
+    void SetUp() override { ASSERT_TRUE(Open(host)); }
     void Start(int channels = 2, int side = 0, double rate = 48000)
     {
         ASSERT_TRUE(host.SetBuses(channels, side));
@@ -185,29 +205,6 @@ TEST_F(Adapter, BusArrangements)
     EXPECT_EQ(p->canProcessSampleSize(kSample64), kResultFalse);
 }
 
-TEST_F(Adapter, ParametersAsTheHostSeesThem)
-{
-    IEditController* c = host.controller();
-    ASSERT_EQ(c->getParameterCount(), 94);  // 93 automated, then the program change
-    ParameterInfo info;
-    ASSERT_EQ(c->getParameterInfo(kBypass, info), kResultOk);
-    EXPECT_EQ(Ascii(info.title), "Bypass");
-    EXPECT_EQ(info.stepCount, 1);
-    EXPECT_EQ(info.defaultNormalizedValue, 0.0);  // off
-    EXPECT_EQ(info.flags, ParameterInfo::kCanAutomate | ParameterInfo::kIsList | ParameterInfo::kIsBypass);
-    ASSERT_EQ(c->getParameterInfo(kBand1Type, info), kResultOk);
-    EXPECT_EQ(info.stepCount, 12);
-    ASSERT_EQ(c->getParameterInfo(kCompThreshold, info), kResultOk);
-    EXPECT_EQ(info.stepCount, 0);
-    EXPECT_EQ(Ascii(info.units), "dB");
-    EXPECT_NE(c->getParameterInfo(94, info), kResultOk);  // out of range is refused, not read
-
-    EXPECT_EQ(c->setParamNormalized(kCompThreshold, 0.5), kResultOk);
-    EXPECT_DOUBLE_EQ(c->getParamNormalized(kCompThreshold), 0.5);
-    EXPECT_EQ(host.ValueText(kCompThreshold, 0.5), "-20.0");
-    EXPECT_EQ(host.ValueText(kBand1Type, 4.0 / 12.0), "Bell");
-}
-
 // One unit per section, every automated parameter in one of them.
 TEST_F(Adapter, UnitsGroupTheParametersBySection)
 {
@@ -269,17 +266,16 @@ TEST_F(Adapter, PresetsReachTheHostsPresetMenu)
     EXPECT_NE(info.flags & ParameterInfo::kIsProgramChange, 0);
     EXPECT_EQ(info.stepCount, 1);
 
-    std::vector<ParamValue> before;
-    for (int32 i = 0; i < program; ++i)
-        before.push_back(c->getParamNormalized(static_cast<ParamID>(i)));
+    std::vector<ParamValue> before = Values(c);
     host.clearHandlerLog();
     ASSERT_EQ(c->setParamNormalized(info.id, 1.0), kResultOk);  // "Vocal"
     const auto log = host.handlerLog();
     EXPECT_GT(log.edits.size(), 3u);
     EXPECT_EQ(log.begins, static_cast<int>(log.edits.size()));
+    const std::vector<ParamValue> after = Values(c);
     int changed = 0;
-    for (int32 i = 0; i < program; ++i)
-        changed += c->getParamNormalized(static_cast<ParamID>(i)) != before[static_cast<size_t>(i)];
+    for (size_t i = 0; i < after.size(); ++i)
+        changed += after[i] != before[i];
     EXPECT_EQ(changed, static_cast<int>(log.edits.size()));
 
     // A preset added to the folder shows up the next time the host asks; one that is
@@ -287,29 +283,27 @@ TEST_F(Adapter, PresetsReachTheHostsPresetMenu)
     std::ofstream(folder + "Broken.preset") << "ZTCF not a preset";
     ASSERT_EQ(units->getProgramListInfo(0, list), kResultOk);
     EXPECT_EQ(list.programCount, 3);
-    before.clear();
-    for (int32 i = 0; i < program; ++i)
-        before.push_back(c->getParamNormalized(static_cast<ParamID>(i)));
     EXPECT_EQ(c->setParamNormalized(info.id, 0.0), kResultFalse);  // "Broken" sorts first
-    for (int32 i = 0; i < program; ++i)
-        EXPECT_EQ(c->getParamNormalized(static_cast<ParamID>(i)), before[static_cast<size_t>(i)]);
+    EXPECT_EQ(Values(c), after);
 }
 
-// Every parameter's default, flags and range as the table gives them.
-TEST_F(Adapter, DefaultsAndFlagsFollowTheParameterTable)
+// Every parameter's default, kind and steps as the table gives them, and what a host's
+// generic editor shows.
+TEST_F(Adapter, ParametersFollowTheParameterTable)
 {
     IEditController* c = host.controller();
     const std::vector<const SParameterRow*> rows = AutomationOrder();
-    ASSERT_EQ(c->getParameterCount(), static_cast<int32>(rows.size()) + 1);
-    int bypasses = 0;
+    ASSERT_EQ(rows.size(), 93u);
+    ASSERT_EQ(c->getParameterCount(), 94);  // then the program change
+    ParameterInfo info;
     for (int32 i = 0; i < c->getParameterCount() - 1; ++i) {
         const SParameterRow& row = *rows[static_cast<size_t>(i)];
-        ParameterInfo info;
         ASSERT_EQ(c->getParameterInfo(i, info), kResultOk);
         SCOPED_TRACE(row.name);
         const bool list = row.scale == EScale::kList;
         EXPECT_EQ((info.flags & ParameterInfo::kIsList) != 0, list);
-        bypasses += (info.flags & ParameterInfo::kIsBypass) != 0;
+        EXPECT_EQ(info.stepCount, list ? static_cast<int32>(row.maximum + 0.5) : 0);
+        EXPECT_EQ((info.flags & ParameterInfo::kIsBypass) != 0, i == kBypass);
         // The reported default is the table's default, through the row's own converter.
         const int32_t kind = row.scale == EScale::kLog ? zt::de::IConverter::kLog
             : row.scale == EScale::kTrueLog            ? zt::de::IConverter::kTrueLog
@@ -321,7 +315,14 @@ TEST_F(Adapter, DefaultsAndFlagsFollowTheParameterTable)
         ASSERT_EQ(c->setParamNormalized(static_cast<ParamID>(i), info.defaultNormalizedValue), kResultOk);
         EXPECT_NEAR(c->getParamNormalized(static_cast<ParamID>(i)), info.defaultNormalizedValue, 1e-6);
     }
-    EXPECT_EQ(bypasses, 1);
+    ASSERT_EQ(c->getParameterInfo(kBypass, info), kResultOk);
+    EXPECT_EQ(Ascii(info.title), "Bypass");
+    EXPECT_EQ(info.flags, ParameterInfo::kCanAutomate | ParameterInfo::kIsList | ParameterInfo::kIsBypass);
+    ASSERT_EQ(c->getParameterInfo(kCompThreshold, info), kResultOk);
+    EXPECT_EQ(Ascii(info.units), "dB");
+    EXPECT_NE(c->getParameterInfo(94, info), kResultOk);  // out of range is refused, not read
+    EXPECT_EQ(host.ValueText(kCompThreshold, 0.5), "-20.0");
+    EXPECT_EQ(host.ValueText(kBand1Type, 4.0 / 12.0), "Bell");
 }
 
 // What a host's generic editor prints, typed back, gives the same text: every list entry,
@@ -396,7 +397,6 @@ TEST_F(Adapter, PlugInEditsAndLatencyReachTheHost)
 {
     Start();
     IEditController* c = host.controller();
-    ASSERT_EQ(c->getParameterCount(), 94);  // 93 automated, then the program change
     host.clearHandlerLog();
     c->setParamNormalized(kGateScMonitor, 1.0);  // turns the gate key filter on for us
     auto log = host.handlerLog();
@@ -429,8 +429,6 @@ TEST_F(Adapter, SilentInputsReachThePlugInAsZerosAndSilentOutputIsFlagged)
     EXPECT_EQ(host.outputSilence(), 0x2u);
 }
 
-// Hosts that hand fewer channels than arranged, or null buffers, get no read through a
-// null pointer: the missing main channel reads as the first, a missing output is a flush.
 TEST_F(Adapter, RatesOutsideEightTo384KHzAreRefused)
 {
     Start(2, 0, 48000);
@@ -449,6 +447,8 @@ TEST_F(Adapter, RatesOutsideEightTo384KHzAreRefused)
     EXPECT_EQ(ol, l);
 }
 
+// Hosts that hand fewer channels than arranged, or null buffers, get no read through a
+// null pointer: the missing main channel reads as the first, a missing output is a flush.
 TEST_F(Adapter, MissingChannelsAndNullBuffersAreSurvived)
 {
     Start(2, 2);
@@ -518,7 +518,7 @@ TEST_F(Adapter, StateRoundTripAndOlderStates)
     std::vector<char> state = host.GetState();
 
     CVst3Host other;
-    ASSERT_TRUE(other.Load(QS_BUNDLE) && other.CreateInstance());
+    ASSERT_TRUE(Open(other));
     ASSERT_EQ(other.SetState(state), kResultOk);
     EXPECT_DOUBLE_EQ(other.GetNormalized(kCompThreshold), 0.25);
     EXPECT_DOUBLE_EQ(other.GetNormalized(kInputDelay), 0.5);
@@ -591,15 +591,9 @@ TEST(AdapterAutomation, ChangesWithTheAudioApplyAsFullyAsControllerChanges)
     for (const SCase change : {SCase{kCompScMonitor, 1.0}, SCase{kGateScMonitor, 1.0}, SCase{kOversample, 1.0}}) {
         std::vector<std::vector<float>> rendered;
         for (const bool throughProcess : {true, false}) {
-            CVst3Host host;
-            ASSERT_TRUE(host.Load(QS_BUNDLE) && host.CreateInstance());
-            ASSERT_TRUE(host.SetBuses(2, 0));
             // Compressor and limiter on; the key filters as they come (off).
-            for (const auto& [id, value] : std::vector<std::pair<ParamID, double>>{
-                     {58, 1.0}, {61, 0.2}, {43, 1.0}, {89, 1.0}, {76, 1.0}, {86, 1.0}})
-                host.SetNormalized(id, value);
-            host.Setup(48000, 256);
-            host.SetActive(true);
+            CVst3Host host;
+            ASSERT_TRUE(Open(host, {{58, 1.0}, {61, 0.2}, {43, 1.0}, {89, 1.0}, {76, 1.0}, {86, 1.0}}, 2));
             std::vector<float> l(256), r(256), ol(256), or_(256), all;
             float* in[2] = {l.data(), r.data()};
             float* out[2] = {ol.data(), or_.data()};
@@ -673,13 +667,8 @@ TEST_F(Adapter, BlockSizesDoNotChangeTheOutput)
     // from the first frame, so the host's block size cannot change the sound.
     auto render = [](int block) {
         CVst3Host h;
-        EXPECT_TRUE(h.Load(QS_BUNDLE) && h.CreateInstance());
-        h.SetBuses(2, 0);
-        h.Setup(48000, 4097);
-        h.SetNormalized(kInputGain, 0.3);
-        h.SetNormalized(7, 1.0);  // EQ band 1 on: a low cut at 80 Hz
-        h.SetNormalized(kInputDelay, 0.001);
-        h.SetActive(true);
+        // EQ band 1 (7) on: a low cut at 80 Hz.
+        EXPECT_TRUE(Open(h, {{kInputGain, 0.3}, {7, 1.0}, {kInputDelay, 0.001}}, 2, 0, 48000, 4097));
         const size_t total = 8192;
         std::vector<float> l(total), r(total), ol(total), or_(total);
         for (size_t i = 0; i < total; ++i)
@@ -704,10 +693,7 @@ TEST(AdapterChannels, AllOffChainIsBitExactInEveryLayout)
     };
     for (const SLayout layout : {SLayout{1, 0}, SLayout{2, 0}, SLayout{1, 1}, SLayout{2, 2}}) {
         CVst3Host host;
-        ASSERT_TRUE(host.Load(QS_BUNDLE) && host.CreateInstance());
-        ASSERT_TRUE(host.SetBuses(layout.channels, layout.side));
-        host.Setup(44100, 1024);
-        host.SetActive(true);
+        ASSERT_TRUE(Open(host, {}, layout.channels, layout.side, 44100, 1024));
         std::vector<std::vector<float>> in(2, std::vector<float>(1000)), side(2, std::vector<float>(1000, 0.25f)),
             out(2, std::vector<float>(1000));
         uint32_t seed = 1;
@@ -730,15 +716,10 @@ TEST(AdapterChannels, AllOffChainIsBitExactInEveryLayout)
 
 TEST(AdapterChannels, TheAuxBusKeysTheGate)
 {
-    CVst3Host host;
-    ASSERT_TRUE(host.Load(QS_BUNDLE) && host.CreateInstance());
-    ASSERT_TRUE(host.SetBuses(2, 2));
     // Gate on, keyed from the aux bus through a key filter that passes everything heard.
-    for (const auto& [id, value] : std::vector<std::pair<ParamID, double>>{
-             {43, 1.0}, {44, 0.75}, {50, 1.0}, {52, 1.0}, {53, 0.0}, {54, 0.0}, {57, 0.0}})
-        host.SetNormalized(id, value);
-    host.Setup(48000, 512);
-    host.SetActive(true);
+    CVst3Host host;
+    ASSERT_TRUE(
+        Open(host, {{43, 1.0}, {44, 0.75}, {50, 1.0}, {52, 1.0}, {53, 0.0}, {54, 0.0}, {57, 0.0}}, 2, 2, 48000, 512));
     std::vector<float> l(512), r(512), quiet(512, 0.0f), loud(512), ol(512), or_(512);
     for (size_t i = 0; i < 512; ++i)
         l[i] = r[i] = loud[i] = static_cast<float>(0.5 * std::sin(0.07 * double(i)));
@@ -746,30 +727,24 @@ TEST(AdapterChannels, TheAuxBusKeysTheGate)
     float* out[2] = {ol.data(), or_.data()};
     float* silentKey[2] = {quiet.data(), quiet.data()};
     float* loudKey[2] = {loud.data(), loud.data()};
-    float peak = 0;
-    for (int block = 0; block < 20; ++block)
-        host.Process(in, 2, silentKey, 2, out, 2, 512);
-    for (float v : ol)
-        peak = std::max(peak, std::fabs(v));
-    EXPECT_LT(peak, 1e-3f);  // no key: closed
-    for (int block = 0; block < 20; ++block)
-        host.Process(in, 2, loudKey, 2, out, 2, 512);
-    peak = 0;
-    for (float v : ol)
-        peak = std::max(peak, std::fabs(v));
-    EXPECT_GT(peak, 0.45f);  // key present: open
+    // The loudest sample of the last of twenty blocks keyed by key.
+    auto peakWith = [&](float** key) {
+        for (int block = 0; block < 20; ++block)
+            host.Process(in, 2, key, 2, out, 2, 512);
+        float peak = 0;
+        for (float v : ol)
+            peak = std::max(peak, std::fabs(v));
+        return peak;
+    };
+    EXPECT_LT(peakWith(silentKey), 1e-3f);  // no key: closed
+    EXPECT_GT(peakWith(loudKey), 0.45f);    // key present: open
 
     // With its bus switched off the aux buffers are not the key: the main input is, and
     // it is loud, so the gate stays open on a silent aux.
     host.SetActive(false);
     host.component()->activateBus(kAudio, kInput, 1, false);
     host.SetActive(true);
-    for (int block = 0; block < 20; ++block)
-        host.Process(in, 2, silentKey, 2, out, 2, 512);
-    peak = 0;
-    for (float v : ol)
-        peak = std::max(peak, std::fabs(v));
-    EXPECT_GT(peak, 0.45f);
+    EXPECT_GT(peakWith(silentKey), 0.45f);
 }
 
 TEST_F(Adapter, ControllerStateIs257Bytes)
