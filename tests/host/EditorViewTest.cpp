@@ -13,14 +13,14 @@
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#include <dirent.h>
 #include <fcntl.h>
 #include <malloc.h>
-#include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
-#include <cstring>
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
 using namespace Steinberg;
@@ -33,21 +33,13 @@ constexpr int kWidth = 780, kHeight = 500;
 
 // --- what the process holds ---------------------------------------------------
 
+// The listing's own descriptor is among them, the same one every time.
 std::vector<std::string> FdTargets()
 {
     std::vector<std::string> targets;
-    if (DIR* dir = opendir("/proc/self/fd")) {
-        const int own = dirfd(dir);
-        while (dirent* entry = readdir(dir)) {
-            if (entry->d_name[0] == '.' || std::atoi(entry->d_name) == own)
-                continue;
-            char target[256] = {};
-            const std::string path = std::string("/proc/self/fd/") + entry->d_name;
-            if (readlink(path.c_str(), target, sizeof target - 1) > 0)
-                targets.push_back(target);
-        }
-        closedir(dir);
-    }
+    std::error_code gone;  // closed since the listing: an empty target
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd"))
+        targets.push_back(std::filesystem::read_symlink(entry.path(), gone).string());
     return targets;
 }
 
@@ -56,21 +48,15 @@ int CountFds() { return static_cast<int>(FdTargets().size()); }
 // Every X connection is a socket; the test opens no other sockets.
 int CountSockets()
 {
-    int sockets = 0;
-    for (const std::string& target : FdTargets())
-        sockets += target.rfind("socket:", 0) == 0;
-    return sockets;
+    const std::vector<std::string> targets = FdTargets();
+    return static_cast<int>(
+        std::count_if(targets.begin(), targets.end(), [](const std::string& t) { return t.rfind("socket:", 0) == 0; }));
 }
 
 int CountThreads()
 {
-    int threads = 0;
-    if (DIR* dir = opendir("/proc/self/task")) {
-        while (dirent* entry = readdir(dir))
-            threads += entry->d_name[0] != '.';
-        closedir(dir);
-    }
-    return threads;
+    const std::filesystem::directory_iterator tasks("/proc/self/task");
+    return static_cast<int>(std::distance(begin(tasks), end(tasks)));
 }
 
 // Bytes the allocator has handed out and not had back, large (mapped) blocks included.
@@ -155,6 +141,14 @@ protected:
 
     void Click(Window w, int x, int y) { SendClick(display, w, x, y); }
 
+    // Nothing of the editor left: no handler or timer in the loop, no window in the parent.
+    void ExpectClosed(const CHostRunLoop& loop)
+    {
+        EXPECT_TRUE(loop.handlers.empty());
+        EXPECT_TRUE(loop.timers.empty());
+        EXPECT_TRUE(EditorWindows().empty());
+    }
+
     CVst3Host host;
     Display* display = nullptr;
     Window parent = 0;
@@ -169,19 +163,16 @@ using EditorViewLeak = EditorViewTest;
 TEST_F(EditorView, MadeByNameOnlyOnePerPlugInAndSizedForTheEditor)
 {
     Vst::IEditController* controller = host.controller();
-    EXPECT_EQ(controller->createView("Editor"), nullptr);
-    EXPECT_EQ(controller->createView(""), nullptr);
-    EXPECT_EQ(controller->createView(nullptr), nullptr);
+    for (FIDString name : {"Editor", "", static_cast<const char*>(nullptr)})
+        EXPECT_EQ(controller->createView(name), nullptr) << (name ? name : "null");
 
     IPlugView* view = CreateView();
     ASSERT_NE(view, nullptr);
     EXPECT_EQ(CreateView(), nullptr);  // while the first one lives
     ViewRect rect;
     ASSERT_EQ(view->getSize(&rect), kResultOk);
-    EXPECT_EQ(rect.left, 0);
-    EXPECT_EQ(rect.top, 0);
-    EXPECT_EQ(rect.getWidth(), kWidth);
-    EXPECT_EQ(rect.getHeight(), kHeight);
+    EXPECT_EQ((std::vector<int32>{rect.left, rect.top, rect.right, rect.bottom}),
+              (std::vector<int32>{0, 0, kWidth, kHeight}));
     EXPECT_EQ(view->getSize(nullptr), kInvalidArgument);
     EXPECT_EQ(view->canResize(), kResultFalse);
 
@@ -240,12 +231,10 @@ TEST_F(EditorView, AttachedRegistersDescriptorAndTickRemovedTakesThemBack)
         EXPECT_TRUE(loop.Run(2000, [&] { return loop.fdDispatches > 0; }));
 
         ASSERT_EQ(view->removed(), kResultOk);
-        EXPECT_TRUE(loop.handlers.empty());
-        EXPECT_TRUE(loop.timers.empty());
+        ExpectClosed(loop);
         EXPECT_EQ(loop.handlerRemovals, round + 1);
         EXPECT_EQ(loop.timerRemovals, round + 1);
         EXPECT_EQ(CountSockets(), socketsBefore);
-        EXPECT_TRUE(EditorWindows().empty());
         loop.timerDispatches = loop.fdDispatches = 0;
     }
     EXPECT_EQ(loop.references, 0);  // the run loop was let go
@@ -259,10 +248,8 @@ TEST_F(EditorView, MisuseIsRefusedCleanly)
 {
     const int socketsBefore = CountSockets(), fdsBefore = CountFds();
     auto leftNothing = [&](const CHostRunLoop& loop) {
-        EXPECT_TRUE(loop.handlers.empty());
-        EXPECT_TRUE(loop.timers.empty());
+        ExpectClosed(loop);
         EXPECT_EQ(loop.references, 0);
-        EXPECT_TRUE(EditorWindows().empty());
         EXPECT_EQ(CountSockets(), socketsBefore);
         EXPECT_EQ(CountFds(), fdsBefore);
     };
@@ -322,9 +309,7 @@ TEST_F(EditorView, ProcessorEndingWhileOpenClosesTheEditor)
     loop.Run(100);
 
     ASSERT_EQ(host.component()->terminate(), kResultOk);
-    EXPECT_TRUE(loop.handlers.empty());
-    EXPECT_TRUE(loop.timers.empty());
-    EXPECT_TRUE(EditorWindows().empty());
+    ExpectClosed(loop);
     EXPECT_EQ(view->removed(), kResultFalse);
     ViewRect rect;
     EXPECT_EQ(view->getSize(&rect), kResultFalse);
@@ -356,19 +341,16 @@ TEST_F(EditorViewSmoke, OpensPaintsTakesAClickAndCloses)
     Click(editor, 139 + 24, 304 + 13);
     const auto& log = host.handlerLog();
     loop.Run(3000, [&] { return log.ends > 0; });
-    int edits = 0;
-    for (const auto& edit : log.edits)
-        edits += edit.first == static_cast<Vst::ParamID>(gateEnable);
-    EXPECT_GE(log.begins, 1) << "needs the editor's gate on/off button";
-    EXPECT_EQ(edits, 1) << "needs the editor's gate on/off button";
-    EXPECT_GE(log.ends, 1) << "needs the editor's gate on/off button";
-    EXPECT_NE(host.GetNormalized(static_cast<Vst::ParamID>(gateEnable)), before)
-        << "needs the editor's gate on/off button";
+    const auto edits = std::count_if(log.edits.begin(), log.edits.end(),
+                                     [&](const auto& edit) { return edit.first == Vst::ParamID(gateEnable); });
+    const char* hint = "needs the editor's gate on/off button";
+    EXPECT_GE(log.begins, 1) << hint;
+    EXPECT_EQ(edits, 1) << hint;
+    EXPECT_GE(log.ends, 1) << hint;
+    EXPECT_NE(host.GetNormalized(static_cast<Vst::ParamID>(gateEnable)), before) << hint;
 
     ASSERT_EQ(view->removed(), kResultOk);
-    EXPECT_TRUE(loop.handlers.empty());
-    EXPECT_TRUE(loop.timers.empty());
-    EXPECT_TRUE(EditorWindows().empty());
+    ExpectClosed(loop);
     EXPECT_EQ(view->release(), 0u);
 }
 
@@ -397,8 +379,7 @@ TEST_F(EditorViewLeak, HundredOpenAndCloseCyclesLeaveNothingBehind)
     EXPECT_EQ(CountFds(), fds);
     EXPECT_EQ(CountThreads(), threads);
     EXPECT_EQ(CountSockets(), sockets);
-    EXPECT_TRUE(loop.handlers.empty());
-    EXPECT_TRUE(loop.timers.empty());
+    ExpectClosed(loop);
     EXPECT_EQ(loop.references, 0);
     // One open editor holds over 1.5 MB (the 780 x 500 pixel buffer alone), so a
     // cycle that kept its window, buffer or GUI would pass this bound in its first
