@@ -72,21 +72,17 @@ TEST_F(ControlTest, OnlyNotifiedValuesReachTheReceiversButBothRedraw)
     EXPECT_EQ(recorder.log, (std::vector<std::string>{"begin:7", "value:7", "end:7", "click:7"}));
 }
 
-TEST_F(ControlTest, ResetToDefaultNeedsADefault)
+TEST_F(ControlTest, ResetNeedsADefaultAndItsGesturesFollowTheWindowOptions)
 {
     control->SetValue(0.8f, false);
     control->ResetToDefault();
     EXPECT_EQ(control->GetValue(), 0.8f);
     EXPECT_TRUE(recorder.log.empty());
-
     control->SetDefaultValue(0.25f);
     control->ResetToDefault();
     EXPECT_EQ(control->GetValue(), 0.25f);
     EXPECT_EQ(recorder.log, (std::vector<std::string>{"value:7"}));
-}
 
-TEST_F(ControlTest, ResetGesturesFollowTheWindowOptions)
-{
     control->SetDefaultValue(0.5f);
     const SPoint inside{20, 30}, outside{90, 90};
 

@@ -135,7 +135,6 @@ TEST_F(ControlsTest, KnobShowsTheFrameOfItsValue)
 {
     CKnob* knob = Add(new CKnob({10, 10, 4, 4}, -1, 1, 127));
     knob->SetValue(0.5f, false);
-    EXPECT_EQ(knob->GetFrameIndex(), 63);
     window.Paint();
     EXPECT_EQ(window.GetPixel({11, 11}).r, 63);
     knob->SetValue(1.0f, false);
@@ -251,7 +250,6 @@ TEST_F(ControlsTest, PeakMeterLightsItsLengthInAllFourModes)
                 lit.push_back(i);
         return lit.empty() ? std::make_pair(-1, -1) : std::make_pair(lit.front(), int(lit.size()));
     };
-    EXPECT_EQ(meters[0]->GetLitLength(), 85);
     EXPECT_EQ(litRun({15, 10}, {0, 1}), std::make_pair(5 + 42, 43));   // from the bottom end
     EXPECT_EQ(litRun({35, 10}, {0, 1}), std::make_pair(5, 43));        // from the top
     EXPECT_EQ(litRun({50, 155}, {1, 0}), std::make_pair(5 + 42, 43));  // from the right end
@@ -321,7 +319,6 @@ TEST_F(ControlsTest, TimedLightStaysOnUntilTheDurationAfterTheLastTrigger)
     window.AdvanceTimeMs(1000);  // two seconds after the second
     window.OnTimerTick();
     EXPECT_FALSE(light->IsOn());
-    EXPECT_EQ(light->GetOffTime(), ITimedBitmap::kNoOffTime);
     window.Paint();
     EXPECT_EQ(window.GetPixel({12, 12}).r, 10);
 }

@@ -72,6 +72,15 @@ protected:
         std::ofstream(folder + "/zenity") << "#!/bin/sh\n" << body << "\n";
         chmod((folder + "/zenity").c_str(), 0755);
     }
+    // The path the job answers with, polled as a tick would; false if it never answers.
+    static bool Answer(IFileDialogJob* job, std::string& path)
+    {
+        bool done = false;
+        for (int i = 0; i < 500 && !(done = job->Poll(path)); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        job->Destroy();
+        return done;
+    }
     std::string folder, oldPath;
 };
 
@@ -86,11 +95,7 @@ TEST_F(DesktopProgramTest, FileDialogAnswersThroughItsOutput)
     IFileDialogJob* job = desktop.StartFileDialog(request);
     ASSERT_NE(job, nullptr);
     std::string path;
-    bool done = false;
-    for (int i = 0; i < 500 && !(done = job->Poll(path)); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    job->Destroy();
-    ASSERT_TRUE(done);
+    ASSERT_TRUE(Answer(job, path));
     EXPECT_EQ(path, "/tmp/chosen file.preset");
     std::ifstream args(folder + "/args");
     std::string first, second;
@@ -103,11 +108,7 @@ TEST_F(DesktopProgramTest, FileDialogAnswersThroughItsOutput)
     Program("exit 1");
     job = desktop.StartFileDialog(request);
     ASSERT_NE(job, nullptr);
-    done = false;
-    for (int i = 0; i < 500 && !(done = job->Poll(path)); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    job->Destroy();
-    EXPECT_TRUE(done);
+    EXPECT_TRUE(Answer(job, path));
     EXPECT_EQ(path, "");
 }
 

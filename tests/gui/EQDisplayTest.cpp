@@ -68,7 +68,6 @@ TEST_F(EQDisplayTest, PlacementRoundsHalfAwayAndPacksThePixel)
     display->PlaceHandle(1, 0.125f, 0.75f);  // 100 * 0.125 = 12.5, 50 * 0.25 = 12.5
     CEQHandle* handle = display->GetHandle(1);
     EXPECT_EQ(handle->GetPixel(), (SPoint{13, 13}));
-    EXPECT_EQ(handle->GetId(), IEQDisplay::kHandleIdBase + 1);
     EXPECT_EQ(handle->GetValue(), float((13 << 16) | 13));
     display->PlaceHandle(1, 1.0f, 0.0f);
     EXPECT_EQ(handle->GetPixel(), (SPoint{100, 50}));

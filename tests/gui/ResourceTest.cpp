@@ -168,8 +168,7 @@ TEST(ResourceManagerTest, AFileWithoutTheListIsRefusedWithTheException)
     CChunkMemory data(resourcefile::kDataChunk);
     other.WriteChunk(data);
     EXPECT_EQ(message({other.GetData(), other.GetData() + other.GetSize()}), "Resource chunk list not found in file");
-    EXPECT_EQ(message({'n', 'o', 't', ' ', 'a', ' ', 'f', 'i', 'l', 'e'}), "Resource chunk list not found in file");
-    EXPECT_EQ(message({}), "Resource chunk list not found in file");
+    EXPECT_EQ(message({}), "Resource chunk list not found in file");  // short files: see the cuts below
 }
 
 // Every resource file here is malformed in some way; none is read past its

@@ -72,17 +72,13 @@ TEST_F(WindowPaintTest, TheBufferGrowsWithTheWindowButNeverShrinks)
     window.Resize({50, 30});
     window.OnEventsReady();
     EXPECT_EQ(window.GetSurface().GetCapacity(), 50u * 30u * 4u);
-    // Not resizable by default: the root pane keeps its size.
+    // Not resizable by default: the root pane keeps its size; a resizable window's follows.
     EXPECT_EQ(window.GetRootPane()->GetSize(), (SSize{40, 30}));
-}
-
-TEST(WindowResizeTest, AResizableWindowResizesItsRootPane)
-{
     SWindowOptions options;
     options.resizable = true;
-    COffscreenWindow window({40, 30}, nullptr, options);
-    window.Resize({60, 20});
-    EXPECT_EQ(window.GetRootPane()->GetSize(), (SSize{60, 20}));
+    COffscreenWindow resizable({40, 30}, nullptr, options);
+    resizable.Resize({60, 20});
+    EXPECT_EQ(resizable.GetRootPane()->GetSize(), (SSize{60, 20}));
 }
 
 // An exception escaping message handling is reported once; the process
