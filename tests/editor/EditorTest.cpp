@@ -102,7 +102,7 @@ TEST_F(EditorTest, OpensAtTheCurrentValuesWithoutTellingTheHost)
     ASSERT_NE(type, nullptr);
     EXPECT_EQ(type->GetEntry(type->GetSelected()), "LowCut 48dB");
     EXPECT_FLOAT_EQ(Control(2000 + kCompMode)->GetValue(), 2.0f);  // a state button shows its state
-    EXPECT_EQ(Text(120), "Input Delay: 25");  // samples, without a unit
+    EXPECT_EQ(Text(120), "Input Delay: 25");                       // samples, without a unit
     EXPECT_EQ(Text(47).rfind("Gate Threshold: -40", 0), 0u) << Text(47);
 }
 
@@ -194,7 +194,6 @@ TEST_F(EditorTest, ReadoutsShowFrequenciesInHzAndKHz)
     Tick();
     EXPECT_EQ(Text(85), "Stereo Crossover 1: 800 Hz");
     EXPECT_EQ(Text(87), "Stereo Crossover 2: 8 KHz");
-    EXPECT_EQ(gui_->GetLinks().ValueText(0, kStereoFreqHigh), "8 KHz");
 }
 
 TEST_F(EditorTest, TheSelectorShowsOneSectionAtATime)

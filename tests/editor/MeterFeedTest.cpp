@@ -27,8 +27,7 @@ public:
 
 TEST(MeterFeed, FallsSixtyDecibelsInFourAndAHalfSecondsWhateverTheTickRate)
 {
-    EXPECT_NEAR(CMeterFeed::Decay(50), 0.92612, 5e-5);  // -0.67 dB per 50 ms tick
-    EXPECT_NEAR(std::pow(CMeterFeed::Decay(50), 90.0), 0.001, 1e-6);
+    EXPECT_NEAR(std::pow(CMeterFeed::Decay(50), 90.0), 0.001, 1e-6);  // -0.67 dB per 50 ms tick
     EXPECT_NEAR(CMeterFeed::Decay(100), CMeterFeed::Decay(50) * CMeterFeed::Decay(50), 1e-6);
     EXPECT_EQ(CMeterFeed::Decay(0), 1.0f);
     // 0 dBFS at 0.707 of the meter, +12 dBFS at the top, nothing for nothing.
