@@ -57,7 +57,6 @@ TEST(HBSConversionTest, GreysStayGreyAndBrightnessHundredDoublesLightness)
         const uint8_t doubled = uint8_t(std::min(255, 2 * v));
         EXPECT_EQ(RecolourPixel(grey, 0.0f, 100.0f, 0.0f), SColour::FromRGB(doubled, doubled, doubled)) << v;
     }
-    EXPECT_EQ(AdjustHLS(ToHLS(kOrange), 0.0f, 100.0f, 0.0f).l, 250);
 }
 
 // A panel of three stripes beneath a recolouring control of the same size.
