@@ -266,7 +266,7 @@ TEST_F(Adapter, PresetsReachTheHostsPresetMenu)
     EXPECT_NE(info.flags & ParameterInfo::kIsProgramChange, 0);
     EXPECT_EQ(info.stepCount, 1);
 
-    std::vector<ParamValue> before = Values(c);
+    const std::vector<ParamValue> before = Values(c);
     host.clearHandlerLog();
     ASSERT_EQ(c->setParamNormalized(info.id, 1.0), kResultOk);  // "Vocal"
     const auto log = host.handlerLog();
