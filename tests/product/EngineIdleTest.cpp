@@ -21,80 +21,6 @@ struct SRun {
     std::vector<float> out[2];
 };
 
-// Chunks of varying size (single frames among them) of two sines, with band 2 switched
-// to a bell at chunk `switchAt`, and band 0 a working low shelf throughout or off.
-// Through the engine, or through lone filters that run every chunk: the engine's other
-// bands rest at the identity, so the two must agree bit for bit.
-SRun RunChunks(int32_t channels, bool throughEngine, int32_t switchAt, bool shelf)
-{
-    const int32_t sizes[] = {32, 1, 7, 32, 2, 1, 1, 19};
-    CQuillstripDSP engine;
-    CIIR reference, referenceShelf;
-    engine.Configure(channels, false);
-    engine.SetSampleRate(kRate);
-    if (shelf) {
-        FilterSettings& band = engine.Filter(0);
-        band.type = CIIR::kLowShelf;
-        band.freq = 200.0f;
-        band.gain = -5.0f;
-        band.q = 1.0f;
-        band.on = true;
-        engine.UpdateFilter(0);
-        referenceShelf.SetSampleRate(kRate);
-        referenceShelf.Design(CIIR::kLowShelf, kRate, 200.0, -5.0, 1.0);
-        referenceShelf.Reset();  // as the engine's reset below: no glide
-    }
-    engine.SetBypass(false);
-    engine.Reset();
-    reference.SetSampleRate(kRate);
-    reference.DesignFlat(kRate);
-    reference.Reset();
-
-    SRun run;
-    int64_t t = 0;
-    for (int32_t chunk = 0; chunk < 400; ++chunk) {
-        if (chunk == switchAt) {
-            FilterSettings& band = engine.Filter(2);
-            band.type = CIIR::kBell;
-            band.freq = 700.0f;
-            band.gain = 9.0f;
-            band.q = 2.0f;
-            band.on = true;
-            engine.UpdateFilter(2);
-            reference.Design(CIIR::kBell, kRate, 700.0, 9.0, 2.0);
-        }
-        const int32_t n = sizes[chunk % 8];
-        float in[2][32], out[2][32];
-        double x[2][32];
-        for (int32_t i = 0; i < n; ++i, ++t) {
-            in[0][i] = static_cast<float>(0.4 * std::sin(0.031 * double(t)));
-            in[1][i] = static_cast<float>(0.3 * std::sin(0.017 * double(t) + 1.0));
-            x[0][i] = in[0][i];
-            x[1][i] = in[1][i];
-        }
-        if (throughEngine) {
-            float* ins[2] = {in[0], in[1]};
-            float* outs[2] = {out[0], out[1]};
-            engine.Process(outs, ins, n);
-        } else {
-            for (CIIR* filter : {&referenceShelf, &reference}) {
-                if (filter == &referenceShelf && !shelf)
-                    continue;
-                if (channels == 2)
-                    filter->ProcessStereo(x[0], x[1], n);
-                else
-                    filter->ProcessMono(x[0], n);
-            }
-            for (int32_t c = 0; c < channels; ++c)
-                for (int32_t i = 0; i < n; ++i)
-                    out[c][i] = static_cast<float>(x[c][i]);
-        }
-        for (int32_t c = 0; c < channels; ++c)
-            run.out[c].insert(run.out[c].end(), out[c], out[c] + n);
-    }
-    return run;
-}
-
 // Index of the first sample that differs, or -1.
 int64_t FirstDifference(const std::vector<float>& a, const std::vector<float>& b)
 {
@@ -103,29 +29,6 @@ int64_t FirstDifference(const std::vector<float>& a, const std::vector<float>& b
             return int64_t(i);
     return a.size() == b.size() ? -1 : int64_t(std::min(a.size(), b.size()));
 }
-
-}  // namespace
-
-TEST(EngineIdle, ABandSwitchedOnAfterRestingCarriesOnAsIfItHadRun)
-{
-    for (bool shelf : {false, true})
-        for (int32_t channels : {1, 2})
-            for (int32_t switchAt : {1, 57, 58, 61, 200}) {  // after chunks of 32, 32, 1, 1 and 1 frames
-                const SRun engine = RunChunks(channels, true, switchAt, shelf);
-                const SRun reference = RunChunks(channels, false, switchAt, shelf);
-                for (int32_t c = 0; c < channels; ++c)
-                    EXPECT_EQ(FirstDifference(engine.out[c], reference.out[c]), -1)
-                        << channels << " channel(s), switched at " << switchAt << (shelf ? ", shelf on" : "");
-            }
-}
-
-// A stereo chunk whose only working section is one EQ band runs in one pass, and the
-// resting bands around it are given their state only when something needs it. Against
-// lone filters that run every chunk, with the input stage inverting and halving and the
-// output stage raising by half: the lone band of each stage mode, and a band ahead of
-// it or behind it switched on after chunks of every kind, or after the lone band was
-// soloed for a while (the others unheard, so left as they were).
-namespace {
 
 constexpr int32_t kLoneBand = 3;
 
@@ -141,32 +44,49 @@ void SetBand(CQuillstripDSP& engine, CIIR& reference, int32_t index, int32_t typ
     reference.Design(type, kRate, freq, gain, 1.5);
 }
 
-SRun RunLoneBand(bool throughEngine, int32_t loneType, int32_t switched, int32_t switchAt, bool solo)
+// One band working alone (or none), another band ahead of it or behind it switched on
+// at chunk `switchAt`, the lone band optionally soloed for a while (the others unheard,
+// so left as they were), and the input and output stages at unity or inverting and
+// halving, then raising by half.
+struct SLoneCase {
+    int32_t channels, loneType;  // loneType < 0: no band on until the switch
+    int32_t switched, switchAt;
+    bool solo, gainStages;
+};
+
+// Chunks of varying size (single frames among them) of two sines through the engine, or
+// through lone filters that run every chunk: the engine's resting bands sit at the
+// identity, so the two must agree bit for bit.
+SRun RunLoneBand(bool throughEngine, const SLoneCase& k)
 {
     const int32_t sizes[] = {32, 1, 7, 32, 2, 1, 1, 19};
+    const double stageIn = k.gainStages ? -0.5 : 1.0, stageOut = k.gainStages ? 1.5 : 1.0;
     CQuillstripDSP engine;
-    engine.Configure(2, false);
+    engine.Configure(k.channels, false);
     engine.SetSampleRate(kRate);
-    engine.SetInputGain(0.5f);
-    engine.SetPhaseInverted(true);
-    engine.SetOutputGain(1.5f);
+    if (k.gainStages) {
+        engine.SetInputGain(0.5f);
+        engine.SetPhaseInverted(true);
+        engine.SetOutputGain(1.5f);
+    }
     CIIR reference[CQuillstripDSP::kBands];
     for (CIIR& filter : reference) {
         filter.SetSampleRate(kRate);
         filter.DesignFlat(kRate);
     }
-    SetBand(engine, reference[kLoneBand], kLoneBand, loneType, 150.0f, 7.0f);
+    if (k.loneType >= 0)
+        SetBand(engine, reference[kLoneBand], kLoneBand, k.loneType, 150.0f, 7.0f);
     engine.SetBypass(false);
     engine.Reset();
     for (CIIR& filter : reference)
-        filter.Reset();
+        filter.Reset();  // as the engine's reset: no glide
 
     SRun run;
     int64_t t = 0;
     for (int32_t chunk = 0; chunk < 300; ++chunk) {
-        if (chunk == switchAt)
-            SetBand(engine, reference[switched], switched, CIIR::kBell, 2500.0f, -8.0f);
-        const bool soloed = solo && chunk >= 20 && chunk < 40;
+        if (chunk == k.switchAt)
+            SetBand(engine, reference[k.switched], k.switched, CIIR::kBell, 2500.0f, -8.0f);
+        const bool soloed = k.solo && chunk >= 20 && chunk < 40;
         engine.Filter(kLoneBand).solo = soloed ? 1u : 0u;
         const int32_t n = sizes[chunk % 8];
         float in[2][32], out[2][32];
@@ -176,17 +96,16 @@ SRun RunLoneBand(bool throughEngine, int32_t loneType, int32_t switched, int32_t
             // band unchanged but not a lone filter's arithmetic.
             in[0][i] = static_cast<float>(0.4 * std::sin(0.031 * double(t) + 0.1));
             in[1][i] = static_cast<float>(0.3 * std::sin(0.017 * double(t) + 1.0));
-            x[0][i] = -0.5 * double(in[0][i]);
-            x[1][i] = -0.5 * double(in[1][i]);
+            x[0][i] = stageIn * double(in[0][i]);
+            x[1][i] = stageIn * double(in[1][i]);
         }
         if (throughEngine) {
             // In place, as hosts often run it.
             float* io[2] = {in[0], in[1]};
             engine.Process(io, io, n);
-            for (int32_t c = 0; c < 2; ++c)
+            for (int32_t c = 0; c < k.channels; ++c) {
                 std::copy(in[c], in[c] + n, out[c]);
-            // The output meter holds this chunk's peak, as the scan of what came out.
-            for (int32_t c = 0; c < 2; ++c) {
+                // The output meter holds this chunk's peak, as the scan of what came out.
                 float peak = 0.0f;
                 for (int32_t i = 0; i < n; ++i)
                     peak = std::max(peak, std::fabs(out[c][i]));
@@ -194,13 +113,17 @@ SRun RunLoneBand(bool throughEngine, int32_t loneType, int32_t switched, int32_t
             }
         } else {
             for (int32_t b = 0; b < CQuillstripDSP::kBands; ++b)
-                if (!soloed || b == kLoneBand)
-                    reference[b].ProcessStereo(x[0], x[1], n);
-            for (int32_t c = 0; c < 2; ++c)
+                if (!soloed || b == kLoneBand) {
+                    if (k.channels == 2)
+                        reference[b].ProcessStereo(x[0], x[1], n);
+                    else
+                        reference[b].ProcessMono(x[0], n);
+                }
+            for (int32_t c = 0; c < k.channels; ++c)
                 for (int32_t i = 0; i < n; ++i)
-                    out[c][i] = static_cast<float>(1.5 * x[c][i]);
+                    out[c][i] = static_cast<float>(stageOut * x[c][i]);
         }
-        for (int32_t c = 0; c < 2; ++c)
+        for (int32_t c = 0; c < k.channels; ++c)
             run.out[c].insert(run.out[c].end(), out[c], out[c] + n);
     }
     return run;
@@ -208,19 +131,26 @@ SRun RunLoneBand(bool throughEngine, int32_t loneType, int32_t switched, int32_t
 
 }  // namespace
 
+// A chunk whose only working section is one EQ band runs in one pass (and one with
+// nothing on skips the chain); the resting bands around it are given their state only
+// when something needs it.
 TEST(EngineLoneBand, RunsAsTheChainAndOwesTheRestingBandsNothing)
 {
-    for (int32_t loneType : {CIIR::kBell, CIIR::kLowCut36, CIIR::kLowCut48})
-        for (int32_t switched : {1, 5})
-            for (int32_t switchAt : {1, 30, 57, 58, 61, 200})  // 30: while soloed, if so
-                for (bool solo : {false, true}) {
-                    const SRun engine = RunLoneBand(true, loneType, switched, switchAt, solo);
-                    const SRun reference = RunLoneBand(false, loneType, switched, switchAt, solo);
-                    for (int32_t c = 0; c < 2; ++c)
-                        EXPECT_EQ(FirstDifference(engine.out[c], reference.out[c]), -1)
-                            << "type " << loneType << ", band " << switched << " switched at " << switchAt
-                            << (solo ? ", soloed before" : "");
-                }
+    for (int32_t channels : {1, 2})
+        for (int32_t loneType :
+             {-1, int(CIIR::kLowShelf), int(CIIR::kBell), int(CIIR::kLowCut36), int(CIIR::kLowCut48)})
+            for (int32_t switched : {1, 5})
+                for (int32_t switchAt : {1, 30, 57, 58, 61, 200})  // 57..61: after 32, 1 and 1 frames; 30: while soloed
+                    for (bool solo : {false, true}) {
+                        // No band on at all only skips the chain with the stages at unity.
+                        const SLoneCase k{channels, loneType, switched, switchAt, solo, loneType >= 0};
+                        const SRun engine = RunLoneBand(true, k);
+                        const SRun reference = RunLoneBand(false, k);
+                        for (int32_t c = 0; c < channels; ++c)
+                            EXPECT_EQ(FirstDifference(engine.out[c], reference.out[c]), -1)
+                                << channels << " channel(s), type " << loneType << ", band " << switched
+                                << " switched at " << switchAt << (solo ? ", soloed before" : "");
+                    }
 }
 
 TEST(EngineLoneBand, AnOverflowSilencesTheChunkAndTheBandStartsAfresh)
