@@ -72,8 +72,13 @@ TEST(FilterDesign, ShapesMeetTheirDefiningPoints)
             EXPECT_NEAR(cornerDb(filter::LowCut18(rate, fc, kButterworthQ)), 2 * halfPowerDb, 1e-9) << fc;
             EXPECT_NEAR(cornerDb(filter::HighCut18(rate, fc, kButterworthQ)), 2 * halfPowerDb, 1e-9) << fc;
         }
+        // The steepest shelf overshoots below 0 dB; band pass and notch at and away
+        // from their centre.
+        EXPECT_LT(Db(Magnitude(filter::LowShelf(rate, 200, 12, 100), rate, 600)), -0.3);
         EXPECT_NEAR(Db(Magnitude(filter::BandPass(rate, 2000, 3), rate, 2000)), 0.0, 1e-9);
+        EXPECT_LT(Db(Magnitude(filter::BandPass(rate, 1000, 1), rate, 100)), -19.0);
         EXPECT_LT(Db(Magnitude(filter::BandStop(rate, 2000, 3), rate, 2000)), -200.0);
+        EXPECT_NEAR(Db(Magnitude(filter::BandStop(rate, 1000, 1), rate, 10000)), 0.0, 0.05);
     }
 }
 
@@ -96,12 +101,14 @@ TEST(FilterDesign, TypeValuesMapToTheirDesigns)
         EXPECT_TRUE(same(filter::OfType(type, r, f, g, q), byValue[type])) << type;
 }
 
+// Exactly the identity, which the filter passes bit for bit (its exactness tests).
 TEST(FilterDesign, FlatAndZeroGainAreExactlyOne)
 {
     for (int type : {-1, int(SFilterTerms::kTypeCount), int(SFilterTerms::kLowShelf), int(SFilterTerms::kBell),
                      int(SFilterTerms::kHighShelf)}) {
         const SFilterDesign d = filter::OfType(type, 48000, 1000, 0.0, 2);
         EXPECT_EQ(d.stageMode, SFilterTerms::kSingle) << type;
+        EXPECT_EQ(d.coefficients, (SFilterTerms::Coefficients{1.0, 0.0, 0.0, 0.0, 0.0, 1.0})) << type;
         for (double f : {0.0, 16.0, 1000.0, 12345.0, 23999.0})
             EXPECT_EQ(d.Magnitude(48000, f), 1.0f) << type << " @" << f;
     }
