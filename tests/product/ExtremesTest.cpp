@@ -105,7 +105,7 @@ TEST(Extremes, RatesBlocksAndFlushCalls)
             h.plugIn().Resume();
             EXPECT_EQ(h.plugIn().GetLatency(), oversample ? CQuillstripPlugIn::kOversamplingLatency : 0);
             const std::string what = std::to_string(rate) + (oversample ? " Hz, oversampled" : " Hz");
-            for (const size_t frames : {size_t(1), size_t(7), size_t(33), size_t(8192)})
+            for (const size_t frames : {size_t(0), size_t(1), size_t(7), size_t(33), size_t(4097), size_t(8192)})
                 ASSERT_TRUE(Finite(h.Run(Program(frames, 2)))) << what << ", " << frames << " frames";
             // A flush call: no audio, no buffers.
             h.plugIn().Process(nullptr, nullptr, 0);
