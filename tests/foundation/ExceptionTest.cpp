@@ -18,20 +18,11 @@ TEST(Exception, MessageComposedFromTypeReasonAndDescription)
 {
     EXPECT_EQ(MessageOf(4, 7, "x"), "Exception\n\nType: File\n\nReason: File, wrong type\n\nDescription: x");
     EXPECT_EQ(MessageOf(2, 3, nullptr), "Exception\n\nType: Code\n\nReason: Code, argument invalid");
-    // Values without a text leave their label empty.
-    EXPECT_EQ(MessageOf(9, 25, nullptr), "Exception\n\nType: \n\nReason: ");
+    // The last values with a text, and the first without one, which leave their label empty.
+    EXPECT_EQ(MessageOf(5, 17, nullptr), "Exception\n\nType: Network\n\nReason: Unexpected path type");
+    EXPECT_EQ(MessageOf(6, 18, nullptr), "Exception\n\nType: \n\nReason: ");
     // An empty description is still a description.
     EXPECT_EQ(MessageOf(0, 0, ""), "Exception\n\nType: Unknown\n\nReason: Unknown\n\nDescription: ");
-}
-
-TEST(Exception, FixedTextsKeepTheirSpelling)
-{
-    EXPECT_STREQ(zt::CException::TypeText(3), "Data storage limitation has been exceeded");
-    EXPECT_STREQ(zt::CException::ReasonText(12), "Could'nt connect to server");
-    EXPECT_STREQ(zt::CException::ReasonText(15), "Answer page was to large");
-    EXPECT_STREQ(zt::CException::ReasonText(17), "Unexpected path type");
-    EXPECT_EQ(zt::CException::ReasonText(18), nullptr);
-    EXPECT_EQ(zt::CException::TypeText(6), nullptr);
 }
 
 TEST(Exception, ThrownAsInterfaceKeepsItsFields)

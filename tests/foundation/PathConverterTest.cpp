@@ -8,10 +8,11 @@ namespace {
 
 using zt::EPathDirection;
 
-class WindowsPathConverter : public ::testing::Test {
+// Both directions through one converter; a failure reads "<fail>".
+class CConverting : public ::testing::Test {
 protected:
-    // The converted path, or "<fail>".
-    std::string Run(EPathDirection direction, const char* src, bool makeAbsolute = false) const
+    explicit CConverting(const zt::IPathConverter& converter) : converter_(converter) {}
+    std::string Run(EPathDirection direction, const char* src, bool makeAbsolute) const
     {
         std::string out = "<fail>";
         return converter_.Convert(direction, src, out, makeAbsolute) ? out : "<fail>";
@@ -25,7 +26,13 @@ protected:
         return Run(EPathDirection::kToFramework, src, makeAbsolute);
     }
 
-    zt::CWindowsPathConverter converter_{"D:\\Work"};
+    const zt::IPathConverter& converter_;
+};
+
+class WindowsPathConverter : public CConverting {
+protected:
+    WindowsPathConverter() : CConverting(windows_) {}
+    zt::CWindowsPathConverter windows_{"D:\\Work"};
 };
 
 TEST_F(WindowsPathConverter, DrivesAndComponents)
@@ -64,24 +71,11 @@ TEST_F(WindowsPathConverter, RelativeSources)
     EXPECT_FALSE(noFolder.Convert(EPathDirection::kToSystem, "x", out, true));
 }
 
-class PosixPathConverter : public ::testing::Test {
+class PosixPathConverter : public CConverting {
 protected:
-    std::string Run(EPathDirection direction, const char* src, bool makeAbsolute = false) const
-    {
-        std::string out = "<fail>";
-        return converter_.Convert(direction, src, out, makeAbsolute) ? out : "<fail>";
-    }
-    std::string System(const char* src, bool makeAbsolute = false) const
-    {
-        return Run(EPathDirection::kToSystem, src, makeAbsolute);
-    }
-    std::string Framework(const char* src, bool makeAbsolute = false) const
-    {
-        return Run(EPathDirection::kToFramework, src, makeAbsolute);
-    }
-
+    PosixPathConverter() : CConverting(posix_) {}
     std::string cwd_ = "/work/dir";
-    zt::CPosixPathConverter converter_{[this](std::string& out) {
+    zt::CPosixPathConverter posix_{[this](std::string& out) {
         out = cwd_;
         return true;
     }};

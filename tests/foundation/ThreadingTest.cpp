@@ -85,13 +85,8 @@ TEST(Timer, RepeatsOnItsOwnThreadUntilStopped)
 {
     zt::CTimer timer;
     EXPECT_FALSE(timer.IsRunning());
-    EXPECT_EQ(timer.GetId(), -1);
-    EXPECT_EQ(timer.GetInterval(), 0u);
-
     CCounter counter;
     ASSERT_TRUE(timer.Start(&counter, 1, 17));
-    EXPECT_EQ(timer.GetId(), 17);
-    EXPECT_EQ(timer.GetInterval(), 1u);
     ASSERT_TRUE(counter.WaitFor(3));
     timer.Stop();
     EXPECT_FALSE(timer.IsRunning());
