@@ -115,6 +115,34 @@ double GainAt(CCompressor& c, double level)
     return signal;
 }
 
+// A curve with a zero attack at 48 kHz.
+struct SCurve {
+    float threshold, ratio, knee, releaseMs = 100;
+};
+
+void Configure(CCompressor& c, const SCurve& k)
+{
+    SSettings s;
+    s.thresholdDb = k.threshold, s.ratio = k.ratio, s.knee = k.knee, s.attackMs = 0, s.releaseMs = k.releaseMs;
+    Configure(c, 48000, s);
+}
+
+// GainAt each level against the curve in long double rounded to float, except near a
+// float midpoint; returns how many levels were compared.
+int CompareWithCurve(CCompressor& c, const SCurve& k, const std::vector<double>& levels)
+{
+    int compared = 0;
+    for (double x : levels) {
+        const long double g = LongKneeGain(x, k.threshold, k.ratio, k.knee);
+        if (NearFloatMidpoint(g))
+            continue;
+        EXPECT_EQ(GainAt(c, x), double(float(g)))
+            << "T " << k.threshold << " R " << k.ratio << " knee " << k.knee << " level " << x;
+        ++compared;
+    }
+    return compared;
+}
+
 }  // namespace
 
 TEST(CompressorCurve, SteadySinesGetTheKneeFormulaGain)
@@ -158,28 +186,15 @@ TEST(CompressorCurve, SteadySinesGetTheKneeFormulaGain)
 TEST(CompressorCurve, GainAboveFullScaleIsTheCurveRoundedToFloat)
 {
     // Above full scale the gain comes from the formulas, not the table, and is applied
-    // rounded to float. Against the curve in long double, it must be that float exactly,
-    // except near a midpoint between two floats.
-    struct SCurve {
-        float threshold, ratio, knee;
-    };
+    // rounded to float.
+    std::vector<double> levels;
+    for (int i = 1; i <= 3000; ++i)
+        levels.push_back(std::exp2(i * (8.0 / 3000.0) + 1e-7 * (i % 7)));  // (1, 256]
     for (const SCurve& k : {SCurve{-6.3f, 20, 100}, SCurve{-20, 4, 60}, SCurve{-1, 1.5f, 0}, SCurve{-30, 30, 100},
                             SCurve{0, 1.01f, 50}, SCurve{-12, 0.5f, 30}}) {
-        SSettings s;
-        s.thresholdDb = k.threshold, s.ratio = k.ratio, s.knee = k.knee, s.attackMs = 0;
         CCompressor c;
-        Configure(c, 48000, s);
-        int compared = 0;
-        for (int i = 1; i <= 3000; ++i) {
-            const double x = std::exp2(i * (8.0 / 3000.0) + 1e-7 * (i % 7));  // (1, 256]
-            const long double g = LongKneeGain(x, k.threshold, k.ratio, k.knee);
-            if (NearFloatMidpoint(g))
-                continue;
-            EXPECT_EQ(GainAt(c, x), double(float(g)))
-                << "T " << k.threshold << " R " << k.ratio << " knee " << k.knee << " x " << x;
-            ++compared;
-        }
-        EXPECT_GT(compared, 2990);
+        Configure(c, k);
+        EXPECT_GT(CompareWithCurve(c, k, levels), 2990);
     }
 }
 
@@ -188,16 +203,11 @@ TEST(CompressorCurve, GainsAlongAReleaseAboveFullScaleAreTheCurveRoundedToFloat)
     // A key far above full scale, then silence: the envelope falls by the release factor
     // each sample, through the formula's upper branch, the knee and into the table. Each
     // gain must be the curve at that envelope rounded to float, as for a single level.
-    struct SCurve {
-        float threshold, ratio, knee, releaseMs;
-    };
     for (const SCurve& k : {SCurve{-6.3f, 20, 100, 160}, SCurve{-20, 4, 60, 5}, SCurve{-1, 1.5f, 0, 40},
                             SCurve{-30, 30, 100, 1000}, SCurve{-12, 0.5f, 30, 20}}) {
-        SSettings s;
-        s.thresholdDb = k.threshold, s.ratio = k.ratio, s.knee = k.knee, s.attackMs = 0, s.releaseMs = k.releaseMs;
         const int rate = 48000;
         CCompressor c;
-        Configure(c, rate, s);
+        Configure(c, k);
         const double decay = 1.0 - (1.0 - std::exp(-1.0 / (k.releaseMs * 0.001 * rate)));  // as the section forms it
         const int frames = int(std::log(1.0 / 3000.0) / std::log(decay)) + 64;
         Buffer l(size_t(frames), 1.0), r = l, key(size_t(frames), 0.0);
@@ -221,30 +231,19 @@ TEST(CompressorCurve, TableHoldsTheCurveRoundedToFloatAtEveryLevel)
 {
     // Every table level, for curves whose knee reaches deep below full scale, both as
     // filled at set-up and as refilled entry by entry after a change while running.
-    struct SCurve {
-        float threshold, ratio, knee;
-    };
-    for (const SCurve& k : {SCurve{-40, 30, 100}, SCurve{-60, 1.01f, 100}, SCurve{-40, 4, 0}, SCurve{-20, 2.5f, 60},
-                            SCurve{0, 20, 100}, SCurve{-10, 0.5f, 30}}) {
-        SSettings s;
-        s.thresholdDb = k.threshold + 0.5f, s.ratio = k.ratio, s.knee = k.knee, s.attackMs = 0;
+    std::vector<double> levels;
+    for (int i = 0; i <= 8192; ++i)
+        levels.push_back(i / 8192.0);
+    for (SCurve k : {SCurve{-40, 30, 100}, SCurve{-60, 1.01f, 100}, SCurve{-40, 4, 0}, SCurve{-20, 2.5f, 60},
+                     SCurve{0, 20, 100}, SCurve{-10, 0.5f, 30}}) {
         CCompressor c;
-        Configure(c, 48000, s);
-        for (bool running : {false, true}) {
-            if (running)
-                c.SetThresholdDb(k.threshold);
-            const float t = running ? k.threshold : s.thresholdDb;
-            int compared = 0;
-            for (int i = 0; i <= 8192; ++i) {
-                const long double g = LongKneeGain(i / 8192.0, t, k.ratio, k.knee);
-                if (NearFloatMidpoint(g))
-                    continue;
-                EXPECT_EQ(GainAt(c, i / 8192.0), double(float(g)))
-                    << "T " << t << " R " << k.ratio << " knee " << k.knee << " level " << i;
-                ++compared;
-            }
-            EXPECT_GT(compared, 8150);
-        }
+        const float running = k.threshold;
+        k.threshold += 0.5f;
+        Configure(c, k);
+        EXPECT_GT(CompareWithCurve(c, k, levels), 8150);
+        c.SetThresholdDb(running);
+        k.threshold = running;
+        EXPECT_GT(CompareWithCurve(c, k, levels), 8150);
     }
 }
 
