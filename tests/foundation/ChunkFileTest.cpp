@@ -72,32 +72,53 @@ TEST_F(ChunkFileOnDisk, WritesTheExactLayout)
     WriteImage(file);
     file.Close();
     EXPECT_EQ(zt::test::ReadBytes(Disk("a.preset")), kImage);
+    // The same image in memory, in a buffer that grows.
+    zt::CChunkFileMemory memory;
+    ASSERT_TRUE(memory.Open(nullptr, 0, zt::kChunkFileCreate, type, true));
+    WriteImage(memory);
+    memory.Close();
+    EXPECT_EQ(Bytes(memory.GetData(), memory.GetData() + memory.GetSize()), kImage);
 }
 
+// The same image on disk, and in memory copied and read in place.
 TEST_F(ChunkFileOnDisk, FindsFirstAndEnumeratesInFileOrder)
 {
     zt::test::WriteBytes(Disk("a.preset"), kImage);
-    zt::CChunkFile file;
-    uint32_t type = 99;
-    ASSERT_TRUE(file.Open(Path("a.preset").c_str(), zt::kChunkFileRead, type));
-    EXPECT_EQ(type, 1u);
+    zt::CChunkFile disk;
+    zt::CChunkFileMemory copied, inPlace;
+    uint32_t type[3] = {99, 99, 99};
+    ASSERT_TRUE(disk.Open(Path("a.preset").c_str(), zt::kChunkFileRead, type[0]));
+    ASSERT_TRUE(copied.Open(kImage.data(), kImage.size(), zt::kChunkFileRead, type[1], true));
+    ASSERT_TRUE(inPlace.Open(kImage.data(), kImage.size(), zt::kChunkFileRead, type[2], false));
+    zt::IChunkFile* files[] = {&disk, &copied, &inPlace};
+    for (int k = 0; k < 3; ++k) {
+        SCOPED_TRACE(k);
+        zt::IChunkFile& file = *files[k];
+        EXPECT_EQ(type[k], 1u);
+        auto first = file.FindChunk(kIdA);
+        ASSERT_TRUE(first);
+        EXPECT_EQ(ReadAll(*first), "hi");
+        EXPECT_EQ(first->Read(nullptr, 0), 0u);  // at the end: nothing more
 
-    auto first = file.FindChunk(kIdA);
-    ASSERT_TRUE(first);
-    EXPECT_EQ(ReadAll(*first), "hi");
-    EXPECT_EQ(first->Read(nullptr, 0), 0u);  // at the end: nothing more
+        uint64_t cursor = 0;
+        std::vector<std::string> seen;
+        while (auto chunk = file.FindNextChunk(cursor, kIdA))
+            seen.push_back(ReadAll(*chunk));
+        EXPECT_EQ(seen, (std::vector<std::string>{"hi", "yo!"}));
+        EXPECT_EQ(cursor, kImage.size());
 
-    uint64_t cursor = 0;
-    std::vector<std::string> seen;
-    while (auto chunk = file.FindNextChunk(cursor, kIdA))
-        seen.push_back(ReadAll(*chunk));
-    EXPECT_EQ(seen, (std::vector<std::string>{"hi", "yo!"}));
-    EXPECT_EQ(cursor, kImage.size());
-
-    auto empty = file.FindChunk(kIdB);
-    ASSERT_TRUE(empty);
-    EXPECT_EQ(empty->GetLength(), 0u);
-    EXPECT_FALSE(file.FindChunk(0x12345678));
+        auto empty = file.FindChunk(kIdB);
+        ASSERT_TRUE(empty);
+        EXPECT_EQ(empty->GetLength(), 0u);
+        EXPECT_FALSE(file.FindChunk(0x12345678));
+    }
+    // In memory a chunk is a view of the image unless copied.
+    for (zt::CChunkFileMemory* file : {&copied, &inPlace}) {
+        auto chunk = file->FindChunk(kIdA);
+        auto* memory = dynamic_cast<zt::CChunkMemory*>(chunk.get());
+        ASSERT_NE(memory, nullptr);
+        EXPECT_EQ(memory->GetData() == kImage.data() + 16, file == &inPlace);
+    }
 }
 
 TEST_F(ChunkFileOnDisk, OpenRejectsWhatIsNotAChunkFile)
@@ -188,37 +209,6 @@ TEST_F(ChunkFileOnDisk, CopiesChunksBetweenFiles)
 
     image[12] = 3;
     EXPECT_EQ(zt::test::ReadBytes(Disk("copy")), image);
-}
-
-TEST(ChunkFileInMemory, BuildsTheSameImageInAGrowingBuffer)
-{
-    zt::CChunkFileMemory file;
-    uint32_t type = 1;
-    ASSERT_TRUE(file.Open(nullptr, 0, zt::kChunkFileCreate, type, true));
-    WriteImage(file);
-    file.Close();
-    ASSERT_EQ(file.GetSize(), kImage.size());
-    EXPECT_EQ(Bytes(file.GetData(), file.GetData() + file.GetSize()), kImage);
-}
-
-TEST(ChunkFileInMemory, ReadsCopiedOrInPlace)
-{
-    for (bool copy : {true, false}) {
-        zt::CChunkFileMemory file;
-        uint32_t type = 0;
-        ASSERT_TRUE(file.Open(kImage.data(), kImage.size(), zt::kChunkFileRead, type, copy));
-        EXPECT_EQ(type, 1u);
-        uint64_t cursor = 0;
-        std::vector<std::string> seen;
-        while (auto chunk = file.FindNextChunk(cursor, kIdA))
-            seen.push_back(ReadAll(*chunk));
-        EXPECT_EQ(seen, (std::vector<std::string>{"hi", "yo!"}));
-
-        auto chunk = file.FindChunk(kIdA);
-        auto* memory = dynamic_cast<zt::CChunkMemory*>(chunk.get());
-        ASSERT_NE(memory, nullptr);
-        EXPECT_EQ(memory->GetData() == kImage.data() + 16, !copy);
-    }
 }
 
 TEST(ChunkFileInMemory, DamagedImagesAreCutNotOverread)
