@@ -26,6 +26,10 @@ uint32_t BitsOf(float value)
     return bits;
 }
 
+// The bits of a float or a seen_ entry, read in place: the type may alias either.
+typedef uint32_t __attribute__((may_alias)) AliasingBits;
+uint32_t BitsAt(const void* p) { return *static_cast<const AliasingBits*>(p); }
+
 const void* FindFeature(const LV2_Feature* const* features, const char* uri)
 {
     for (const LV2_Feature* const* f = features; f && *f; ++f)
@@ -96,6 +100,9 @@ bool CInstance::Init(const SProductInfo& product, double rate, const LV2_Feature
     const auto count = static_cast<size_t>(plugIn_->GetNumParameters());
     controls_.assign(count, nullptr);
     seen_.assign(count, kNeverSeen);
+    watched_.resize(count);
+    for (size_t i = 0; i < count; ++i)
+        watched_[i] = &seen_[i];
     events_.resize(count);
     ranges_.resize(count);
     edited_ = std::make_unique<std::atomic<bool>[]>(count);
@@ -135,8 +142,11 @@ void CInstance::ConnectPort(uint32_t port, void* data)
         latency_ = static_cast<float*>(data);
         break;
     default:
-        if (port >= kFirstControl && port - kFirstControl < controls_.size())
-            controls_[port - kFirstControl] = static_cast<const float*>(data);
+        if (port >= kFirstControl && port - kFirstControl < controls_.size()) {
+            const size_t i = port - kFirstControl;
+            controls_[i] = static_cast<const float*>(data);
+            watched_[i] = data ? data : &seen_[i];
+        }
         break;
     }
 }
@@ -180,15 +190,16 @@ void CInstance::Deactivate()
 
 void CInstance::Run(uint32_t frames)
 {
-    // Most runs change nothing: one pass compares every connected port with what was
-    // last seen, and only a port that differs is read properly.
+    // Most runs change nothing: one pass over every port's bits tells, and only then are
+    // the ports looked at one by one.
     int32_t changes = 0;
     const size_t count = controls_.size();
-    const float* const* ports = controls_.data();
+    const void* const* watched = watched_.data();
     const uint32_t* seen = seen_.data();
-    for (size_t i = 0; i < count; ++i) {
-        if (!ports[i] || BitsOf(*ports[i]) == seen[i])
-            continue;
+    uint32_t differs = 0;
+    for (size_t i = 0; i < count; ++i)
+        differs |= BitsAt(watched[i]) ^ seen[i];
+    for (size_t i = 0; differs != 0 && i < count; ++i) {
         float value = 0.0f;
         if (!ReadControl(i, value))
             continue;

@@ -83,6 +83,10 @@ private:
     std::vector<const float*> controls_;
     // The bits of each control port as last read; a port counts as changed when they differ.
     std::vector<uint32_t> seen_;
+    // What run() compares with seen_ first: each connected port's bits, or for an
+    // unconnected one its own seen_ entry, so that one pass without a branch per port
+    // tells whether anything changed. Read as 32-bit words (see BitsAt).
+    std::vector<const void*> watched_;
     std::vector<SRange> ranges_;
     std::vector<zt::ztpi::SEvent> events_;  // one per control port, filled by run
     std::vector<float> silence_;

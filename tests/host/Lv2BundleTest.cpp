@@ -22,6 +22,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <limits>
 #include <map>
 #include <memory>
@@ -225,9 +226,10 @@ public:
     float& Control(uint32_t port) { return controls_[port]; }
 
     // Block by block through the signals, both channels one after the other;
-    // latencies gets the latency port after every run.
+    // latencies gets the latency port after every run; beforeRun, given, is called with
+    // each block's number before its run.
     Signal Render(const SSignals& s, const Changes& changes = {}, std::vector<float>* latencies = nullptr,
-                  bool withSide = true)
+                  bool withSide = true, const std::function<void(size_t)>& beforeRun = {})
     {
         const size_t total = s.in[0].size();
         Signal out[2] = {Signal(total), Signal(total)};
@@ -241,6 +243,8 @@ public:
                 lilv_instance_connect_port(instance_, 4 + c,
                                            withSide ? const_cast<float*>(s.side[c].data() + at) : nullptr);
             }
+            if (beforeRun)
+                beforeRun(block);
             lilv_instance_run(instance_, static_cast<uint32_t>(std::min<size_t>(kBlock, total - at)));
             if (latencies)
                 latencies->push_back(latency_);
@@ -436,6 +440,29 @@ TEST_F(Lv2Bundle, OutputEqualsTheVst3Bundle)
     EXPECT_EQ(latencies[20], 279.0f);
     EXPECT_EQ(latencies[49], 279.0f);
     EXPECT_EQ(latencies[50], 0.0f);
+}
+
+// A control port the host connects only later takes effect from that run on, as a change
+// would; one it disconnects again leaves its last value standing.
+TEST_F(Lv2Bundle, ControlPortsConnectedLateOrDisconnected)
+{
+    const std::vector<SSetting> settings = {Setting("EQ Band 2 Enable", 1)};
+    const SSetting gain = Setting("EQ Band 2 Gain", 12);
+    CLv2 lv2(world, urids, settings);
+    const uint32_t port = kControls + static_cast<uint32_t>(gain.id);
+    lilv_instance_connect_port(lv2.instance(), port, nullptr);
+    lv2.Activate();
+    float held = gain.plain;
+    const Signal out = lv2.Render(signals, {}, nullptr, true, [&](size_t block) {
+        if (block == 20 || block == 50)
+            lilv_instance_connect_port(lv2.instance(), port, block == 20 ? &held : nullptr);
+    });
+    const Signal expected = RenderVst3(signals, settings, {{20, {gain}}});
+    EXPECT_EQ(FirstDifference(out, expected), -1);
+    // Against no change at all: the same until the port is connected, and not after.
+    const long first = FirstDifference(out, RenderVst3(signals, settings));
+    EXPECT_GE(first, 20L * kBlock);
+    EXPECT_LT(first, 21L * kBlock);
 }
 
 // A state saved through lilv, written out as text and read back, restores into a fresh
