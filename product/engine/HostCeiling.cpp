@@ -58,20 +58,20 @@ float CHostCeiling::Process(float* left, float* right, int32_t n, float ceiling)
     // still cover the block and the span before it.
     if (count_ == kMaxBlocks) {
         frames_ -= blocks_[static_cast<size_t>(first_)].frames;
-        first_ = (first_ + 1) % kMaxBlocks;
+        first_ = Wrap(first_ + 1);
         --count_;
     }
-    blocks_[static_cast<size_t>((first_ + count_) % kMaxBlocks)] = {ceiling, n};
+    blocks_[static_cast<size_t>(Wrap(first_ + count_))] = {ceiling, n};
     ++count_;
     frames_ += n;
     while (count_ > 1 && frames_ - blocks_[static_cast<size_t>(first_)].frames >= n + span_) {
         frames_ -= blocks_[static_cast<size_t>(first_)].frames;
-        first_ = (first_ + 1) % kMaxBlocks;
+        first_ = Wrap(first_ + 1);
         --count_;
     }
     float highest = ceiling;
     for (int32_t k = 0; k < count_; ++k)
-        highest = std::max(highest, blocks_[static_cast<size_t>((first_ + k) % kMaxBlocks)].ceiling);
+        highest = std::max(highest, blocks_[static_cast<size_t>(Wrap(first_ + k))].ceiling);
 
     limiter_.SetCeiling(highest);
     // Resting at unity, the limiter passes every sample under the ceiling as it is: most

@@ -38,6 +38,9 @@ private:
 
     // One entry per block, oldest first from first_; blocks have at least one frame.
     static constexpr int32_t kMaxBlocks = kMaxSpan + 2;
+    // An index below 2 * kMaxBlocks back into the ring (a remainder by this size would
+    // take a division for every entry read).
+    static int32_t Wrap(int32_t i) { return i >= kMaxBlocks ? i - kMaxBlocks : i; }
 
     CLimiter2 limiter_;
     int32_t span_ = 0;
