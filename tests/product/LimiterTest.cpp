@@ -92,6 +92,10 @@ TEST(HostCeiling, ALoweredCeilingWaitsOutTheSpanARaisedOneActsAtOnce)
         ceiling.Process(x.data(), nullptr, n, limit);
         return x.back();
     };
+    // First enough blocks that the ring of remembered blocks wraps round while the
+    // blocks below are in it.
+    for (int i = 0; i < 516; ++i)
+        block(1.0f);
     EXPECT_EQ(block(1.0f), 0.9f);
     int32_t frames = 0;
     while (block(0.5f) == 0.9f)
