@@ -39,7 +39,7 @@ void CCompressor3::SetSampleRate(int32_t rate)
     Refresh(true);
 }
 
-void CCompressor3::Reset() { env_[0] = env_[1] = SEnvelope{}; }
+void CCompressor3::Reset() { env_[0] = env_[1] = SPairSection{}; }
 
 void CCompressor3::SetThresholdDb(float db)
 {
@@ -73,11 +73,14 @@ void CCompressor3::Refresh(bool force)
         // B at 6000 / attack Hz, alpha = sin(w) / 1.0 (Q 0.5).
         attackDesignA_.DesignHighCut12(rate_, 750.0 / double(attack), 0.62);
         attackDesignB_.DesignHighCut12(rate_, 6000.0 / double(attack), 0.5);
-        const auto copy = [](const CIIR& design) {
-            return SBiquad(design.Target().data());  // b0 b1 b2 a1 a2 lead the set
-        };
-        attackA_ = copy(attackDesignA_);
-        attackB_ = copy(attackDesignB_);
+        // b0 b1 b2 a1 a2 lead each design's set.
+        const double* a = attackDesignA_.Target().data();
+        const double* b = attackDesignB_.Target().data();
+        attack_.b0 = pairs::Pair{a[0], b[0]};
+        attack_.b1 = pairs::Pair{a[1], b[1]};
+        attack_.b2 = pairs::Pair{a[2], b[2]};
+        attack_.a1 = pairs::Pair{a[3], b[3]};
+        attack_.a2 = pairs::Pair{a[4], b[4]};
     }
     if (force || release != appliedReleaseMs_) {
         appliedReleaseMs_ = release;
@@ -92,33 +95,15 @@ CCompressor3::SLevels CCompressor3::LoadLevels() const
 
 namespace {
 
-// One envelope set as a block runs it: the two sections side by side, lane 0 section A
-// and the fast part e1, lane 1 section B and the slow part e2. Every lane operation is
-// the scalar one, so each lane holds exactly what the scalar step computes, while the
-// whole set fits in registers. The parts are the sections' last outputs: an attack
-// makes each part its section's output, a release settles each section at its part.
+// The class's envelope set and paired coefficients, for the step function below.
 using SPairSection = biquad::SSection<pairs::Pair>;
 using SPairBiquad = biquad::SCoefficients<pairs::Pair>;
-
-SPairSection LoadPaired(const biquad::SSection<double>& a, const biquad::SSection<double>& b, double e1, double e2)
-{
-    return {pairs::Pair{a.x1, b.x1}, pairs::Pair{a.x2, b.x2}, pairs::Pair{e1, e2}, pairs::Pair{a.y2, b.y2}};
-}
 
 // The denormal guard of an envelope set after each block: every part and section memory
 // below the floor in magnitude becomes 0 (a NaN stays).
 pairs::Pair Flushed(pairs::Pair v) { return pairs::Pair(pairs::PairBits(v) & ~(pairs::AbsPair(v) < kDenormalFloor)); }
 
-// Stores the set, guarded: the parts are the sections' last outputs, so they come out
-// flushed alike.
-void StorePaired(SPairSection p, biquad::SSection<double>& a, biquad::SSection<double>& b, double& e1, double& e2)
-{
-    p = {Flushed(p.x1), Flushed(p.x2), Flushed(p.y1), Flushed(p.y2)};
-    a = {p.x1[0], p.x2[0], p.y1[0], p.y2[0]};
-    b = {p.x1[1], p.x2[1], p.y1[1], p.y2[1]};
-    e1 = p.y1[0];
-    e2 = p.y1[1];
-}
+SPairSection Flushed(const SPairSection& s) { return {Flushed(s.x1), Flushed(s.x2), Flushed(s.y1), Flushed(s.y2)}; }
 
 // One sample of one envelope set; returns the gain for this sample.
 //   g = max(0.01, 1 - k (e1 + e2)); the detector sees the compressed level
@@ -184,11 +169,11 @@ void CCompressor3::ProcessBlock(double* l, double* r, const double* keyL, const 
     detectedLevel_ = detector_.Detect(detection, dL, dR, n);
 
     // Local copies so the envelope sets and coefficients stay in registers.
-    const SPairBiquad c = PairedCoefficients();
+    const SPairBiquad c = attack_;
     const pairs::Pair decay = {fastDecay_, slowDecay_};
     const double k = v.k, invThreshold = v.invThreshold, out = v.out;
     double minGain = std::numeric_limits<double>::infinity();
-    SPairSection s0 = LoadPaired(env_[0].a, env_[0].b, env_[0].e1, env_[0].e2);
+    SPairSection s0 = env_[0];
     if (stereoMode == dynamics::kLinked) {
         // One state set for both channels, driven by the louder one: x = out * g * x.
         for (int32_t i = 0; i < n; ++i) {
@@ -198,7 +183,7 @@ void CCompressor3::ProcessBlock(double* l, double* r, const double* keyL, const 
             minGain = std::min(minGain, g);
         }
     } else {
-        SPairSection s1 = LoadPaired(env_[1].a, env_[1].b, env_[1].e1, env_[1].e2);
+        SPairSection s1 = env_[1];
         for (int32_t i = 0; i < n; ++i) {
             const double gl = Step(dL[i], k, invThreshold, decay, c, s0);
             const double gr = Step(dR[i], k, invThreshold, decay, c, s1);
@@ -206,9 +191,9 @@ void CCompressor3::ProcessBlock(double* l, double* r, const double* keyL, const 
             r[i] = out * gr * r[i];
             minGain = std::min(minGain, std::min(gl, gr));
         }
-        StorePaired(s1, env_[1].a, env_[1].b, env_[1].e1, env_[1].e2);
+        env_[1] = Flushed(s1);
     }
-    StorePaired(s0, env_[0].a, env_[0].b, env_[0].e1, env_[0].e2);
+    env_[0] = Flushed(s0);
     minGain_ = minGain;
 
     if (stereoMode == dynamics::kMidSide)
@@ -221,27 +206,16 @@ void CCompressor3::ProcessMonoBlock(double* x, const double* key, int32_t n, int
     inputLevel_ = CDetector::RectifyMono(x, key, n, d);
     detectedLevel_ = detector_.Detect(detection, d, nullptr, n);
 
-    const SPairBiquad c = PairedCoefficients();
+    const SPairBiquad c = attack_;
     const pairs::Pair decay = {fastDecay_, slowDecay_};
     const double k = v.k, invThreshold = v.invThreshold, out = v.out;
     double minGain = std::numeric_limits<double>::infinity();
-    SPairSection s = LoadPaired(env_[0].a, env_[0].b, env_[0].e1, env_[0].e2);
+    SPairSection s = env_[0];
     for (int32_t i = 0; i < n; ++i) {
         const double g = Step(d[i], k, invThreshold, decay, c, s);
         x[i] = out * g * x[i];
         minGain = std::min(minGain, g);
     }
-    StorePaired(s, env_[0].a, env_[0].b, env_[0].e1, env_[0].e2);
+    env_[0] = Flushed(s);
     minGain_ = minGain;
-}
-
-biquad::SCoefficients<pairs::Pair> CCompressor3::PairedCoefficients() const
-{
-    biquad::SCoefficients<pairs::Pair> c;
-    c.b0 = pairs::Pair{attackA_.b0, attackB_.b0};
-    c.b1 = pairs::Pair{attackA_.b1, attackB_.b1};
-    c.b2 = pairs::Pair{attackA_.b2, attackB_.b2};
-    c.a1 = pairs::Pair{attackA_.a1, attackB_.a1};
-    c.a2 = pairs::Pair{attackA_.a2, attackB_.a2};
-    return c;
 }

@@ -61,22 +61,19 @@ private:
     struct SLevels {
         double k, invThreshold, out;
     };
-    // An attack section's coefficients, copied from its design, and its memory. The
-    // sections run here rather than through CIIR so one envelope set stays in registers
-    // across a block.
-    using SBiquad = biquad::SCoefficients<double>;
-    using SSection = biquad::SSection<double>;
-    // One envelope set: the fast and slow parts and the sections that drive them.
-    struct SEnvelope {
-        double e1, e2;
-        SSection a, b;
-    };
+    // Both attack sections side by side, A in the first lane, B in the second: the block
+    // loops run the two sections of an envelope set at once, and every lane operation is
+    // the scalar one, so each lane holds exactly what the scalar step computes. They run
+    // here rather than through CIIR so one envelope set stays in registers across a block.
+    using SPairBiquad = biquad::SCoefficients<pairs::Pair>;
+    // One envelope set, kept as the block loops hold it: lane 0 section A, whose last
+    // output is the fast part e1; lane 1 section B, whose last output is the slow part e2.
+    // An attack makes each part its section's output; a release settles each section at
+    // its part.
+    using SPairSection = biquad::SSection<pairs::Pair>;
 
     void Refresh(bool force);
     SLevels LoadLevels() const;
-    // Both attack sections' coefficients side by side, A in the first lane, B in the
-    // second, as the block loops run the two sections of an envelope set at once.
-    biquad::SCoefficients<pairs::Pair> PairedCoefficients() const;
     // At most CDetector::kMaxFrames.
     void ProcessBlock(double* l, double* r, const double* keyL, const double* keyR, int32_t n, int32_t stereoMode,
                       int32_t detection, const SLevels& v);
@@ -95,8 +92,8 @@ private:
     int32_t rate_ = 44100;
     float appliedAttackMs_ = 0.0f, appliedReleaseMs_ = 0.0f;
     CIIR attackDesignA_, attackDesignB_;  // designs only; the state lives in env_
-    SBiquad attackA_{}, attackB_{};
-    SEnvelope env_[2] = {};  // [0] left, mid, linked or mono; [1] right or side
+    SPairBiquad attack_{};
+    SPairSection env_[2] = {};  // [0] left, mid, linked or mono; [1] right or side
     double fastDecay_ = 1.0, slowDecay_ = 1.0;
     CDetector detector_;
     // The rectified, filtered key of the current call.
